@@ -38,12 +38,9 @@ struct RunState {
     int ExtraTitleCount = 0;
     QStringList ExtraTitles = QStringList(kMaxExtraTitles, QString());
 
-    // Meter table selection and marks (rows 1..450)
+    // Meter table selection. The row marks live with their table models (meter, display, receiver tables).
     QString SelectedAddress = QStringLiteral("256"); // "256": no valid primary address
     QString SelectedId;
-    std::array<bool, kMaxTableRows + 1> RowMarks{};
-    std::array<bool, kMaxTableRows + 1> DisplayRowMarks{};
-    std::array<bool, kMaxTableRows + 1> ReceiverRowMarks{};
     int FocusedRow = 0;
     bool MarkAllPending = false;
 
