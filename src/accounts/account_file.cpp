@@ -1,0 +1,194 @@
+#include "accounts/account_file.h"
+
+#include "accounts/access_gate.h"
+#include "accounts/account_codec.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace holvex {
+
+namespace {
+
+constexpr QIODevice::OpenMode ReadWriteExisting = QIODevice::ReadWrite | QIODevice::ExistingOnly;
+
+// Reads the whole file; false (with the system's text) when the read fails part way.
+bool ReadWhole(QFile& file, QByteArray& bytes, QString& errorText) {
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        errorText = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WriteAt(QFile& file, qint64 offset, const QByteArray& bytes, QString& errorText) {
+    if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush()) {
+        errorText = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+AccountFile::AccountFile(QString path) : m_path(std::move(path)) {}
+
+LoginOutcome AccountFile::login(const QString& userName, const QString& password) const {
+    LoginOutcome outcome;
+    QFile file(m_path);
+    if (!file.exists()) {
+        outcome.status = LoginStatus::MissingFile;
+        return outcome;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        outcome.status = LoginStatus::ReadError;
+        outcome.errorText = file.errorString();
+        return outcome;
+    }
+    QByteArray bytes;
+    if (!ReadWhole(file, bytes, outcome.errorText)) {
+        outcome.status = LoginStatus::ReadError;
+        return outcome;
+    }
+    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    if (records.isEmpty()) {
+        outcome.status = LoginStatus::EmptyFile;
+        return outcome;
+    }
+    QString level;
+    for (const AccountRecord& record : records) {
+        if (record.userName == userName && record.password == password) {
+            level = NextLevel(record.level, level);
+            outcome.grant = GrantAccess(level, record);
+            outcome.status = LoginStatus::Granted;
+        }
+    }
+    return outcome;
+}
+
+AccountListing AccountFile::list() const {
+    AccountListing listing;
+    QFile file(m_path);
+    if (!file.open(ReadWriteExisting)) {
+        return listing;
+    }
+    QByteArray bytes;
+    if (!ReadWhole(file, bytes, listing.errorText)) {
+        listing.status = AccountFileStatus::IoError;
+        return listing;
+    }
+    listing.records = DecodeAccountFile(bytes);
+    listing.status = AccountFileStatus::Done;
+    return listing;
+}
+
+AccountChange AccountFile::addOrChange(const AccountRecord& entry, const QString& today) const {
+    AccountChange change;
+    QFile file(m_path);
+    if (!file.open(ReadWriteExisting)) {
+        return change;
+    }
+    QByteArray bytes;
+    if (!ReadWhole(file, bytes, change.errorText)) {
+        change.status = AccountFileStatus::IoError;
+        return change;
+    }
+    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    // The name is compared as stored, so it is cut to its field first like the stored one was.
+    const QString storedName = DecodeAccountRecord(EncodeAccountRecord(entry)).userName;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (records.at(i).userName == storedName) {
+            const qsizetype offset = i * AccountRecordSize;
+            const QByteArray rewritten =
+                RewriteAccountRecord(QByteArrayView(bytes).sliced(offset, AccountRecordSize), entry);
+            change.status = WriteAt(file, offset, rewritten, change.errorText) ? AccountFileStatus::Done
+                                                                               : AccountFileStatus::IoError;
+            return change;
+        }
+    }
+    AccountRecord added = entry;
+    added.registrationDate = today;
+    // Appending after the last whole record keeps the records aligned even behind a partial tail; the new
+    // record is longer than any partial tail, so it covers it completely.
+    const qint64 offset = records.size() * qint64{AccountRecordSize};
+    change.appended = true;
+    change.status = WriteAt(file, offset, EncodeAccountRecord(added), change.errorText)
+                        ? AccountFileStatus::Done
+                        : AccountFileStatus::IoError;
+    return change;
+}
+
+AccountDeletion AccountFile::remove(const QString& userName) const {
+    AccountDeletion deletion;
+    QFile file(m_path);
+    if (!file.open(ReadWriteExisting)) {
+        return deletion;
+    }
+    QByteArray bytes;
+    if (!ReadWhole(file, bytes, deletion.errorText)) {
+        deletion.status = AccountFileStatus::IoError;
+        return deletion;
+    }
+    deletion.status = AccountFileStatus::Done;
+    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    const bool anyAdministrator =
+        std::any_of(records.cbegin(), records.cend(),
+                    [](const AccountRecord& record) { return record.level == AdministratorLevel; });
+    if (!anyAdministrator) {
+        deletion.outcome = DeleteOutcome::NoAdministrator;
+        return deletion;
+    }
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (records.at(i).userName != userName) {
+            continue;
+        }
+        const qint64 offset = i * qint64{AccountRecordSize};
+        const qint64 wholeSize = records.size() * qint64{AccountRecordSize};
+        const QByteArray later =
+            bytes.mid(offset + AccountRecordSize, wholeSize - offset - AccountRecordSize);
+        if (!WriteAt(file, offset, later, deletion.errorText) ||
+            !file.resize(wholeSize - AccountRecordSize)) {
+            if (deletion.errorText.isEmpty()) {
+                deletion.errorText = file.errorString();
+            }
+            deletion.status = AccountFileStatus::IoError;
+            return deletion;
+        }
+        deletion.outcome = DeleteOutcome::Deleted;
+        return deletion;
+    }
+    deletion.outcome = DeleteOutcome::NotFound;
+    return deletion;
+}
+
+QString TodayRegistrationDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+bool WriteDefaultAccountFile(const QString& path) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return false;
+    }
+    AccountRecord admin;
+    admin.userName = QStringLiteral("admin");
+    admin.password = QStringLiteral("admin");
+    admin.level = AdministratorLevel;
+    admin.registrationDate = TodayRegistrationDate();
+    admin.setRight(AccountRight::Devices, true);
+    admin.setRight(AccountRight::Communication, true);
+    admin.setRight(AccountRight::Display, true);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    const QByteArray bytes = EncodeAccountRecord(admin);
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace holvex

@@ -1,0 +1,208 @@
+#include "accounts/account_codec.h"
+#include "accounts/account_file.h"
+
+#include "test_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace holvex;
+using holvex::test::ReadFile;
+using holvex::test::WriteFile;
+
+namespace {
+
+AccountRecord Account(const QString& name, const QString& password, const QString& level, bool devices = true,
+                      bool communication = true, bool display = true, const QString& date = "01/01/20") {
+    AccountRecord record;
+    record.userName = name;
+    record.password = password;
+    record.level = level;
+    record.registrationDate = date;
+    record.setRight(AccountRight::Devices, devices);
+    record.setRight(AccountRight::Communication, communication);
+    record.setRight(AccountRight::Display, display);
+    return record;
+}
+
+QByteArray Records(const QList<AccountRecord>& records) {
+    QByteArray bytes;
+    for (const AccountRecord& record : records) {
+        bytes += EncodeAccountRecord(record);
+    }
+    return bytes;
+}
+
+class AccountFileTest : public ::testing::Test {
+protected:
+    QString Write(const QByteArray& bytes) { return WriteFile(m_dir, "files/users.dat", bytes); }
+    QString Write(const QList<AccountRecord>& records) { return Write(Records(records)); }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(AccountFileTest, LoginOutcomes) {
+    const QString path = Write({Account("admin", "admin", "Administrator"), Account("op", "Pw", "Operator")});
+    struct Row {
+        const char* name;
+        const char* password;
+        LoginStatus status;
+    };
+    const Row rows[] = {
+        {"admin", "admin", LoginStatus::Granted},
+        {"admin", "Admin", LoginStatus::WrongCredentials},
+        {"Admin", "admin", LoginStatus::WrongCredentials},
+        {"admin ", "admin", LoginStatus::WrongCredentials},
+        {"op", "Pw", LoginStatus::Granted},
+        {"op", "admin", LoginStatus::WrongCredentials},
+        {"", "", LoginStatus::WrongCredentials},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(AccountFile(path).login(row.name, row.password).status, row.status)
+            << row.name << row.password;
+    }
+}
+
+TEST_F(AccountFileTest, MissingAndEmptyFiles) {
+    EXPECT_EQ(AccountFile(m_dir.filePath("files/users.dat")).login("a", "b").status,
+              LoginStatus::MissingFile);
+    EXPECT_EQ(AccountFile(Write(QByteArray())).login("a", "b").status, LoginStatus::EmptyFile);
+    // Less than one whole record holds no account either.
+    const QByteArray one = EncodeAccountRecord(Account("a", "b", "Operator"));
+    EXPECT_EQ(AccountFile(Write(one.left(40))).login("a", "b").status, LoginStatus::EmptyFile);
+}
+
+TEST_F(AccountFileTest, GrantFollowsLevelAndRights) {
+    const QString path = Write({Account("setup", "s", "Setup", false, true, false),
+                                Account("admin", "a", "Administrator", true, false, true)});
+    const LoginOutcome setup = AccountFile(path).login("setup", "s");
+    ASSERT_EQ(setup.status, LoginStatus::Granted);
+    EXPECT_EQ(setup.grant.level, "Setup");
+    EXPECT_FALSE(setup.grant.usersEntryEnabled);
+    EXPECT_TRUE(setup.grant.settingsEntryEnabled);
+    EXPECT_FALSE(setup.grant.devicesAllowed);
+    EXPECT_TRUE(setup.grant.communicationAllowed);
+    EXPECT_FALSE(setup.grant.displayAllowed);
+
+    const LoginOutcome admin = AccountFile(path).login("admin", "a");
+    EXPECT_TRUE(admin.grant.usersEntryEnabled);
+    EXPECT_TRUE(admin.grant.settingsEntryEnabled);
+    EXPECT_TRUE(admin.grant.devicesAllowed);
+    EXPECT_FALSE(admin.grant.communicationAllowed);
+}
+
+TEST_F(AccountFileTest, UnknownLevelKeepsTheEarlierMatchOrOpensOnlyOperator) {
+    const QString path = Write({Account("u", "p", "Setup"), Account("u", "p", "Wizard", false, false, false),
+                                Account("v", "p", "Wizard")});
+    const LoginOutcome twice = AccountFile(path).login("u", "p");
+    EXPECT_EQ(twice.grant.level, "Setup");
+    EXPECT_TRUE(twice.grant.settingsEntryEnabled);
+    EXPECT_FALSE(twice.grant.devicesAllowed); // rights come from the last match
+
+    const LoginOutcome unknown = AccountFile(path).login("v", "p");
+    ASSERT_EQ(unknown.status, LoginStatus::Granted);
+    EXPECT_EQ(unknown.grant.level, "Operator");
+    EXPECT_FALSE(unknown.grant.usersEntryEnabled);
+    EXPECT_FALSE(unknown.grant.settingsEntryEnabled);
+}
+
+TEST_F(AccountFileTest, ChangeKeepsNameAndRegistrationDate) {
+    const QString path = Write({Account("admin", "a", "Administrator"), Account("bob", "old", "Operator")});
+    const AccountChange change = AccountFile(path).addOrChange(
+        Account("bob", "new", "Setup", false, true, false, "ignored"), "31/12/99");
+    EXPECT_EQ(change.status, AccountFileStatus::Done);
+    EXPECT_FALSE(change.appended);
+    const QList<AccountRecord> records = DecodeAccountFile(ReadFile(path));
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1].userName, "bob");
+    EXPECT_EQ(records[1].password, "new");
+    EXPECT_EQ(records[1].level, "Setup");
+    EXPECT_EQ(records[1].registrationDate, "01/01/20");
+    EXPECT_FALSE(records[1].allowed(AccountRight::Devices));
+    EXPECT_TRUE(records[1].allowed(AccountRight::Communication));
+    EXPECT_EQ(AccountFile(path).login("bob", "new").status, LoginStatus::Granted);
+}
+
+TEST_F(AccountFileTest, AddAppendsWithTodaysDate) {
+    const QString path = Write({Account("admin", "a", "Administrator")});
+    const AccountChange change = AccountFile(path).addOrChange(Account("Admin", "x", "Operator"), "02/03/24");
+    EXPECT_TRUE(change.appended); // names are case-sensitive: "Admin" is a new user
+    const QByteArray bytes = ReadFile(path);
+    ASSERT_EQ(bytes.size(), 2 * AccountRecordSize);
+    EXPECT_EQ(DecodeAccountFile(bytes)[1].registrationDate, "02/03/24");
+    EXPECT_EQ(DecodeAccountFile(bytes)[1].userName, "Admin");
+}
+
+TEST_F(AccountFileTest, AddOverTrailingPartialRecordKeepsAlignment) {
+    const QByteArray admin = EncodeAccountRecord(Account("admin", "a", "Administrator"));
+    const QString path = Write(admin + admin.left(20));
+    AccountFile(path).addOrChange(Account("new", "n", "Operator"), "d");
+    const QByteArray bytes = ReadFile(path);
+    ASSERT_EQ(bytes.size(), 2 * AccountRecordSize);
+    EXPECT_EQ(DecodeAccountFile(bytes)[1].userName, "new");
+}
+
+TEST_F(AccountFileTest, DeleteMovesLaterRecordsUpAndCutsTheFile) {
+    const QList<AccountRecord> all = {Account("a", "1", "Administrator"), Account("b", "2", "Operator"),
+                                      Account("c", "3", "Setup"), Account("d", "4", "Operator")};
+    const QString path = Write(all);
+    const AccountDeletion deletion = AccountFile(path).remove("b");
+    EXPECT_EQ(deletion.status, AccountFileStatus::Done);
+    EXPECT_EQ(deletion.outcome, DeleteOutcome::Deleted);
+    EXPECT_EQ(ReadFile(path), Records({all[0], all[2], all[3]}));
+
+    EXPECT_EQ(AccountFile(path).remove("B").outcome, DeleteOutcome::NotFound);
+    EXPECT_EQ(ReadFile(path).size(), 3 * AccountRecordSize);
+
+    EXPECT_EQ(AccountFile(path).remove("d").outcome, DeleteOutcome::Deleted);
+    EXPECT_EQ(ReadFile(path), Records({all[0], all[2]}));
+}
+
+TEST_F(AccountFileTest, DeleteRefusedWithoutAdministrator) {
+    const QByteArray bytes = Records({Account("b", "2", "Operator"), Account("c", "3", "administrator")});
+    const QString path = Write(bytes);
+    EXPECT_EQ(AccountFile(path).remove("b").outcome, DeleteOutcome::NoAdministrator);
+    EXPECT_EQ(ReadFile(path), bytes);
+}
+
+TEST_F(AccountFileTest, MissingFileIsNeverCreated) {
+    const QString path = m_dir.filePath("users.dat");
+    EXPECT_EQ(AccountFile(path).list().status, AccountFileStatus::Missing);
+    EXPECT_EQ(AccountFile(path).addOrChange(Account("x", "y", "Operator"), "d").status,
+              AccountFileStatus::Missing);
+    EXPECT_EQ(AccountFile(path).remove("x").status, AccountFileStatus::Missing);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(AccountFileTest, OversizedLengthBytesReadWhatIsSound) {
+    QByteArray bytes = Records({Account("admin", "admin", "Administrator"), Account("op", "op", "Operator")});
+    bytes[0] = char(0xFF);                      // name length far beyond the field
+    bytes[AccountRecordSize + 22] = char(0xFF); // level length too
+    bytes += QByteArray(66, char(0xFF));        // and a partial record of garbage
+    const QString path = Write(bytes);
+    const AccountListing listing = AccountFile(path).list();
+    ASSERT_EQ(listing.status, AccountFileStatus::Done);
+    ASSERT_EQ(listing.records.size(), 2);
+    EXPECT_EQ(listing.records[0].userName.size(), AccountNameWidth);
+    EXPECT_EQ(listing.records[1].userName, "op");
+    EXPECT_EQ(listing.records[1].level.size(), AccountLevelWidth);
+    EXPECT_EQ(AccountFile(path).login("op", "op").grant.level, "Operator");
+    EXPECT_EQ(AccountFile(path).login("admin", "admin").status, LoginStatus::WrongCredentials);
+}
+
+TEST_F(AccountFileTest, DefaultFileHoldsTheAdministrator) {
+    const QString path = m_dir.filePath("home/files/users.dat");
+    ASSERT_TRUE(WriteDefaultAccountFile(path));
+    EXPECT_EQ(ReadFile(path).size(), AccountRecordSize);
+    const LoginOutcome outcome = AccountFile(path).login("admin", "admin");
+    ASSERT_EQ(outcome.status, LoginStatus::Granted);
+    EXPECT_EQ(outcome.grant.level, "Administrator");
+    EXPECT_TRUE(outcome.grant.usersEntryEnabled);
+    EXPECT_TRUE(outcome.grant.devicesAllowed);
+    EXPECT_TRUE(outcome.grant.communicationAllowed);
+    EXPECT_TRUE(outcome.grant.displayAllowed);
+}
