@@ -8,6 +8,9 @@ namespace holvex {
 // Every key of the settings file, with its default. The settings dialog edits one instance live, so the rest
 // of the program reads the value in force at the moment it needs it.
 struct Settings {
+    static constexpr int kMaxTitles = 15;
+    static constexpr int kTitleLength = 15;
+
     // [Com port]
     QString PortName = QStringLiteral("COM1");
     QString Speed = QStringLiteral("300");
@@ -51,17 +54,18 @@ struct Settings {
 
     // [Titles]
     int TitleCount = 0;
-    QStringList Titles = QStringList(15, QString());
+    QStringList Titles = QStringList(kMaxTitles, QString());
 
     // [Mbus] (written by the main window)
     int SearchFrom = 0;
     int SearchTo = 0;
     int Timeout = 500;
 
-    // [IPaddress] (written by the main window)
-    QString Ipma;
-    QString Ipco;
-    QString Ipo1;
+    // [IPaddress] (written by the main window): the manufacturer server and the two control servers offered
+    // on the gateway page. The built-in values are documentation addresses, to be replaced by the installer.
+    QString Ipma = QStringLiteral("192.0.2.10");
+    QString Ipco = QStringLiteral("192.0.2.20");
+    QString Ipo1 = QStringLiteral("192.0.2.20");
 
     // Not stored: "Accept only this network" and its network number.
     bool AcceptOnlyNetwork = false;
