@@ -1,0 +1,89 @@
+#include "mbus/fixed_record.h"
+
+#include "mbus/number_format.h"
+#include "mbus/vif_tables.h"
+
+#include <limits>
+
+namespace holvex::mbus {
+
+namespace {
+
+bool FitsBeforeChecksum(const QByteArray& frame, int start, int length) {
+    return start >= 0 && static_cast<qsizetype>(start) + length <= frame.size() - 2;
+}
+
+quint8 ByteAt(const QByteArray& frame, int pos) {
+    return static_cast<quint8>(frame[pos]);
+}
+
+} // namespace
+
+FixedRecordResult DecodeFixedRecord(const QByteArray& frame, int dataStart, QChar decimalSeparator) {
+    FixedRecordResult result;
+    // The DIF sits four bytes and the VIF two bytes before the data; all of it lies before the checksum.
+    if (!FitsBeforeChecksum(frame, dataStart - 4, 4)) {
+        return result;
+    }
+    const int code = ByteAt(frame, dataStart - 4) & 0x0F;
+    VifResult vif;
+    LookupPrimaryVif(ByteAt(frame, dataStart - 2) & 0x0F, vif);
+
+    int length = 0;
+    bool bcd = false;
+    bool signed32 = false;
+    switch (code) {
+    case 0x1:
+    case 0x2:
+    case 0x3:
+        length = code;
+        break;
+    case 0x4:
+    case 0x5:
+    case 0x6:
+        length = 4;
+        signed32 = true;
+        break;
+    case 0x9:
+    case 0xA:
+    case 0xB:
+    case 0xC:
+        length = code - 0x8;
+        bcd = true;
+        break;
+    case 0xE:
+        length = 6;
+        bcd = true;
+        break;
+    default:
+        result.logLine = QStringLiteral("Unrecognizable DIF value - not decoded, 1...");
+        return result;
+    }
+    if (!FitsBeforeChecksum(frame, dataStart, length)) {
+        return result;
+    }
+    qint64 value = 0;
+    if (bcd) {
+        for (int i = length - 1; i >= 0; --i) {
+            const quint8 b = ByteAt(frame, dataStart + i);
+            if ((b >> 4) > 9 || (b & 0x0F) > 9) {
+                return result;
+            }
+            value = value * 100 + (b >> 4) * 10 + (b & 0x0F);
+        }
+        if (value > std::numeric_limits<qint32>::max()) {
+            return result;
+        }
+    } else {
+        quint32 raw = 0;
+        for (int i = length - 1; i >= 0; --i) {
+            raw = (raw << 8) | ByteAt(frame, dataStart + i);
+        }
+        value = signed32 ? static_cast<qint64>(static_cast<qint32>(raw)) : static_cast<qint64>(raw);
+    }
+    result.value = FormatFixed(static_cast<double>(value) * vif.multiplier, 8, decimalSeparator);
+    result.unit = vif.unit;
+    return result;
+}
+
+} // namespace holvex::mbus
