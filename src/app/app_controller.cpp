@@ -1,0 +1,60 @@
+#include "app/app_controller.h"
+
+#include "accounts/login_window.h"
+#include "accounts/users_window.h"
+#include "app/about_dialog.h"
+#include "app/main_window.h"
+#include "mbus/report_window.h"
+#include "settings/settings_dialog.h"
+
+#include <QCoreApplication>
+
+namespace holvex {
+
+AppController::AppController(QString settingsFilePath, QString accountFilePath, QObject* parent)
+    : QObject(parent) {
+    m_login = std::make_unique<LoginWindow>(accountFilePath, m_language);
+    m_main = std::make_unique<MainWindow>(m_settings, m_run, m_language, settingsFilePath);
+    m_settingsDialog = std::make_unique<SettingsDialog>(m_settings, m_run, m_language);
+    m_users = std::make_unique<UsersWindow>(accountFilePath, m_language);
+    m_about = std::make_unique<AboutDialog>();
+    m_report = std::make_unique<ReportWindow>();
+
+    connect(m_login.get(), &LoginWindow::loginSucceeded, this, &AppController::onLoginSucceeded);
+    connect(m_login.get(), &LoginWindow::quitRequested, this, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(m_main.get(), &MainWindow::closed, this, &AppController::onMainWindowClosed);
+    connect(m_main.get(), &MainWindow::usersWindowRequested, this, [this] { showWindow(m_users.get()); });
+    connect(m_main.get(), &MainWindow::settingsWindowRequested, this,
+            [this] { showWindow(m_settingsDialog.get()); });
+    connect(m_main.get(), &MainWindow::aboutWindowRequested, this, [this] { showWindow(m_about.get()); });
+    connect(m_settingsDialog.get(), &SettingsDialog::communicationApplied, m_main.get(),
+            &MainWindow::refreshPortState);
+    connect(m_settingsDialog.get(), &SettingsDialog::titlesApplied, m_main.get(),
+            &MainWindow::takeExtraTitles);
+}
+
+AppController::~AppController() = default;
+
+void AppController::start() {
+    showWindow(m_login.get());
+}
+
+void AppController::onLoginSucceeded(const AccessGrant& grant) {
+    m_main->applyAccessGrant(grant);
+    showWindow(m_main.get());
+    m_login->hide();
+}
+
+void AppController::onMainWindowClosed() {
+    // Closing the login window ends the program; the other windows go with it.
+    m_login->close();
+    QCoreApplication::quit();
+}
+
+void AppController::showWindow(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace holvex

@@ -1,0 +1,27 @@
+#include "app/desktop_hooks.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace holvex {
+
+bool DesktopHooks::askYesNo(QWidget* parent, const QString& title, const QString& text) {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void DesktopHooks::warn(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::warning(parent, title, text);
+}
+
+void DesktopHooks::openDocument(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+DesktopHooks& DesktopHooks::Default() {
+    static DesktopHooks hooks;
+    return hooks;
+}
+
+} // namespace holvex

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace holvex {
+
+// Message boxes and the desktop viewer, behind one replaceable object so that tests answer them without
+// blocking or launching anything.
+class DesktopHooks {
+public:
+    virtual ~DesktopHooks() = default;
+    // Yes/No question; true for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+    virtual void warn(QWidget* parent, const QString& title, const QString& text);
+    // Opens a file with the desktop's default viewer.
+    virtual void openDocument(const QString& path);
+
+    // The hooks used when none are set.
+    static DesktopHooks& Default();
+};
+
+} // namespace holvex

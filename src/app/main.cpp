@@ -1,0 +1,15 @@
+#include "app/app_controller.h"
+#include "settings/program_home.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Holvex"));
+    holvex::ProgramHome::Resolve(QApplication::arguments());
+
+    holvex::AppController controller(holvex::ProgramHome::SettingsFilePath(),
+                                     holvex::ProgramHome::AccountFilePath());
+    controller.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "lang/message_language.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace holvex {
+
+// One control's caption in both languages, found by the control's object name. A row marked englishOnly is
+// set by the English table and left as it is by the Italian one.
+struct CaptionRow {
+    QString objectName;
+    QString english;
+    QString italian;
+    bool englishOnly = false;
+};
+
+// A window's caption table. Pages add their own rows; one function applies the whole table.
+class CaptionTable {
+public:
+    void add(const QString& objectName, const QString& english, const QString& italian);
+    void addEnglishOnly(const QString& objectName, const QString& english);
+    void append(const CaptionTable& other);
+
+    const std::vector<CaptionRow>& rows() const { return m_rows; }
+    // The caption to set, or nothing when the control is not in the table or the language leaves it alone.
+    std::optional<QString> caption(const QString& objectName, TickedLanguage language) const;
+
+private:
+    std::vector<CaptionRow> m_rows;
+};
+
+// `LanguageCode` 2 is Italian; every other value shows English.
+TickedLanguage LanguageForCode(int languageCode);
+
+// The main window's rows for the search group, the pages, the menu, the command line and the log.
+CaptionTable MainWindowCaptions();
+
+// Row 0 of the meter table: twelve fixed headings, then the first `extraTitleCount` extra titles (0..15).
+QStringList MeterTableHeadings(TickedLanguage language, int extraTitleCount, const QStringList& extraTitles);
+// Display table headings of columns 3..12, by column.
+QMap<int, QString> DisplayTableHeadings(TickedLanguage language);
+// Receiver table headings by column; only the English table sets them.
+QMap<int, QString> ReceiverTableHeadings();
+// Month headings of the readings table, columns 12..23.
+QMap<int, QString> MonthHeadings(TickedLanguage language);
+
+} // namespace holvex

@@ -1,0 +1,93 @@
+#include "accounts/account_file.h"
+#include "accounts/login_window.h"
+#include "accounts/users_window.h"
+#include "app/about_dialog.h"
+#include "app/app_controller.h"
+#include "app/main_menu.h"
+#include "app/main_window.h"
+#include "mbus/report_window.h"
+#include "settings/program_home.h"
+#include "settings/settings_dialog.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace holvex {
+namespace {
+
+class AppControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_home.isValid());
+        ProgramHome::Set(m_home.path());
+        QDir().mkpath(ProgramHome::AccountFolder());
+        ASSERT_TRUE(WriteDefaultAccountFile(ProgramHome::AccountFilePath()));
+    }
+
+    QTemporaryDir m_home;
+};
+
+TEST_F(AppControllerTest, CreatesTheSixWindowsAndShowsOnlyTheLogin) {
+    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    ASSERT_NE(controller.loginWindow(), nullptr);
+    ASSERT_NE(controller.mainWindow(), nullptr);
+    ASSERT_NE(controller.settingsDialog(), nullptr);
+    ASSERT_NE(controller.usersWindow(), nullptr);
+    ASSERT_NE(controller.aboutDialog(), nullptr);
+    ASSERT_NE(controller.reportWindow(), nullptr);
+    EXPECT_EQ(controller.reportWindow()->windowTitle(), QStringLiteral("Detailed m-bus report"));
+    controller.start();
+    EXPECT_TRUE(controller.loginWindow()->isVisible());
+    EXPECT_FALSE(controller.mainWindow()->isVisible());
+    EXPECT_FALSE(controller.settingsDialog()->isVisible());
+    EXPECT_FALSE(controller.usersWindow()->isVisible());
+    EXPECT_FALSE(controller.aboutDialog()->isVisible());
+    EXPECT_FALSE(controller.reportWindow()->isVisible());
+}
+
+TEST_F(AppControllerTest, LoginShowsTheMainWindowWithTheGrantAndClosingEndsIt) {
+    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    controller.start();
+    AccessGrant operatorGrant;
+    operatorGrant.level = QStringLiteral("Operator");
+    operatorGrant.communicationAllowed = false;
+    operatorGrant.displayAllowed = true;
+    emit controller.loginWindow()->loginSucceeded(operatorGrant);
+    MainWindow* main = controller.mainWindow();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(controller.loginWindow()->isVisible());
+    EXPECT_FALSE(main->mainMenu()->users()->isEnabled());
+    EXPECT_FALSE(main->mainMenu()->settings()->isEnabled());
+    EXPECT_FALSE(main->pages()->isTabVisible(MainWindow::CommunicationPage));
+
+    main->mainMenu()->about()->trigger();
+    EXPECT_TRUE(controller.aboutDialog()->isVisible());
+    EXPECT_FALSE(controller.aboutDialog()->isModal());
+
+    main->close();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_FALSE(controller.loginWindow()->isVisible());
+    EXPECT_TRUE(QFile::exists(ProgramHome::SettingsFilePath())); // the closing step wrote the window's keys
+}
+
+TEST_F(AppControllerTest, ToolsEntriesShowTheirWindows) {
+    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    controller.start();
+    AccessGrant admin;
+    admin.level = QStringLiteral("Administrator");
+    admin.usersEntryEnabled = true;
+    admin.settingsEntryEnabled = true;
+    emit controller.loginWindow()->loginSucceeded(admin);
+    controller.mainWindow()->mainMenu()->settings()->trigger();
+    EXPECT_TRUE(controller.settingsDialog()->isVisible());
+    controller.settingsDialog()->hide();
+    controller.mainWindow()->mainMenu()->users()->trigger();
+    EXPECT_TRUE(controller.usersWindow()->isVisible());
+    controller.usersWindow()->hide();
+}
+
+} // namespace
+} // namespace holvex
