@@ -1,12 +1,283 @@
 #include "cli/commands.h"
 
+#include "mbus/response_decoder.h"
+
+#include <QByteArray>
+#include <QFile>
 #include <QTextStream>
+
+#include <cstdio>
+#include <optional>
 
 namespace holvex::cli {
 
-int RunDecodeCommand(const QStringList&) {
-    QTextStream(stderr) << "holvex-cli: this command is not built yet\n";
+namespace {
+
+constexpr int kMaxExtra = 15;
+
+struct DecodeArguments {
+    mbus::DecodeOptions options;
+    std::optional<QString> batchFile;
+    QStringList hexParts;
+};
+
+int Fail(const QString& message) {
+    QTextStream(stderr) << "holvex-cli decode: " << message << '\n';
     return 2;
+}
+
+int HexValue(char ch) {
+    if (ch >= '0' && ch <= '9') {
+        return ch - '0';
+    }
+    if (ch >= 'A' && ch <= 'F') {
+        return ch - 'A' + 10;
+    }
+    if (ch >= 'a' && ch <= 'f') {
+        return ch - 'a' + 10;
+    }
+    return -1;
+}
+
+// Hex text with blanks allowed anywhere between digits; nullopt for any other character or an odd digit
+// count.
+std::optional<QByteArray> ParseHex(QByteArrayView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size() / 2);
+    int high = -1;
+    for (char ch : text) {
+        if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') {
+            continue;
+        }
+        const int value = HexValue(ch);
+        if (value < 0) {
+            return std::nullopt;
+        }
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes.append(static_cast<char>((high << 4) | value));
+            high = -1;
+        }
+    }
+    if (high >= 0) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void AppendJsonString(QByteArray& out, const QString& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out.append('"');
+    const QByteArray utf8 = text.toUtf8();
+    for (char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"':
+            out.append("\\\"");
+            break;
+        case '\\':
+            out.append("\\\\");
+            break;
+        case '\n':
+            out.append("\\n");
+            break;
+        case '\r':
+            out.append("\\r");
+            break;
+        case '\t':
+            out.append("\\t");
+            break;
+        default:
+            if (byte < 0x20) {
+                out.append("\\u00");
+                out.append(kHex[byte >> 4]);
+                out.append(kHex[byte & 0x0F]);
+            } else {
+                out.append(ch);
+            }
+        }
+    }
+    out.append('"');
+}
+
+void AppendField(QByteArray& out, const char* name, const QString& value, bool comma = true) {
+    out.append('"');
+    out.append(name);
+    out.append("\":");
+    AppendJsonString(out, value);
+    if (comma) {
+        out.append(',');
+    }
+}
+
+// One compact JSON object for a decode, followed by a newline.
+void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
+    out.append(result.ok ? "{\"ok\":true,\"log\":[" : "{\"ok\":false,\"log\":[");
+    for (int i = 0; i < result.log.size(); ++i) {
+        if (i > 0) {
+            out.append(',');
+        }
+        AppendJsonString(out, result.log[i]);
+    }
+    out.append("],\"row\":");
+    if (result.row) {
+        const MeterRow& row = *result.row;
+        out.append('{');
+        AppendField(out, "id", row.id);
+        AppendField(out, "address", row.address);
+        AppendField(out, "manufacturer", row.manufacturer);
+        AppendField(out, "value", row.value);
+        AppendField(out, "unit", row.unit);
+        AppendField(out, "medium", row.medium);
+        AppendField(out, "status", row.status);
+        AppendField(out, "pulse", row.pulse);
+        AppendField(out, "model", row.model);
+        AppendField(out, "battery", row.battery);
+        out.append("\"extra\":[");
+        for (int i = 0; i < row.extra.size(); ++i) {
+            if (i > 0) {
+                out.append(',');
+            }
+            AppendJsonString(out, row.extra[i]);
+        }
+        out.append("]}");
+    } else {
+        out.append("null");
+    }
+    out.append(",\"records\":[");
+    for (int i = 0; i < result.records.size(); ++i) {
+        const mbus::RecordRow& record = result.records[i];
+        out.append(i > 0 ? ",{" : "{");
+        AppendField(out, "number", record.number);
+        AppendField(out, "value", record.value);
+        AppendField(out, "unit", record.unit);
+        AppendField(out, "qualifier", record.qualifier);
+        AppendField(out, "dif", record.difHex);
+        AppendField(out, "vif", record.vifHex);
+        AppendField(out, "vife", record.vifeHex, false);
+        out.append('}');
+    }
+    out.append(result.moreRecordsPending ? "],\"more_records\":true}\n" : "],\"more_records\":false}\n");
+}
+
+std::optional<QByteArray> ReadAll(const QString& name) {
+    QFile file;
+    const bool opened = name == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                   : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+bool WriteOut(const QByteArray& bytes) {
+    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+               static_cast<std::size_t>(bytes.size()) &&
+           std::fflush(stdout) == 0;
+}
+
+// Parses the options; returns an error message, or nothing when they are good.
+std::optional<QString> ParseArguments(const QStringList& arguments, DecodeArguments& parsed) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--extra")) {
+            if (i + 1 >= arguments.size()) {
+                return QStringLiteral("--extra needs a number from 0 to 15");
+            }
+            bool ok = false;
+            const int count = arguments[++i].toInt(&ok);
+            if (!ok || count < 0 || count > kMaxExtra) {
+                return QStringLiteral("--extra needs a number from 0 to 15");
+            }
+            parsed.options.extraTitleCount = count;
+        } else if (argument == QLatin1String("--apator")) {
+            parsed.options.apator = true;
+        } else if (argument == QLatin1String("--batch")) {
+            if (i + 1 >= arguments.size()) {
+                return QStringLiteral("--batch needs a file name or -");
+            }
+            parsed.batchFile = arguments[++i];
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            return QStringLiteral("unknown option ") + argument;
+        } else {
+            parsed.hexParts.append(argument);
+        }
+    }
+    if (parsed.batchFile && !parsed.hexParts.isEmpty()) {
+        return QStringLiteral("give either --batch FILE or the hex text, not both");
+    }
+    return std::nullopt;
+}
+
+int RunBatch(const QString& name, const mbus::DecodeOptions& options) {
+    const std::optional<QByteArray> content = ReadAll(name);
+    if (!content) {
+        return Fail(QStringLiteral("cannot read ") + name);
+    }
+    // Every line is checked before anything is printed, so a bad file gives no partial output.
+    QVector<QByteArray> frames;
+    int lineNumber = 0;
+    const QByteArrayView all(*content);
+    qsizetype from = 0;
+    while (from < all.size()) {
+        qsizetype to = all.indexOf('\n', from);
+        if (to < 0) {
+            to = all.size();
+        }
+        const QByteArrayView line = all.sliced(from, to - from);
+        from = to + 1;
+        ++lineNumber;
+        if (line.trimmed().isEmpty()) {
+            continue;
+        }
+        std::optional<QByteArray> frame = ParseHex(line);
+        if (!frame) {
+            return Fail(QStringLiteral("line %1: bad hex text").arg(lineNumber));
+        }
+        frames.append(std::move(*frame));
+    }
+    QByteArray out;
+    for (const QByteArray& frame : frames) {
+        AppendResultJson(out, mbus::DecodeResponse(frame, options));
+        if (out.size() > (1 << 20)) {
+            if (!WriteOut(out)) {
+                return Fail(QStringLiteral("cannot write the output"));
+            }
+            out.clear();
+        }
+    }
+    return WriteOut(out) ? 0 : Fail(QStringLiteral("cannot write the output"));
+}
+
+} // namespace
+
+int RunDecodeCommand(const QStringList& arguments) {
+    DecodeArguments parsed;
+    if (const std::optional<QString> error = ParseArguments(arguments, parsed)) {
+        return Fail(*error);
+    }
+    if (parsed.batchFile) {
+        return RunBatch(*parsed.batchFile, parsed.options);
+    }
+    QByteArray text;
+    if (parsed.hexParts.isEmpty() || parsed.hexParts == QStringList{QStringLiteral("-")}) {
+        const std::optional<QByteArray> input = ReadAll(QStringLiteral("-"));
+        if (!input) {
+            return Fail(QStringLiteral("cannot read standard input"));
+        }
+        text = *input;
+    } else {
+        text = parsed.hexParts.join(QLatin1Char(' ')).toLatin1();
+        // A non-Latin-1 character would become '?', which the hex check refuses.
+    }
+    const std::optional<QByteArray> reply = ParseHex(text);
+    if (!reply) {
+        return Fail(QStringLiteral("bad hex text"));
+    }
+    QByteArray out;
+    AppendResultJson(out, mbus::DecodeResponse(*reply, parsed.options));
+    return WriteOut(out) ? 0 : Fail(QStringLiteral("cannot write the output"));
 }
 
 } // namespace holvex::cli

@@ -1,0 +1,34 @@
+// Feeds arbitrary bytes to the gateway packet check and the network number parser. The first byte chooses
+// the connection state: bit 0 the first packet of a connection, bit 1 "Accept only this network".
+#include "transport/packet_codec.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    holvex::transport::PacketCheckInput input;
+    input.packetSequence = (data[0] & 0x01) ? 1 : 2;
+    input.acceptOnlyNetwork = (data[0] & 0x02) != 0;
+    input.acceptedNetwork = QStringLiteral("0.0.0.1");
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const holvex::transport::PacketCheckResult result = holvex::transport::CheckPacket(bytes, input);
+    if (result.gatewayReply.size() > 259) {
+        __builtin_trap();
+    }
+    const auto network = holvex::transport::ParseNetworkNumber(QString::fromLatin1(bytes));
+    if (network && holvex::transport::NetworkText(*network).size() > 15) {
+        __builtin_trap();
+    }
+    // A payload that fits must wrap into exactly one packet that passes the check.
+    if (bytes.size() <= holvex::transport::kMaxPacketPayload) {
+        const QByteArray packet =
+            holvex::transport::WrapPacket(bytes, holvex::transport::PacketKind::Read, {1, 2, 3, 4}, 7);
+        if (packet.size() != holvex::transport::kPacketSize) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}
