@@ -1,0 +1,31 @@
+#include "sim/frame_recorder.h"
+
+#include "sim/sim_installation.h"
+#include "transport/frame_codec.h"
+
+namespace holvex::sim {
+
+FrameRecorder::FrameRecorder(QObject* parent) : QObject(parent) {}
+
+bool FrameRecorder::Open(const QString& path) {
+    m_file.setFileName(path);
+    return m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+}
+
+void FrameRecorder::Attach(SimInstallation* installation) {
+    connect(installation, &SimInstallation::frameReceived, this, &FrameRecorder::Record);
+}
+
+QString FrameRecorder::Line(const QByteArray& frame) {
+    return transport::SpacedHex(frame).trimmed();
+}
+
+void FrameRecorder::Record(const QByteArray& frame) {
+    if (!m_file.isOpen()) {
+        return;
+    }
+    m_file.write(Line(frame).toLatin1() + '\n');
+    m_file.flush();
+}
+
+} // namespace holvex::sim

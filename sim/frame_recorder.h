@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+namespace holvex::sim {
+
+class SimInstallation;
+
+// Appends every frame the installation receives to a file: upper-case hex, bytes separated by a blank, one
+// frame per line, written through at once so that a test can read it while the simulator runs.
+class FrameRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    explicit FrameRecorder(QObject* parent = nullptr);
+
+    bool Open(const QString& path);
+    void Attach(SimInstallation* installation);
+    void Record(const QByteArray& frame);
+    QString ErrorString() const { return m_file.errorString(); }
+
+    // "10 7B 01 7C 16"
+    static QString Line(const QByteArray& frame);
+
+private:
+    QFile m_file;
+};
+
+} // namespace holvex::sim

@@ -1,0 +1,96 @@
+#include "sim/gateway_call_endpoint.h"
+
+#include "sim/gateway_packets.h"
+#include "sim/gateway_session.h"
+#include "sim/sim_installation.h"
+
+#include <algorithm>
+
+namespace holvex::sim {
+
+GatewayCallEndpoint::GatewayCallEndpoint(SimInstallation* installation, QObject* parent)
+    : QObject(parent), m_installation(installation) {
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &GatewayCallEndpoint::Call);
+    connect(&m_socket, &QTcpSocket::connected, this, &GatewayCallEndpoint::OnConnected);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &GatewayCallEndpoint::OnLost);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        // A refused or failed call never reaches the connected state, so no disconnect follows.
+        if (m_socket.state() != QAbstractSocket::ConnectedState) {
+            OnLost();
+        }
+    });
+}
+
+GatewayCallEndpoint::~GatewayCallEndpoint() {
+    m_running = false;
+    disconnect(&m_socket, nullptr, this, nullptr);
+    m_socket.abort();
+}
+
+void GatewayCallEndpoint::SetBackoff(int minimumMs, int maximumMs) {
+    m_minimumMs = std::max(1, minimumMs);
+    m_maximumMs = std::max(m_minimumMs, maximumMs);
+    m_backoffMs = m_minimumMs;
+}
+
+void GatewayCallEndpoint::Start(const QString& host, quint16 port) {
+    m_host = host;
+    m_port = port;
+    m_running = true;
+    m_backoffMs = m_minimumMs;
+    Call();
+}
+
+void GatewayCallEndpoint::Stop() {
+    m_running = false;
+    m_retry.stop();
+    DropSession();
+    m_socket.abort();
+}
+
+void GatewayCallEndpoint::Call() {
+    if (!m_running || m_socket.state() != QAbstractSocket::UnconnectedState) {
+        return;
+    }
+    ++m_calls;
+    m_installation->Trace(QStringLiteral("gateway calling %1:%2").arg(m_host).arg(m_port));
+    m_socket.connectToHost(m_host, m_port);
+}
+
+void GatewayCallEndpoint::OnConnected() {
+    m_backoffMs = m_minimumMs;
+    DropSession();
+    m_session = new GatewaySession(m_installation, &m_socket, QStringLiteral("gateway-call"));
+    const auto network = m_installation->Config().gateway.network;
+    m_installation->Trace(
+        QStringLiteral("gateway-call connected, identifying as %1").arg(transport::NetworkText(network)));
+    m_socket.write(IdentificationPacket(network));
+    emit connected();
+}
+
+// The session may be the caller of this (an answer written into a dying connection), so it goes later;
+// it stops reading the socket at once, so that a new connection starts with a fresh session.
+void GatewayCallEndpoint::DropSession() {
+    if (m_session) {
+        disconnect(&m_socket, nullptr, m_session, nullptr);
+        m_session->deleteLater();
+        m_session = nullptr;
+    }
+}
+
+void GatewayCallEndpoint::OnLost() {
+    const bool wasConnected = m_session != nullptr;
+    DropSession();
+    m_socket.abort();
+    if (wasConnected) {
+        m_installation->Trace(QStringLiteral("gateway-call disconnected"));
+        emit disconnected();
+    }
+    if (m_running && !m_retry.isActive()) {
+        m_retry.start(m_backoffMs);
+        m_backoffMs = std::min(m_maximumMs, m_backoffMs * 2);
+    }
+}
+
+} // namespace holvex::sim

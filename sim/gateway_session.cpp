@@ -1,0 +1,121 @@
+#include "sim/gateway_session.h"
+
+#include "sim/gateway_packets.h"
+#include "sim/sim_installation.h"
+#include "transport/frame_codec.h"
+
+#include <QTcpSocket>
+
+#include <utility>
+
+namespace holvex::sim {
+
+namespace {
+
+constexpr char kPacketStart = 0x01;
+constexpr std::uint8_t kFailed = 0x01;
+
+} // namespace
+
+GatewaySession::GatewaySession(SimInstallation* installation, QTcpSocket* socket, QString label)
+    : QObject(socket), m_installation(installation), m_socket(socket), m_label(std::move(label)) {
+    m_stale.setSingleShot(true);
+    m_stale.setInterval(kStalePacketMs);
+    connect(&m_stale, &QTimer::timeout, this, [this]() {
+        if (m_installation && !m_buffer.isEmpty()) {
+            m_installation->Trace(QStringLiteral("%1: %2 bytes of an unfinished packet dropped")
+                                      .arg(m_label)
+                                      .arg(m_buffer.size()));
+        }
+        m_buffer.clear();
+    });
+    connect(socket, &QTcpSocket::readyRead, this, &GatewaySession::Read);
+}
+
+void GatewaySession::Read() {
+    m_buffer += m_socket->readAll();
+    for (;;) {
+        // A packet starts with 0x01; bytes before one cannot belong to a packet.
+        const qsizetype start = m_buffer.indexOf(kPacketStart);
+        if (start != 0) {
+            if (m_installation) {
+                m_installation->Trace(QStringLiteral("%1: %2 stray bytes skipped")
+                                          .arg(m_label)
+                                          .arg(start < 0 ? m_buffer.size() : start));
+            }
+            m_buffer.remove(0, start < 0 ? m_buffer.size() : start);
+        }
+        if (m_buffer.size() < transport::kPacketSize) {
+            break;
+        }
+        const QByteArray packet = m_buffer.left(transport::kPacketSize);
+        m_buffer.remove(0, transport::kPacketSize);
+        Handle(packet);
+    }
+    if (m_buffer.isEmpty()) {
+        m_stale.stop();
+    } else {
+        m_stale.start();
+    }
+}
+
+void GatewaySession::Handle(const QByteArray& packet) {
+    if (!m_installation) {
+        return;
+    }
+    const GatewayOptions options = m_installation->Config().gateway;
+    const RequestPacket request = ParseRequestPacket(packet, options.network);
+    const int turnaround = m_installation->Config().turnaroundMs;
+    if (request.statusBits != 0) {
+        m_installation->Trace(QStringLiteral("%1: bad request packet, status bits %2")
+                                  .arg(m_label)
+                                  .arg(static_cast<unsigned>(request.statusBits), 2, 16, QLatin1Char('0')));
+        Send(turnaround,
+             StatusAnswerPacket(options.network, request.sequence, kFailed, 0, request.statusBits));
+        return;
+    }
+    m_installation->Trace(QStringLiteral("%1 <- [%2 #%3] %4")
+                              .arg(m_label)
+                              .arg(static_cast<unsigned>(request.kind), 2, 16, QLatin1Char('0'))
+                              .arg(request.sequence)
+                              .arg(transport::SpacedHex(request.payload).trimmed()));
+    const SimResponse response = m_installation->HandleFrame(request.payload);
+    const QByteArray bytes = response.Bytes();
+    const int doneAt = response.LastMs();
+    if (bytes.isEmpty() || doneAt > options.timeoutMs) {
+        if (options.answerTimeout) {
+            Send(options.timeoutMs,
+                 StatusAnswerPacket(options.network, request.sequence, kFailed, second_status::kTimeout, 0));
+        }
+        return;
+    }
+    const bool lonelyAck =
+        bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) == transport::kAcknowledge;
+    if (lonelyAck && request.kind == static_cast<std::uint8_t>(transport::PacketKind::Command) &&
+        !options.ackAsData) {
+        Send(doneAt, StatusAnswerPacket(options.network, request.sequence, 0, 0, 0));
+        return;
+    }
+    if (bytes.size() > kMaxAnswerPayload) {
+        Send(doneAt, StatusAnswerPacket(options.network, request.sequence, kFailed, 0, status_bit::kLength));
+        return;
+    }
+    Send(doneAt, DataAnswerPacket(options.network, request.sequence, bytes));
+}
+
+void GatewaySession::Send(int atMs, const QByteArray& packet) {
+    QTimer::singleShot(atMs, this, [this, packet]() {
+        if (m_socket->state() != QAbstractSocket::ConnectedState) {
+            return;
+        }
+        if (m_installation) {
+            m_installation->Trace(QStringLiteral("%1 -> answer packet, %2")
+                                      .arg(m_label, static_cast<std::uint8_t>(packet[21]) == kStatusOnlyMarker
+                                                        ? QStringLiteral("status only")
+                                                        : QStringLiteral("with data")));
+        }
+        m_socket->write(packet);
+    });
+}
+
+} // namespace holvex::sim

@@ -1,0 +1,303 @@
+#include "sim/installation_config.h"
+
+#include "sim/telegram_builder.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <initializer_list>
+
+namespace holvex::sim {
+
+namespace {
+
+constexpr int kMaxPrimaryAddress = 250;
+
+bool Fail(QString* error, const QString& text) {
+    if (error) {
+        *error = text;
+    }
+    return false;
+}
+
+// Unknown keys are refused: a misspelt fault would otherwise pass unnoticed.
+bool KnownKeys(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where,
+               QString* error) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        bool known = false;
+        for (const char* key : keys) {
+            known = known || it.key() == QLatin1String(key);
+        }
+        if (!known) {
+            return Fail(error, QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key()));
+        }
+    }
+    return true;
+}
+
+bool ReadInt(const QJsonObject& object, const char* key, int low, int high, int& out, const QString& where,
+             QString* error) {
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (value.isUndefined() || value.isNull()) {
+        return true;
+    }
+    const double d = value.toDouble(-1e300);
+    if (!value.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < low || d > high) {
+        return Fail(error, QStringLiteral("%1: \"%2\" must be a whole number %3..%4")
+                               .arg(where, QLatin1String(key))
+                               .arg(low)
+                               .arg(high));
+    }
+    out = static_cast<int>(d);
+    return true;
+}
+
+std::optional<QByteArray> ParseHex(const QString& text) {
+    QByteArray digits = text.toLatin1();
+    digits.replace(' ', "");
+    const QByteArray bytes = QByteArray::fromHex(digits);
+    if (digits.isEmpty() || digits.size() % 2 != 0 || bytes.toHex() != digits.toLower()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<RecordSpec> ParseRecord(const QJsonValue& value, const QString& where, QString* error) {
+    if (!value.isObject()) {
+        Fail(error, where + QStringLiteral(": a record is an object"));
+        return std::nullopt;
+    }
+    const QJsonObject o = value.toObject();
+    if (!KnownKeys(o, {"type", "value", "decimals", "coding", "storage", "tariff", "function"}, where,
+                   error)) {
+        return std::nullopt;
+    }
+    RecordSpec r;
+    r.type = o.value(QLatin1String("type")).toString();
+    const QJsonValue v = o.value(QLatin1String("value"));
+    if (v.isString()) {
+        r.text = v.toString();
+    } else if (v.isDouble()) {
+        r.value = v.toDouble();
+    } else {
+        Fail(error, where + QStringLiteral(": \"value\" is a number or a text"));
+        return std::nullopt;
+    }
+    r.coding = o.value(QLatin1String("coding")).toString();
+    r.function = o.value(QLatin1String("function")).toString();
+    if (!ReadInt(o, "decimals", 0, 6, r.decimals, where, error) ||
+        !ReadInt(o, "storage", 0, 31, r.storage, where, error) ||
+        !ReadInt(o, "tariff", 0, 3, r.tariff, where, error)) {
+        return std::nullopt;
+    }
+    return r;
+}
+
+bool ParseFaults(const QJsonValue& value, SimFaults& f, const QString& where, QString* error) {
+    if (value.isUndefined()) {
+        return true;
+    }
+    const QJsonObject o = value.toObject();
+    if (!value.isObject() ||
+        !KnownKeys(o, {"silent", "lateMs", "badChecksum", "badStop", "pieces", "gapMs", "answerAfter"}, where,
+                   error)) {
+        return value.isObject() ? false : Fail(error, where + QStringLiteral(": \"faults\" is an object"));
+    }
+    f.silent = o.value(QLatin1String("silent")).toBool(false);
+    f.badChecksum = o.value(QLatin1String("badChecksum")).toBool(false);
+    f.badStop = o.value(QLatin1String("badStop")).toBool(false);
+    return ReadInt(o, "lateMs", 0, 600000, f.lateMs, where, error) &&
+           ReadInt(o, "pieces", 1, 300, f.pieces, where, error) &&
+           ReadInt(o, "gapMs", 0, 600000, f.gapMs, where, error) &&
+           ReadInt(o, "answerAfter", 0, 1000000, f.answerAfter, where, error);
+}
+
+// When the meter's file gives only hex telegrams, its identity for secondary selection comes from the
+// first telegram's header.
+void IdentityFromTelegram(const QByteArray& t, SimMeterConfig& meter) {
+    if (t.size() < 17 || static_cast<std::uint8_t>(t[0]) != 0x68 || static_cast<std::uint8_t>(t[6]) != 0x72) {
+        return;
+    }
+    if (meter.id.isEmpty()) {
+        QString id;
+        for (int k = 10; k >= 7; --k) {
+            id += QStringLiteral("%1").arg(static_cast<std::uint8_t>(t[k]), 2, 16, QLatin1Char('0'));
+        }
+        meter.id = id.toUpper();
+    }
+    if (meter.manufacturer.isEmpty()) {
+        const int code = static_cast<std::uint8_t>(t[11]) | (static_cast<std::uint8_t>(t[12]) << 8);
+        for (int shift = 10; shift >= 0; shift -= 5) {
+            meter.manufacturer += QChar(((code >> shift) & 0x1F) + 64);
+        }
+    }
+}
+
+bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QString* error) {
+    const QString where = QStringLiteral("meter %1").arg(index + 1);
+    if (!value.isObject()) {
+        return Fail(error, where + QStringLiteral(": a meter is an object"));
+    }
+    const QJsonObject o = value.toObject();
+    if (!KnownKeys(o,
+                   {"address", "id", "manufacturer", "version", "medium", "accessNumber", "status", "records",
+                    "telegram", "telegrams", "faults", "comment"},
+                   where, error)) {
+        return false;
+    }
+    int address = -1;
+    int version = 0;
+    int accessNumber = 0;
+    int status = 0;
+    if (!ReadInt(o, "address", 0, kMaxPrimaryAddress, address, where, error) ||
+        !ReadInt(o, "version", 0, 255, version, where, error) ||
+        !ReadInt(o, "accessNumber", 0, 255, accessNumber, where, error) ||
+        !ReadInt(o, "status", 0, 255, status, where, error) ||
+        !ParseFaults(o.value(QLatin1String("faults")), meter.faults, where, error)) {
+        return false;
+    }
+    if (address >= 0) {
+        meter.address = static_cast<std::uint8_t>(address);
+    }
+    meter.id = o.value(QLatin1String("id")).toString();
+    meter.manufacturer = o.value(QLatin1String("manufacturer")).toString().toUpper();
+    meter.version = static_cast<std::uint8_t>(version);
+    const QJsonValue medium = o.value(QLatin1String("medium"));
+    if (!medium.isUndefined()) {
+        const auto code = MediumCode(medium.isDouble() ? QString::number(medium.toInt()) : medium.toString());
+        if (!code) {
+            return Fail(error, where + QStringLiteral(": unknown medium"));
+        }
+        meter.medium = *code;
+    }
+
+    // The telegrams: "telegram" (one hex text), "records" (one built telegram) or "telegrams" (a
+    // sequence of hex texts and {"records": [...]} objects, answered one per request).
+    QJsonArray items = o.value(QLatin1String("telegrams")).toArray();
+    if (o.contains(QLatin1String("telegram"))) {
+        items.prepend(o.value(QLatin1String("telegram")));
+    }
+    if (o.contains(QLatin1String("records"))) {
+        items.prepend(QJsonObject{{QStringLiteral("records"), o.value(QLatin1String("records"))}});
+    }
+    for (int i = 0; i < items.size(); ++i) {
+        const QString tWhere = where + QStringLiteral(", telegram %1").arg(i + 1);
+        const QJsonValue item = items.at(i);
+        if (item.isString()) {
+            const auto bytes = ParseHex(item.toString());
+            if (!bytes) {
+                return Fail(error, tWhere + QStringLiteral(": bad hex"));
+            }
+            meter.telegrams.append(*bytes);
+            IdentityFromTelegram(*bytes, meter);
+            continue;
+        }
+        const QJsonObject t = item.toObject();
+        if (!item.isObject() || !KnownKeys(t, {"records", "status", "accessNumber"}, tWhere, error)) {
+            return item.isObject() ? false : Fail(error, tWhere + QStringLiteral(": hex text or an object"));
+        }
+        TelegramSpec spec;
+        spec.address = meter.address.value_or(0);
+        spec.id = meter.id;
+        spec.manufacturer = meter.manufacturer;
+        spec.version = meter.version;
+        spec.medium = meter.medium;
+        int tStatus = status;
+        int tAccess = accessNumber;
+        if (!ReadInt(t, "status", 0, 255, tStatus, tWhere, error) ||
+            !ReadInt(t, "accessNumber", 0, 255, tAccess, tWhere, error)) {
+            return false;
+        }
+        spec.status = static_cast<std::uint8_t>(tStatus);
+        spec.accessNumber = static_cast<std::uint8_t>(tAccess);
+        const QJsonArray records = t.value(QLatin1String("records")).toArray();
+        for (int r = 0; r < records.size(); ++r) {
+            auto record =
+                ParseRecord(records.at(r), tWhere + QStringLiteral(", record %1").arg(r + 1), error);
+            if (!record) {
+                return false;
+            }
+            spec.records.append(*record);
+        }
+        // In a sequence every telegram but the last announces more with 0x1F; the last closes with 0x0F.
+        if (items.size() > 1) {
+            spec.trailer = i + 1 < items.size() ? 0x1F : 0x0F;
+        }
+        QString reason;
+        const auto bytes = BuildTelegram(spec, &reason);
+        if (!bytes) {
+            return Fail(error, tWhere + QStringLiteral(": ") + reason);
+        }
+        meter.telegrams.append(*bytes);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QString* error) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        Fail(error, QStringLiteral("not a JSON object: %1 at offset %2")
+                        .arg(parseError.errorString())
+                        .arg(parseError.offset));
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    const QString where = QStringLiteral("installation");
+    if (!KnownKeys(o, {"turnaroundMs", "collision", "gateway", "meters", "comment"}, where, error)) {
+        return std::nullopt;
+    }
+    InstallationConfig config;
+    if (!ReadInt(o, "turnaroundMs", 0, 60000, config.turnaroundMs, where, error)) {
+        return std::nullopt;
+    }
+    const QString collision = o.value(QLatin1String("collision")).toString(QStringLiteral("concatenate"));
+    if (collision == QLatin1String("or")) {
+        config.collision = CollisionMode::Or;
+    } else if (collision != QLatin1String("concatenate")) {
+        Fail(error, QStringLiteral("installation: \"collision\" is \"concatenate\" or \"or\""));
+        return std::nullopt;
+    }
+    if (o.contains(QLatin1String("gateway"))) {
+        const QJsonObject g = o.value(QLatin1String("gateway")).toObject();
+        const QString gWhere = QStringLiteral("gateway");
+        if (!KnownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData"}, gWhere, error) ||
+            !ReadInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error)) {
+            return std::nullopt;
+        }
+        if (g.contains(QLatin1String("network"))) {
+            const auto network = transport::ParseNetworkNumber(g.value(QLatin1String("network")).toString());
+            if (!network) {
+                Fail(error, QStringLiteral("gateway: \"network\" is four numbers 0..255 joined by dots"));
+                return std::nullopt;
+            }
+            config.gateway.network = *network;
+        }
+        config.gateway.answerTimeout = g.value(QLatin1String("answerTimeout")).toBool(true);
+        config.gateway.ackAsData = g.value(QLatin1String("ackAsData")).toBool(false);
+    }
+    const QJsonArray meters = o.value(QLatin1String("meters")).toArray();
+    for (int i = 0; i < meters.size(); ++i) {
+        SimMeterConfig meter;
+        if (!ParseMeter(meters.at(i), i, meter, error)) {
+            return std::nullopt;
+        }
+        config.meters.append(meter);
+    }
+    return config;
+}
+
+std::optional<InstallationConfig> LoadInstallation(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    return ParseInstallation(file.readAll(), error);
+}
+
+} // namespace holvex::sim

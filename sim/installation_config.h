@@ -1,0 +1,39 @@
+#pragma once
+
+#include "sim/sim_meter.h"
+#include "transport/packet_codec.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace holvex::sim {
+
+// How the answers of several meters that talk at once reach the master. Concatenate: one after the
+// other, which never parses as one frame; Or: laid over each other byte by byte (bitwise OR), the way
+// overlapping characters garble the line.
+enum class CollisionMode { Concatenate, Or };
+
+struct GatewayOptions {
+    transport::NetworkNumber network{0, 0, 0, 1};
+    int timeoutMs = 250;       // how long the gateway waits for a meter before it gives up
+    bool answerTimeout = true; // give up with a status answer carrying the timeout bit (else say nothing)
+    bool ackAsData = false;    // also return a command's 0xE5 as data instead of a status-only answer
+};
+
+struct InstallationConfig {
+    int turnaroundMs = 10; // pause between the end of a request and the start of the answer
+    CollisionMode collision = CollisionMode::Concatenate;
+    GatewayOptions gateway;
+    QList<SimMeterConfig> meters;
+};
+
+// The installation described in JSON text (see sim/demo.json); nullopt with a reason on a bad file.
+std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QString* error);
+
+// The same, read from a file.
+std::optional<InstallationConfig> LoadInstallation(const QString& path, QString* error);
+
+} // namespace holvex::sim

@@ -1,0 +1,210 @@
+// holvex-sim: a simulated M-Bus installation for tests and demonstrations.
+
+#include "sim/frame_recorder.h"
+#include "sim/gateway_call_endpoint.h"
+#include "sim/gateway_server_endpoint.h"
+#include "sim/lan_endpoint.h"
+#include "sim/pty_endpoint.h"
+#include "sim/sim_installation.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace holvex::sim;
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop, so that the endpoints close and the terminal link is removed.
+void QuitOnSignals(QCoreApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void Say(const QString& line) {
+    std::fprintf(stdout, "holvex-sim: %s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+int Fail(const QString& line) {
+    std::fprintf(stderr, "holvex-sim: %s\n", qPrintable(line));
+    return 2;
+}
+
+std::optional<quint16> PortOf(const QString& text) {
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    if (!ok || port > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<quint16>(port);
+}
+
+QString DefaultConfig() {
+    const QString local = QStringLiteral("sim/demo.json");
+    return QFileInfo::exists(local) ? local : QStringLiteral(HOLVEX_SIM_DEFAULT_CONFIG);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("holvex-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated M-Bus installation: meters behind a pseudo-terminal "
+                       "or a TCP serial adapter, and gateways with the packet envelope."));
+    parser.addHelpOption();
+    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("The installation (JSON)."),
+                                    QStringLiteral("file"), DefaultConfig());
+    const QCommandLineOption pty(QStringLiteral("pty"),
+                                 QStringLiteral("Serve a pseudo-terminal; path becomes a link to its slave."),
+                                 QStringLiteral("path"));
+    const QCommandLineOption lan(QStringLiteral("lan"),
+                                 QStringLiteral("TCP serial adapter on 127.0.0.1 (0: any port)."),
+                                 QStringLiteral("port"));
+    const QCommandLineOption gatewayServer(QStringLiteral("gateway-server"),
+                                           QStringLiteral("Gateway of the server version on 127.0.0.1."),
+                                           QStringLiteral("port"));
+    const QCommandLineOption gatewayCall(QStringLiteral("gateway-call"),
+                                         QStringLiteral("Gateway calling in to the program's server socket."),
+                                         QStringLiteral("host:port"));
+    const QCommandLineOption network(QStringLiteral("network"),
+                                     QStringLiteral("The gateway's network number."),
+                                     QStringLiteral("a.b.c.d"));
+    const QCommandLineOption gatewayTimeout(QStringLiteral("gateway-timeout"),
+                                            QStringLiteral("How long the gateway waits for a meter (ms)."),
+                                            QStringLiteral("ms"));
+    const QCommandLineOption turnaround(QStringLiteral("turnaround"),
+                                        QStringLiteral("Pause before a meter answers (ms)."),
+                                        QStringLiteral("ms"));
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Append every frame received to this file (hex, one per line)."),
+        QStringLiteral("file"));
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Trace the traffic on stderr."));
+    parser.addOptions(
+        {config, pty, lan, gatewayServer, gatewayCall, network, gatewayTimeout, turnaround, record, log});
+    parser.process(app);
+
+    QString error;
+    auto loaded = LoadInstallation(parser.value(config), &error);
+    if (!loaded) {
+        return Fail(error);
+    }
+    if (parser.isSet(network)) {
+        const auto number = holvex::transport::ParseNetworkNumber(parser.value(network));
+        if (!number) {
+            return Fail(QStringLiteral("--network takes four numbers 0..255 joined by dots"));
+        }
+        loaded->gateway.network = *number;
+    }
+    bool ok = true;
+    if (parser.isSet(gatewayTimeout)) {
+        loaded->gateway.timeoutMs = parser.value(gatewayTimeout).toInt(&ok);
+        if (!ok || loaded->gateway.timeoutMs < 0) {
+            return Fail(QStringLiteral("--gateway-timeout takes milliseconds"));
+        }
+    }
+    if (parser.isSet(turnaround)) {
+        loaded->turnaroundMs = parser.value(turnaround).toInt(&ok);
+        if (!ok || loaded->turnaroundMs < 0) {
+            return Fail(QStringLiteral("--turnaround takes milliseconds"));
+        }
+    }
+    SimInstallation installation(std::move(*loaded));
+    Say(QStringLiteral("%1 meters from %2").arg(installation.MeterCount()).arg(parser.value(config)));
+
+    if (parser.isSet(log)) {
+        QObject::connect(&installation, &SimInstallation::traced, &app, [](const QString& line) {
+            std::fprintf(stderr, "%s %s\n",
+                         qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
+                         qPrintable(line));
+        });
+    }
+    FrameRecorder recorder;
+    if (parser.isSet(record)) {
+        if (!recorder.Open(parser.value(record))) {
+            return Fail(
+                QStringLiteral("cannot write %1: %2").arg(parser.value(record), recorder.ErrorString()));
+        }
+        recorder.Attach(&installation);
+    }
+
+    std::vector<std::unique_ptr<QObject>> endpoints;
+    for (const QString& path : parser.values(pty)) {
+        auto endpoint = std::make_unique<PtyEndpoint>(&installation);
+        if (!endpoint->Open(path)) {
+            return Fail(QStringLiteral("pty %1: %2").arg(path, endpoint->ErrorString()));
+        }
+        Say(QStringLiteral("pty %1 -> %2").arg(path, endpoint->SlavePath()));
+        endpoints.push_back(std::move(endpoint));
+    }
+    for (const QString& text : parser.values(lan)) {
+        auto endpoint = std::make_unique<LanEndpoint>(&installation);
+        const auto port = PortOf(text);
+        if (!port || !endpoint->Listen(*port)) {
+            return Fail(QStringLiteral("lan %1: %2")
+                            .arg(text, port ? endpoint->ErrorString() : QStringLiteral("bad port")));
+        }
+        Say(QStringLiteral("lan 127.0.0.1:%1").arg(endpoint->Port()));
+        endpoints.push_back(std::move(endpoint));
+    }
+    for (const QString& text : parser.values(gatewayServer)) {
+        auto endpoint = std::make_unique<GatewayServerEndpoint>(&installation);
+        const auto port = PortOf(text);
+        if (!port || !endpoint->Listen(*port)) {
+            return Fail(QStringLiteral("gateway-server %1: %2")
+                            .arg(text, port ? endpoint->ErrorString() : QStringLiteral("bad port")));
+        }
+        Say(QStringLiteral("gateway-server 127.0.0.1:%1 network %2")
+                .arg(endpoint->Port())
+                .arg(holvex::transport::NetworkText(installation.Config().gateway.network)));
+        endpoints.push_back(std::move(endpoint));
+    }
+    for (const QString& text : parser.values(gatewayCall)) {
+        const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+        const auto port = colon > 0 ? PortOf(text.mid(colon + 1)) : std::nullopt;
+        if (!port || *port == 0) {
+            return Fail(QStringLiteral("--gateway-call takes host:port"));
+        }
+        auto endpoint = std::make_unique<GatewayCallEndpoint>(&installation);
+        endpoint->Start(text.left(colon), *port);
+        Say(QStringLiteral("gateway-call %1 network %2")
+                .arg(text, holvex::transport::NetworkText(installation.Config().gateway.network)));
+        endpoints.push_back(std::move(endpoint));
+    }
+    if (endpoints.empty()) {
+        return Fail(
+            QStringLiteral("nothing to serve: give --pty, --lan, --gateway-server or --gateway-call"));
+    }
+    QuitOnSignals(app);
+    Say(QStringLiteral("ready"));
+    const int code = QCoreApplication::exec();
+    endpoints.clear();
+    return code;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "sim/installation_config.h"
+#include "sim/sim_meter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace holvex::sim {
+
+// Bytes the bus puts on the line at a time after the request has arrived.
+struct TimedChunk {
+    int atMs = 0;
+    QByteArray bytes;
+};
+
+// The bus's whole answer to one frame: nothing, one meter's answer (maybe in pieces), or a collision.
+struct SimResponse {
+    QList<TimedChunk> chunks;
+    int answering = 0; // meters that answered; more than one is a collision
+
+    QByteArray Bytes() const;
+    int LastMs() const;
+    bool IsEmpty() const { return chunks.isEmpty(); }
+};
+
+// The meters of one M-Bus segment. Every endpoint hands it the frames it receives; it decides which meters
+// answer and what they put on the line. It lives on one thread (the endpoints' thread).
+class SimInstallation : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SimInstallation(InstallationConfig config, QObject* parent = nullptr);
+
+    // Loaded from JSON text; nullptr with the reason when the text is not a valid installation.
+    static std::unique_ptr<SimInstallation> FromJson(const QByteArray& json, QString* error);
+
+    // One received frame (or gateway payload): recorded, checked, answered.
+    SimResponse HandleFrame(const QByteArray& frame);
+
+    const InstallationConfig& Config() const { return m_config; }
+    void SetTurnaroundMs(int ms) { m_config.turnaroundMs = ms; }
+    void SetGatewayOptions(const GatewayOptions& options) { m_config.gateway = options; }
+
+    int MeterCount() const { return static_cast<int>(m_meters.size()); }
+    SimMeter& MeterAt(int index) { return m_meters.at(static_cast<std::size_t>(index)); }
+    // The first meter at a primary address, or nullptr.
+    SimMeter* MeterByAddress(int address);
+
+    // For endpoints: a line for the trace.
+    void Trace(const QString& line);
+
+signals:
+    void frameReceived(const QByteArray& frame);
+    void traced(const QString& line);
+
+private:
+    QList<MeterAnswer> Dispatch(const QByteArray& frame);
+    SimResponse Combine(const QList<MeterAnswer>& answers) const;
+
+    InstallationConfig m_config;
+    std::vector<SimMeter> m_meters;
+};
+
+} // namespace holvex::sim

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace holvex::sim {
+
+// Misbehaviour a meter shows on demand, so that the program's retries, timeouts and messages get exercised.
+struct SimFaults {
+    bool silent = false;      // never answers anything
+    int lateMs = 0;           // answers this much later than the bus turnaround
+    bool badChecksum = false; // telegram checksum off by one
+    bool badStop = false;     // telegram stop byte 0x17 instead of 0x16
+    int pieces = 1;           // the answer is written in this many pieces...
+    int gapMs = 0;            // ...with this pause between two pieces
+    int answerAfter = 0;      // the first N frames addressed to the meter go unanswered
+};
+
+struct SimMeterConfig {
+    std::optional<std::uint8_t> address; // primary address; none: reachable by secondary address only
+    QString id;                          // 8 decimal digits
+    QString manufacturer;                // 3 letters
+    std::uint8_t version = 0;
+    std::uint8_t medium = 0;
+    QList<QByteArray> telegrams; // RSP_UD frames, one per REQ_UD2, in turn
+    SimFaults faults;
+};
+
+// What one meter puts on the bus in answer to one frame.
+struct MeterAnswer {
+    QByteArray bytes;
+    int delayMs = 0; // beyond the turnaround
+    int pieces = 1;
+    int gapMs = 0;
+};
+
+// One M-Bus slave. It sees only frames that passed the link checks and are meant for it (its primary
+// address, the broadcast with reply, or 0xFD while it is selected by its secondary address).
+class SimMeter {
+public:
+    explicit SimMeter(SimMeterConfig config);
+
+    // The answer to a frame addressed to this meter; nothing when it stays quiet.
+    std::optional<MeterAnswer> Answer(const QByteArray& frame);
+
+    // The selection frame's 8 data bytes (ID in BCD least significant byte first with 0xF wildcard digits,
+    // manufacturer, version and medium with 0xFF wildcards): whether they name this meter.
+    bool MatchesSelection(const QByteArray& selection) const;
+
+    // SND_NKE to 255: every meter starts its telegram sequence again and leaves the selected state.
+    void GlobalReset();
+
+    const SimMeterConfig& Config() const { return m_config; }
+    void SetFaults(const SimFaults& faults) { m_config.faults = faults; }
+    bool Selected() const { return m_selected; }
+    void SetSelected(bool selected) { m_selected = selected; }
+    int FramesSeen() const { return m_framesSeen; }
+    int NextTelegram() const { return m_nextTelegram; }
+    QString Label() const;
+
+private:
+    MeterAnswer WithFaults(QByteArray bytes, bool isTelegram) const;
+    std::optional<MeterAnswer> AnswerShort(std::uint8_t c, std::uint8_t a);
+
+    SimMeterConfig m_config;
+    bool m_selected = false;
+    int m_framesSeen = 0;
+    int m_nextTelegram = 0;
+};
+
+} // namespace holvex::sim

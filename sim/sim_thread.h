@@ -1,0 +1,53 @@
+#pragma once
+
+#include "sim/installation_config.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace holvex::sim {
+
+class SimInstallation;
+
+// A simulated installation on a thread of its own, for tests whose code under test may block the calling
+// thread (waits on a serial port, sleeps). Every call blocks until the simulator's thread has done it.
+//
+//     SimThread sim;
+//     ASSERT_TRUE(sim.Start(json, &error));
+//     const quint16 port = sim.AddLan(0).value();
+//     sim.With([](SimInstallation& bus) { bus.MeterByAddress(3)->SetFaults({.silent = true}); });
+class SimThread {
+public:
+    SimThread();
+    ~SimThread();
+    SimThread(const SimThread&) = delete;
+    SimThread& operator=(const SimThread&) = delete;
+
+    bool Start(const QByteArray& json, QString* error);
+    bool Start(const InstallationConfig& config);
+    void Stop();
+
+    // Each returns the port served (port 0 picks a free one), or nothing on failure.
+    std::optional<quint16> AddLan(quint16 port);
+    std::optional<quint16> AddGatewayServer(quint16 port);
+    bool AddPty(const QString& linkPath, QString* error = nullptr);
+    void AddGatewayCall(const QString& host, quint16 port, int minimumBackoffMs = 200);
+    bool Record(const QString& path);
+
+    // Runs f on the simulator's thread with the installation (to change faults, read counters).
+    void With(const std::function<void(SimInstallation&)>& f);
+
+private:
+    void Run(const std::function<void()>& f);
+
+    QThread m_thread;
+    std::unique_ptr<QObject> m_context; // lives on m_thread; owns the installation and the endpoints
+    SimInstallation* m_installation = nullptr;
+};
+
+} // namespace holvex::sim

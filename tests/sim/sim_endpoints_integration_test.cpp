@@ -1,0 +1,330 @@
+#include "sim/frame_recorder.h"
+#include "sim/gateway_call_endpoint.h"
+#include "sim/gateway_server_endpoint.h"
+#include "sim/lan_endpoint.h"
+#include "sim/pty_endpoint.h"
+#include "sim/sim_installation.h"
+#include "sim/sim_thread.h"
+#include "test_support.h"
+#include "transport/frame_codec.h"
+#include "transport/packet_codec.h"
+
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QSerialPort>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace holvex::sim {
+namespace {
+
+using test::Hex;
+
+constexpr char kInstallation[] = R"({
+    "turnaroundMs": 1,
+    "gateway": {"network": "0.0.0.1", "timeoutMs": 60},
+    "meters": [
+        {"address": 1, "id": "12345678", "manufacturer": "ABC", "medium": "water",
+         "records": [{"type": "volume", "value": 1.5}]},
+        {"address": 2, "id": "22222222", "manufacturer": "ABC", "medium": "heat",
+         "records": [{"type": "energy", "value": 42}], "faults": {"pieces": 3, "gapMs": 5}},
+        {"address": 3, "id": "33333333", "manufacturer": "ABC", "faults": {"silent": true}},
+        {"address": 4, "id": "44444444", "manufacturer": "ABC",
+         "records": [{"type": "energy", "value": 4}], "faults": {"lateMs": 100}}
+    ]})";
+
+const transport::NetworkNumber kNetwork{0, 0, 0, 1};
+
+std::unique_ptr<SimInstallation> Bus() {
+    QString error;
+    auto bus = SimInstallation::FromJson(kInstallation, &error);
+    EXPECT_TRUE(bus) << error.toStdString();
+    return bus;
+}
+
+QByteArray TelegramOf(SimInstallation& bus, int address) {
+    return bus.MeterByAddress(address)->Config().telegrams.first();
+}
+
+QByteArray ReadUntil(QTcpSocket& socket, int count, int timeoutMs = 2000) {
+    QByteArray got;
+    (void)QTest::qWaitFor(
+        [&]() {
+            got += socket.readAll();
+            return got.size() >= count;
+        },
+        timeoutMs);
+    return got;
+}
+
+QByteArray ReadFdUntil(int fd, int count, int timeoutMs = 2000) {
+    QByteArray got;
+    (void)QTest::qWaitFor(
+        [&]() {
+            char buffer[512];
+            ssize_t n = 0;
+            while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+                got.append(buffer, static_cast<qsizetype>(n));
+            }
+            return got.size() >= count;
+        },
+        timeoutMs);
+    return got;
+}
+
+TEST(SimEndpointsIntegrationTest, PtyAnswersReadRequestsAndRecordsThem) {
+    auto bus = Bus();
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttySIM0"));
+    const QString recordPath = dir.filePath(QStringLiteral("frames.txt"));
+    FrameRecorder recorder;
+    ASSERT_TRUE(recorder.Open(recordPath));
+    recorder.Attach(bus.get());
+    PtyEndpoint pty(bus.get());
+    ASSERT_TRUE(pty.Open(link)) << pty.ErrorString().toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios raw{};
+    ::tcgetattr(fd, &raw);
+    cfmakeraw(&raw);
+    ::tcsetattr(fd, TCSANOW, &raw);
+
+    const QByteArray one = TelegramOf(*bus, 1);
+    ASSERT_EQ(::write(fd, "\x10\x7B\x01\x7C\x16", 5), 5);
+    EXPECT_EQ(ReadFdUntil(fd, static_cast<int>(one.size())), one);
+
+    // A frame written in two parts after some noise, answered in three pieces, arrives whole.
+    const QByteArray two = TelegramOf(*bus, 2);
+    ASSERT_EQ(::write(fd, "\xFF\x00\x10\x7B", 4), 4);
+    QTest::qWait(10);
+    ASSERT_EQ(::write(fd, "\x02\x7D\x16", 3), 3);
+    EXPECT_EQ(ReadFdUntil(fd, static_cast<int>(two.size())), two);
+
+    // SND_NKE is acknowledged; 255 and a silent meter say nothing.
+    ASSERT_EQ(::write(fd, "\x10\x40\xFF\x3F\x16\x10\x7B\x03\x7E\x16\x10\x40\x01\x41\x16", 15), 15);
+    EXPECT_EQ(ReadFdUntil(fd, 1), Hex("E5"));
+    EXPECT_EQ(ReadFdUntil(fd, 1, 50), QByteArray());
+    ::close(fd);
+
+    EXPECT_EQ(test::ReadFile(recordPath),
+              QByteArray("10 7B 01 7C 16\n10 7B 02 7D 16\n10 40 FF 3F 16\n10 7B 03 7E 16\n10 40 01 41 16\n"));
+    pty.Close();
+    EXPECT_FALSE(QFileInfo::exists(link));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+TEST(SimEndpointsIntegrationTest, PtyRefusesToReplaceAFile) {
+    auto bus = Bus();
+    QTemporaryDir dir;
+    const QString path = test::WriteFile(dir, QStringLiteral("ttyTaken"), "keep");
+    PtyEndpoint pty(bus.get());
+    EXPECT_FALSE(pty.Open(path));
+    EXPECT_EQ(test::ReadFile(path), QByteArray("keep"));
+}
+
+TEST(SimEndpointsIntegrationTest, LanAdapterCarriesRawFrames) {
+    auto bus = Bus();
+    LanEndpoint lan(bus.get());
+    ASSERT_TRUE(lan.Listen(0)) << lan.ErrorString().toStdString();
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, lan.Port());
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::ConnectedState; }, 2000));
+
+    const QByteArray one = TelegramOf(*bus, 1);
+    socket.write(Hex("10 5B 01 5C 16"));
+    EXPECT_EQ(ReadUntil(socket, static_cast<int>(one.size())), one);
+
+    socket.write(Hex("10 40 FE 3E 16"));
+    EXPECT_EQ(ReadUntil(socket, 3), Hex("E5 E5 E5")); // the three speaking meters, one after the other
+    socket.write(Hex("10 7B 01 7D 16"));              // bad checksum: ignored
+    EXPECT_EQ(ReadUntil(socket, 1, 50), QByteArray());
+}
+
+QByteArray Request(const char* frame, transport::PacketKind kind, int sequence,
+                   const transport::NetworkNumber& network = kNetwork) {
+    return transport::WrapPacket(Hex(frame), kind, network, sequence);
+}
+
+transport::PacketCheckResult Answer(QTcpSocket& socket) {
+    const QByteArray packet = ReadUntil(socket, transport::kPacketSize);
+    EXPECT_EQ(packet.size(), transport::kPacketSize);
+    transport::PacketCheckInput input;
+    input.packetSequence = 2;
+    return transport::CheckPacket(packet, input);
+}
+
+TEST(SimEndpointsIntegrationTest, GatewayServerAnswersAPacketSentInThreePieces) {
+    auto bus = Bus();
+    GatewayServerEndpoint gateway(bus.get());
+    ASSERT_TRUE(gateway.Listen(0)) << gateway.ErrorString().toStdString();
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, gateway.Port());
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::ConnectedState; }, 2000));
+
+    const QByteArray packet = Request("10 7B 02 7D 16", transport::PacketKind::Read, 1);
+    for (int i = 0; i < 3; ++i) {
+        socket.write(packet.mid(i * 100, 100));
+        socket.flush();
+        QTest::qWait(15);
+    }
+    const auto result = Answer(socket);
+    EXPECT_TRUE(result.wellFormed);
+    EXPECT_EQ(result.gatewayReply, TelegramOf(*bus, 2));
+    EXPECT_EQ(result.log, QStringList{QStringLiteral("Done!")});
+}
+
+TEST(SimEndpointsIntegrationTest, GatewayServerAnswersAcknowledgementsTimeoutsAndBadPackets) {
+    auto bus = Bus();
+    GatewayServerEndpoint gateway(bus.get());
+    ASSERT_TRUE(gateway.Listen(0));
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, gateway.Port());
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::ConnectedState; }, 2000));
+
+    struct Row {
+        const char* name;
+        QByteArray packet;
+        QByteArray reply;
+        QStringList log;
+    } rows[] = {
+        {"SND_NKE confirmed by status",
+         Request("10 40 01 41 16", transport::PacketKind::Command, 2),
+         {},
+         {QStringLiteral("Done!")}},
+        {"selection in a read packet gives the 0xE5 as data",
+         Request("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16", transport::PacketKind::Read, 3),
+         Hex("E5"),
+         {QStringLiteral("Done!")}},
+        {"silent meter: timeout",
+         Request("10 7B 03 7E 16", transport::PacketKind::Read, 4),
+         {},
+         {QStringLiteral("Timeout expired...")}},
+        {"meter later than the gateway waits: timeout",
+         Request("10 7B 04 7F 16", transport::PacketKind::Read, 5),
+         {},
+         {QStringLiteral("Timeout expired...")}},
+        {"another network",
+         Request("10 7B 01 7C 16", transport::PacketKind::Read, 5, {0, 0, 0, 9}),
+         {},
+         {QStringLiteral("Bad network number...")}},
+    };
+    for (const Row& row : rows) {
+        socket.write(row.packet);
+        const auto result = Answer(socket);
+        EXPECT_TRUE(result.wellFormed) << row.name;
+        EXPECT_EQ(result.gatewayReply, row.reply) << row.name;
+        EXPECT_EQ(result.log, row.log) << row.name;
+    }
+}
+
+TEST(SimEndpointsIntegrationTest, CallingGatewayIdentifiesItselfAndCallsAgain) {
+    auto bus = Bus();
+    GatewayOptions options = bus->Config().gateway;
+    options.network = {0, 0, 0, 7};
+    bus->SetGatewayOptions(options);
+    QTcpServer program;
+    ASSERT_TRUE(program.listen(QHostAddress::LocalHost, 0));
+    GatewayCallEndpoint gateway(bus.get());
+    gateway.SetBackoff(20, 100);
+    gateway.Start(QStringLiteral("127.0.0.1"), program.serverPort());
+
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return program.hasPendingConnections(); }, 2000));
+    std::unique_ptr<QTcpSocket> peer(program.nextPendingConnection());
+    transport::PacketCheckInput first; // nothing sent yet on this connection
+    const auto identification = transport::CheckPacket(ReadUntil(*peer, transport::kPacketSize), first);
+    EXPECT_TRUE(identification.wellFormed);
+    EXPECT_TRUE(identification.identification);
+    EXPECT_EQ(identification.networkText, QStringLiteral("0.0.0.7"));
+
+    peer->write(Request("10 7B 01 7C 16", transport::PacketKind::Read, 1, {0, 0, 0, 7}));
+    const auto answer = Answer(*peer);
+    EXPECT_EQ(answer.gatewayReply, TelegramOf(*bus, 1));
+
+    // The program drops the connection: the gateway calls again and identifies itself anew.
+    peer->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return program.hasPendingConnections(); }, 2000));
+    peer.reset(program.nextPendingConnection());
+    EXPECT_TRUE(transport::CheckPacket(ReadUntil(*peer, transport::kPacketSize), first).identification);
+    EXPECT_EQ(gateway.CallCount(), 2);
+}
+
+TEST(SimEndpointsIntegrationTest, CallingGatewayKeepsTryingUntilTheProgramListens) {
+    auto bus = Bus();
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close(); // nobody listens there for now
+    GatewayCallEndpoint gateway(bus.get());
+    gateway.SetBackoff(10, 20);
+    gateway.Start(QStringLiteral("127.0.0.1"), port);
+    QTest::qWait(80);
+    EXPECT_GE(gateway.CallCount(), 2);
+
+    QTcpServer program;
+    ASSERT_TRUE(program.listen(QHostAddress::LocalHost, port));
+    EXPECT_TRUE(QTest::qWaitFor([&]() { return program.hasPendingConnections(); }, 2000));
+    gateway.Stop();
+}
+
+// Blocking reads on the test's thread: the simulator must run on a thread of its own.
+QByteArray BlockingRead(QIODevice& device, int count) {
+    QByteArray got;
+    while (got.size() < count && device.waitForReadyRead(1000)) {
+        got += device.readAll();
+    }
+    return got;
+}
+
+TEST(SimEndpointsIntegrationTest, SimThreadServesClientsThatBlock) {
+    SimThread sim;
+    QString error;
+    ASSERT_TRUE(sim.Start(kInstallation, &error)) << error.toStdString();
+    const auto port = sim.AddLan(0);
+    ASSERT_TRUE(port.has_value());
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttySIM1"));
+    ASSERT_TRUE(sim.AddPty(link, &error)) << error.toStdString();
+    ASSERT_TRUE(sim.Record(dir.filePath(QStringLiteral("frames.txt"))));
+    QByteArray one;
+    sim.With([&one](SimInstallation& bus) { one = bus.MeterByAddress(1)->Config().telegrams.first(); });
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, *port);
+    ASSERT_TRUE(socket.waitForConnected(2000));
+    socket.write(Hex("10 7B 01 7C 16"));
+    ASSERT_TRUE(socket.waitForBytesWritten(1000));
+    EXPECT_EQ(BlockingRead(socket, static_cast<int>(one.size())), one);
+
+    // The serial port as the program opens it: line settings first, then open.
+    QSerialPort serial;
+    serial.setPortName(link);
+    serial.setBaudRate(QSerialPort::Baud2400);
+    serial.setParity(QSerialPort::EvenParity);
+    ASSERT_TRUE(serial.open(QIODevice::ReadWrite)) << serial.errorString().toStdString();
+    serial.write(Hex("10 7B 01 7C 16"));
+    ASSERT_TRUE(serial.waitForBytesWritten(1000));
+    EXPECT_EQ(BlockingRead(serial, static_cast<int>(one.size())), one);
+
+    sim.With([](SimInstallation& bus) { bus.MeterByAddress(1)->SetFaults({.silent = true}); });
+    serial.write(Hex("10 7B 01 7C 16"));
+    ASSERT_TRUE(serial.waitForBytesWritten(1000));
+    EXPECT_FALSE(serial.waitForReadyRead(100));
+    serial.close();
+    sim.Stop();
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("frames.txt"))).count('\n'), 3);
+}
+
+} // namespace
+} // namespace holvex::sim
