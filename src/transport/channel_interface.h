@@ -1,0 +1,81 @@
+#pragma once
+
+#include "transport/packet_codec.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace holvex::transport {
+
+// The words an operation puts into its failure lines, and whether the frame is a read request.
+struct OperationWords {
+    // "Socket exception during " + socket + " - " + failure text (gateway channels).
+    QString socket;
+    // "Can not write to COM port - " + serial (serial port); the meter address is part of it.
+    QString serial;
+    // Read requests of the read timers go unwrapped to a wireless interface adapter that called in.
+    bool readRequest = false;
+
+    // REQ_UD2 of the scan and the read cycle: "normal read" / "reading device " + address.
+    static OperationWords Read(int address) {
+        return {QStringLiteral("normal read"), QStringLiteral("reading device ") + QString::number(address),
+                true};
+    }
+    // SND_NKE: "send_nke" / "SND_NKE device " + address.
+    static OperationWords SndNke(int address) {
+        return {QStringLiteral("send_nke"), QStringLiteral("SND_NKE device ") + QString::number(address),
+                false};
+    }
+};
+
+// The reply timers differ in the wireless adapter step and in the words of two log lines.
+enum class ReplyTimer {
+    Respond, // Timer_respond: wireless adapter step, "Timer overload...", "No valid physical connection... "
+    ReadAll, // Timer_readall: wireless adapter step, "Timer overload", "No valid physical connection :) "
+    Secondary,   // Timer_secondary: "Timer overload", "No valid physical connection... "
+    Set,         // Timer_set: "Timer overload", "No valid physical connection :) "
+    FreeCommand, // Timer_free_command and every other timer: as Timer_set
+};
+
+struct ReplyRead {
+    QByteArray bytes;
+    // A gateway packet is still awaited: leave the timer running and look again at the next tick.
+    bool waitAnotherPeriod = false;
+};
+
+// Which gateway command lines the serial-only rule refuses.
+enum class GatewayLineScope {
+    NetworkSetting, // IP settings, "SET TEST" and every "GET": refused on any network channel
+    OtherSetting,   // refused with the LAN adapter or the gateways calling in, sent on the serial port
+                    // otherwise
+};
+
+// What operations need of the active channel. The real channel reads the settings at each call; tests use a
+// fake that answers at once.
+class ChannelInterface {
+public:
+    virtual ~ChannelInterface() = default;
+
+    // Opens or connects the channel of the current settings; false when it is not ready.
+    virtual bool OpenChannel() = 0;
+    // One M-Bus frame (or a text line written as it is), wrapped in a gateway packet of the given kind where
+    // a gateway is the channel.
+    virtual void SendFrame(const QByteArray& frame, PacketKind kind, const OperationWords& words) = 0;
+    // A text line for the display unit through a gateway (packet kind A1).
+    virtual void SendDeviceCommand(const QByteArray& text) = 0;
+    // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
+    // clear.
+    virtual ReplyRead ReadReply(ReplyTimer timer) = 0;
+    virtual void CloseChannel() = 0;
+
+    // A gateway command line over the serial port only. Returns true when the line was written (the caller
+    // then starts its answer timer); logText, when not empty, is logged just before the line goes out.
+    virtual bool SendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) = 0;
+    // Drops what waits in the serial port: the input only, or input and output.
+    virtual void DiscardSerialInput() = 0;
+    virtual void DiscardSerialBuffers() = 0;
+    // A primary scan stops the keep-alive pings of a gateway that called in.
+    virtual void StopKeepAlive() = 0;
+};
+
+} // namespace holvex::transport
