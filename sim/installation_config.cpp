@@ -64,7 +64,7 @@ std::optional<QByteArray> ParseHex(const QString& text) {
     return bytes;
 }
 
-std::optional<RecordSpec> ParseRecord(const QJsonValue& value, const QString& where, QString* error) {
+std::optional<RecordPlan> ParseRecord(const QJsonValue& value, const QString& where, QString* error) {
     if (!value.isObject()) {
         Fail(error, where + QStringLiteral(": a record is an object"));
         return std::nullopt;
@@ -74,7 +74,7 @@ std::optional<RecordSpec> ParseRecord(const QJsonValue& value, const QString& wh
                    error)) {
         return std::nullopt;
     }
-    RecordSpec r;
+    RecordPlan r;
     r.type = o.value(QLatin1String("type")).toString();
     const QJsonValue v = o.value(QLatin1String("value"));
     if (v.isString()) {
@@ -198,20 +198,20 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         if (!item.isObject() || !KnownKeys(t, {"records", "status", "accessNumber"}, tWhere, error)) {
             return item.isObject() ? false : Fail(error, tWhere + QStringLiteral(": hex text or an object"));
         }
-        TelegramSpec spec;
-        spec.address = meter.address.value_or(0);
-        spec.id = meter.id;
-        spec.manufacturer = meter.manufacturer;
-        spec.version = meter.version;
-        spec.medium = meter.medium;
+        TelegramPlan plan;
+        plan.address = meter.address.value_or(0);
+        plan.id = meter.id;
+        plan.manufacturer = meter.manufacturer;
+        plan.version = meter.version;
+        plan.medium = meter.medium;
         int tStatus = status;
         int tAccess = accessNumber;
         if (!ReadInt(t, "status", 0, 255, tStatus, tWhere, error) ||
             !ReadInt(t, "accessNumber", 0, 255, tAccess, tWhere, error)) {
             return false;
         }
-        spec.status = static_cast<std::uint8_t>(tStatus);
-        spec.accessNumber = static_cast<std::uint8_t>(tAccess);
+        plan.status = static_cast<std::uint8_t>(tStatus);
+        plan.accessNumber = static_cast<std::uint8_t>(tAccess);
         const QJsonArray records = t.value(QLatin1String("records")).toArray();
         for (int r = 0; r < records.size(); ++r) {
             auto record =
@@ -219,14 +219,14 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
             if (!record) {
                 return false;
             }
-            spec.records.append(*record);
+            plan.records.append(*record);
         }
         // In a sequence every telegram but the last announces more with 0x1F; the last closes with 0x0F.
         if (items.size() > 1) {
-            spec.trailer = i + 1 < items.size() ? 0x1F : 0x0F;
+            plan.trailer = i + 1 < items.size() ? 0x1F : 0x0F;
         }
         QString reason;
-        const auto bytes = BuildTelegram(spec, &reason);
+        const auto bytes = BuildTelegram(plan, &reason);
         if (!bytes) {
             return Fail(error, tWhere + QStringLiteral(": ") + reason);
         }

@@ -80,7 +80,7 @@ bool Fail(QString* error, const QString& text) {
 }
 
 // DIF (with DIFE when the storage number or tariff need it) for a data field code.
-std::optional<QByteArray> DataInformation(std::uint8_t dataField, const RecordSpec& r, QString* error) {
+std::optional<QByteArray> DataInformation(std::uint8_t dataField, const RecordPlan& r, QString* error) {
     int function = 0;
     if (r.function.isEmpty() || r.function == QLatin1String("instant")) {
         function = 0;
@@ -151,7 +151,7 @@ std::optional<QByteArray> EncodeValue(const CodingInfo& coding, double scaled, Q
 }
 
 // Date and time of type F (4 bytes) or date of type G (2 bytes); the year counts from 2000.
-std::optional<QByteArray> EncodeDate(const RecordSpec& r, bool withTime, QString* error) {
+std::optional<QByteArray> EncodeDate(const RecordPlan& r, bool withTime, QString* error) {
     const QDateTime when = withTime
                                ? QDateTime::fromString(r.text, QStringLiteral("yyyy-MM-dd HH:mm"))
                                : QDateTime(QDate::fromString(r.text, QStringLiteral("yyyy-MM-dd")), QTime());
@@ -234,7 +234,7 @@ std::optional<std::uint8_t> MediumCode(const QString& nameOrNumber) {
     return std::nullopt;
 }
 
-std::optional<QByteArray> BuildRecord(const RecordSpec& r, QString* error) {
+std::optional<QByteArray> BuildRecord(const RecordPlan& r, QString* error) {
     if (r.type == QLatin1String("raw")) {
         QByteArray text = r.text.toLatin1();
         text.replace(' ', "");
@@ -282,44 +282,44 @@ std::optional<QByteArray> BuildRecord(const RecordSpec& r, QString* error) {
     return out;
 }
 
-std::optional<QByteArray> BuildTelegram(const TelegramSpec& spec, QString* error) {
-    if (spec.id.size() != 8 ||
-        !std::all_of(spec.id.begin(), spec.id.end(), [](QChar c) { return c.isDigit(); })) {
-        Fail(error, QStringLiteral("the ID \"%1\" is not 8 digits").arg(spec.id));
+std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error) {
+    if (plan.id.size() != 8 ||
+        !std::all_of(plan.id.begin(), plan.id.end(), [](QChar c) { return c.isDigit(); })) {
+        Fail(error, QStringLiteral("the ID \"%1\" is not 8 digits").arg(plan.id));
         return std::nullopt;
     }
-    const auto maker = ManufacturerCode(spec.manufacturer);
+    const auto maker = ManufacturerCode(plan.manufacturer);
     if (!maker) {
-        Fail(error, QStringLiteral("the manufacturer \"%1\" is not 3 letters").arg(spec.manufacturer));
+        Fail(error, QStringLiteral("the manufacturer \"%1\" is not 3 letters").arg(plan.manufacturer));
         return std::nullopt;
     }
     QByteArray data;
     for (int k = 3; k >= 0; --k) {
-        data.append(static_cast<char>(spec.id.mid(2 * k, 2).toInt(nullptr, 16)));
+        data.append(static_cast<char>(plan.id.mid(2 * k, 2).toInt(nullptr, 16)));
     }
     data.append(static_cast<char>(*maker & 0xFF));
     data.append(static_cast<char>(*maker >> 8));
-    data.append(static_cast<char>(spec.version));
-    data.append(static_cast<char>(spec.medium));
-    data.append(static_cast<char>(spec.accessNumber));
-    data.append(static_cast<char>(spec.status));
+    data.append(static_cast<char>(plan.version));
+    data.append(static_cast<char>(plan.medium));
+    data.append(static_cast<char>(plan.accessNumber));
+    data.append(static_cast<char>(plan.status));
     data.append(2, '\0'); // signature: no encryption
-    for (const RecordSpec& r : spec.records) {
+    for (const RecordPlan& r : plan.records) {
         auto record = BuildRecord(r, error);
         if (!record) {
             return std::nullopt;
         }
         data.append(*record);
     }
-    if (spec.trailer != 0) {
-        data.append(static_cast<char>(spec.trailer));
+    if (plan.trailer != 0) {
+        data.append(static_cast<char>(plan.trailer));
     }
     if (data.size() > transport::kMaxLongFrameData) {
         Fail(error,
              QStringLiteral("the telegram holds %1 data bytes, more than a frame carries").arg(data.size()));
         return std::nullopt;
     }
-    return transport::LongFrame(kRspUd, spec.address, kVariableData, data);
+    return transport::LongFrame(kRspUd, plan.address, kVariableData, data);
 }
 
 } // namespace holvex::sim

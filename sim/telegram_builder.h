@@ -13,7 +13,7 @@ namespace holvex::sim {
 //   volume m3, energy kWh, power kW, flow m3/h, flowTemperature / returnTemperature / externalTemperature
 //   degrees C, temperatureDifference K, hca units, onTime / operatingTime hours, fabrication number,
 //   errorFlags, datetime ("2026-12-08 10:15"), date ("2026-12-08"), raw (DIF to data as hex).
-struct RecordSpec {
+struct RecordPlan {
     QString type;
     double value = 0;
     int decimals = -1; // resolution of the stored value; -1: the type's usual one
@@ -24,7 +24,7 @@ struct RecordSpec {
     QString text;      // datetime / date value, or the raw record's hex
 };
 
-struct TelegramSpec {
+struct TelegramPlan {
     std::uint8_t address = 0;
     QString id;           // 8 decimal digits
     QString manufacturer; // 3 letters
@@ -32,7 +32,7 @@ struct TelegramSpec {
     std::uint8_t medium = 0;
     std::uint8_t accessNumber = 0;
     std::uint8_t status = 0;
-    QList<RecordSpec> records;
+    QList<RecordPlan> records;
     std::uint8_t trailer = 0; // 0: none; 0x1F: more telegrams follow; 0x0F: the last of a sequence
 };
 
@@ -42,10 +42,10 @@ std::optional<std::uint16_t> ManufacturerCode(const QString& letters);
 // A medium by name ("water", "heat", "electricity", "hca" ...) or as a number 0..255.
 std::optional<std::uint8_t> MediumCode(const QString& nameOrNumber);
 
-// The encoded bytes of one record (DIF, DIFE, VIF, VIFE, data); nullopt with a reason on a bad spec.
-std::optional<QByteArray> BuildRecord(const RecordSpec& record, QString* error);
+// The encoded bytes of one record (DIF, DIFE, VIF, VIFE, data); nullopt with a reason on a bad plan.
+std::optional<QByteArray> BuildRecord(const RecordPlan& record, QString* error);
 
 // The whole RSP_UD long frame (C 0x08, CI 0x72, fixed header, records, optional trailer DIF).
-std::optional<QByteArray> BuildTelegram(const TelegramSpec& spec, QString* error);
+std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error);
 
 } // namespace holvex::sim

@@ -9,8 +9,8 @@ namespace {
 
 using test::Hex;
 
-RecordSpec Record(const char* type, double value, int decimals = -1, const char* coding = "") {
-    RecordSpec r;
+RecordPlan Record(const char* type, double value, int decimals = -1, const char* coding = "") {
+    RecordPlan r;
     r.type = QLatin1String(type);
     r.value = value;
     r.decimals = decimals;
@@ -18,25 +18,25 @@ RecordSpec Record(const char* type, double value, int decimals = -1, const char*
     return r;
 }
 
-RecordSpec Text(const char* type, const char* text) {
-    RecordSpec r;
+RecordPlan Text(const char* type, const char* text) {
+    RecordPlan r;
     r.type = QLatin1String(type);
     r.text = QLatin1String(text);
     return r;
 }
 
 TEST(TelegramBuilderTest, RecordsEncodeAsExpected) {
-    RecordSpec storage1 = Record("volume", 118.902);
+    RecordPlan storage1 = Record("volume", 118.902);
     storage1.storage = 1;
-    RecordSpec tariff2 = Record("energy", 4222.27, 2);
+    RecordPlan tariff2 = Record("energy", 4222.27, 2);
     tariff2.tariff = 2;
-    RecordSpec storage5 = Record("energy", 93377);
+    RecordPlan storage5 = Record("energy", 93377);
     storage5.storage = 5;
-    RecordSpec maximum = Record("power", 12.8);
+    RecordPlan maximum = Record("power", 12.8);
     maximum.function = QStringLiteral("max");
     struct Row {
         const char* name;
-        RecordSpec spec;
+        RecordPlan plan;
         const char* bytes;
     } rows[] = {
         {"volume in litres, 8 BCD digits", Record("volume", 123.456), "0C 13 56 34 12 00"},
@@ -64,18 +64,18 @@ TEST(TelegramBuilderTest, RecordsEncodeAsExpected) {
     };
     for (const Row& row : rows) {
         QString error;
-        const auto bytes = BuildRecord(row.spec, &error);
+        const auto bytes = BuildRecord(row.plan, &error);
         ASSERT_TRUE(bytes.has_value()) << row.name << ": " << error.toStdString();
         EXPECT_EQ(test::SpacedHex(*bytes).trimmed().toStdString(), row.bytes) << row.name;
     }
 }
 
 TEST(TelegramBuilderTest, BadRecordsAreRefusedWithAReason) {
-    RecordSpec badFunction = Record("volume", 1);
+    RecordPlan badFunction = Record("volume", 1);
     badFunction.function = QStringLiteral("average");
-    RecordSpec badStorage = Record("volume", 1);
+    RecordPlan badStorage = Record("volume", 1);
     badStorage.storage = 32;
-    const RecordSpec rows[] = {
+    const RecordPlan rows[] = {
         Record("volume", 100000.0),        // 10^8 litres do not fit 8 BCD digits
         Record("volume", -1.0),            // BCD has no sign here
         Record("flowTemperature", 3276.8), // beyond 16 bits
@@ -88,7 +88,7 @@ TEST(TelegramBuilderTest, BadRecordsAreRefusedWithAReason) {
         badFunction,
         badStorage,
     };
-    for (const RecordSpec& r : rows) {
+    for (const RecordPlan& r : rows) {
         QString error;
         EXPECT_FALSE(BuildRecord(r, &error).has_value()) << r.type.toStdString();
         EXPECT_FALSE(error.isEmpty()) << r.type.toStdString();
@@ -96,40 +96,40 @@ TEST(TelegramBuilderTest, BadRecordsAreRefusedWithAReason) {
 }
 
 TEST(TelegramBuilderTest, TelegramHasTheHeaderAndPassesTheFrameChecks) {
-    TelegramSpec spec;
-    spec.address = 5;
-    spec.id = QStringLiteral("30770105");
-    spec.manufacturer = QStringLiteral("qds");
-    spec.version = 53;
-    spec.medium = 8;
-    spec.accessNumber = 0x11;
-    spec.status = 0x04;
-    spec.records = {Record("hca", 345)};
-    spec.trailer = 0x1F;
+    TelegramPlan plan;
+    plan.address = 5;
+    plan.id = QStringLiteral("30770105");
+    plan.manufacturer = QStringLiteral("qds");
+    plan.version = 53;
+    plan.medium = 8;
+    plan.accessNumber = 0x11;
+    plan.status = 0x04;
+    plan.records = {Record("hca", 345)};
+    plan.trailer = 0x1F;
     QString error;
-    const auto t = BuildTelegram(spec, &error);
+    const auto t = BuildTelegram(plan, &error);
     ASSERT_TRUE(t.has_value()) << error.toStdString();
     EXPECT_EQ(*t, Hex("68 15 15 68 08 05 72 05 01 77 30 93 44 35 08 11 04 00 00 03 6E 59 01 00 1F 3F 16"));
     EXPECT_TRUE(transport::CheckLongFrame(*t).passed);
 }
 
 TEST(TelegramBuilderTest, TelegramRefusesBadIdentityAndOverlongData) {
-    TelegramSpec spec;
-    spec.id = QStringLiteral("1234567");
-    spec.manufacturer = QStringLiteral("ABC");
-    EXPECT_FALSE(BuildTelegram(spec, nullptr).has_value());
-    spec.id = QStringLiteral("1234567A");
-    EXPECT_FALSE(BuildTelegram(spec, nullptr).has_value());
-    spec.id = QStringLiteral("12345678");
-    spec.manufacturer = QStringLiteral("AB1");
-    EXPECT_FALSE(BuildTelegram(spec, nullptr).has_value());
-    spec.manufacturer = QStringLiteral("ABC");
-    EXPECT_TRUE(BuildTelegram(spec, nullptr).has_value());
+    TelegramPlan plan;
+    plan.id = QStringLiteral("1234567");
+    plan.manufacturer = QStringLiteral("ABC");
+    EXPECT_FALSE(BuildTelegram(plan, nullptr).has_value());
+    plan.id = QStringLiteral("1234567A");
+    EXPECT_FALSE(BuildTelegram(plan, nullptr).has_value());
+    plan.id = QStringLiteral("12345678");
+    plan.manufacturer = QStringLiteral("AB1");
+    EXPECT_FALSE(BuildTelegram(plan, nullptr).has_value());
+    plan.manufacturer = QStringLiteral("ABC");
+    EXPECT_TRUE(BuildTelegram(plan, nullptr).has_value());
     for (int i = 0; i < 41; ++i) { // 12 header bytes + 41 * 6 = 258 > 252
-        spec.records.append(Record("volume", i));
+        plan.records.append(Record("volume", i));
     }
     QString error;
-    EXPECT_FALSE(BuildTelegram(spec, &error).has_value());
+    EXPECT_FALSE(BuildTelegram(plan, &error).has_value());
     EXPECT_FALSE(error.isEmpty());
 }
 
