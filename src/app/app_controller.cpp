@@ -5,6 +5,7 @@
 #include "app/about_dialog.h"
 #include "app/main_window.h"
 #include "mbus/report_window.h"
+#include "meters/meters_page.h"
 #include "settings/settings_dialog.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     : QObject(parent) {
     m_login = std::make_unique<LoginWindow>(accountFilePath, m_language);
     m_main = std::make_unique<MainWindow>(m_settings, m_run, m_language, settingsFilePath);
+    m_metersPage = MetersPage::Install(*m_main);
     m_settingsDialog = std::make_unique<SettingsDialog>(m_settings, m_run, m_language);
     m_users = std::make_unique<UsersWindow>(accountFilePath, m_language);
     m_about = std::make_unique<AboutDialog>();

@@ -14,6 +14,7 @@ namespace holvex {
 class AboutDialog;
 class LoginWindow;
 class MainWindow;
+class MetersPage;
 class ReportWindow;
 class SettingsDialog;
 class UsersWindow;
@@ -36,6 +37,8 @@ public:
     UsersWindow* usersWindow() const { return m_users.get(); }
     AboutDialog* aboutDialog() const { return m_about.get(); }
     ReportWindow* reportWindow() const { return m_report.get(); }
+    // Page 1 of the main window; the main window owns it.
+    MetersPage* metersPage() const { return m_metersPage; }
 
 private:
     void onLoginSucceeded(const holvex::AccessGrant& grant);
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<UsersWindow> m_users;
     std::unique_ptr<AboutDialog> m_about;
     std::unique_ptr<ReportWindow> m_report;
+    MetersPage* m_metersPage = nullptr;
 };
 
 } // namespace holvex
