@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QTimer;
+
+namespace holvex {
+
+struct BusContext;
+
+// The "Send custom command:" line: sends the typed text (ASCII) or the typed hexadecimal bytes (Hex) on the
+// active channel, and Timer_free_command shows what arrived one response timeout later in the event log, as
+// text or as hexadecimal bytes ("68 03 " for 0x68 0x03). Silence logs nothing; there is no retry.
+//
+// On the serial port every byte of a hex command is written on its own as soon as its piece is read (each
+// through ChannelInterface::SendFrame, one byte long); the other channels get the bytes as one string:
+// wrapped in a gateway packet of kind A1 for the gateways ("Socket exception during free hex command - " on a
+// failed send), unchanged for the LAN adapter.
+//
+// Wiring for the window: "Send" calls Send(commandLine.text(), commandLine.hexMode()); keep setAsciiTicked in
+// step with the "ASCII" box, because the answer of a device command started elsewhere is shown the way the
+// box says at the tick. Construct it with Timer_free_command (its timeout is connected to Tick here); other
+// commands that send a line themselves call StartAnswerTimer().
+class FreeCommandConsole : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxCommandLength = 250;
+
+    FreeCommandConsole(BusContext& context, QTimer& freeCommandTimer, QObject* parent = nullptr);
+
+    // Returns whether Timer_free_command was started.
+    bool Send(const QString& command, bool hexMode);
+
+    void setAsciiTicked(bool ascii) { m_ascii = ascii; }
+    bool asciiTicked() const { return m_ascii; }
+
+    // Shows the answer of a request sent by another command.
+    void StartAnswerTimer();
+
+    // The Timer_free_command tick.
+    void Tick();
+
+    // The bytes of a hex command: pieces split at blanks, empty pieces skipped, a one-digit piece padded
+    // with "0", a longer piece cut to its first two digits. Nothing for a command of one character or one
+    // holding anything but blanks, digits and "A".."F"; `error` then receives the message to log.
+    static std::optional<QByteArray> ParseHexCommand(const QString& command, QString* error);
+
+private:
+    bool SendText(const QByteArray& text);
+    bool SendHex(const QString& command);
+    bool SerialChosen() const;
+
+    BusContext& m_context;
+    QTimer& m_timer;
+    bool m_ascii = false; // "Hex" is ticked at start
+};
+
+} // namespace holvex

@@ -1,0 +1,215 @@
+#pragma once
+
+// A channel that answers at once from a script, and a bench holding everything the meter operations need,
+// so the step machines run with ticks called by hand and no real wait.
+
+#include "app/run_state.h"
+#include "lang/message_language.h"
+#include "log/log_sink.h"
+#include "log/progress_sink.h"
+#include "meters/bus_context.h"
+#include "meters/decode_application.h"
+#include "meters/string_grid_model.h"
+#include "settings/settings.h"
+#include "test_support.h"
+#include "transport/channel_interface.h"
+#include "transport/frame_codec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace holvex::test {
+
+class FakeLog : public LogSink {
+public:
+    void LogLine(const QString& text) override { lines.append(text); }
+    bool Has(const QString& line) const { return lines.contains(line); }
+    // The lines without the decoder's "Respond: " traces.
+    QStringList Plain() const {
+        QStringList out;
+        for (const QString& line : lines) {
+            if (!line.startsWith(QStringLiteral("Respond: "))) {
+                out.append(line);
+            }
+        }
+        return out;
+    }
+    QStringList lines;
+};
+
+class FakeProgress : public ProgressSink {
+public:
+    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
+    void StartProgressRange(int low, int high, int at) override {
+        minimum = low;
+        maximum = high;
+        position = at;
+        shown = true;
+    }
+    void StepProgress() override { position = std::min(position + 1, maximum); }
+    void SetProgressPosition(int value) override { position = value; }
+    int ProgressPosition() const override { return position; }
+    int ProgressMaximum() const override { return maximum; }
+    void EndProgress() override {
+        position = 0;
+        shown = false;
+    }
+    int minimum = 0;
+    int maximum = 250;
+    int position = 0;
+    bool shown = false;
+};
+
+// Records every frame sent (as spaced hex without the last blank) and answers short frames from a script per
+// primary address. An address without a scripted answer stays silent.
+class FakeChannel : public transport::ChannelInterface {
+public:
+    bool OpenChannel() override {
+        ++opens;
+        return ready;
+    }
+    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
+                   const transport::OperationWords&) override {
+        sent.append(SpacedHex(frame).trimmed());
+        kinds.push_back(kind);
+        if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == transport::kShortStart) {
+            const int address = static_cast<unsigned char>(frame[2]);
+            const bool read = static_cast<unsigned char>(frame[1]) != transport::control::kSndNke;
+            pending = Next(read ? reads : resets, address);
+        } else if (!otherAnswers.empty()) {
+            pending = otherAnswers.front();
+            otherAnswers.pop_front();
+        }
+    }
+    void SendDeviceCommand(const QByteArray& text) override {
+        deviceCommands.append(QString::fromLatin1(text));
+    }
+    transport::ReplyRead ReadReply(transport::ReplyTimer timer) override {
+        timers.push_back(timer);
+        transport::ReplyRead reply;
+        reply.bytes = pending;
+        pending.clear();
+        return reply;
+    }
+    void CloseChannel() override { ++closes; }
+    bool SendGatewayLine(const QByteArray&, transport::GatewayLineScope, const QString&) override {
+        return false;
+    }
+    void DiscardSerialInput() override { ++inputDiscards; }
+    void DiscardSerialBuffers() override { ++bothDiscards; }
+    void StopKeepAlive() override { ++keepAliveStops; }
+
+    // Answers of the address to reads (REQ_UD2) and to link resets (SND_NKE), used in order; the last one
+    // repeats when `repeatLast` is set for that address.
+    void AnswerRead(int address, const QByteArray& reply) { reads[address].answers.push_back(reply); }
+    void AnswerReset(int address, const QByteArray& reply) { resets[address].answers.push_back(reply); }
+    void AlwaysRead(int address, const QByteArray& reply) { reads[address] = {{reply}, true}; }
+    void AlwaysReset(int address, const QByteArray& reply) { resets[address] = {{reply}, true}; }
+
+    bool ready = true;
+    int opens = 0;
+    int closes = 0;
+    int inputDiscards = 0;
+    int bothDiscards = 0;
+    int keepAliveStops = 0;
+    QStringList sent;
+    std::vector<transport::PacketKind> kinds;
+    QStringList deviceCommands;
+    std::vector<transport::ReplyTimer> timers;
+    QByteArray pending;                  // what the next ReadReply returns
+    std::deque<QByteArray> otherAnswers; // answers to frames that are not short frames
+
+private:
+    struct Script {
+        std::deque<QByteArray> answers;
+        bool repeatLast = false;
+    };
+    static QByteArray Next(std::map<int, Script>& scripts, int address) {
+        auto found = scripts.find(address);
+        if (found == scripts.end() || found->second.answers.empty()) {
+            return {};
+        }
+        Script& script = found->second;
+        QByteArray answer = script.answers.front();
+        if (!script.repeatLast || script.answers.size() > 1) {
+            script.answers.pop_front();
+        }
+        return answer;
+    }
+    std::map<int, Script> reads;
+    std::map<int, Script> resets;
+};
+
+// A water meter's answer: ID, address, volume 0.001 m3 steps; `more` ends it with DIF 1F (more telegrams
+// follow).
+inline QByteArray MeterTelegram(int address, const char* id = "78 56 34 12",
+                                const char* volume = "45 23 01 00", bool more = false) {
+    QByteArray data = Hex(id);
+    data += Hex("B4 09 01 07 05 00 00 00"); // manufacturer, version, water, access, status, signature
+    data += Hex("0C 13");
+    data += Hex(volume);
+    if (more) {
+        data += Hex("1F");
+    }
+    return transport::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
+}
+
+inline QByteArray Ack() {
+    return QByteArray(1, static_cast<char>(0xE5));
+}
+
+// Everything an operation is built with.
+struct Bench {
+    Bench() {
+        state.PortOpen = true; // as OpenChannel leaves the serial port
+        progress.StartProgress(250);
+        progress.EndProgress();
+    }
+    Settings settings;
+    RunState state;
+    FakeLog log;
+    MessageLanguage language;
+    FakeChannel channel;
+    StringGridModel table{12};
+    FakeProgress progress;
+    QList<int> waits;
+    BusContext context{settings,
+                       state,
+                       log,
+                       language,
+                       channel,
+                       table,
+                       progress,
+                       [] { return QLatin1Char('.'); },
+                       [] { return QStringLiteral("10:00:00"); },
+                       [] { return QStringLiteral("08/12/2026"); },
+                       [this](int ms) { waits.append(ms); },
+                       {}};
+    DecodeApplication decoder{context};
+    QTimer respond;
+    QTimer readAll;
+    QTimer secondary;
+    QTimer set;
+    QTimer freeCommand;
+
+    // Table rows with the given addresses in column 1 (an empty text leaves the cell empty).
+    void FillAddresses(const QStringList& addresses) {
+        table.SetRowCount(static_cast<int>(addresses.size()) + 1);
+        for (int i = 0; i < addresses.size(); ++i) {
+            table.SetCell(i + 1, 1, addresses[i]);
+        }
+    }
+};
+
+} // namespace holvex::test
