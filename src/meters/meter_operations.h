@@ -1,0 +1,55 @@
+#pragma once
+
+#include "meters/bus_context.h"
+#include "meters/decode_application.h"
+#include "meters/free_command_console.h"
+#include "meters/primary_scan.h"
+#include "meters/read_all_cycle.h"
+#include "meters/read_cycle.h"
+#include "meters/read_selected.h"
+#include "meters/row_runner.h"
+
+class QTimer;
+
+namespace holvex {
+
+// The reply timers the meter operations run on. The window's timer set owns them (their interval follows the
+// response timeout); the command-line tool and the tests bring their own.
+struct BusTimers {
+    QTimer& respond;
+    QTimer& readAll;
+    QTimer& secondary;
+    QTimer& set;
+    QTimer& freeCommand;
+};
+
+// Every operation on the meters of the bus, built once over one context and wired to each other the same way
+// for the window, the command-line tool and the tests.
+class MeterOperations {
+public:
+    MeterOperations(BusContext& context, BusTimers timers);
+
+    BusContext& context() { return m_context; }
+    DecodeApplication& decoder() { return m_decoder; }
+    PrimaryScan& scan() { return m_scan; }
+    ReadCycle& readCycle() { return m_readCycle; }
+    RowRunner& rowRunner() { return m_rowRunner; }
+    ReadSelected& readSelected() { return m_readSelected; }
+    ReadAllCycle& readAll() { return m_readAll; }
+    FreeCommandConsole& console() { return m_console; }
+
+    // True while an operation that holds the bus runs (scan, read all, row run).
+    bool Busy() const;
+
+private:
+    BusContext& m_context;
+    DecodeApplication m_decoder;
+    PrimaryScan m_scan;
+    ReadCycle m_readCycle;
+    RowRunner m_rowRunner;
+    ReadSelected m_readSelected;
+    ReadAllCycle m_readAll;
+    FreeCommandConsole m_console;
+};
+
+} // namespace holvex
