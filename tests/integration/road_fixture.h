@@ -1,0 +1,256 @@
+#pragma once
+
+// The whole read road without widgets: the real channel and every meter operation over the simulated
+// installation on a thread of its own, reached by one of the four channels a bus can be behind.
+
+#include "app/run_state.h"
+#include "lang/message_language.h"
+#include "log/log_sink.h"
+#include "log/progress_sink.h"
+#include "meters/bus_context.h"
+#include "meters/meter_operations.h"
+#include "meters/string_grid_model.h"
+#include "settings/settings.h"
+#include "sim/sim_thread.h"
+#include "transport/channel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace holvex::test {
+
+enum class Road { SerialPty, LanAdapter, GatewayServer, GatewayCallingIn };
+
+inline std::string RoadName(Road road) {
+    switch (road) {
+    case Road::SerialPty:
+        return "SerialPty";
+    case Road::LanAdapter:
+        return "LanAdapter";
+    case Road::GatewayServer:
+        return "GatewayServer";
+    case Road::GatewayCallingIn:
+        return "GatewayCallingIn";
+    }
+    return "Unknown";
+}
+
+inline void PrintTo(Road road, std::ostream* out) {
+    *out << RoadName(road);
+}
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool SpinFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+class RoadLog : public LogSink {
+public:
+    void LogLine(const QString& text) override { lines.append(text); }
+    bool Has(const QString& line) const { return lines.contains(line); }
+    int Count(const QString& line) const { return static_cast<int>(lines.count(line)); }
+    bool HasPrefix(const QString& prefix) const {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return line.startsWith(prefix); });
+    }
+    QStringList lines;
+};
+
+class RoadProgress : public ProgressSink {
+public:
+    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
+    void StartProgressRange(int low, int high, int at) override {
+        minimum = low;
+        maximum = high;
+        position = at;
+        shown = true;
+    }
+    void StepProgress() override { position = std::min(position + 1, maximum); }
+    void SetProgressPosition(int value) override { position = value; }
+    int ProgressPosition() const override { return position; }
+    int ProgressMaximum() const override { return maximum; }
+    void EndProgress() override {
+        position = 0;
+        shown = false;
+    }
+    int minimum = 0;
+    int maximum = 0;
+    int position = 0;
+    bool shown = false;
+};
+
+// One installation behind one channel. The simulator records every frame it receives (gateway requests:
+// their payload) into a file of the temporary folder.
+class RoadBench {
+public:
+    explicit RoadBench(int periodMs = 80) {
+        for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
+            timer->setInterval(periodMs);
+        }
+        settings.Timeout = periodMs;
+        settings.Retry = 0;
+        settings.KeepAlive = false;
+        settings.EthTimeout = 20; // 200 ms connect wait
+        settings.RemoteIp = QStringLiteral("127.0.0.1");
+        channel.setIdleTimer(&idleTimer);
+        channel.setKeepAliveTimer(&keepAliveTimer);
+    }
+
+    ~RoadBench() {
+        for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
+            timer->stop();
+        }
+        channel.CloseChannel();
+        channel.CloseSerialPort();
+    }
+
+    RoadBench(const RoadBench&) = delete;
+    RoadBench& operator=(const RoadBench&) = delete;
+
+    // Starts the simulator and makes the road ready for the first operation; `error` says what failed.
+    bool Start(Road road, const QByteArray& json, QString* error) {
+        if (!dir.isValid() || !sim.Start(json, error)) {
+            return false;
+        }
+        recordPath = dir.filePath(QStringLiteral("frames.txt"));
+        if (!sim.Record(recordPath)) {
+            *error = QStringLiteral("record file");
+            return false;
+        }
+        switch (road) {
+        case Road::SerialPty: {
+            const QString link = dir.filePath(QStringLiteral("mbus"));
+            if (!sim.AddPty(link, error)) {
+                return false;
+            }
+            settings.PortName = link;
+            settings.Speed = QStringLiteral("2400");
+            settings.Parity = QStringLiteral("Even");
+            return true;
+        }
+        case Road::LanAdapter: {
+            const auto port = sim.AddLan(0);
+            if (!port) {
+                *error = QStringLiteral("LAN endpoint");
+                return false;
+            }
+            settings.UseLanXp = true;
+            settings.RemotePort = QString::number(*port);
+            return true;
+        }
+        case Road::GatewayServer: {
+            const auto port = sim.AddGatewayServer(0);
+            if (!port) {
+                *error = QStringLiteral("gateway server endpoint");
+                return false;
+            }
+            settings.UseFerrinServ = true;
+            settings.RemotePort = QString::number(*port);
+            settings.NetNumber = QStringLiteral("0.0.0.3");
+            return true;
+        }
+        case Road::GatewayCallingIn:
+            return CallIn(error);
+        }
+        return false;
+    }
+
+    // The program listens on a free port and the simulated gateway calls in; ready once its identification
+    // packet has been taken.
+    bool CallIn(QString* error) {
+        settings.UseEthernet = true;
+        settings.ListenPort = QStringLiteral("0");
+        channel.ToggleServerSocket(settings.ListenPort);
+        if (!state.ServerListening) {
+            *error = QStringLiteral("server socket");
+            return false;
+        }
+        sim.AddGatewayCall(QStringLiteral("127.0.0.1"), channel.ListeningPort(), 50);
+        if (!SpinFor(
+                [this] { return state.GatewayCalledIn && log.HasPrefix(QStringLiteral("Connected Ferrin")); },
+                5000)) {
+            *error = QStringLiteral("the gateway did not call in");
+            return false;
+        }
+        return true;
+    }
+
+    bool AnyTimerActive() const {
+        return respond.isActive() || readAll.isActive() || secondary.isActive() || set.isActive() ||
+               freeCommand.isActive();
+    }
+
+    // Runs the event loop until every operation has ended.
+    bool RunToEnd(int timeoutMs = 5000) {
+        return SpinFor([this] { return !AnyTimerActive() && !operations.Busy(); }, timeoutMs);
+    }
+
+    // The frames the installation received so far, one "10 7B 01 7C 16" per frame.
+    QStringList Recorded() const {
+        QFile file(recordPath);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            return {};
+        }
+        return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // Table rows 1.. as "ID/address".
+    QStringList Rows() const {
+        QStringList rows;
+        for (int row = 1; row < table.RowCount(); ++row) {
+            rows.append(table.Cell(row, 0) + QLatin1Char('/') + table.Cell(row, 1));
+        }
+        return rows;
+    }
+
+    QTemporaryDir dir;
+    QString recordPath;
+    sim::SimThread sim; // stops after the channel has let go of its end
+    Settings settings;
+    RunState state;
+    RoadLog log;
+    RoadProgress progress;
+    MessageLanguage language;
+    transport::Channel channel{settings, state, log, language};
+    StringGridModel table{12};
+    QTimer respond;
+    QTimer readAll;
+    QTimer secondary;
+    QTimer set;
+    QTimer freeCommand;
+    QTimer idleTimer;
+    QTimer keepAliveTimer;
+    BusContext context{settings,
+                       state,
+                       log,
+                       language,
+                       channel,
+                       table,
+                       progress,
+                       [] { return QLatin1Char('.'); },
+                       [] { return QStringLiteral("10:00:00"); },
+                       [] { return QStringLiteral("08/12/2026"); },
+                       {},
+                       {}};
+    MeterOperations operations{context, BusTimers{respond, readAll, secondary, set, freeCommand}};
+};
+
+} // namespace holvex::test
