@@ -7,5 +7,10 @@ namespace holvex::cli {
 // Each sub-command takes the arguments after its own name and returns the process exit status.
 int RunDecodeCommand(const QStringList& arguments);
 int RunInitHomeCommand(const QStringList& arguments);
+// The bus commands run the program's own operations on the channel its settings file chooses: 0 when the
+// operation ran, 1 when the channel could not be opened, 2 for bad arguments.
+int RunScanCommand(const QStringList& arguments);
+int RunReadCommand(const QStringList& arguments);
+int RunSendCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

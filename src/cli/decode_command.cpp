@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/json_text.h"
 #include "mbus/response_decoder.h"
 
 #include <QByteArray>
@@ -66,51 +67,6 @@ std::optional<QByteArray> ParseHex(QByteArrayView text) {
     return bytes;
 }
 
-void AppendJsonString(QByteArray& out, const QString& text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out.append('"');
-    const QByteArray utf8 = text.toUtf8();
-    for (char ch : utf8) {
-        const auto byte = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '"':
-            out.append("\\\"");
-            break;
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        default:
-            if (byte < 0x20) {
-                out.append("\\u00");
-                out.append(kHex[byte >> 4]);
-                out.append(kHex[byte & 0x0F]);
-            } else {
-                out.append(ch);
-            }
-        }
-    }
-    out.append('"');
-}
-
-void AppendField(QByteArray& out, const char* name, const QString& value, bool comma = true) {
-    out.append('"');
-    out.append(name);
-    out.append("\":");
-    AppendJsonString(out, value);
-    if (comma) {
-        out.append(',');
-    }
-}
-
 // One compact JSON object for a decode, followed by a newline.
 void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     out.append(result.ok ? "{\"ok\":true,\"log\":[" : "{\"ok\":false,\"log\":[");
@@ -124,16 +80,16 @@ void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     if (result.row) {
         const MeterRow& row = *result.row;
         out.append('{');
-        AppendField(out, "id", row.id);
-        AppendField(out, "address", row.address);
-        AppendField(out, "manufacturer", row.manufacturer);
-        AppendField(out, "value", row.value);
-        AppendField(out, "unit", row.unit);
-        AppendField(out, "medium", row.medium);
-        AppendField(out, "status", row.status);
-        AppendField(out, "pulse", row.pulse);
-        AppendField(out, "model", row.model);
-        AppendField(out, "battery", row.battery);
+        AppendJsonField(out, "id", row.id);
+        AppendJsonField(out, "address", row.address);
+        AppendJsonField(out, "manufacturer", row.manufacturer);
+        AppendJsonField(out, "value", row.value);
+        AppendJsonField(out, "unit", row.unit);
+        AppendJsonField(out, "medium", row.medium);
+        AppendJsonField(out, "status", row.status);
+        AppendJsonField(out, "pulse", row.pulse);
+        AppendJsonField(out, "model", row.model);
+        AppendJsonField(out, "battery", row.battery);
         out.append("\"extra\":[");
         for (int i = 0; i < row.extra.size(); ++i) {
             if (i > 0) {
@@ -149,13 +105,13 @@ void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     for (int i = 0; i < result.records.size(); ++i) {
         const mbus::RecordRow& record = result.records[i];
         out.append(i > 0 ? ",{" : "{");
-        AppendField(out, "number", record.number);
-        AppendField(out, "value", record.value);
-        AppendField(out, "unit", record.unit);
-        AppendField(out, "qualifier", record.qualifier);
-        AppendField(out, "dif", record.difHex);
-        AppendField(out, "vif", record.vifHex);
-        AppendField(out, "vife", record.vifeHex, false);
+        AppendJsonField(out, "number", record.number);
+        AppendJsonField(out, "value", record.value);
+        AppendJsonField(out, "unit", record.unit);
+        AppendJsonField(out, "qualifier", record.qualifier);
+        AppendJsonField(out, "dif", record.difHex);
+        AppendJsonField(out, "vif", record.vifHex);
+        AppendJsonField(out, "vife", record.vifeHex, false);
         out.append('}');
     }
     out.append(result.moreRecordsPending ? "],\"more_records\":true}\n" : "],\"more_records\":false}\n");

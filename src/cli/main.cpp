@@ -11,7 +11,11 @@ void PrintUsage() {
     QTextStream err(stderr);
     err << "usage: holvex-cli decode [--extra N] [--apator] [HEX | -]\n"
            "       holvex-cli decode [--extra N] [--apator] --batch FILE\n"
-           "       holvex-cli init-home DIR\n";
+           "       holvex-cli init-home DIR\n"
+           "       holvex-cli scan --from A --to B [OPTIONS]\n"
+           "       holvex-cli read --address N [OPTIONS]\n"
+           "       holvex-cli send (--hex \"10 7B 01 7C 16\" | --ascii TEXT) [OPTIONS]\n"
+           "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
 } // namespace
@@ -30,6 +34,15 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("init-home")) {
         return holvex::cli::RunInitHomeCommand(arguments);
+    }
+    if (command == QLatin1String("scan")) {
+        return holvex::cli::RunScanCommand(arguments);
+    }
+    if (command == QLatin1String("read")) {
+        return holvex::cli::RunReadCommand(arguments);
+    }
+    if (command == QLatin1String("send")) {
+        return holvex::cli::RunSendCommand(arguments);
     }
     PrintUsage();
     return 2;

@@ -106,7 +106,7 @@ void Channel::SendFrame(const QByteArray& frame, PacketKind kind, const Operatio
             if (packet.isEmpty()) {
                 return;
             }
-            m_state.GatewayReply.clear();
+            forgetEarlierGatewayPackets();
             sendToGateway(packet, words.socket);
         } else if (m_settings.UseFerrinServ && m_state.GatewayClientConnected) {
             m_state.GatewayReply.clear();
@@ -139,8 +139,16 @@ void Channel::SendDeviceCommand(const QByteArray& text) {
     if (packet.isEmpty()) {
         return;
     }
-    m_state.GatewayReply.clear();
+    forgetEarlierGatewayPackets();
     sendToGateway(packet, QStringLiteral("setting Lumet parameters"));
+}
+
+// A new request starts a new wait: the identification packet of a gateway that just called in, or a late
+// answer to an earlier request, must not be taken as this request's answer.
+void Channel::forgetEarlierGatewayPackets() {
+    m_state.GatewayReply.clear();
+    m_state.PacketArrived = false;
+    m_state.ReloadCount = 0;
 }
 
 ReplyRead Channel::ReadReply(ReplyTimer timer) {

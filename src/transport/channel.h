@@ -77,6 +77,7 @@ private:
     bool SerialChosen() const;
     void sendKeepAlivePing();
     void sendToGateway(const QByteArray& packet, const QString& socketWords);
+    void forgetEarlierGatewayPackets();
     void advanceSequence();
 
     Settings& m_settings;

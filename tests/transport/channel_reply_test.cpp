@@ -47,6 +47,21 @@ TEST_F(ChannelTest, GatewayReplyIsWaitedForReloadPeriodsThenOverload) {
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Timer overload")});
 }
 
+TEST_F(ChannelTest, RequestToACalledInGatewayWaitsForItsOwnAnswer) {
+    // The gateway's identification packet (or a late answer) arrived before this request was sent.
+    settings.UseEthernet = true;
+    settings.TReload = 2;
+    state.ServerListening = true;
+    state.PacketArrived = true;
+    state.ReloadCount = 1;
+    state.GatewayReply = QByteArrayLiteral("earlier");
+    channel.SendFrame(ShortFrame(0x7B, 5), PacketKind::Read, OperationWords::Read(5));
+    EXPECT_FALSE(state.PacketArrived);
+    EXPECT_EQ(state.ReloadCount, 0);
+    EXPECT_TRUE(state.GatewayReply.isEmpty());
+    EXPECT_TRUE(channel.ReadReply(ReplyTimer::Respond).waitAnotherPeriod);
+}
+
 TEST_F(ChannelTest, OverloadWordsOfTheScanTimer) {
     settings.UseEthernet = true;
     settings.TReload = 0;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace holvex {
+struct Settings;
+}
+
+namespace holvex::cli {
+
+// The options shared by the commands that work on the bus, and those of each command.
+struct BusArguments {
+    QString home; // empty: HOLVEX_HOME, then the executable's folder
+    std::optional<QString> port;
+    std::optional<QString> lanHost;
+    std::optional<int> lanPort;
+    std::optional<int> timeout;
+    std::optional<int> retry;
+    bool json = false;
+
+    // scan
+    std::optional<int> from;
+    std::optional<int> to;
+    // read
+    std::optional<int> address;
+    // send
+    std::optional<QString> hex;
+    std::optional<QString> ascii;
+};
+
+inline constexpr int kMinTimeout = 300;
+inline constexpr int kMaxTimeout = 30000;
+inline constexpr int kMaxRetry = 9;
+inline constexpr int kMaxPrimaryAddress = 255;
+
+// Which command-specific options a command takes.
+enum class BusCommand { Scan, Read, Send };
+
+// Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
+// into `error`. The command's own required options are checked too (scan: --from and --to, read: --address,
+// send: exactly one of --hex and --ascii).
+std::optional<BusArguments> ParseBusArguments(BusCommand command, const QStringList& arguments,
+                                              QString* error);
+
+// The overrides applied to the settings read from the file: --port chooses the serial port (and leaves the
+// network channels), --lan the LAN adapter at that address, --timeout and --retry replace the stored values.
+void ApplyOverrides(const BusArguments& arguments, Settings& settings);
+
+} // namespace holvex::cli

@@ -1,0 +1,60 @@
+#include "cli/cli_bus.h"
+
+#include "lang/caption_table.h"
+#include "meters/meter_table.h"
+#include "transport/event_loop_wait.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+#include <algorithm>
+
+namespace holvex::cli {
+
+namespace {
+
+QChar SystemDecimalSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+QString SystemTimeText() {
+    return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat);
+}
+
+QString SystemDateText() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+} // namespace
+
+CliBus::CliBus(const Settings& settings)
+    : m_settings(settings), m_channel(m_settings, m_state, m_log, m_language), m_recorder(m_channel),
+      m_table(kMeterFixedColumns, kMeterTableMaxRows),
+      m_context{m_settings,      m_state,         m_log,      m_language,
+                m_recorder,      m_table,         m_progress, &SystemDecimalSeparator,
+                &SystemTimeText, &SystemDateText, {},         {}},
+      m_operations(m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand}) {
+    // What the main window takes from the file at start: the language and the extra columns.
+    m_state.LanguageCode = m_settings.Language;
+    m_language.setTicked(LanguageForCode(m_settings.Language));
+    m_state.ExtraTitleCount = std::clamp(m_settings.TitleCount, 0, RunState::kMaxExtraTitles);
+    for (int i = 0; i < RunState::kMaxExtraTitles; ++i) {
+        const QString title = i < m_settings.Titles.size() ? m_settings.Titles.at(i) : QString();
+        m_state.ExtraTitles[i] = title.left(RunState::kExtraTitleLength);
+    }
+    ApplyMeterTableHeadings(m_table, m_language.ticked(), m_state);
+    for (QTimer* timer : {&m_respond, &m_readAll, &m_secondary, &m_set, &m_freeCommand}) {
+        timer->setInterval(m_settings.Timeout);
+    }
+}
+
+void CliBus::PrepareChannel() {
+    m_channel.OnMainWindowActivated();
+    if (m_settings.UseEthernet && m_state.ServerListening) {
+        transport::WaitProcessingEvents(kCallInWaitMs, [this] { return m_state.GatewayCalledIn; });
+    }
+}
+
+} // namespace holvex::cli
