@@ -3,6 +3,7 @@
 #include "accounts/login_window.h"
 #include "accounts/users_window.h"
 #include "app/about_dialog.h"
+#include "app/bus_controller.h"
 #include "app/main_window.h"
 #include "mbus/report_window.h"
 #include "meters/meters_page.h"
@@ -18,9 +19,13 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     m_main = std::make_unique<MainWindow>(m_settings, m_run, m_language, settingsFilePath);
     m_metersPage = MetersPage::Install(*m_main);
     m_settingsDialog = std::make_unique<SettingsDialog>(m_settings, m_run, m_language);
+    // The port settings are loaded with the settings window, after the main window's first status text.
+    m_main->refreshPortState();
     m_users = std::make_unique<UsersWindow>(accountFilePath, m_language);
     m_about = std::make_unique<AboutDialog>();
     m_report = std::make_unique<ReportWindow>();
+    m_bus = std::make_unique<BusController>(m_settings, m_run, m_language, *m_main, *m_metersPage,
+                                            *m_settingsDialog, *m_report);
 
     connect(m_login.get(), &LoginWindow::loginSucceeded, this, &AppController::onLoginSucceeded);
     connect(m_login.get(), &LoginWindow::quitRequested, this, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -35,7 +40,10 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
             &MainWindow::takeExtraTitles);
 }
 
-AppController::~AppController() = default;
+AppController::~AppController() {
+    // The operations hold the window's timers and the page's table: they go first.
+    m_bus.reset();
+}
 
 void AppController::start() {
     showWindow(m_login.get());

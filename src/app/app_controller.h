@@ -12,6 +12,7 @@
 namespace holvex {
 
 class AboutDialog;
+class BusController;
 class LoginWindow;
 class MainWindow;
 class MetersPage;
@@ -39,6 +40,8 @@ public:
     ReportWindow* reportWindow() const { return m_report.get(); }
     // Page 1 of the main window; the main window owns it.
     MetersPage* metersPage() const { return m_metersPage; }
+    // The channel and the meter operations behind the main window.
+    BusController* bus() const { return m_bus.get(); }
 
 private:
     void onLoginSucceeded(const holvex::AccessGrant& grant);
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<AboutDialog> m_about;
     std::unique_ptr<ReportWindow> m_report;
     MetersPage* m_metersPage = nullptr;
+    std::unique_ptr<BusController> m_bus;
 };
 
 } // namespace holvex

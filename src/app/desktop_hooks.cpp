@@ -11,6 +11,15 @@ bool DesktopHooks::askYesNo(QWidget* parent, const QString& title, const QString
            QMessageBox::Yes;
 }
 
+YesNoCancel DesktopHooks::askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+    const auto answer = QMessageBox::warning(
+        parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) {
+        return YesNoCancel::Yes;
+    }
+    return answer == QMessageBox::No ? YesNoCancel::No : YesNoCancel::Cancel;
+}
+
 void DesktopHooks::warn(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::warning(parent, title, text);
 }

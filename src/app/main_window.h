@@ -70,6 +70,7 @@ public:
     void setServerAddresses(const QString& ipma, const QString& ipco, const QString& ipo1);
 
     void setDesktopHooks(DesktopHooks* hooks);
+    DesktopHooks& desktopHooks() const { return *m_hooks; }
 
     // What the logged-in user may use: "Tools" entries, the communication and display pages, and every
     // control registered as a device setting control.

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace holvex {
@@ -28,6 +29,11 @@ ReportWindow::ReportWindow(QWidget* parent)
     m_report->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_report->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
+    // The record rows are kept for the CSV export; the operator reads the pane.
+    m_grid = new QTableWidget(2, kGridColumns, this);
+    m_grid->setObjectName(QStringLiteral("gridData"));
+    m_grid->setVisible(false);
+
     m_clear = MakeButton(QStringLiteral("Butt_clear"), QStringLiteral("Clear"), this);
     m_save = MakeButton(QStringLiteral("Butt_save"), QStringLiteral("Save"), this);
     m_export = MakeButton(QStringLiteral("Butt_export_csv"), QStringLiteral("Export CSV"), this);
@@ -52,12 +58,41 @@ void ReportWindow::appendReportLine(const QString& line) {
     m_report->appendPlainText(line);
 }
 
+void ReportWindow::appendReport(const QStringList& lines, const QVector<QStringList>& gridRows, bool show,
+                                const QWidget* centreOn) {
+    for (const QString& line : lines) {
+        appendReportLine(line);
+    }
+    for (const QStringList& row : gridRows) {
+        appendGridRow(row);
+    }
+    if (show) {
+        showCentredOn(centreOn);
+    }
+}
+
+void ReportWindow::appendGridRow(const QStringList& cells) {
+    // Row 0 is the empty heading; row 1 exists from the start and takes the first record.
+    const int row = m_filledRows + 1;
+    if (row >= m_grid->rowCount()) {
+        m_grid->setRowCount(row + 1);
+    }
+    for (int column = 0; column < kGridColumns; ++column) {
+        const QString text = column < cells.size() ? cells.at(column) : QString();
+        m_grid->setItem(row, column, new QTableWidgetItem(text));
+    }
+    ++m_filledRows;
+}
+
 QString ReportWindow::reportText() const {
     return m_report->toPlainText();
 }
 
 void ReportWindow::clearReport() {
     m_report->clear();
+    m_grid->clearContents();
+    m_grid->setRowCount(2);
+    m_filledRows = 0;
 }
 
 void ReportWindow::showCentredOn(const QWidget* other) {

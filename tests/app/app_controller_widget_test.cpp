@@ -5,9 +5,11 @@
 #include "app/app_controller.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
+#include "log/status_bar_widget.h"
 #include "mbus/report_window.h"
 #include "settings/program_home.h"
 #include "settings/settings_dialog.h"
+#include "settings/settings_file.h"
 
 #include <QAction>
 #include <QDir>
@@ -87,6 +89,14 @@ TEST_F(AppControllerTest, ToolsEntriesShowTheirWindows) {
     controller.mainWindow()->mainMenu()->users()->trigger();
     EXPECT_TRUE(controller.usersWindow()->isVisible());
     controller.usersWindow()->hide();
+}
+
+TEST_F(AppControllerTest, TheFirstStatusPanelNamesTheStoredPortFromTheStart) {
+    Settings stored;
+    stored.PortName = QStringLiteral("ttyUSB3");
+    ASSERT_TRUE(SaveAllSettings(ProgramHome::SettingsFilePath(), stored));
+    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    EXPECT_EQ(controller.mainWindow()->statusPanels()->panelText(0), QStringLiteral("ttyUSB3 is closed"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace holvex {
@@ -30,6 +31,46 @@ TEST(ReportWindow, ClearEmptiesAndCloseHidesKeepingTheText) {
     EXPECT_EQ(window.reportText(), QStringLiteral("ID: 12345678\nDecoded at 10:00, 01/01/2026"));
     window.clearButton()->click();
     EXPECT_TRUE(window.reportText().isEmpty());
+}
+
+QString Cell(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+TEST(ReportWindow, GridRowsFollowTheEmptyHeadingAndGrowUntilClear) {
+    ReportWindow window;
+    QTableWidget* grid = window.gridData();
+    ASSERT_EQ(grid->columnCount(), 5);
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_FALSE(grid->isVisible());
+
+    window.appendReport({QStringLiteral("ID: 21034501"), QStringLiteral("")},
+                        {{QStringLiteral("04 13"), QStringLiteral("123.456"), QStringLiteral("m3")},
+                         {QStringLiteral(""), QStringLiteral(""), QStringLiteral("Manf. specific"),
+                          QStringLiteral("0A0B"), QStringLiteral("too"), QStringLiteral("many")}},
+                        false, nullptr);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.filledGridRows(), 2);
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_TRUE(Cell(grid, 0, 0).isEmpty()); // the heading row stays empty
+    EXPECT_EQ(Cell(grid, 1, 0), QStringLiteral("04 13"));
+    EXPECT_EQ(Cell(grid, 1, 2), QStringLiteral("m3"));
+    EXPECT_TRUE(Cell(grid, 1, 3).isEmpty());
+    EXPECT_EQ(Cell(grid, 2, 3), QStringLiteral("0A0B"));
+    EXPECT_EQ(Cell(grid, 2, 4), QStringLiteral("too")); // cells past the fifth are dropped
+    EXPECT_EQ(window.reportText(), QStringLiteral("ID: 21034501\n"));
+
+    window.appendReport({}, {}, true, nullptr);
+    EXPECT_TRUE(window.isVisible());
+
+    window.clearButton()->click();
+    EXPECT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(window.filledGridRows(), 0);
+    EXPECT_TRUE(Cell(grid, 1, 0).isEmpty());
+    window.appendGridRow({QStringLiteral("x")});
+    EXPECT_EQ(Cell(grid, 1, 0), QStringLiteral("x"));
+    EXPECT_EQ(grid->rowCount(), 2);
 }
 
 } // namespace

@@ -1,0 +1,278 @@
+#include "app/bus_controller.h"
+
+#include "app/command_line_widget.h"
+#include "app/desktop_hooks.h"
+#include "app/main_window.h"
+#include "app/search_group_widget.h"
+#include "app/timer_set.h"
+#include "lang/message_language.h"
+#include "log/log_sink.h"
+#include "log/status_sink.h"
+#include "mbus/report_window.h"
+#include "meters/meter_table.h"
+#include "meters/meters_page.h"
+#include "settings/settings_dialog.h"
+#include "transport/channel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTime>
+
+namespace holvex {
+
+namespace {
+BusTimers WindowTimers(const MainWindow& window) {
+    const TimerSet& timers = *window.timers();
+    return BusTimers{*timers.timer(TimerId::Respond), *timers.timer(TimerId::ReadAll),
+                     *timers.timer(TimerId::Secondary), *timers.timer(TimerId::Set),
+                     *timers.timer(TimerId::FreeCommand)};
+}
+} // namespace
+
+BusController::BusController(Settings& settings, RunState& run, const MessageLanguage& language,
+                             MainWindow& window, MetersPage& page, SettingsDialog& settingsDialog,
+                             ReportWindow& report, QObject* parent)
+    : QObject(parent), m_settings(settings), m_run(run), m_language(language), m_window(window), m_page(page),
+      m_report(report) {
+    m_channel = new transport::Channel(m_settings, m_run, m_window.log(), m_language, this);
+    m_channel->setIdleTimer(m_window.timers()->timer(TimerId::CloseSocket));
+    m_channel->setKeepAliveTimer(m_window.timers()->timer(TimerId::KeepAlive));
+
+    m_context.reset(
+        new BusContext{m_settings,
+                       m_run,
+                       m_window.log(),
+                       m_language,
+                       *m_channel,
+                       m_page.meterTable(),
+                       m_window.progress(),
+                       [] {
+                           const QString point = QLocale::system().decimalPoint();
+                           return point.isEmpty() ? QChar(u'.') : point.at(0);
+                       },
+                       [] { return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat); },
+                       [] { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); },
+                       {},
+                       ReadInputs{}});
+    m_operations = std::make_unique<MeterOperations>(*m_context, WindowTimers(m_window));
+    m_operations->scan().setClearQuestion(
+        [this](const QString& text, const QString& title) { return askClearTable(text, title); });
+
+    connectSearchGroup();
+    connectPage();
+    connectCommandLine();
+    connectChannel(settingsDialog);
+    connectOperations();
+}
+
+BusController::~BusController() = default;
+
+void BusController::connectSearchGroup() {
+    SearchGroupWidget* search = m_window.searchGroup();
+    connect(search->findPrimaryButton(), &QPushButton::clicked, this, &BusController::Butt_find_primaryClick);
+    connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::onSecondarySearchRequested);
+    connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::onSecondarySearchRequested);
+}
+
+void BusController::connectPage() {
+    connect(&m_page, &MetersPage::readSelectedRequested, this, &BusController::onReadSelected);
+    connect(&m_page, &MetersPage::fullReadRequested, this, &BusController::onFullRead);
+    connect(&m_page, &MetersPage::readAllRequested, this, &BusController::onReadAll);
+
+    ReadCycle& readCycle = m_operations->readCycle();
+    readCycle.setUseSndNke(m_page.useSndNke());
+    readCycle.setBroadcast(m_page.broadcast());
+    connect(m_page.sndNkeBox(), &QCheckBox::toggled, &readCycle, &ReadCycle::setUseSndNke);
+    connect(m_page.broadcastBox(), &QCheckBox::toggled, &readCycle, &ReadCycle::setBroadcast);
+}
+
+void BusController::connectCommandLine() {
+    CommandLineWidget* line = m_window.commandLine();
+    FreeCommandConsole& console = m_operations->console();
+    console.setAsciiTicked(!line->hexMode());
+    connect(line->asciiBox(), &QCheckBox::toggled, &console, &FreeCommandConsole::setAsciiTicked);
+    connect(line, &CommandLineWidget::sendRequested, this,
+            [this, line] { m_operations->console().Send(line->command(), line->hexMode()); });
+}
+
+void BusController::connectChannel(SettingsDialog& settingsDialog) {
+    connect(m_channel, &transport::Channel::statusTextChanged, this,
+            [this](const QString& text) { m_window.status().ShowPortState(text); });
+    connect(m_channel, &transport::Channel::peerAccepted, this, &BusController::onPeerAccepted);
+    connect(m_channel, &transport::Channel::automaticActionRequested, this,
+            &BusController::onAutomaticAction);
+    connect(&m_window, &MainWindow::activated, m_channel, &transport::Channel::OnMainWindowActivated);
+    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel,
+            &transport::Channel::CloseSerialPort);
+    connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, m_channel,
+            &transport::Channel::OnSettingsApplied);
+    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel,
+            &transport::Channel::ConnectXPort);
+    connect(m_window.connectFerrinButton(), &QPushButton::clicked, m_channel,
+            &transport::Channel::ConnectGateway);
+}
+
+void BusController::connectOperations() {
+    MeterOperations& ops = *m_operations;
+    connect(&ops.scan(), &PrimaryScan::scanStarted, this, &BusController::onScanStarted);
+    connect(&ops.scan(), &PrimaryScan::scanFinished, this, &BusController::onScanFinished);
+    connect(&ops.scan(), &PrimaryScan::rangeSwapped, this,
+            [this](int from, int to) { m_window.searchGroup()->setSearchRange(from, to); });
+    connect(&ops.readAll(), &ReadAllCycle::readAllStarted, this, &BusController::onReadAllStarted);
+    connect(&ops.readAll(), &ReadAllCycle::readAllFinished, this, &BusController::onReadAllFinished);
+    connect(&ops.rowRunner(), &RowRunner::rowRunStarted, this, &BusController::onRowRunStarted);
+    connect(&ops.rowRunner(), &RowRunner::rowRunFinished, this, &BusController::onRowRunFinished);
+    connect(&ops.decoder(), &DecodeApplication::rowFocused, this, &BusController::onRowFocused);
+    connect(&ops.decoder(), &DecodeApplication::reportOutput, this, &BusController::onReportOutput);
+}
+
+void BusController::Butt_find_primaryClick() {
+    // The button stays enabled while its own scan runs (it is the "Stop" button then); the other operations
+    // that hold the bus disable the whole search group.
+    if (!m_operations->scan().Running() && m_operations->Busy()) {
+        return;
+    }
+    const SearchGroupWidget* search = m_window.searchGroup();
+    m_operations->scan().Toggle(search->fromField()->cleanText(), search->toField()->cleanText());
+}
+
+ClearAnswer BusController::askClearTable(const QString& text, const QString& title) {
+    switch (m_window.desktopHooks().askYesNoCancel(&m_window, title, text)) {
+    case YesNoCancel::Yes:
+        return ClearAnswer::Yes;
+    case YesNoCancel::No:
+        return ClearAnswer::No;
+    case YesNoCancel::Cancel:
+        break;
+    }
+    return ClearAnswer::Cancel;
+}
+
+void BusController::setReadEntriesEnabled(bool readSelected, bool readAll) {
+    m_page.contextAction(MetersPage::ReadSelectedEntry)->setEnabled(readSelected);
+    m_page.contextAction(MetersPage::FullReadEntry)->setEnabled(readSelected);
+    m_page.contextAction(MetersPage::ReadAllEntry)->setEnabled(readAll);
+}
+
+void BusController::setScanLockedControlsEnabled(bool enabled) {
+    m_page.readAllButton()->setEnabled(enabled);
+    m_page.readSelectedButton()->setEnabled(enabled);
+    setReadEntriesEnabled(enabled, enabled);
+    m_window.searchGroup()->findIdButton()->setEnabled(enabled);
+    m_window.searchGroup()->findAllButton()->setEnabled(enabled);
+    m_window.commandLine()->sendButton()->setEnabled(enabled);
+}
+
+void BusController::onScanStarted(const QString& caption) {
+    m_window.searchGroup()->findPrimaryButton()->setText(caption);
+    setScanLockedControlsEnabled(false);
+}
+
+void BusController::onScanFinished(const QString& caption) {
+    m_window.searchGroup()->findPrimaryButton()->setText(caption);
+    setScanLockedControlsEnabled(true);
+}
+
+void BusController::onReadAllStarted() {
+    m_window.searchGroup()->setEnabled(false);
+    m_window.commandLine()->sendButton()->setEnabled(false);
+    m_page.readSelectedButton()->setEnabled(false);
+    setReadEntriesEnabled(false, false);
+}
+
+void BusController::onReadAllFinished(const QString& caption) {
+    m_window.searchGroup()->setEnabled(true);
+    m_window.commandLine()->sendButton()->setEnabled(true);
+    m_page.readSelectedButton()->setEnabled(true);
+    m_page.readAllButton()->setText(caption);
+    setReadEntriesEnabled(true, true);
+}
+
+void BusController::onRowRunStarted() {
+    m_window.searchGroup()->setEnabled(false);
+    setReadEntriesEnabled(false, false);
+}
+
+void BusController::onRowRunFinished(const QString& readAllCaption) {
+    m_window.searchGroup()->setEnabled(true);
+    m_page.readAllButton()->setText(readAllCaption);
+    setReadEntriesEnabled(true, true);
+}
+
+void BusController::onRowFocused(int row, bool relayCounterSet, const QString& relayCounter) {
+    m_page.showCellSelection(CellSelection{row, relayCounterSet, relayCounter});
+}
+
+void BusController::onReportOutput(const QStringList& lines, const QVector<QStringList>& gridRows,
+                                   bool show) {
+    m_report.appendReport(lines, gridRows, show, &m_window);
+}
+
+void BusController::onPeerAccepted() {
+    // A gateway called in: the operator should notice even with the window in the background.
+    m_window.raise();
+    m_window.activateWindow();
+    QApplication::beep();
+}
+
+void BusController::onAutomaticAction(transport::AutomaticAction kind) {
+    switch (kind) {
+    case transport::AutomaticAction::PrimaryScan:
+        if (!m_operations->Busy()) {
+            const SearchGroupWidget* search = m_window.searchGroup();
+            m_operations->scan().Start(search->fromField()->cleanText(), search->toField()->cleanText());
+        }
+        return;
+    case transport::AutomaticAction::DisplayReadout:
+        m_window.log().LogLine(m_language.pick(
+            QStringLiteral(
+                "Automatic display read-out requested by the gateway: not available in this version."),
+            QStringLiteral("Lettura automatica del display richiesta dal gateway: non disponibile in questa "
+                           "versione.")));
+        return;
+    case transport::AutomaticAction::SecondarySearch:
+        m_window.log().LogLine(m_language.pick(
+            QStringLiteral(
+                "Automatic secondary search requested by the gateway: not available in this version."),
+            QStringLiteral("Ricerca secondaria automatica richiesta dal gateway: non disponibile in questa "
+                           "versione.")));
+        return;
+    }
+}
+
+void BusController::onReadSelected() {
+    // The menu entries reach here too; an operation holding the bus keeps them out.
+    if (m_operations->Busy()) {
+        return;
+    }
+    m_operations->readSelected().Run();
+}
+
+void BusController::onFullRead() {
+    if (m_operations->Busy()) {
+        // The page already asked for the report; a refused read must not leave that request behind.
+        m_run.FullReadRequested = false;
+        return;
+    }
+    m_operations->readSelected().RunFull();
+}
+
+void BusController::onReadAll() {
+    if (m_operations->Busy()) {
+        return;
+    }
+    m_operations->readAll().Start();
+}
+
+void BusController::onSecondarySearchRequested() {
+    m_window.log().LogLine(m_language.pick(
+        QStringLiteral("The secondary address search is not available in this version yet."),
+        QStringLiteral("La ricerca per indirizzo secondario non e ancora disponibile in questa "
+                       "versione.")));
+}
+
+} // namespace holvex

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "meters/bus_context.h"
+#include "meters/meter_operations.h"
+#include "transport/gateway_server.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace holvex {
+
+class MainWindow;
+class MetersPage;
+class ReportWindow;
+class SettingsDialog;
+class MessageLanguage;
+struct RunState;
+struct Settings;
+
+namespace transport {
+class Channel;
+}
+
+// Puts the bus behind the main window: the one connection channel, the context the meter operations share and
+// the operations themselves, wired to the search group, page 1, the command line, the status panel, the
+// settings dialog and the report window. The operations announce busy and idle; this class turns that into
+// captions and enabled controls, so no operation touches a widget.
+class BusController : public QObject {
+    Q_OBJECT
+public:
+    BusController(Settings& settings, RunState& run, const MessageLanguage& language, MainWindow& window,
+                  MetersPage& page, SettingsDialog& settingsDialog, ReportWindow& report,
+                  QObject* parent = nullptr);
+    ~BusController() override;
+
+    transport::Channel& channel() { return *m_channel; }
+    MeterOperations& operations() { return *m_operations; }
+    BusContext& context() { return *m_context; }
+
+    // "Find" beside "By Primary address:".
+    void Butt_find_primaryClick();
+
+private:
+    void connectSearchGroup();
+    void connectPage();
+    void connectCommandLine();
+    void connectChannel(SettingsDialog& settingsDialog);
+    void connectOperations();
+
+    void onScanStarted(const QString& caption);
+    void onScanFinished(const QString& caption);
+    void onReadAllStarted();
+    void onReadAllFinished(const QString& caption);
+    void onRowRunStarted();
+    void onRowRunFinished(const QString& readAllCaption);
+    void onRowFocused(int row, bool relayCounterSet, const QString& relayCounter);
+    void onReportOutput(const QStringList& lines, const QVector<QStringList>& gridRows, bool show);
+    void onPeerAccepted();
+    void onAutomaticAction(transport::AutomaticAction kind);
+    void onReadSelected();
+    void onFullRead();
+    void onReadAll();
+    void onSecondarySearchRequested();
+
+    // The controls a primary scan locks: the read buttons (and their menu entries), the secondary "Find",
+    // "Find all" and the command "Send".
+    void setScanLockedControlsEnabled(bool enabled);
+    // The read buttons' menu entries follow their buttons, so the menu cannot start what the button cannot.
+    void setReadEntriesEnabled(bool readSelected, bool readAll);
+    ClearAnswer askClearTable(const QString& text, const QString& title);
+
+    Settings& m_settings;
+    RunState& m_run;
+    const MessageLanguage& m_language;
+    MainWindow& m_window;
+    MetersPage& m_page;
+    ReportWindow& m_report;
+    transport::Channel* m_channel = nullptr;
+    std::unique_ptr<BusContext> m_context;
+    std::unique_ptr<MeterOperations> m_operations;
+};
+
+} // namespace holvex

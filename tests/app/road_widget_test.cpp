@@ -1,0 +1,322 @@
+// The whole road through the window: the search group, page 1 and the command line drive the real channel
+// (LAN adapter client) against a simulated installation running on its own thread.
+#include "accounts/account_file.h"
+#include "accounts/login_window.h"
+#include "app/app_controller.h"
+#include "app/bus_controller.h"
+#include "app/command_line_widget.h"
+#include "app/desktop_hooks.h"
+#include "app/main_window.h"
+#include "app/search_group_widget.h"
+#include "app/timer_set.h"
+#include "log/log_pane.h"
+#include "mbus/report_window.h"
+#include "meters/meter_table_view.h"
+#include "meters/meters_page.h"
+#include "meters/string_grid_model.h"
+#include "settings/program_home.h"
+#include "sim/sim_installation.h"
+#include "sim/sim_meter.h"
+#include "sim/sim_thread.h"
+#include "transport/channel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace holvex {
+namespace {
+
+// Meters at 1, 3 and 5; 2 and 4 stay silent.
+constexpr const char* kInstallation = R"({
+  "turnaroundMs": 5,
+  "meters": [
+    {"address": 1, "id": "21034501", "manufacturer": "SEN", "medium": "water",
+     "records": [{"type": "volume", "value": 123.456}]},
+    {"address": 3, "id": "67112403", "manufacturer": "KAM", "medium": "heat",
+     "records": [{"type": "energy", "value": 4567}]},
+    {"address": 5, "id": "50912205", "manufacturer": "ELS", "medium": "gas",
+     "records": [{"type": "volume", "value": 9.5}]}
+  ]
+})";
+
+constexpr int kScanBound = 15000; // ms; a scan of five addresses takes about two seconds here
+
+class AnsweringHooks : public DesktopHooks {
+public:
+    YesNoCancel askYesNoCancel(QWidget*, const QString& title, const QString& text) override {
+        ++questions;
+        lastTitle = title;
+        lastText = text;
+        return answer;
+    }
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    void warn(QWidget*, const QString&, const QString&) override {}
+    void openDocument(const QString&) override {}
+
+    YesNoCancel answer = YesNoCancel::No;
+    int questions = 0;
+    QString lastTitle;
+    QString lastText;
+};
+
+class RoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_home.isValid());
+        ProgramHome::Set(m_home.path());
+        QDir().mkpath(ProgramHome::AccountFolder());
+        ASSERT_TRUE(WriteDefaultAccountFile(ProgramHome::AccountFilePath()));
+
+        QString error;
+        ASSERT_TRUE(m_sim.Start(QByteArray(kInstallation), &error)) << error.toStdString();
+        const std::optional<quint16> port = m_sim.AddLan(0);
+        ASSERT_TRUE(port.has_value());
+
+        m_controller =
+            std::make_unique<AppController>(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+        m_main = m_controller->mainWindow();
+        m_main->setDesktopHooks(&m_hooks);
+        Settings& settings = m_main->settings();
+        settings.UseLanXp = true;
+        settings.RemoteIp = QStringLiteral("127.0.0.1");
+        settings.RemotePort = QString::number(*port);
+        settings.EthTimeout = 20;
+        settings.Retry = 0;
+        m_main->searchGroup()->setResponseTimeout(300);
+        m_main->searchGroup()->setSearchRange(1, 5);
+
+        m_controller->start();
+        AccessGrant admin;
+        admin.level = QStringLiteral("Administrator");
+        emit m_controller->loginWindow()->loginSucceeded(admin);
+    }
+
+    void TearDown() override {
+        m_controller.reset();
+        m_sim.Stop();
+    }
+
+    MetersPage& page() { return *m_controller->metersPage(); }
+    StringGridModel& table() { return page().meterTable(); }
+    QPushButton* findButton() { return m_main->searchGroup()->findPrimaryButton(); }
+    BusController& bus() { return *m_controller->bus(); }
+
+    bool LogHas(const QString& text) {
+        const QStringList lines = m_main->logPane()->lines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return line.contains(text); });
+    }
+
+    // Clicks "Find" and waits for the scan to end.
+    void ScanOnce() {
+        QSignalSpy finished(&bus().operations().scan(), &PrimaryScan::scanFinished);
+        QTest::mouseClick(findButton(), Qt::LeftButton);
+        ASSERT_TRUE(finished.wait(kScanBound));
+    }
+
+    int FramesSeenBy(int address) {
+        int seen = -1;
+        m_sim.With([&](sim::SimInstallation& bus) { seen = bus.MeterByAddress(address)->FramesSeen(); });
+        return seen;
+    }
+
+    QTemporaryDir m_home;
+    sim::SimThread m_sim;
+    AnsweringHooks m_hooks;
+    std::unique_ptr<AppController> m_controller;
+    MainWindow* m_main = nullptr;
+};
+
+TEST_F(RoadTest, FindScansTheRangeAndFilesEveryMeterThatAnswers) {
+    QSignalSpy started(&bus().operations().scan(), &PrimaryScan::scanStarted);
+    QSignalSpy finished(&bus().operations().scan(), &PrimaryScan::scanFinished);
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+
+    EXPECT_EQ(m_hooks.questions, 1);
+    EXPECT_EQ(m_hooks.lastText, QStringLiteral("Do you want to clear the table?"));
+    EXPECT_EQ(m_hooks.lastTitle, QStringLiteral("Clear confirmation"));
+    ASSERT_EQ(started.count(), 1);
+    // The busy lock while the scan runs.
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
+    EXPECT_FALSE(page().readAllButton()->isEnabled());
+    EXPECT_FALSE(page().readSelectedButton()->isEnabled());
+    EXPECT_FALSE(page().contextAction(MetersPage::ReadAllEntry)->isEnabled());
+    EXPECT_FALSE(m_main->searchGroup()->findAllButton()->isEnabled());
+    EXPECT_FALSE(m_main->searchGroup()->findIdButton()->isEnabled());
+    EXPECT_FALSE(m_main->commandLine()->sendButton()->isEnabled());
+    EXPECT_TRUE(findButton()->isEnabled());
+
+    ASSERT_TRUE(finished.wait(kScanBound));
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
+    EXPECT_TRUE(page().readAllButton()->isEnabled());
+    EXPECT_TRUE(page().readSelectedButton()->isEnabled());
+    EXPECT_TRUE(m_main->commandLine()->sendButton()->isEnabled());
+
+    // Three meters and the empty row a scan leaves at the end.
+    ASSERT_EQ(table().RowCount(), 5);
+    const QStringList expectedIds = {QStringLiteral("21034501"), QStringLiteral("67112403"),
+                                     QStringLiteral("50912205")};
+    const QStringList expectedAddresses = {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("5")};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(table().Cell(i + 1, 0), expectedIds.at(i)) << i;
+        EXPECT_EQ(table().Cell(i + 1, 1), expectedAddresses.at(i)) << i;
+    }
+    EXPECT_TRUE(table().Cell(4, 0).isEmpty());
+    EXPECT_TRUE(LogHas(QStringLiteral("Reading device 5")));
+}
+
+TEST_F(RoadTest, StopEndsTheScanAndReleasesTheLock) {
+    QSignalSpy finished(&bus().operations().scan(), &PrimaryScan::scanFinished);
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    ASSERT_EQ(findButton()->text(), QStringLiteral("Stop"));
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
+    EXPECT_TRUE(page().readAllButton()->isEnabled());
+    EXPECT_FALSE(bus().operations().Busy());
+}
+
+TEST_F(RoadTest, CancelToTheClearQuestionStartsNothing) {
+    m_hooks.answer = YesNoCancel::Cancel;
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    EXPECT_EQ(m_hooks.questions, 1);
+    EXPECT_FALSE(bus().operations().scan().Running());
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
+}
+
+TEST_F(RoadTest, AReversedRangeIsSwappedInTheSpinBoxes) {
+    m_main->searchGroup()->setSearchRange(5, 3);
+    ScanOnce();
+    EXPECT_EQ(m_main->searchGroup()->searchFrom(), 3);
+    EXPECT_EQ(m_main->searchGroup()->searchTo(), 5);
+    ASSERT_EQ(table().RowCount(), 4);
+    EXPECT_EQ(table().Cell(1, 1), QStringLiteral("3"));
+    EXPECT_EQ(table().Cell(2, 1), QStringLiteral("5"));
+}
+
+TEST_F(RoadTest, ReadSelectedReadsTheMarkedMeterIntoItsOwnRow) {
+    ScanOnce();
+    ASSERT_EQ(table().RowCount(), 5);
+    page().tableView()->setCurrentGridRow(2); // the meter at address 3
+    table().ClearMarks();
+    table().SetMarked(2, true);
+    ASSERT_EQ(m_main->runState().SelectedAddress, QStringLiteral("3"));
+
+    const int before = FramesSeenBy(3);
+    QTimer* respond = m_main->timers()->timer(TimerId::Respond);
+    QTest::mouseClick(page().readSelectedButton(), Qt::LeftButton);
+    EXPECT_TRUE(respond->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!respond->isActive(), 5000);
+    EXPECT_EQ(FramesSeenBy(3), before + 1);
+    EXPECT_EQ(table().RowCount(), 5); // read into the meter's row, no new row
+    EXPECT_EQ(table().Cell(2, 0), QStringLiteral("67112403"));
+    EXPECT_FALSE(LogHas(QStringLiteral("No response from address")));
+    EXPECT_EQ(page().addressLabel()->text(), QStringLiteral("Addr.:3"));
+}
+
+TEST_F(RoadTest, TheCommandLineSendsHexAndLogsTheHexAnswer) {
+    CommandLineWidget* line = m_main->commandLine();
+    ASSERT_TRUE(line->hexMode());
+    line->commandField()->setText(QStringLiteral("10 7B 01 7C 16"));
+    QTest::mouseClick(line->sendButton(), Qt::LeftButton);
+    // The meter at address 1 answers with a long frame: 68 L L 68 ...
+    QTRY_VERIFY_WITH_TIMEOUT(LogHas(QStringLiteral("68 ")), 5000);
+    const QStringList lines = m_main->logPane()->lines();
+    const auto answer = std::find_if(lines.begin(), lines.end(),
+                                     [](const QString& l) { return l.startsWith(QStringLiteral("68 ")); });
+    ASSERT_NE(answer, lines.end());
+    EXPECT_TRUE(answer->endsWith(QStringLiteral("16 "))) << answer->toStdString();
+}
+
+TEST_F(RoadTest, TheSecondarySearchButtonsSayTheyAreNotThereYet) {
+    QTest::mouseClick(m_main->searchGroup()->findAllButton(), Qt::LeftButton);
+    EXPECT_TRUE(LogHas(QStringLiteral("secondary address search is not available")));
+    EXPECT_FALSE(bus().operations().Busy());
+}
+
+TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
+    ScanOnce();
+    QSignalSpy started(&bus().operations().readAll(), &ReadAllCycle::readAllStarted);
+    QSignalSpy finished(&bus().operations().readAll(), &ReadAllCycle::readAllFinished);
+    QTest::mouseClick(page().readAllButton(), Qt::LeftButton);
+    ASSERT_EQ(started.count(), 1);
+    EXPECT_FALSE(m_main->searchGroup()->isEnabled());
+    EXPECT_FALSE(page().readSelectedButton()->isEnabled());
+    EXPECT_FALSE(m_main->commandLine()->sendButton()->isEnabled());
+    // The menu cannot start a second run on the same bus.
+    page().contextAction(MetersPage::ReadAllEntry)->trigger();
+    emit page().readAllRequested();
+    QTest::mouseClick(page().readAllButton(), Qt::LeftButton);
+    EXPECT_EQ(started.count(), 1);
+    ASSERT_TRUE(finished.wait(kScanBound));
+    EXPECT_TRUE(m_main->searchGroup()->isEnabled());
+    EXPECT_TRUE(page().readSelectedButton()->isEnabled());
+    EXPECT_EQ(page().readAllButton()->text(), QStringLiteral("Read all meters"));
+}
+
+TEST_F(RoadTest, AGatewaysAutomaticScanUsesTheWindowsRangeAndTheOthersSayTheyAreMissing) {
+    emit bus().channel().automaticActionRequested(transport::AutomaticAction::PrimaryScan);
+    EXPECT_TRUE(bus().operations().scan().Running());
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    EXPECT_FALSE(bus().operations().scan().Running());
+
+    emit bus().channel().automaticActionRequested(transport::AutomaticAction::DisplayReadout);
+    EXPECT_TRUE(LogHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
+    emit bus().channel().automaticActionRequested(transport::AutomaticAction::SecondarySearch);
+    EXPECT_TRUE(LogHas(QStringLiteral("Automatic secondary search requested by the gateway: not available")));
+}
+
+TEST_F(RoadTest, ReadSelectedWithSeveralMarksRunsTheRowsWithTheSearchGroupLocked) {
+    ScanOnce();
+    table().ClearMarks();
+    table().SetMarked(1, true);
+    table().SetMarked(3, true);
+    const int firstBefore = FramesSeenBy(1);
+    const int lastBefore = FramesSeenBy(5);
+    QSignalSpy finished(&bus().operations().rowRunner(), &RowRunner::rowRunFinished);
+    QTest::mouseClick(page().readSelectedButton(), Qt::LeftButton);
+    EXPECT_FALSE(m_main->searchGroup()->isEnabled());
+    EXPECT_FALSE(page().contextAction(MetersPage::ReadSelectedEntry)->isEnabled());
+    ASSERT_TRUE(finished.wait(kScanBound));
+    EXPECT_TRUE(m_main->searchGroup()->isEnabled());
+    EXPECT_TRUE(page().contextAction(MetersPage::ReadSelectedEntry)->isEnabled());
+    EXPECT_EQ(FramesSeenBy(1), firstBefore + 1);
+    EXPECT_EQ(FramesSeenBy(5), lastBefore + 1);
+    EXPECT_EQ(table().RowCount(), 5);
+}
+
+TEST_F(RoadTest, FullReadShowsTheDetailedReportWithItsRecordRows) {
+    ScanOnce();
+    page().tableView()->setCurrentGridRow(1);
+    table().ClearMarks();
+    table().SetMarked(1, true);
+    ReportWindow* report = m_controller->reportWindow();
+    ASSERT_FALSE(report->isVisible());
+    page().contextAction(MetersPage::FullReadEntry)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(report->isVisible(), 5000);
+    EXPECT_TRUE(report->reportText().contains(QStringLiteral("21034501")))
+        << report->reportText().toStdString();
+    EXPECT_GE(report->filledGridRows(), 2); // the header row and the volume record at least
+    QTRY_VERIFY_WITH_TIMEOUT(!m_main->timers()->timer(TimerId::Respond)->isActive(), 5000);
+    EXPECT_FALSE(m_main->runState().FullReadRequested);
+
+    report->closeButton()->click();
+    EXPECT_FALSE(report->isVisible());
+    report->clearButton()->click();
+    EXPECT_TRUE(report->reportText().isEmpty());
+    EXPECT_EQ(report->gridData()->rowCount(), 2);
+}
+
+} // namespace
+} // namespace holvex
