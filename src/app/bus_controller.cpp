@@ -13,6 +13,7 @@
 #include "meters/meters_page.h"
 #include "settings/settings_dialog.h"
 #include "transport/channel.h"
+#include "transport/clock_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,22 +43,18 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     m_channel->setIdleTimer(m_window.timers()->timer(TimerId::CloseSocket));
     m_channel->setKeepAliveTimer(m_window.timers()->timer(TimerId::KeepAlive));
 
-    m_context.reset(
-        new BusContext{m_settings,
-                       m_run,
-                       m_window.log(),
-                       m_language,
-                       *m_channel,
-                       m_page.meterTable(),
-                       m_window.progress(),
-                       [] {
-                           const QString point = QLocale::system().decimalPoint();
-                           return point.isEmpty() ? QChar(u'.') : point.at(0);
-                       },
-                       [] { return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat); },
-                       [] { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); },
-                       {},
-                       ReadInputs{}});
+    m_context.reset(new BusContext{m_settings,
+                                   m_run,
+                                   m_window.log(),
+                                   m_language,
+                                   *m_channel,
+                                   m_page.meterTable(),
+                                   m_window.progress(),
+                                   &transport::SystemDecimalSeparator,
+                                   &transport::ReadingTime,
+                                   &transport::ReadingDate,
+                                   {},
+                                   ReadInputs{}});
     m_operations = std::make_unique<MeterOperations>(*m_context, WindowTimers(m_window));
     m_operations->scan().setClearQuestion(
         [this](const QString& text, const QString& title) { return askClearTable(text, title); });

@@ -2,39 +2,27 @@
 
 #include "lang/caption_table.h"
 #include "meters/meter_table.h"
+#include "transport/clock_text.h"
 #include "transport/event_loop_wait.h"
-
-#include <QDate>
-#include <QLocale>
-#include <QTime>
 
 #include <algorithm>
 
 namespace holvex::cli {
 
-namespace {
-
-QChar SystemDecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    return point.isEmpty() ? QLatin1Char('.') : point.front();
-}
-
-QString SystemTimeText() {
-    return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat);
-}
-
-QString SystemDateText() {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-}
-
-} // namespace
-
 CliBus::CliBus(const Settings& settings)
     : m_settings(settings), m_channel(m_settings, m_state, m_log, m_language), m_recorder(m_channel),
-      m_table(kMeterFixedColumns, kMeterTableMaxRows),
-      m_context{m_settings,      m_state,         m_log,      m_language,
-                m_recorder,      m_table,         m_progress, &SystemDecimalSeparator,
-                &SystemTimeText, &SystemDateText, {},         {}},
+      m_table(kMeterFixedColumns, kMeterTableMaxRows), m_context{m_settings,
+                                                                 m_state,
+                                                                 m_log,
+                                                                 m_language,
+                                                                 m_recorder,
+                                                                 m_table,
+                                                                 m_progress,
+                                                                 &transport::SystemDecimalSeparator,
+                                                                 &transport::ReadingTime,
+                                                                 &transport::ReadingDate,
+                                                                 {},
+                                                                 {}},
       m_operations(m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand}) {
     // What the main window takes from the file at start: the language and the extra columns.
     m_state.LanguageCode = m_settings.Language;
@@ -53,7 +41,10 @@ CliBus::CliBus(const Settings& settings)
 void CliBus::PrepareChannel() {
     m_channel.OnMainWindowActivated();
     if (m_settings.UseEthernet && m_state.ServerListening) {
-        transport::WaitProcessingEvents(kCallInWaitMs, [this] { return m_state.GatewayCalledIn; });
+        // The gateway's first packet identifies it; a request sent before it arrives would take that packet
+        // for its answer.
+        transport::WaitProcessingEvents(kCallInWaitMs,
+                                        [this] { return m_state.GatewayCalledIn && m_state.PacketArrived; });
     }
 }
 

@@ -7,6 +7,7 @@
 #include "transport/event_loop_wait.h"
 #include "transport/lan_adapter_client.h"
 #include "transport/packet_codec.h"
+#include "transport/packet_intake.h"
 
 #include <algorithm>
 #include <exception>
@@ -110,18 +111,7 @@ void GatewayClient::onReadyRead() {
 }
 
 void GatewayClient::takePacket(const QByteArray& packet) {
-    PacketCheckInput input;
-    input.packetSequence = m_state.PacketSequence;
-    input.acceptOnlyNetwork = m_settings.AcceptOnlyNetwork;
-    input.acceptedNetwork = m_settings.AcceptedNetwork;
-    const PacketCheckResult result = CheckPacket(packet, input);
-    m_state.GatewayReply = result.gatewayReply;
-    if (result.network) {
-        m_state.NetworkNumber = *result.network;
-    }
-    for (const QString& line : result.log) {
-        m_log.LogLine(line);
-    }
+    const PacketCheckResult result = TakeGatewayPacket(packet, m_settings, m_state, m_log);
     if (result.foreignNetwork) {
         emit foreignNetworkSeen();
     }

@@ -6,6 +6,7 @@
 #include "transport/clock_text.h"
 #include "transport/frame_codec.h"
 #include "transport/packet_codec.h"
+#include "transport/packet_intake.h"
 
 #include <exception>
 
@@ -306,18 +307,7 @@ void GatewayServer::onPeerReadyRead() {
 }
 
 void GatewayServer::takePacket(const QByteArray& packet) {
-    PacketCheckInput input;
-    input.packetSequence = m_state.PacketSequence;
-    input.acceptOnlyNetwork = m_settings.AcceptOnlyNetwork;
-    input.acceptedNetwork = m_settings.AcceptedNetwork;
-    const PacketCheckResult result = CheckPacket(packet, input);
-    m_state.GatewayReply = result.gatewayReply;
-    if (result.network) {
-        m_state.NetworkNumber = *result.network;
-    }
-    for (const QString& line : result.log) {
-        m_log.LogLine(line);
-    }
+    const PacketCheckResult result = TakeGatewayPacket(packet, m_settings, m_state, m_log);
     m_log.LogLine(QStringLiteral("Packet: ") + SpacedHex(packet));
     m_state.PacketArrived = true;
     if (result.foreignNetwork) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace holvex::transport {
 namespace {
 
@@ -66,6 +68,11 @@ struct FrameCheckCase {
     bool passed;
     QStringList failures;
 };
+
+// Test names already say which row failed; print the same instead of raw bytes.
+void PrintTo(const FrameCheckCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class FrameCheckTest : public ::testing::TestWithParam<FrameCheckCase> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace holvex::transport {
 namespace {
 
@@ -107,6 +109,11 @@ struct CheckFailureCase {
     QStringList expected;
 };
 
+// Test names already say which row failed; print the same instead of raw bytes.
+void PrintTo(const CheckFailureCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class CheckPacketFailureTest : public ::testing::TestWithParam<CheckFailureCase> {};
 
 TEST_P(CheckPacketFailureTest, ReportsOnlyTheFirstFailingCheck) {
@@ -152,6 +159,11 @@ struct StatusCase {
     std::uint8_t bits;
     QStringList expected;
 };
+
+// Test names already say which row failed; print the same instead of raw bytes.
+void PrintTo(const StatusCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ResultReportTest : public ::testing::TestWithParam<StatusCase> {};
 
