@@ -1,10 +1,9 @@
 # Sourced by ./run and ./test: installs the Debian packages the build and the tests need when any is missing.
 
 HOLVEX_PACKAGES=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++
     qt6-base-dev qt6-serialport-dev     # Qt 6.4: Core, Widgets, Network, PrintSupport, Test, SerialPort
     libjpeg62-turbo-dev                 # the about box's picture
-    libinih-dev                         # reading the INI settings file
     libgtest-dev libgmock-dev           # unit, integration and widget tests
     libbenchmark-dev                    # benchmarks in bench/
     clang libclang-rt-14-dev            # libFuzzer targets and their sanitizer runtime
