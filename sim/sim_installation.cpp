@@ -72,6 +72,24 @@ SimMeter* SimInstallation::MeterByAddress(int address) {
     return nullptr;
 }
 
+SimMeter* SimInstallation::MeterById(const QString& id) {
+    for (SimMeter& m : m_meters) {
+        if (m.Config().id.compare(id, Qt::CaseInsensitive) == 0) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
+QList<SimMeterState> SimInstallation::MeterStates() const {
+    QList<SimMeterState> states;
+    states.reserve(static_cast<qsizetype>(m_meters.size()));
+    for (const SimMeter& m : m_meters) {
+        states.append(m.State());
+    }
+    return states;
+}
+
 void SimInstallation::Trace(const QString& line) {
     emit traced(line);
 }
@@ -107,13 +125,14 @@ QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
         return answers;
     }
 
+    // A selection too short to carry the whole address names nobody, so it too ends every selection.
     const bool selection = shape == FrameShape::Long && a == transport::address::kSelected &&
-                           At(frame, 6) == transport::ci::kSelect && frame.size() >= 17;
+                           At(frame, 6) == transport::ci::kSelect;
     for (SimMeter& m : m_meters) {
         bool addressed = false;
         if (selection) {
             // Every meter takes part: the named ones become selected, the others leave the selected state.
-            const bool match = m.MatchesSelection(frame.mid(7, 8));
+            const bool match = m.MatchesSelection(frame.mid(7, std::min<qsizetype>(8, frame.size() - 9)));
             m.SetSelected(match);
             addressed = match;
         } else if (a == transport::address::kBroadcastReply) {
@@ -126,12 +145,16 @@ QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
         if (!addressed) {
             continue;
         }
+        const QString label = m.Label(); // before a new address changes it
         auto answer = m.Answer(frame);
+        if (const QString change = m.TakeChange(); !change.isEmpty()) {
+            Trace(QStringLiteral("  %1 %2").arg(label, change));
+        }
         if (answer) {
             Trace(QStringLiteral("  %1 answers %2 bytes").arg(m.Label()).arg(answer->bytes.size()));
             answers.append(*answer);
         } else {
-            Trace(QStringLiteral("  %1 stays quiet").arg(m.Label()));
+            Trace(QStringLiteral("  %1 stays quiet").arg(label));
         }
     }
     return answers;

@@ -50,8 +50,12 @@ public:
 
     int MeterCount() const { return static_cast<int>(m_meters.size()); }
     SimMeter& MeterAt(int index) { return m_meters.at(static_cast<std::size_t>(index)); }
-    // The first meter at a primary address, or nullptr.
+    // The first meter at a primary address (as it is now), or nullptr.
     SimMeter* MeterByAddress(int address);
+    // The first meter with an ID (8 characters, as configured or set since), or nullptr.
+    SimMeter* MeterById(const QString& id);
+    // Every meter's current settings and recorded codes, in the order of the installation file.
+    QList<SimMeterState> MeterStates() const;
 
     // For endpoints: a line for the trace.
     void Trace(const QString& line);

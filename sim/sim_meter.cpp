@@ -1,6 +1,7 @@
 #include "sim/sim_meter.h"
 
 #include "sim/telegram_builder.h"
+#include "sim/telegram_patch.h"
 #include "transport/frame_codec.h"
 
 #include <utility>
@@ -18,6 +19,13 @@ bool NibblesMatch(std::uint8_t wanted, std::uint8_t actual) {
     const bool highOk = (wanted >> 4) == 0xF || (wanted >> 4) == (actual >> 4);
     const bool lowOk = (wanted & 0x0F) == 0xF || (wanted & 0x0F) == (actual & 0x0F);
     return highOk && lowOk;
+}
+
+// The highest primary address a meter can be given; 251..255 have fixed roles on the bus.
+constexpr int kMaxPrimaryAddress = 250;
+
+QString HexByte(std::uint32_t value, int width = 2) {
+    return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
@@ -44,8 +52,13 @@ std::optional<MeterAnswer> SimMeter::Answer(const QByteArray& frame) {
     }
     if (frame.size() >= 9 && At(frame, 0) == transport::kLongStart) {
         const std::uint8_t c = At(frame, 4);
-        // SND_UD (commands, selection, baud switch): a slave confirms with the single character.
+        // SND_UD (commands, selection, baud switch): a slave confirms with the single character. The
+        // configuration it understands it carries out; the baud change only once the confirmation has gone,
+        // which for the simulated line changes nothing.
         if (c == transport::control::kSndUd || c == transport::control::kSndUdFcb) {
+            if (const auto command = ParseMeterCommand(frame)) {
+                CarryOut(*command);
+            }
             return WithFaults(QByteArray(1, static_cast<char>(transport::kAcknowledge)), false);
         }
     }
@@ -65,7 +78,7 @@ std::optional<MeterAnswer> SimMeter::AnswerShort(std::uint8_t c, std::uint8_t a)
         if (m_config.telegrams.isEmpty()) {
             return std::nullopt;
         }
-        const QByteArray telegram = m_config.telegrams.at(m_nextTelegram);
+        const QByteArray telegram = CurrentTelegram(m_config.telegrams.at(m_nextTelegram));
         m_nextTelegram = (m_nextTelegram + 1) % static_cast<int>(m_config.telegrams.size());
         return WithFaults(telegram, true);
     }
@@ -91,6 +104,104 @@ MeterAnswer SimMeter::WithFaults(QByteArray bytes, bool isTelegram) const {
     return answer;
 }
 
+SimMeterState SimMeter::State() const {
+    SimMeterState state;
+    state.address = m_config.address;
+    state.id = m_config.id;
+    state.manufacturer = m_config.manufacturer;
+    state.version = m_config.version;
+    state.medium = m_config.medium;
+    state.selected = m_selected;
+    state.framesSeen = m_framesSeen;
+    state.commandsCarriedOut = m_commandsCarriedOut;
+    state.codes = m_codes;
+    return state;
+}
+
+QString SimMeter::TakeChange() {
+    QString change;
+    change.swap(m_change);
+    return change;
+}
+
+void SimMeter::CarryOut(const MeterCommand& command) {
+    switch (command.kind) {
+    case MeterCommandKind::SetAddress:
+        // An address with a fixed role (0xFB..0xFF) would make the meter answer for others: refused.
+        if (command.code > kMaxPrimaryAddress) {
+            m_change = QStringLiteral("refuses primary address %1").arg(command.code);
+            return;
+        }
+        m_config.address = command.code;
+        m_addressChanged = true;
+        m_change = QStringLiteral("takes primary address %1").arg(command.code);
+        break;
+    case MeterCommandKind::SetId:
+        // Wildcard or other non-decimal digits would leave a meter that no selection names exactly.
+        if (!IsBcdId(command.id)) {
+            m_change = QStringLiteral("refuses ID %1").arg(IdText(command.id));
+            return;
+        }
+        m_config.id = IdText(command.id);
+        m_idChanged = true;
+        m_change = QStringLiteral("takes ID %1").arg(m_config.id);
+        break;
+    case MeterCommandKind::SetMedium:
+        if (command.id != QByteArray(4, static_cast<char>(0xFF)) && command.id != IdBytes(m_config.id)) {
+            m_change = QStringLiteral("keeps its medium (the frame names ID %1)").arg(IdText(command.id));
+            return;
+        }
+        m_config.medium = command.medium;
+        m_mediumChanged = true;
+        m_change = QStringLiteral("takes medium 0x%1").arg(HexByte(command.medium));
+        break;
+    case MeterCommandKind::SetType:
+        m_codes.unitCode = command.code;
+        m_config.medium = command.medium;
+        m_mediumChanged = true;
+        m_change = QStringLiteral("takes unit code 0x%1 and medium 0x%2")
+                       .arg(HexByte(command.code), HexByte(command.medium));
+        break;
+    case MeterCommandKind::Baud:
+        m_codes.baudCode = command.code;
+        m_change = QStringLiteral("records baud code 0x%1").arg(HexByte(command.code));
+        break;
+    case MeterCommandKind::PulseWidth:
+        m_codes.pulseWidthCode = command.code;
+        m_change = QStringLiteral("records pulse width code %1").arg(command.code);
+        break;
+    case MeterCommandKind::PulseValue:
+        m_codes.pulseValue = command.value;
+        m_change = QStringLiteral("records pulse value %1").arg(command.value);
+        break;
+    case MeterCommandKind::CounterType:
+        m_codes.counterType = static_cast<std::uint16_t>(command.value);
+        m_change = QStringLiteral("records counter type 0x%1").arg(HexByte(command.value, 4));
+        break;
+    case MeterCommandKind::RelayValue:
+        m_codes.relayUnitCode = command.code;
+        m_codes.relayValue = HexByte(command.value, 8);
+        m_change = QStringLiteral("records relay value %1 with unit code 0x%2")
+                       .arg(*m_codes.relayValue, HexByte(command.code));
+        break;
+    }
+    ++m_commandsCarriedOut;
+}
+
+QByteArray SimMeter::CurrentTelegram(const QByteArray& stored) const {
+    TelegramPatch patch;
+    if (m_addressChanged) {
+        patch.address = m_config.address;
+    }
+    if (m_idChanged) {
+        patch.id = IdBytes(m_config.id);
+    }
+    if (m_mediumChanged) {
+        patch.medium = m_config.medium;
+    }
+    return PatchTelegram(stored, patch);
+}
+
 bool SimMeter::MatchesSelection(const QByteArray& selection) const {
     if (selection.size() < 8 || m_config.id.size() != 8) {
         return false;
@@ -104,8 +215,10 @@ bool SimMeter::MatchesSelection(const QByteArray& selection) const {
             return false;
         }
     }
+    // A meter whose letters give no code is named only by the wildcard, never by a code of 0.
     const std::uint16_t wantedMaker = static_cast<std::uint16_t>(At(selection, 4) | (At(selection, 5) << 8));
-    if (wantedMaker != 0xFFFF && wantedMaker != ManufacturerCode(m_config.manufacturer).value_or(0)) {
+    const auto maker = ManufacturerCode(m_config.manufacturer);
+    if (wantedMaker != 0xFFFF && (!maker || wantedMaker != *maker)) {
         return false;
     }
     if (At(selection, 6) != 0xFF && At(selection, 6) != m_config.version) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/meter_command.h"
+#include "sim/sim_meter_state.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -39,7 +42,9 @@ struct MeterAnswer {
 };
 
 // One M-Bus slave. It sees only frames that passed the link checks and are meant for it (its primary
-// address, the broadcast with reply, or 0xFD while it is selected by its secondary address).
+// address, the broadcast with reply, or 0xFD while it is selected by its secondary address). Configuration
+// frames it acknowledges change its settings (address, ID, medium) or are recorded; its telegrams then show
+// the changed settings.
 class SimMeter {
 public:
     explicit SimMeter(SimMeterConfig config);
@@ -48,13 +53,19 @@ public:
     std::optional<MeterAnswer> Answer(const QByteArray& frame);
 
     // The selection frame's 8 data bytes (ID in BCD least significant byte first with 0xF wildcard digits,
-    // manufacturer, version and medium with 0xFF wildcards): whether they name this meter.
+    // manufacturer code least significant byte first or 0xFF 0xFF, version and medium with 0xFF wildcards):
+    // whether they name this meter, with its current settings.
     bool MatchesSelection(const QByteArray& selection) const;
 
     // SND_NKE to 255: every meter starts its telegram sequence again and leaves the selected state.
     void GlobalReset();
 
+    // The current settings: address, ID and medium as the configuration frames have left them.
     const SimMeterConfig& Config() const { return m_config; }
+    const SimRecordedCodes& Codes() const { return m_codes; }
+    SimMeterState State() const;
+    // What the last frame changed, for the trace; empty when nothing. Cleared by the call.
+    QString TakeChange();
     void SetFaults(const SimFaults& faults) { m_config.faults = faults; }
     bool Selected() const { return m_selected; }
     void SetSelected(bool selected) { m_selected = selected; }
@@ -65,11 +76,20 @@ public:
 private:
     MeterAnswer WithFaults(QByteArray bytes, bool isTelegram) const;
     std::optional<MeterAnswer> AnswerShort(std::uint8_t c, std::uint8_t a);
+    void CarryOut(const MeterCommand& command);
+    QByteArray CurrentTelegram(const QByteArray& stored) const;
 
     SimMeterConfig m_config;
     bool m_selected = false;
     int m_framesSeen = 0;
     int m_nextTelegram = 0;
+    int m_commandsCarriedOut = 0;
+    SimRecordedCodes m_codes;
+    // Header fields that differ from the stored telegrams once a configuration frame has changed them.
+    bool m_addressChanged = false;
+    bool m_idChanged = false;
+    bool m_mediumChanged = false;
+    QString m_change;
 };
 
 } // namespace holvex::sim

@@ -134,4 +134,10 @@ void SimThread::With(const std::function<void(SimInstallation&)>& f) {
     });
 }
 
+QList<SimMeterState> SimThread::MeterStates() {
+    QList<SimMeterState> states;
+    With([&states](SimInstallation& bus) { states = bus.MeterStates(); });
+    return states;
+}
+
 } // namespace holvex::sim

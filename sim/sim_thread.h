@@ -1,8 +1,10 @@
 #pragma once
 
 #include "sim/installation_config.h"
+#include "sim/sim_meter_state.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QThread>
 
@@ -41,6 +43,10 @@ public:
 
     // Runs f on the simulator's thread with the installation (to change faults, read counters).
     void With(const std::function<void(SimInstallation&)>& f);
+
+    // A copy of every meter's current settings and recorded codes, taken on the simulator's thread, so the
+    // caller may keep and read it while the bus goes on; empty when not started.
+    QList<SimMeterState> MeterStates();
 
 private:
     void Run(const std::function<void()>& f);

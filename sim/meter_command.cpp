@@ -1,0 +1,139 @@
+#include "sim/meter_command.h"
+
+#include "transport/frame_codec.h"
+
+#include <initializer_list>
+
+namespace holvex::sim {
+
+namespace {
+
+constexpr std::uint8_t kBaudFirst = 0xB8; // 300 baud
+constexpr std::uint8_t kBaudLast = 0xBF;  // 38400 baud
+
+std::uint8_t At(const QByteArray& bytes, int index) {
+    return static_cast<std::uint8_t>(bytes[index]);
+}
+
+// Whether data starts with the given bytes and has exactly the given length.
+bool Shaped(const QByteArray& data, int size, std::initializer_list<std::uint8_t> head) {
+    if (data.size() != size || static_cast<int>(head.size()) > size) {
+        return false;
+    }
+    int i = 0;
+    for (std::uint8_t b : head) {
+        if (At(data, i++) != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint32_t LittleEndian(const QByteArray& data, int from, int count) {
+    std::uint32_t v = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        v = (v << 8) | At(data, from + i);
+    }
+    return v;
+}
+
+} // namespace
+
+std::optional<MeterCommand> ParseMeterCommand(const QByteArray& frame) {
+    // 68 L L 68 C A CI data CS 16, already checked by the bus.
+    if (frame.size() < 9 || At(frame, 0) != transport::kLongStart || At(frame, 1) + 6 != frame.size()) {
+        return std::nullopt;
+    }
+    const std::uint8_t c = At(frame, 4);
+    if (c != transport::control::kSndUd && c != transport::control::kSndUdFcb) {
+        return std::nullopt;
+    }
+    const std::uint8_t ci = At(frame, 6);
+    const QByteArray data = frame.mid(7, frame.size() - 9);
+    MeterCommand command;
+    if (ci >= kBaudFirst && ci <= kBaudLast) {
+        if (!data.isEmpty()) {
+            return std::nullopt;
+        }
+        command.kind = MeterCommandKind::Baud;
+        command.code = ci;
+        return command;
+    }
+    if (ci != transport::ci::kDataSend) {
+        return std::nullopt;
+    }
+    if (Shaped(data, 3, {0x01, 0x7A})) {
+        command.kind = MeterCommandKind::SetAddress;
+        command.code = At(data, 2);
+    } else if (Shaped(data, 6, {0x0C, 0x79})) {
+        command.kind = MeterCommandKind::SetId;
+        command.id = data.mid(2, 4);
+    } else if (Shaped(data, 6, {0x0C})) {
+        // The same DIF as the ID change, but a unit code where the ID change has its VIF 0x79.
+        command.kind = MeterCommandKind::RelayValue;
+        command.code = At(data, 1);
+        command.value = LittleEndian(data, 2, 4);
+    } else if (Shaped(data, 10, {0x07, 0x79}) && At(data, 6) == 0xFF && At(data, 7) == 0xFF &&
+               At(data, 8) == 0xFF) {
+        command.kind = MeterCommandKind::SetMedium;
+        command.id = data.mid(2, 4);
+        command.medium = At(data, 9);
+    } else if (Shaped(data, 6, {0x0F}) && At(data, 2) == 0x03 && At(data, 4) == 0x01 && At(data, 5) == 0x01) {
+        command.kind = MeterCommandKind::SetType;
+        command.code = At(data, 1);
+        command.medium = At(data, 3);
+    } else if (Shaped(data, 8, {0x0F, 0xFD, 0x0B, 0x04, 0x00, 0x00, 0x00})) {
+        command.kind = MeterCommandKind::PulseWidth;
+        command.code = At(data, 7);
+    } else if (Shaped(data, 6, {0x04, 0x13})) {
+        command.kind = MeterCommandKind::PulseValue;
+        command.value = LittleEndian(data, 2, 4);
+    } else if (Shaped(data, 8, {0x0F, 0xFF, 0x00, 0x04, 0xFF, 0xFE})) {
+        command.kind = MeterCommandKind::CounterType;
+        command.value = static_cast<std::uint32_t>((At(data, 6) << 8) | At(data, 7));
+    } else {
+        return std::nullopt;
+    }
+    return command;
+}
+
+std::optional<QByteArray> IdBytes(const QString& id) {
+    if (id.size() != 8) {
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    for (int k = 0; k < 4; ++k) {
+        bool ok = false;
+        const int pair = id.mid(6 - 2 * k, 2).toInt(&ok, 16);
+        if (!ok || pair < 0) {
+            return std::nullopt;
+        }
+        bytes.append(static_cast<char>(pair));
+    }
+    return bytes;
+}
+
+QString IdText(const QByteArray& bytes) {
+    if (bytes.size() != 4) {
+        return {};
+    }
+    QString text;
+    for (int k = 3; k >= 0; --k) {
+        text += QStringLiteral("%1").arg(At(bytes, k), 2, 16, QLatin1Char('0'));
+    }
+    return text.toUpper();
+}
+
+bool IsBcdId(const QByteArray& bytes) {
+    if (bytes.size() != 4) {
+        return false;
+    }
+    for (int k = 0; k < 4; ++k) {
+        if ((At(bytes, k) >> 4) > 9 || (At(bytes, k) & 0x0F) > 9) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace holvex::sim
