@@ -1,8 +1,11 @@
 #pragma once
 
+#include "meters/auto_addressing.h"
 #include "meters/bus_context.h"
 #include "meters/decode_application.h"
+#include "meters/direct_selection.h"
 #include "meters/free_command_console.h"
+#include "meters/meter_configuration.h"
 #include "meters/primary_scan.h"
 #include "meters/read_all_cycle.h"
 #include "meters/read_cycle.h"
@@ -21,6 +24,7 @@ struct BusTimers {
     QTimer& secondary;
     QTimer& set;
     QTimer& freeCommand;
+    QTimer& autoAddress; // Timer_auto_address: one period (1 s) between the rows of automatic addressing
 };
 
 // Every operation on the meters of the bus, built once over one context and wired to each other the same way
@@ -37,8 +41,12 @@ public:
     ReadSelected& readSelected() { return m_readSelected; }
     ReadAllCycle& readAll() { return m_readAll; }
     FreeCommandConsole& console() { return m_console; }
+    DirectSelection& directSelection() { return m_directSelection; }
+    MeterConfiguration& configuration() { return m_configuration; }
+    AutoAddressing& autoAddressing() { return m_autoAddressing; }
 
-    // True while an operation that holds the bus runs (scan, read all, row run).
+    // True while an operation that holds the bus runs (scan, read all, row run, a direct selection's
+    // exchange, automatic addressing).
     bool Busy() const;
 
 private:
@@ -50,6 +58,10 @@ private:
     ReadSelected m_readSelected;
     ReadAllCycle m_readAll;
     FreeCommandConsole m_console;
+    // After m_readCycle: the selection watches Timer_respond's ticks after the cycle has handled them.
+    DirectSelection m_directSelection;
+    MeterConfiguration m_configuration;
+    AutoAddressing m_autoAddressing;
 };
 
 } // namespace holvex

@@ -80,8 +80,9 @@ public:
         return ready;
     }
     void SendFrame(const QByteArray& frame, transport::PacketKind kind,
-                   const transport::OperationWords&) override {
+                   const transport::OperationWords& operationWords) override {
         sent.append(SpacedHex(frame).trimmed());
+        words.push_back(operationWords);
         kinds.push_back(kind);
         if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == transport::kShortStart) {
             const int address = static_cast<unsigned char>(frame[2]);
@@ -103,6 +104,13 @@ public:
         return reply;
     }
     void CloseChannel() override { ++closes; }
+    transport::SearchReply TakeSearchReply() override {
+        transport::SearchReply reply;
+        reply.bytes = pending;
+        reply.noConnection = !searchConnected;
+        pending.clear();
+        return reply;
+    }
     bool SendGatewayLine(const QByteArray&, transport::GatewayLineScope, const QString&) override {
         return false;
     }
@@ -118,6 +126,7 @@ public:
     void AlwaysReset(int address, const QByteArray& reply) { resets[address] = {{reply}, true}; }
 
     bool ready = true;
+    bool searchConnected = true; // false: TakeSearchReply reports a closed port
     int opens = 0;
     int closes = 0;
     int inputDiscards = 0;
@@ -125,6 +134,7 @@ public:
     int keepAliveStops = 0;
     QStringList sent;
     std::vector<transport::PacketKind> kinds;
+    std::vector<transport::OperationWords> words; // the failure-line words each frame was sent with
     QStringList deviceCommands;
     std::vector<transport::ReplyTimer> timers;
     QByteArray pending;                  // what the next ReadReply returns
@@ -202,6 +212,7 @@ struct Bench {
     QTimer secondary;
     QTimer set;
     QTimer freeCommand;
+    QTimer autoAddress;
 
     // Table rows with the given addresses in column 1 (an empty text leaves the cell empty).
     void FillAddresses(const QStringList& addresses) {

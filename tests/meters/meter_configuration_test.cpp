@@ -1,0 +1,481 @@
+#include "meters/meter_configuration.h"
+
+#include "fake_channel.h"
+#include "meters/meter_operations.h"
+#include "meters/meter_table.h"
+
+#include <QMetaObject>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace holvex {
+namespace {
+
+using test::Ack;
+using test::MeterTelegram;
+
+void Fire(QTimer& timer) {
+    ASSERT_TRUE(QMetaObject::invokeMethod(&timer, "timeout"));
+}
+
+QString Frame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
+    return transport::SpacedHex(transport::LongFrame(c, a, ci, test::Hex(data))).trimmed();
+}
+
+class ConfigurationTest : public ::testing::Test {
+protected:
+    ConfigurationTest() {
+        // Rows: 1 water meter at 5, 2 relay at 1, 3 heat meter at 9, 4 empty (left by a scan).
+        b.FillAddresses({"5", "1", "9", ""});
+        b.table.SetCell(1, 0, QStringLiteral("12345678"));
+        b.table.SetCell(1, 5, QStringLiteral("Water"));
+        b.table.SetCell(2, 2, QStringLiteral("REL"));
+        b.table.SetCell(3, 5, QStringLiteral("Heat meter"));
+        config().setInputs([this] { return inputs; });
+        QObject::connect(&config(), &MeterConfiguration::hexModeRequested, [this] { ++hexRequests; });
+    }
+
+    MeterConfiguration& config() { return ops.configuration(); }
+
+    void Select(int row) {
+        b.table.ClearMarks();
+        b.table.SetMarked(row, true);
+        SelectCell(b.table, row, b.state);
+    }
+
+    test::Bench b;
+    MeterOperations ops{b.context,
+                        BusTimers{b.respond, b.readAll, b.secondary, b.set, b.freeCommand, b.autoAddress}};
+    ConfigurationInputs inputs;
+    int hexRequests = 0;
+};
+
+TEST_F(ConfigurationTest, ChangeIdOfAddressFiveReadsBack) {
+    Select(1);
+    inputs.newId = QStringLiteral("00000042");
+    b.channel.otherAnswers = {Ack()};
+    b.channel.AnswerRead(5, MeterTelegram(5, "42 00 00 00"));
+    ASSERT_TRUE(config().ChangeId());
+    EXPECT_EQ(b.channel.sent, QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16"});
+    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("changing ID 5"));
+    EXPECT_TRUE(ops.readCycle().readAfterAck());
+    Fire(b.respond); // the acknowledgement: the meter is read again
+    EXPECT_EQ(b.channel.sent.last(), QStringLiteral("10 7B 05 80 16"));
+    Fire(b.respond);
+    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("00000042"));
+    EXPECT_FALSE(b.respond.isActive());
+}
+
+TEST_F(ConfigurationTest, ChangeBaudOfAddressOneTo2400WithoutReadBack) {
+    Select(2);
+    inputs.baud = QStringLiteral("2400");
+    b.channel.otherAnswers = {Ack()};
+    ASSERT_TRUE(config().ChangeBaud());
+    EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 01 BB 0F 16"});
+    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("Change baud of device 1"));
+    EXPECT_FALSE(ops.readCycle().readAfterAck());
+    Fire(b.respond);
+    EXPECT_EQ(b.channel.sent.size(), 1);
+    EXPECT_FALSE(b.respond.isActive());
+}
+
+TEST_F(ConfigurationTest, BaudNineThousandSixHundredIsRefusedAfterTheChannelOpened) {
+    Select(1);
+    inputs.baud = QStringLiteral("9600");
+    EXPECT_FALSE(config().ChangeBaud());
+    EXPECT_EQ(b.channel.opens, 1);
+    EXPECT_EQ(b.log.lines, QStringList{"Incorrect baud selected, permitted are 300,2400,4800..."});
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+}
+
+TEST_F(ConfigurationTest, ResetWithBroadcast) {
+    Select(1);
+    b.context.inputs.broadcast = true;
+    ASSERT_TRUE(config().Reset());
+    EXPECT_EQ(b.channel.sent, QStringList{"10 40 FE 3E 16"});
+    EXPECT_TRUE(b.respond.isActive());
+}
+
+TEST_F(ConfigurationTest, ResetWithoutSelectedMeterSendsNothing) {
+    b.table.SetMarked(4, true);
+    SelectCell(b.table, 4, b.state); // the empty row: SelectedAddress "256"
+    EXPECT_FALSE(config().Reset());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_EQ(b.log.lines, QStringList{"Reset: no meter selected, nothing sent"});
+    EXPECT_FALSE(b.respond.isActive());
+    EXPECT_EQ(b.channel.closes, b.channel.opens);
+}
+
+TEST_F(ConfigurationTest, SetUnitLitresWithTheFocusedRowsWaterMedium) {
+    Select(1);
+    inputs.unit = QStringLiteral("l");
+    inputs.constant = QStringLiteral("0.01");
+    ASSERT_TRUE(config().SetUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01")});
+    EXPECT_TRUE(ops.readCycle().readAfterAck());
+}
+
+TEST_F(ConfigurationTest, SetUnitNotApplicableIgnoresTheConstant) {
+    Select(1);
+    inputs.unit = QStringLiteral("N/A");
+    inputs.constant = QStringLiteral("1000");
+    ASSERT_TRUE(config().SetUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 6E 03 07 01 01")});
+}
+
+TEST_F(ConfigurationTest, PulseValueOfEightNinesLosesItsTopPart) {
+    Select(1);
+    inputs.pulseValue = QStringLiteral("99999999");
+    ASSERT_TRUE(config().SetPulseValue());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "04 13 FF E0 F5 00")});
+}
+
+TEST_F(ConfigurationTest, SetMediumCarriesTheSelectedId) {
+    Select(1);
+    inputs.medium = QStringLiteral("Gas");
+    ASSERT_TRUE(config().SetMedium());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "07 79 78 56 34 12 FF FF FF 03")});
+}
+
+TEST_F(ConfigurationTest, SetMediumOfAMeterWithoutProperIdUsesTheWildcard) {
+    Select(2); // no ID in the row
+    inputs.medium = QStringLiteral("Water");
+    ASSERT_TRUE(config().SetMedium());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07")});
+    EXPECT_TRUE(b.log.Has(QStringLiteral("ID overrided with FFFFFFFF, exception...")));
+}
+
+TEST_F(ConfigurationTest, SetPrimaryAddressByBroadcastLeavesNoWritePending) {
+    Select(1);
+    b.context.inputs.broadcast = true;
+    inputs.newPrimaryAddress = 7;
+    ASSERT_TRUE(config().SetPrimaryAddress());
+    EXPECT_EQ(b.channel.sent, QStringList{"68 06 06 68 73 FE 51 01 7A 07 44 16"});
+    EXPECT_FALSE(b.state.AddressWritePending);
+    EXPECT_TRUE(b.respond.isActive());
+    EXPECT_FALSE(b.secondary.isActive());
+}
+
+TEST_F(ConfigurationTest, CounterTypeAnswerIsShownInHex) {
+    Select(1);
+    inputs.counterType = QStringLiteral("Independent addresses");
+    b.channel.otherAnswers = {Ack()};
+    ops.console().setAsciiTicked(true);
+    ASSERT_TRUE(config().SetCounterType());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F FF 00 04 FF FE C3 01")});
+    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("5"));
+    EXPECT_EQ(hexRequests, 1);
+    EXPECT_TRUE(b.freeCommand.isActive());
+    Fire(b.freeCommand);
+    EXPECT_EQ(b.log.lines, QStringList{"E5 "});
+}
+
+TEST_F(ConfigurationTest, CounterTypeIsNeverBroadcast) {
+    b.table.SetMarked(4, true);
+    SelectCell(b.table, 4, b.state);
+    b.context.inputs.broadcast = true;
+    inputs.counterType = QStringLiteral("Single ID for all");
+    EXPECT_FALSE(config().SetCounterType());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_EQ(hexRequests, 0);
+}
+
+TEST_F(ConfigurationTest, RelayCounterGoesOnlyToARelay) {
+    inputs.unit = QStringLiteral("l");
+    inputs.constant = QStringLiteral("1");
+    inputs.relay = true;
+    inputs.relayCounter = QStringLiteral("12345");
+
+    Select(1); // manufacturer is not REL
+    EXPECT_FALSE(config().SetUnit());
+    EXPECT_EQ(b.log.lines, QStringList{"This m-bus device is NOT Relay! Skipping..."});
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_FALSE(ops.readCycle().readAfterAck());
+    EXPECT_FALSE(b.respond.isActive());
+
+    Select(2);
+    ASSERT_TRUE(config().SetUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "0C 13 45 23 01 00")});
+    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("setting liters 1"));
+    EXPECT_TRUE(ops.readCycle().readAfterAck());
+}
+
+TEST_F(ConfigurationTest, RelayCounterOfMoreThanEightDigitsIsRefused) {
+    Select(2);
+    inputs.unit = QStringLiteral("Wh");
+    inputs.constant = QStringLiteral("1");
+    inputs.relay = true;
+    inputs.relayCounter = QStringLiteral("123456789");
+    EXPECT_FALSE(config().SetUnit());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_EQ(b.log.lines, QStringList{"Relay counter value has more than 8 digits, nothing sent..."});
+    EXPECT_FALSE(b.respond.isActive());
+}
+
+TEST_F(ConfigurationTest, ChangeIdThatIsNotDecimalIsAnException) {
+    Select(1);
+    inputs.newId = QStringLiteral("0000004A");
+    EXPECT_FALSE(config().ChangeId());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    ASSERT_EQ(b.log.lines.size(), 1);
+    EXPECT_TRUE(b.log.lines[0].startsWith(QStringLiteral("Exception changing address - ")));
+    EXPECT_FALSE(ops.readCycle().readAfterAck());
+    EXPECT_FALSE(b.respond.isActive());
+}
+
+TEST_F(ConfigurationTest, SingleCommandWithoutSelectedMeterSendsNothingButWaitsOnePeriod) {
+    b.table.SetMarked(4, true);
+    SelectCell(b.table, 4, b.state);
+    inputs.pulseWidth = QStringLiteral("20ms");
+    EXPECT_FALSE(config().SetPulseWidth());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    Fire(b.respond);
+    EXPECT_EQ(b.log.lines, QStringList{"No response from address 256"});
+}
+
+// Every refusal: its line, and nothing sent.
+struct Refusal {
+    const char* name;
+    std::function<void(ConfigurationInputs&)> fill;
+    bool (MeterConfiguration::*command)();
+    QList<int> marks;
+    const char* line; // nullptr: refused without a line
+    bool opensChannel;
+};
+
+class RefusalTest : public ConfigurationTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RefusalTest, LogsItsLineAndSendsNothing) {
+    const Refusal& refusal = GetParam();
+    b.table.ClearMarks();
+    for (int row : refusal.marks) {
+        b.table.SetMarked(row, true);
+    }
+    if (!refusal.marks.isEmpty()) {
+        SelectCell(b.table, refusal.marks.front(), b.state);
+    }
+    refusal.fill(inputs);
+    EXPECT_FALSE((config().*refusal.command)());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_EQ(b.log.lines,
+              refusal.line == nullptr ? QStringList{} : QStringList{QString::fromUtf8(refusal.line)});
+    EXPECT_EQ(b.channel.opens, refusal.opensChannel ? 1 : 0);
+    EXPECT_EQ(b.channel.closes, b.channel.opens); // a channel opened for nothing is released
+    EXPECT_FALSE(b.respond.isActive());
+    EXPECT_FALSE(b.set.isActive());
+}
+
+const char* const kExactlyOne = "Nothing selected from the table or too many selected...";
+const char* const kNothingSelected = "Nothing selected from the table...";
+
+INSTANTIATE_TEST_SUITE_P(
+    Configuration, RefusalTest,
+    ::testing::Values(
+        Refusal{
+            "ResetNoMark", [](ConfigurationInputs&) {}, &MeterConfiguration::Reset, {}, kExactlyOne, false},
+        Refusal{"ResetTwoMarks",
+                [](ConfigurationInputs&) {},
+                &MeterConfiguration::Reset,
+                {1, 2},
+                kExactlyOne,
+                false},
+        Refusal{"AddressTwoMarks",
+                [](ConfigurationInputs& i) { i.newPrimaryAddress = 3; },
+                &MeterConfiguration::SetPrimaryAddress,
+                {1, 3},
+                kExactlyOne,
+                false},
+        Refusal{"Address250",
+                [](ConfigurationInputs& i) { i.newPrimaryAddress = 250; },
+                &MeterConfiguration::SetPrimaryAddress,
+                {1},
+                "Incorrect primary address, must be under 250...",
+                false},
+        Refusal{"ChangeIdNoMark",
+                [](ConfigurationInputs& i) { i.newId = "00000001"; },
+                &MeterConfiguration::ChangeId,
+                {},
+                kExactlyOne,
+                false},
+        Refusal{"ChangeIdSevenCharacters",
+                [](ConfigurationInputs& i) { i.newId = "0000001"; },
+                &MeterConfiguration::ChangeId,
+                {1},
+                nullptr,
+                false},
+        Refusal{"MediumEmpty",
+                [](ConfigurationInputs&) {},
+                &MeterConfiguration::SetMedium,
+                {1},
+                "Incomplete data entered to program medium ...",
+                false},
+        Refusal{"MediumNoMark",
+                [](ConfigurationInputs& i) { i.medium = "Gas"; },
+                &MeterConfiguration::SetMedium,
+                {},
+                kNothingSelected,
+                true},
+        Refusal{"UnitUnknown",
+                [](ConfigurationInputs& i) { i.unit = "m3"; },
+                &MeterConfiguration::SetUnit,
+                {1},
+                "Incorrect unit. Allowable units are l,Wh,kJ,N/A...",
+                false},
+        Refusal{"UnitNoMark",
+                [](ConfigurationInputs& i) { i.unit = "Wh"; },
+                &MeterConfiguration::SetUnit,
+                {},
+                kNothingSelected,
+                true},
+        Refusal{"RelayWithoutConstant",
+                [](ConfigurationInputs& i) {
+                    i.unit = "l";
+                    i.relay = true;
+                },
+                &MeterConfiguration::SetUnit,
+                {2},
+                "Enter constant - 0.001,0.01,0.1,1,etc...",
+                true},
+        Refusal{"BaudUnknown",
+                [](ConfigurationInputs& i) { i.baud = "19200"; },
+                &MeterConfiguration::ChangeBaud,
+                {1},
+                "Wrong baud...",
+                false},
+        Refusal{"BaudNoMark",
+                [](ConfigurationInputs& i) { i.baud = "300"; },
+                &MeterConfiguration::ChangeBaud,
+                {},
+                kNothingSelected,
+                true},
+        Refusal{"PulseWidthEmpty",
+                [](ConfigurationInputs&) {},
+                &MeterConfiguration::SetPulseWidth,
+                {1},
+                "Wrong pulse width...",
+                false},
+        Refusal{"PulseValueEmpty",
+                [](ConfigurationInputs&) {},
+                &MeterConfiguration::SetPulseValue,
+                {1},
+                "Pulse value is not entered...",
+                false},
+        Refusal{"PulseValueNineDigits",
+                [](ConfigurationInputs& i) { i.pulseValue = "123456789"; },
+                &MeterConfiguration::SetPulseValue,
+                {1},
+                "Pulse value must be a number of at most 8 digits...",
+                false},
+        Refusal{"PulseValueTwoMarks",
+                [](ConfigurationInputs& i) { i.pulseValue = "10"; },
+                &MeterConfiguration::SetPulseValue,
+                {1, 2},
+                "Not or too much counters/inputs selected. Setting value is for one input at a time!",
+                true},
+        Refusal{"CounterTypeEmpty",
+                [](ConfigurationInputs&) {},
+                &MeterConfiguration::SetCounterType,
+                {1},
+                "Nothing selected to do...",
+                false},
+        Refusal{"CounterTypeUnknown",
+                [](ConfigurationInputs& i) { i.counterType = "Decremental"; },
+                &MeterConfiguration::SetCounterType,
+                {1},
+                "Not a proper selection from Combo box...",
+                false},
+        Refusal{"CounterTypeNoMark",
+                [](ConfigurationInputs& i) { i.counterType = "Single ID for all"; },
+                &MeterConfiguration::SetCounterType,
+                {},
+                "Not or too much counters/inputs selected. Select only FIRST input of a counter!",
+                true}),
+    [](const ::testing::TestParamInfo<Refusal>& test) { return std::string(test.param.name); });
+
+TEST_F(ConfigurationTest, ChannelNotReadyGivesUpSilently) {
+    Select(1);
+    b.channel.ready = false;
+    inputs.baud = QStringLiteral("300");
+    EXPECT_FALSE(config().ChangeBaud());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.log.lines.isEmpty());
+}
+
+TEST_F(ConfigurationTest, BaudOverSeveralRowsRunsTheRowRunnerWithTheChosenCode) {
+    b.settings.Retry = 0;
+    b.table.SetMarked(1, true);
+    b.table.SetMarked(3, true);
+    inputs.baud = QStringLiteral("300");
+    ASSERT_TRUE(config().ChangeBaud());
+    EXPECT_EQ(b.state.TableOperation, 1);
+    EXPECT_TRUE(b.set.isActive());
+    EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 05 B8 10 16"});
+    inputs.baud = QStringLiteral("4800"); // the code chosen at the press stays
+    Fire(b.set);
+    EXPECT_EQ(b.channel.sent.last(), QStringLiteral("68 03 03 68 53 09 B8 14 16"));
+    Fire(b.set);
+    EXPECT_FALSE(b.set.isActive());
+    EXPECT_EQ(b.state.TableOperation, 0);
+}
+
+TEST_F(ConfigurationTest, PulseWidthOverSeveralRows) {
+    b.settings.Retry = 0;
+    b.table.SetMarked(2, true);
+    b.table.SetMarked(3, true);
+    inputs.pulseWidth = QStringLiteral("50ms");
+    ASSERT_TRUE(config().SetPulseWidth());
+    EXPECT_EQ(b.state.TableOperation, 2);
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "0F FD 0B 04 00 00 00 04")});
+    Fire(b.set);
+    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
+}
+
+TEST_F(ConfigurationTest, MediumOverSeveralRowsStartsWithTheWildcardIdThenSetsTheType) {
+    b.settings.Retry = 1;
+    b.table.SetMarked(1, true);
+    b.table.SetMarked(3, true);
+    inputs.medium = QStringLiteral("Heat meter");
+    inputs.unit = QStringLiteral("kJ");
+    inputs.constant = QStringLiteral("1");
+    ASSERT_TRUE(config().SetMedium());
+    EXPECT_EQ(b.state.TableOperation, 3);
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
+    Fire(b.set); // silence: the same row again, now with the type frame from the boxes
+    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
+    Fire(b.set); // retries used up: the next row
+    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
+}
+
+TEST_F(ConfigurationTest, UnitOverSeveralRowsUsesTheFocusedRowsMediumFirst) {
+    b.settings.Retry = 0;
+    b.state.FocusedRow = 3; // heat meter
+    b.table.SetMarked(1, true);
+    b.table.SetMarked(2, true);
+    inputs.unit = QStringLiteral("Wh");
+    inputs.constant = QStringLiteral("1");
+    inputs.medium = QStringLiteral("Water");
+    ASSERT_TRUE(config().SetUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
+    Fire(b.set);
+    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
+}
+
+TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressPassesItsFrameToNoOtherRow) {
+    b.settings.Retry = 0;
+    b.table.SetMarked(4, true); // empty row: no address
+    b.table.SetMarked(1, true);
+    b.table.SetMarked(3, true);
+    b.table.SetCell(1, 1, QString());
+    inputs.medium = QStringLiteral("Gas");
+    inputs.unit = QStringLiteral("l");
+    inputs.constant = QStringLiteral("1");
+    ASSERT_TRUE(config().SetMedium());
+    EXPECT_TRUE(b.channel.sent.isEmpty());
+    Fire(b.set);
+    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
+}
+
+} // namespace
+} // namespace holvex
