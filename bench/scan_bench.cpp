@@ -113,6 +113,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         QTimer secondary;
         QTimer set;
         QTimer freeCommand;
+        QTimer autoAddress;
         for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
             timer->setInterval(kPeriodMs);
         }
@@ -128,7 +129,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
                            [] { return QStringLiteral("08/12/2026"); },
                            {},
                            {}};
-        MeterOperations operations(context, BusTimers{respond, readAll, secondary, set, freeCommand});
+        MeterOperations operations(context, BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
 
         // The window's stand-in: a zero-interval timer that notes how long the loop left it waiting.
         QElapsedTimer loopClock;

@@ -57,6 +57,12 @@ struct RunState {
     bool MatchRowById = false;
     bool MoreRecordsPending = false;
     int TableOperation = 0;
+    // A primary-address write follows the acknowledgement of the next direct selection.
+    bool AddressWritePending = false;
+    // Automatic addressing: a run is in progress, the address for the current row, the row (from 1).
+    bool AutoAddressRunning = false;
+    int NextAutoAddress = 0;
+    int AutoAddressRow = 0;
 };
 
 } // namespace holvex

@@ -26,6 +26,7 @@ public:
         return reply;
     }
     void CloseChannel() override { m_channel.CloseChannel(); }
+    transport::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
     bool SendGatewayLine(const QByteArray& line, transport::GatewayLineScope scope,
                          const QString& logText) override {
         return m_channel.SendGatewayLine(line, scope, logText);

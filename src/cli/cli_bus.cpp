@@ -23,7 +23,7 @@ CliBus::CliBus(const Settings& settings)
                                                                  &transport::ReadingDate,
                                                                  {},
                                                                  {}},
-      m_operations(m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand}) {
+      m_operations(m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress}) {
     // What the main window takes from the file at start: the language and the extra columns.
     m_state.LanguageCode = m_settings.Language;
     m_language.setTicked(LanguageForCode(m_settings.Language));
@@ -36,6 +36,7 @@ CliBus::CliBus(const Settings& settings)
     for (QTimer* timer : {&m_respond, &m_readAll, &m_secondary, &m_set, &m_freeCommand}) {
         timer->setInterval(m_settings.Timeout);
     }
+    m_autoAddress.setInterval(1000);
 }
 
 void CliBus::PrepareChannel() {

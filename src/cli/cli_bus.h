@@ -56,6 +56,7 @@ private:
     QTimer m_secondary;
     QTimer m_set;
     QTimer m_freeCommand;
+    QTimer m_autoAddress;
     BusContext m_context;
     MeterOperations m_operations;
 };

@@ -12,5 +12,9 @@ int RunInitHomeCommand(const QStringList& arguments);
 int RunScanCommand(const QStringList& arguments);
 int RunReadCommand(const QStringList& arguments);
 int RunSendCommand(const QStringList& arguments);
+// The secondary search: the wildcard search of the whole bus, or a direct read of one ID (--id).
+int RunSearchCommand(const QStringList& arguments);
+// Gives the meter with an ID a new primary address through its selection, then reads it back.
+int RunSetAddressCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

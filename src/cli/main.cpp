@@ -15,6 +15,8 @@ void PrintUsage() {
            "       holvex-cli scan --from A --to B [OPTIONS]\n"
            "       holvex-cli read --address N [OPTIONS]\n"
            "       holvex-cli send (--hex \"10 7B 01 7C 16\" | --ascii TEXT) [OPTIONS]\n"
+           "       holvex-cli search [--id 12345678] [--lsb] [OPTIONS]\n"
+           "       holvex-cli set-address --id ID --to N [OPTIONS]\n"
            "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
@@ -43,6 +45,12 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("send")) {
         return holvex::cli::RunSendCommand(arguments);
+    }
+    if (command == QLatin1String("search")) {
+        return holvex::cli::RunSearchCommand(arguments);
+    }
+    if (command == QLatin1String("set-address")) {
+        return holvex::cli::RunSetAddressCommand(arguments);
     }
     PrintUsage();
     return 2;

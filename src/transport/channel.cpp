@@ -195,6 +195,25 @@ ReplyRead Channel::ReadReply(ReplyTimer timer) {
     return reply;
 }
 
+SearchReply Channel::TakeSearchReply() {
+    SearchReply reply;
+    if (m_settings.UseEthernet || m_settings.UseFerrinServ) {
+        reply.bytes = m_state.GatewayReply;
+        m_state.PacketArrived = false;
+        return reply;
+    }
+    if (m_settings.UseLanXp) {
+        reply.bytes = m_state.RawReply;
+        return reply;
+    }
+    if (m_state.PortOpen) {
+        reply.bytes = m_serial->TakeAll();
+        return reply;
+    }
+    reply.noConnection = true;
+    return reply;
+}
+
 void Channel::CloseChannel() {
     if (m_settings.UseEthernet) {
         m_state.GatewayReply.clear();

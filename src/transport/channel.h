@@ -36,6 +36,7 @@ public:
     void SendDeviceCommand(const QByteArray& text) override;
     ReplyRead ReadReply(ReplyTimer timer) override;
     void CloseChannel() override;
+    SearchReply TakeSearchReply() override;
     bool SendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) override;
     void DiscardSerialInput() override;
     void DiscardSerialBuffers() override;

@@ -43,6 +43,12 @@ struct ReplyRead {
     bool waitAnotherPeriod = false;
 };
 
+// What the secondary search took after its own wait.
+struct SearchReply {
+    QByteArray bytes;
+    bool noConnection = false; // serial channel chosen but the port is closed
+};
+
 // Which gateway command lines the serial-only rule refuses.
 enum class GatewayLineScope {
     NetworkSetting, // IP settings, "SET TEST" and every "GET": refused on any network channel
@@ -67,6 +73,10 @@ public:
     // clear.
     virtual ReplyRead ReadReply(ReplyTimer timer) = 0;
     virtual void CloseChannel() = 0;
+    // What has arrived so far, taken at once without the gateway reload wait: the gateway's reply (gateways),
+    // the LAN adapter's bytes, or the bytes waiting in the serial port. The secondary search waits one
+    // response timeout itself before asking. GatewayReply and RawReply are left for the caller to clear.
+    virtual SearchReply TakeSearchReply() = 0;
 
     // A gateway command line over the serial port only. Returns true when the line was written (the caller
     // then starts its answer timer); logText, when not empty, is logged just before the line goes out.

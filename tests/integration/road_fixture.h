@@ -234,6 +234,7 @@ public:
     QTimer respond;
     QTimer readAll;
     QTimer secondary;
+    QTimer autoAddress;
     QTimer set;
     QTimer freeCommand;
     QTimer idleTimer;
@@ -250,7 +251,7 @@ public:
                        [] { return QStringLiteral("08/12/2026"); },
                        {},
                        {}};
-    MeterOperations operations{context, BusTimers{respond, readAll, secondary, set, freeCommand}};
+    MeterOperations operations{context, BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress}};
 };
 
 } // namespace holvex::test

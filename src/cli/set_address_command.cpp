@@ -1,0 +1,243 @@
+#include "cli/bus_arguments.h"
+#include "cli/cli_bus.h"
+#include "cli/commands.h"
+#include "cli/json_text.h"
+
+#include "meters/direct_selection.h"
+#include "meters/grid_csv.h"
+#include "meters/meter_configuration.h"
+#include "meters/meter_table.h"
+#include "settings/program_home.h"
+#include "settings/settings_file.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace holvex::cli {
+
+namespace {
+
+constexpr int kBadArguments = 2;
+constexpr int kFailed = 1;
+constexpr int kHighestNewAddress = 249;
+constexpr int kIdDigits = 8;
+// Selection, address write, read-back and SND_NKE, each waiting up to its reload periods, and some slack.
+constexpr int kExchangePeriods = 4;
+constexpr int kSlackMs = 2000;
+
+const QString kName = QStringLiteral("set-address");
+
+int Fail(const QString& message, int status) {
+    QTextStream(stderr) << "holvex-cli " << kName << ": " << message << '\n';
+    return status;
+}
+
+void WriteOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+struct SetAddressArguments {
+    BusArguments bus;
+    QString id;
+    int newAddress = 0;
+};
+
+bool IsId(const QString& text) {
+    return text.size() == kIdDigits && std::all_of(text.begin(), text.end(), [](QChar ch) {
+               return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+           });
+}
+
+// "--name VALUE" or "--name=VALUE" at `index` (advanced past the value); nothing when it is another option.
+std::optional<QString> OptionValue(const QStringList& arguments, qsizetype& index, const QString& name,
+                                   QString* error) {
+    const QString& argument = arguments.at(index);
+    if (argument.startsWith(name + QLatin1Char('='))) {
+        return argument.mid(name.size() + 1);
+    }
+    if (argument != name) {
+        return std::nullopt;
+    }
+    if (index + 1 >= arguments.size()) {
+        *error = name + QStringLiteral(" needs a value");
+        return QString();
+    }
+    ++index;
+    return arguments.at(index);
+}
+
+// --id and --to here, the options common to the bus commands by the shared parser.
+std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* error) {
+    SetAddressArguments parsed;
+    std::optional<QString> id;
+    std::optional<QString> to;
+    QStringList common;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--address") || argument.startsWith(QLatin1String("--address="))) {
+            *error = QStringLiteral("unknown argument \"%1\"").arg(argument);
+            return std::nullopt;
+        }
+        if (std::optional<QString> value = OptionValue(arguments, i, QStringLiteral("--id"), error)) {
+            id = *value;
+        } else if (std::optional<QString> target = OptionValue(arguments, i, QStringLiteral("--to"), error)) {
+            to = *target;
+        } else {
+            common.append(argument);
+        }
+        if (!error->isEmpty()) {
+            return std::nullopt;
+        }
+    }
+    if (!id || !to) {
+        *error = QStringLiteral("--id and --to are required");
+        return std::nullopt;
+    }
+    if (!IsId(*id)) {
+        *error = QStringLiteral("--id takes an ID of 8 decimal digits, not \"%1\"").arg(*id);
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int newAddress = to->toInt(&ok, 10);
+    if (!ok || newAddress < 0 || newAddress > kHighestNewAddress) {
+        *error =
+            QStringLiteral("--to takes a number from 0 to %1, not \"%2\"").arg(kHighestNewAddress).arg(*to);
+        return std::nullopt;
+    }
+    // The shared parser checks the read command's --address; the target here is the ID instead.
+    common.append(QStringLiteral("--address=0"));
+    const std::optional<BusArguments> bus = ParseBusArguments(BusCommand::Read, common, error);
+    if (!bus) {
+        return std::nullopt;
+    }
+    parsed.bus = *bus;
+    parsed.id = *id;
+    parsed.newAddress = newAddress;
+    return parsed;
+}
+
+Settings LoadBusSettings(const BusArguments& arguments) {
+    if (arguments.home.isEmpty()) {
+        ProgramHome::Resolve({});
+    } else {
+        ProgramHome::Set(arguments.home);
+    }
+    Settings settings = LoadSettingsFile(ProgramHome::SettingsFilePath());
+    ApplyOverrides(arguments, settings);
+    return settings;
+}
+
+bool RowIsEmpty(const QStringList& cells) {
+    return std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); });
+}
+
+// The table as "holvex-cli scan" prints it: CSV lines of the data rows (the file's separators, CR LF), or
+// {"rows":[...]}.
+QByteArray TableText(const StringGridModel& table, const Settings& settings, bool json) {
+    static constexpr const char* kFixedNames[kMeterFixedColumns] = {
+        "id",   "address", "manufacturer", "value", "unit",  "medium",
+        "time", "date",    "status",       "pulse", "model", "battery"};
+    QByteArray out(json ? "{\"rows\":[" : "");
+    bool first = true;
+    for (int r = 1; r < table.RowCount(); ++r) {
+        QStringList cells = table.Row(r);
+        if (RowIsEmpty(cells)) {
+            continue;
+        }
+        if (!json) {
+            cells[kMeterValueColumn] = LocalisedValueText(cells[kMeterValueColumn], settings.DecSeparator);
+            out += GridCsvLine(cells, settings.ExportSeparator).toUtf8();
+            out += "\r\n";
+            continue;
+        }
+        if (!first) {
+            out.append(',');
+        }
+        first = false;
+        out.append('{');
+        for (int c = 0; c < kMeterFixedColumns; ++c) {
+            AppendJsonField(out, kFixedNames[c], table.Cell(r, c));
+        }
+        out.append("\"extra\":[");
+        for (int c = kMeterFixedColumns; c < table.ColumnCount(); ++c) {
+            if (c > kMeterFixedColumns) {
+                out.append(',');
+            }
+            AppendJsonString(out, table.Cell(r, c));
+        }
+        out.append("]}");
+    }
+    if (json) {
+        out.append("]}\n");
+    }
+    return out;
+}
+
+} // namespace
+
+int RunSetAddressCommand(const QStringList& arguments) {
+    QString error;
+    const std::optional<SetAddressArguments> parsed = Parse(arguments, &error);
+    if (!parsed) {
+        return Fail(error, kBadArguments);
+    }
+    CliBus bus(LoadBusSettings(parsed->bus));
+    MeterConfiguration& configuration = bus.operations().configuration();
+    DirectSelection& selection = bus.operations().directSelection();
+
+    // The meter's row, marked and selected as a click leaves it: the read-back fills it by ID.
+    StringGridModel& table = bus.table();
+    table.SetCell(1, 0, parsed->id);
+    table.SetMarked(1, true);
+    SelectCell(table, 1, bus.state());
+    const int newAddress = parsed->newAddress;
+    configuration.setInputs([newAddress] {
+        ConfigurationInputs inputs;
+        inputs.newPrimaryAddress = newAddress;
+        return inputs;
+    });
+
+    QObject::connect(&selection, &DirectSelection::exchangeEnded, QCoreApplication::instance(),
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    QTimer limit;
+    limit.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&limit, &QTimer::timeout, QCoreApplication::instance(), [&timedOut] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    const Settings& settings = bus.settings();
+    const int limitMs = kExchangePeriods * (1 + std::max(0, settings.TReload)) * settings.Timeout + kSlackMs;
+
+    bool opened = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
+        bus.PrepareChannel();
+        if (!configuration.SetPrimaryAddress()) {
+            opened = false;
+            QCoreApplication::quit();
+            return;
+        }
+        limit.start(limitMs);
+    });
+    QCoreApplication::exec();
+
+    if (!opened) {
+        return Fail(QStringLiteral("the channel could not be opened"), kFailed);
+    }
+    WriteOut(TableText(table, settings, parsed->bus.json));
+    if (timedOut) {
+        return Fail(QStringLiteral("the exchange did not end within %1 ms").arg(limitMs), kFailed);
+    }
+    if (!selection.LastReadDecoded()) {
+        return Fail(QStringLiteral("the meter %1 did not answer").arg(parsed->id), kFailed);
+    }
+    return 0;
+}
+
+} // namespace holvex::cli
