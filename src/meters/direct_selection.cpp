@@ -38,7 +38,10 @@ bool DirectSelection::SelectMeterById(const QString& id) {
         return false;
     }
     const QString words = QStringLiteral("reading by secondary ") + id;
-    m_context.channel.SendFrame(frame, transport::PacketKind::Command, {words, words});
+    m_context.channel.SendFrame(frame, transport::PacketKind::Command,
+                                transport::OperationWords::WithLead(QStringLiteral("Socket exception - ") +
+                                                                        words + QStringLiteral(", "),
+                                                                    words));
     return true;
 }
 

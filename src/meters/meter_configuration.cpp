@@ -35,7 +35,7 @@ QString Number(int address) {
 }
 
 // The words of each command's send-failure lines ("Socket exception during " + socket + " - " + text on the
-// gateways, "Can not write to COM port - " + serial on the serial port).
+// gateways unless a lead replaces it, "Can not write to COM port - " + serial on the serial port).
 OperationWords ChangeIdWords(int a) {
     return {QStringLiteral("changing ID"), QStringLiteral("changing ID ") + Number(a)};
 }
@@ -51,14 +51,15 @@ OperationWords TypeWords(int a) {
 OperationWords PulseWidthWords(int a) {
     return {QStringLiteral("changing pulse width"), QStringLiteral("setting pulse width to ") + Number(a)};
 }
+// These three log only the failure text on the gateways.
 OperationWords PulseValueWords(int a) {
-    return {QStringLiteral("setting pulse value"), QStringLiteral("setting pulse value ") + Number(a)};
+    return OperationWords::WithLead({}, QStringLiteral("setting pulse value ") + Number(a));
 }
 OperationWords RelayWords(int a) {
-    return {QStringLiteral("setting relay counter"), QStringLiteral("setting liters ") + Number(a)};
+    return OperationWords::WithLead({}, QStringLiteral("setting liters ") + Number(a));
 }
 OperationWords CounterTypeWords(int a) {
-    return {QStringLiteral("changing counter property"), Number(a)};
+    return OperationWords::WithLead({}, Number(a));
 }
 
 std::uint8_t Byte(int address) {

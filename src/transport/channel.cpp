@@ -68,7 +68,7 @@ bool Channel::OpenChannel() {
     return ready;
 }
 
-void Channel::sendToGateway(const QByteArray& packet, const QString& socketWords) {
+void Channel::sendToGateway(const QByteArray& packet, const OperationWords& words) {
     QString failure;
     bool sent = false;
     bool connected = false;
@@ -82,8 +82,7 @@ void Channel::sendToGateway(const QByteArray& packet, const QString& socketWords
     if (sent) {
         advanceSequence();
     } else if (connected) {
-        m_log.LogLine(QStringLiteral("Socket exception during ") + socketWords + QStringLiteral(" - ") +
-                      failure);
+        m_log.LogLine(words.SocketLine(failure));
     }
 }
 
@@ -94,8 +93,7 @@ void Channel::SendFrame(const QByteArray& frame, PacketKind kind, const Operatio
             m_state.RawReply.clear();
             QString failure;
             if (m_server->HasPeer() && !m_server->Send(frame, &failure)) {
-                m_log.LogLine(QStringLiteral("Socket exception during ") + words.socket +
-                              QStringLiteral(" - ") + failure);
+                m_log.LogLine(words.SocketLine(failure));
             }
         }
         return;
@@ -107,7 +105,7 @@ void Channel::SendFrame(const QByteArray& frame, PacketKind kind, const Operatio
                 return;
             }
             forgetEarlierGatewayPackets();
-            sendToGateway(packet, words.socket);
+            sendToGateway(packet, words);
         } else if (m_settings.UseFerrinServ && m_state.GatewayClientConnected) {
             m_state.GatewayReply.clear();
             if (const auto network = ParseNetworkNumber(m_settings.NetNumber)) {
@@ -117,7 +115,7 @@ void Channel::SendFrame(const QByteArray& frame, PacketKind kind, const Operatio
             if (packet.isEmpty()) {
                 return;
             }
-            sendToGateway(packet, words.socket);
+            sendToGateway(packet, words);
         }
         return;
     }
@@ -140,7 +138,7 @@ void Channel::SendDeviceCommand(const QByteArray& text) {
         return;
     }
     forgetEarlierGatewayPackets();
-    sendToGateway(packet, QStringLiteral("setting Lumet parameters"));
+    sendToGateway(packet, OperationWords{QStringLiteral("setting Lumet parameters"), {}});
 }
 
 // A new request starts a new wait: the identification packet of a gateway that just called in, or a late

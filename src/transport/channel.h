@@ -77,7 +77,7 @@ signals:
 private:
     bool SerialChosen() const;
     void sendKeepAlivePing();
-    void sendToGateway(const QByteArray& packet, const QString& socketWords);
+    void sendToGateway(const QByteArray& packet, const OperationWords& words);
     void forgetEarlierGatewayPackets();
     void advanceSequence();
 

@@ -15,6 +15,26 @@ struct OperationWords {
     QString serial;
     // Read requests of the read timers go unwrapped to a wireless interface adapter that called in.
     bool readRequest = false;
+    // When set, the whole gateway failure line is socketLead + failure text instead (a few commands name the
+    // failure differently, some only give the failure text).
+    bool socketLeadSet = false;
+    QString socketLead{};
+
+    // The line logged when a gateway send failed.
+    QString SocketLine(const QString& failure) const {
+        if (socketLeadSet) {
+            return socketLead + failure;
+        }
+        return QStringLiteral("Socket exception during ") + socket + QStringLiteral(" - ") + failure;
+    }
+    // Words whose gateway failure line is `lead` + failure text.
+    static OperationWords WithLead(const QString& lead, const QString& serialWords) {
+        OperationWords words;
+        words.serial = serialWords;
+        words.socketLeadSet = true;
+        words.socketLead = lead;
+        return words;
+    }
 
     // REQ_UD2 of the scan and the read cycle: "normal read" / "reading device " + address.
     static OperationWords Read(int address) {
