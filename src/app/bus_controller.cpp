@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
@@ -28,9 +29,9 @@ namespace holvex {
 namespace {
 BusTimers WindowTimers(const MainWindow& window) {
     const TimerSet& timers = *window.timers();
-    return BusTimers{*timers.timer(TimerId::Respond), *timers.timer(TimerId::ReadAll),
-                     *timers.timer(TimerId::Secondary), *timers.timer(TimerId::Set),
-                     *timers.timer(TimerId::FreeCommand)};
+    return BusTimers{*timers.timer(TimerId::Respond),     *timers.timer(TimerId::ReadAll),
+                     *timers.timer(TimerId::Secondary),   *timers.timer(TimerId::Set),
+                     *timers.timer(TimerId::FreeCommand), *timers.timer(TimerId::AutoAddress)};
 }
 } // namespace
 
@@ -58,6 +59,13 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     m_operations = std::make_unique<MeterOperations>(*m_context, WindowTimers(m_window));
     m_operations->scan().setClearQuestion(
         [this](const QString& text, const QString& title) { return askClearTable(text, title); });
+    m_secondarySearch = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
+                                                          *m_window.timers()->timer(TimerId::Respond),
+                                                          *m_window.timers()->timer(TimerId::Secondary));
+    m_secondarySearch->setClearQuestion(
+        [this](const QString& text, const QString& title) { return askClearTable(text, title); });
+    m_secondarySearch->setDirectRead(
+        [this](const QString& id) { m_operations->directSelection().BeginDirectRead(id); });
 
     connectSearchGroup();
     connectPage();
@@ -71,8 +79,10 @@ BusController::~BusController() = default;
 void BusController::connectSearchGroup() {
     SearchGroupWidget* search = m_window.searchGroup();
     connect(search->findPrimaryButton(), &QPushButton::clicked, this, &BusController::Butt_find_primaryClick);
-    connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::onSecondarySearchRequested);
-    connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::onSecondarySearchRequested);
+    connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::Butt_find_idClick);
+    connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::Butt_find_allClick);
+    connect(search->stopSecondaryButton(), &QPushButton::clicked, m_secondarySearch.get(),
+            &SecondarySearch::RequestStop);
 }
 
 void BusController::connectPage() {
@@ -125,12 +135,20 @@ void BusController::connectOperations() {
     connect(&ops.rowRunner(), &RowRunner::rowRunFinished, this, &BusController::onRowRunFinished);
     connect(&ops.decoder(), &DecodeApplication::rowFocused, this, &BusController::onRowFocused);
     connect(&ops.decoder(), &DecodeApplication::reportOutput, this, &BusController::onReportOutput);
+    connect(m_secondarySearch.get(), &SecondarySearch::searchStarted, this,
+            &BusController::onSecondarySearchStarted);
+    connect(m_secondarySearch.get(), &SecondarySearch::searchFinished, this,
+            &BusController::onSecondarySearchFinished);
+}
+
+bool BusController::BusBusy() const {
+    return m_operations->Busy() || m_secondarySearch->Running();
 }
 
 void BusController::Butt_find_primaryClick() {
     // The button stays enabled while its own scan runs (it is the "Stop" button then); the other operations
     // that hold the bus disable the whole search group.
-    if (!m_operations->scan().Running() && m_operations->Busy()) {
+    if (!m_operations->scan().Running() && BusBusy()) {
         return;
     }
     const SearchGroupWidget* search = m_window.searchGroup();
@@ -219,7 +237,7 @@ void BusController::onPeerAccepted() {
 void BusController::onAutomaticAction(transport::AutomaticAction kind) {
     switch (kind) {
     case transport::AutomaticAction::PrimaryScan:
-        if (!m_operations->Busy()) {
+        if (!BusBusy()) {
             const SearchGroupWidget* search = m_window.searchGroup();
             m_operations->scan().Start(search->fromField()->cleanText(), search->toField()->cleanText());
         }
@@ -232,25 +250,23 @@ void BusController::onAutomaticAction(transport::AutomaticAction kind) {
                            "versione.")));
         return;
     case transport::AutomaticAction::SecondarySearch:
-        m_window.log().LogLine(m_language.pick(
-            QStringLiteral(
-                "Automatic secondary search requested by the gateway: not available in this version."),
-            QStringLiteral("Ricerca secondaria automatica richiesta dal gateway: non disponibile in questa "
-                           "versione.")));
+        if (!BusBusy()) {
+            Butt_find_allClick();
+        }
         return;
     }
 }
 
 void BusController::onReadSelected() {
     // The menu entries reach here too; an operation holding the bus keeps them out.
-    if (m_operations->Busy()) {
+    if (BusBusy()) {
         return;
     }
     m_operations->readSelected().Run();
 }
 
 void BusController::onFullRead() {
-    if (m_operations->Busy()) {
+    if (BusBusy()) {
         // The page already asked for the report; a refused read must not leave that request behind.
         m_run.FullReadRequested = false;
         return;
@@ -259,17 +275,51 @@ void BusController::onFullRead() {
 }
 
 void BusController::onReadAll() {
-    if (m_operations->Busy()) {
+    if (BusBusy()) {
         return;
     }
     m_operations->readAll().Start();
 }
 
-void BusController::onSecondarySearchRequested() {
-    m_window.log().LogLine(m_language.pick(
-        QStringLiteral("The secondary address search is not available in this version yet."),
-        QStringLiteral("La ricerca per indirizzo secondario non e ancora disponibile in questa "
-                       "versione.")));
+void BusController::Butt_find_idClick() {
+    if (BusBusy()) {
+        return;
+    }
+    m_secondarySearch->Find(m_window.searchGroup()->secondaryAddress());
+}
+
+void BusController::Butt_find_allClick() {
+    if (BusBusy()) {
+        return;
+    }
+    m_window.searchGroup()->secondaryField()->setText(SecondarySearch::AllMetersId());
+    Butt_find_idClick();
+}
+
+void BusController::setSearchLockedControlsEnabled(bool enabled) {
+    SearchGroupWidget* search = m_window.searchGroup();
+    search->findPrimaryButton()->setEnabled(enabled);
+    search->findIdButton()->setEnabled(enabled);
+    search->findAllButton()->setEnabled(enabled);
+    search->secondaryField()->setEnabled(enabled);
+    m_page.readAllButton()->setEnabled(enabled);
+    m_page.readSelectedButton()->setEnabled(enabled);
+    setReadEntriesEnabled(enabled, enabled);
+    m_page.loadButton()->setEnabled(enabled);
+    m_page.saveButton()->setEnabled(enabled);
+    m_page.contextAction(MetersPage::SaveExportEntry)->setEnabled(enabled);
+    m_page.broadcastBox()->setEnabled(enabled);
+    m_window.commandLine()->sendButton()->setEnabled(enabled);
+}
+
+void BusController::onSecondarySearchStarted() {
+    setSearchLockedControlsEnabled(false);
+    m_window.searchGroup()->stopSecondaryButton()->setVisible(true);
+}
+
+void BusController::onSecondarySearchFinished() {
+    setSearchLockedControlsEnabled(true);
+    m_window.searchGroup()->stopSecondaryButton()->setVisible(false);
 }
 
 } // namespace holvex

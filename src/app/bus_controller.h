@@ -2,6 +2,7 @@
 
 #include "meters/bus_context.h"
 #include "meters/meter_operations.h"
+#include "meters/secondary_search.h"
 #include "transport/gateway_server.h"
 
 #include <QObject>
@@ -37,9 +38,17 @@ public:
     transport::Channel& channel() { return *m_channel; }
     MeterOperations& operations() { return *m_operations; }
     BusContext& context() { return *m_context; }
+    // The bus search by wildcard IDs; its searchStarted / searchFinished also lock the configuration
+    // controls.
+    SecondarySearch& secondarySearch() { return *m_secondarySearch; }
 
     // "Find" beside "By Primary address:".
     void Butt_find_primaryClick();
+    // "Find" beside "By Secondary address:": a direct read of the field's ID, or the bus search for
+    // "FFFFFFFF".
+    void Butt_find_idClick();
+    // "Find all": "FFFFFFFF" into the ID field, then "Find".
+    void Butt_find_allClick();
 
 private:
     void connectSearchGroup();
@@ -61,7 +70,13 @@ private:
     void onReadSelected();
     void onFullRead();
     void onReadAll();
-    void onSecondarySearchRequested();
+    void onSecondarySearchStarted();
+    void onSecondarySearchFinished();
+    // An operation holds the bus: a scan, a read run, a row run or the secondary search.
+    bool BusBusy() const;
+    // The controls the secondary search locks (those of this window; the configuration group and "Auto
+    // address" follow searchStarted / searchFinished themselves).
+    void setSearchLockedControlsEnabled(bool enabled);
 
     // The controls a primary scan locks: the read buttons (and their menu entries), the secondary "Find",
     // "Find all" and the command "Send".
@@ -79,6 +94,8 @@ private:
     transport::Channel* m_channel = nullptr;
     std::unique_ptr<BusContext> m_context;
     std::unique_ptr<MeterOperations> m_operations;
+    // Declared after the operations and the context: it goes first, stopping its worker while they live.
+    std::unique_ptr<SecondarySearch> m_secondarySearch;
 };
 
 } // namespace holvex

@@ -238,10 +238,46 @@ TEST_F(RoadTest, TheCommandLineSendsHexAndLogsTheHexAnswer) {
     EXPECT_TRUE(answer->endsWith(QStringLiteral("16 "))) << answer->toStdString();
 }
 
-TEST_F(RoadTest, TheSecondarySearchButtonsSayTheyAreNotThereYet) {
-    QTest::mouseClick(m_main->searchGroup()->findAllButton(), Qt::LeftButton);
-    EXPECT_TRUE(LogHas(QStringLiteral("secondary address search is not available")));
+TEST_F(RoadTest, FindAllSearchesTheBusBySecondaryAddressWithTheControlsLocked) {
+    m_main->settings().Timeout = 60; // below the spin box's minimum, to keep the search short
+    SearchGroupWidget* search = m_main->searchGroup();
+    QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
+    QTest::mouseClick(search->findAllButton(), Qt::LeftButton);
+    EXPECT_EQ(search->secondaryAddress(), QStringLiteral("FFFFFFFF"));
+    ASSERT_TRUE(bus().secondarySearch().Running());
+    EXPECT_FALSE(search->stopSecondaryButton()->isHidden());
+    EXPECT_FALSE(findButton()->isEnabled());
+    EXPECT_FALSE(search->findIdButton()->isEnabled());
+    EXPECT_FALSE(search->secondaryField()->isEnabled());
+    EXPECT_FALSE(page().readAllButton()->isEnabled());
+    EXPECT_FALSE(page().loadButton()->isEnabled());
+    EXPECT_FALSE(page().broadcastBox()->isEnabled());
+    EXPECT_FALSE(m_main->commandLine()->sendButton()->isEnabled());
+    // The menu cannot start a read on the bus the search holds.
+    emit page().readAllRequested();
     EXPECT_FALSE(bus().operations().Busy());
+    ASSERT_TRUE(finished.wait(kScanBound));
+    EXPECT_TRUE(LogHas(QStringLiteral("Checking 9FFFFFFF...")));
+    EXPECT_TRUE(LogHas(QStringLiteral("Secondary search thread terminated normally.")));
+    QStringList ids;
+    for (int row = 1; row < table().RowCount(); ++row) {
+        if (!table().Cell(row, 0).isEmpty()) {
+            ids.append(table().Cell(row, 0));
+        }
+    }
+    EXPECT_EQ(ids, (QStringList{"21034501", "50912205", "67112403"}));
+    EXPECT_TRUE(search->stopSecondaryButton()->isHidden());
+    EXPECT_TRUE(findButton()->isEnabled());
+    EXPECT_TRUE(search->secondaryField()->isEnabled());
+    EXPECT_TRUE(page().readAllButton()->isEnabled());
+    EXPECT_TRUE(m_main->commandLine()->sendButton()->isEnabled());
+}
+
+TEST_F(RoadTest, AnIncompleteSecondaryIdIsRefused) {
+    m_main->searchGroup()->secondaryField()->setText(QStringLiteral("1234"));
+    QTest::mouseClick(m_main->searchGroup()->findIdButton(), Qt::LeftButton);
+    EXPECT_TRUE(LogHas(QStringLiteral("Incorrect ID entered")));
+    EXPECT_FALSE(bus().secondarySearch().Running());
 }
 
 TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
@@ -264,7 +300,7 @@ TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
     EXPECT_EQ(page().readAllButton()->text(), QStringLiteral("Read all meters"));
 }
 
-TEST_F(RoadTest, AGatewaysAutomaticScanUsesTheWindowsRangeAndTheOthersSayTheyAreMissing) {
+TEST_F(RoadTest, AGatewaysAutomaticScanAndSearchRunAndTheReadOutSaysItIsMissing) {
     emit bus().channel().automaticActionRequested(transport::AutomaticAction::PrimaryScan);
     EXPECT_TRUE(bus().operations().scan().Running());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
@@ -273,8 +309,15 @@ TEST_F(RoadTest, AGatewaysAutomaticScanUsesTheWindowsRangeAndTheOthersSayTheyAre
 
     emit bus().channel().automaticActionRequested(transport::AutomaticAction::DisplayReadout);
     EXPECT_TRUE(LogHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
+    // The gateway's search runs as "Find all" would, and the stop button ends it.
+    m_main->settings().Timeout = 60;
+    QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
     emit bus().channel().automaticActionRequested(transport::AutomaticAction::SecondarySearch);
-    EXPECT_TRUE(LogHas(QStringLiteral("Automatic secondary search requested by the gateway: not available")));
+    EXPECT_TRUE(bus().secondarySearch().Running());
+    EXPECT_EQ(m_main->searchGroup()->secondaryAddress(), QStringLiteral("FFFFFFFF"));
+    QTest::mouseClick(m_main->searchGroup()->stopSecondaryButton(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(kScanBound));
+    EXPECT_FALSE(LogHas(QStringLiteral("Checking 1FFFFFFF...")));
 }
 
 TEST_F(RoadTest, ReadSelectedWithSeveralMarksRunsTheRowsWithTheSearchGroupLocked) {

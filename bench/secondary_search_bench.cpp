@@ -1,0 +1,253 @@
+// The bus search by wildcard IDs through its worker thread, the real channel and the simulated installation
+// behind a LAN adapter, at the shortest response timeout (300 ms) and Retry 0, with 1, 10 and 50 meters of
+// random IDs (fixed seed; a third of them share their first four digits with another meter, so the search
+// has to narrow). Every selection and every read of a selected meter is followed by exactly one response
+// timeout on the worker, so the search cannot be faster than waits x timeout; the counters show how much it
+// takes beyond that, and the longest time the event loop went without running a zero-interval timer while the
+// search ran (how long the window would have stayed frozen).
+#include "app/run_state.h"
+#include "lang/message_language.h"
+#include "log/log_sink.h"
+#include "log/progress_sink.h"
+#include "meters/bus_context.h"
+#include "meters/meter_operations.h"
+#include "meters/secondary_search.h"
+#include "meters/string_grid_model.h"
+#include "settings/settings.h"
+#include "sim/sim_thread.h"
+#include "transport/channel.h"
+#include "transport/frame_codec.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+using namespace holvex;
+
+constexpr int kPeriodMs = 300;
+constexpr quint32 kSeed = 20261208;
+
+class QuietLog : public LogSink {
+public:
+    void LogLine(const QString& text) override {
+        if (text == QLatin1String("Collision")) {
+            ++collisions;
+        }
+    }
+    int collisions = 0;
+};
+
+class QuietProgress : public ProgressSink {
+public:
+    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
+    void StartProgressRange(int, int high, int at) override {
+        m_maximum = high;
+        m_position = at;
+    }
+    void StepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
+    void SetProgressPosition(int value) override { m_position = value; }
+    int ProgressPosition() const override { return m_position; }
+    int ProgressMaximum() const override { return m_maximum; }
+    void EndProgress() override { m_position = 0; }
+
+private:
+    int m_maximum = 0;
+    int m_position = 0;
+};
+
+// Passes everything to the real channel and counts the frames each followed by one response timeout.
+class CountingChannel : public transport::ChannelInterface {
+public:
+    explicit CountingChannel(transport::ChannelInterface& channel) : m_channel(channel) {}
+
+    bool OpenChannel() override { return m_channel.OpenChannel(); }
+    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
+                   const transport::OperationWords& words) override {
+        if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == transport::ci::kSelect) {
+            ++selections;
+        } else if (frame.size() == 5 &&
+                   static_cast<std::uint8_t>(frame.at(2)) == transport::address::kSelected) {
+            ++reads;
+        }
+        m_channel.SendFrame(frame, kind, words);
+    }
+    void SendDeviceCommand(const QByteArray& text) override { m_channel.SendDeviceCommand(text); }
+    transport::ReplyRead ReadReply(transport::ReplyTimer timer) override {
+        return m_channel.ReadReply(timer);
+    }
+    void CloseChannel() override { m_channel.CloseChannel(); }
+    transport::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
+    bool SendGatewayLine(const QByteArray& line, transport::GatewayLineScope scope,
+                         const QString& logText) override {
+        return m_channel.SendGatewayLine(line, scope, logText);
+    }
+    void DiscardSerialInput() override { m_channel.DiscardSerialInput(); }
+    void DiscardSerialBuffers() override { m_channel.DiscardSerialBuffers(); }
+    void StopKeepAlive() override { m_channel.StopKeepAlive(); }
+
+    int selections = 0;
+    int reads = 0;
+
+private:
+    transport::ChannelInterface& m_channel;
+};
+
+// `count` distinct IDs; every third one takes the first four digits of the one before it.
+QStringList RandomIds(int count) {
+    QRandomGenerator random(kSeed);
+    QStringList ids;
+    QSet<QString> seen;
+    while (ids.size() < count) {
+        QString id = QStringLiteral("%1").arg(random.bounded(100000000), 8, 10, QLatin1Char('0'));
+        if (ids.size() % 3 == 2) {
+            id = ids.last().left(4) + id.mid(4);
+        }
+        if (!seen.contains(id)) {
+            seen.insert(id);
+            ids.append(id);
+        }
+    }
+    return ids;
+}
+
+QByteArray Installation(const QStringList& ids) {
+    QByteArray json = R"({"turnaroundMs": 10, "meters": [)";
+    for (int i = 0; i < ids.size(); ++i) {
+        if (i > 0) {
+            json += ',';
+        }
+        json += QStringLiteral(R"({"id": "%1", "manufacturer": "SEN", "version": 104, "medium": "water",)"
+                               R"( "records": [{"type": "volume", "value": %2}]})")
+                    .arg(ids.at(i))
+                    .arg(i + 1)
+                    .toLatin1();
+    }
+    json += "]}";
+    return json;
+}
+
+void EnsureApplication() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "secondary_search_bench";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication application(argc, argv);
+    }
+}
+
+void BM_SecondarySearchOverhead(benchmark::State& benchState) {
+    EnsureApplication();
+    const int meters = static_cast<int>(benchState.range(0));
+    for (auto _ : benchState) {
+        sim::SimThread sim;
+        QString error;
+        if (!sim.Start(Installation(RandomIds(meters)), &error)) {
+            benchState.SkipWithError(error.toStdString().c_str());
+            return;
+        }
+        const auto port = sim.AddLan(0);
+        if (!port) {
+            benchState.SkipWithError("no LAN endpoint");
+            return;
+        }
+
+        Settings settings;
+        settings.UseLanXp = true;
+        settings.RemoteIp = QStringLiteral("127.0.0.1");
+        settings.RemotePort = QString::number(*port);
+        settings.EthTimeout = 20;
+        settings.Retry = 0;
+        settings.KeepAlive = false;
+        settings.Timeout = kPeriodMs;
+        RunState state;
+        QuietLog log;
+        QuietProgress progress;
+        MessageLanguage language;
+        transport::Channel real(settings, state, log, language);
+        CountingChannel channel(real);
+        StringGridModel table(12);
+        QTimer respond;
+        QTimer readAll;
+        QTimer secondary;
+        QTimer set;
+        QTimer freeCommand;
+        QTimer autoAddress;
+        BusContext context{settings,
+                           state,
+                           log,
+                           language,
+                           channel,
+                           table,
+                           progress,
+                           [] { return QLatin1Char('.'); },
+                           [] { return QStringLiteral("10:00:00"); },
+                           [] { return QStringLiteral("08/12/2026"); },
+                           {},
+                           {}};
+        MeterOperations operations(context,
+                                   BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
+        SecondarySearch search(context, operations.decoder(), respond, secondary);
+
+        // The window's stand-in: a zero-interval timer that notes how long the loop left it waiting.
+        QElapsedTimer loopClock;
+        qint64 lastStamp = 0;
+        qint64 longestGap = 0;
+        QTimer stamp;
+        stamp.setInterval(0);
+        QObject::connect(&stamp, &QTimer::timeout, [&] {
+            const qint64 now = loopClock.nsecsElapsed();
+            longestGap = std::max(longestGap, now - lastStamp);
+            lastStamp = now;
+        });
+
+        if (!search.StartSearch()) {
+            benchState.SkipWithError("the search did not start");
+            return;
+        }
+        QElapsedTimer searchClock;
+        searchClock.start();
+        loopClock.start();
+        stamp.start();
+        while (search.Running()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        const double searchSeconds = static_cast<double>(searchClock.nsecsElapsed()) / 1e9;
+        stamp.stop();
+
+        int found = 0;
+        for (int row = 1; row < table.RowCount(); ++row) {
+            found += table.Cell(row, 0).isEmpty() ? 0 : 1;
+        }
+        const int waits = channel.selections + channel.reads;
+        const double ideal = waits * kPeriodMs / 1000.0;
+        benchState.SetIterationTime(searchSeconds);
+        benchState.counters["meters"] = meters;
+        benchState.counters["meters_found"] = found;
+        benchState.counters["probes"] = channel.selections;
+        benchState.counters["reads"] = channel.reads;
+        benchState.counters["collisions"] = log.collisions;
+        benchState.counters["search_s"] = searchSeconds;
+        benchState.counters["waits_x_timeout_s"] = ideal;
+        benchState.counters["overhead_pct"] = ideal > 0 ? (searchSeconds - ideal) / ideal * 100.0 : 0.0;
+        benchState.counters["max_loop_gap_ms"] = static_cast<double>(longestGap) / 1e6;
+    }
+}
+
+BENCHMARK(BM_SecondarySearchOverhead)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(50)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+} // namespace
