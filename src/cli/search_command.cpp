@@ -1,4 +1,5 @@
 #include "cli/bus_arguments.h"
+#include "cli/bus_output.h"
 #include "cli/cli_bus.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -23,18 +24,7 @@ namespace holvex::cli {
 
 namespace {
 
-constexpr int kBadArguments = 2;
-constexpr int kChannelFailed = 1;
-
-int Fail(const QString& message, int status) {
-    QTextStream(stderr) << "holvex-cli search: " << message << '\n';
-    return status;
-}
-
-void WriteOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
+const QString kName = QStringLiteral("search");
 
 // The options of this command; everything else is left for the options every bus command shares.
 struct SearchOptions {
@@ -88,100 +78,20 @@ std::optional<SearchOptions> SplitOptions(const QStringList& arguments, QString*
     return options;
 }
 
-// The settings the program itself would run with, from the INI file of the program's folder, with the
-// command line's overrides on top. The file is only read.
-Settings LoadBusSettings(const BusArguments& arguments) {
-    if (arguments.home.isEmpty()) {
-        ProgramHome::Resolve({});
-    } else {
-        ProgramHome::Set(arguments.home);
-    }
-    Settings settings = LoadSettingsFile(ProgramHome::SettingsFilePath());
-    ApplyOverrides(arguments, settings);
-    return settings;
-}
-
-// The table always keeps an empty row for the next meter; it is no meter and is not printed.
-bool RowIsEmpty(const QStringList& cells) {
-    return std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); });
-}
-
-// As "scan" prints the table: the CSV file's data rows (export separator after every field, the file's
-// decimal separator in the value column, CR LF), or {"rows":[...]}.
-QByteArray TableCsv(const StringGridModel& table, const Settings& settings) {
-    QByteArray out;
-    for (int r = 1; r < table.RowCount(); ++r) {
-        QStringList cells = table.Row(r);
-        if (RowIsEmpty(cells)) {
-            continue;
-        }
-        cells[kMeterValueColumn] = LocalisedValueText(cells[kMeterValueColumn], settings.DecSeparator);
-        out += GridCsvLine(cells, settings.ExportSeparator).toUtf8();
-        out += "\r\n";
-    }
-    return out;
-}
-
-QByteArray TableJson(const StringGridModel& table) {
-    static constexpr const char* kFixedNames[kMeterFixedColumns] = {
-        "id",   "address", "manufacturer", "value", "unit",  "medium",
-        "time", "date",    "status",       "pulse", "model", "battery"};
-    QByteArray out("{\"rows\":[");
-    bool first = true;
-    for (int r = 1; r < table.RowCount(); ++r) {
-        if (RowIsEmpty(table.Row(r))) {
-            continue;
-        }
-        if (!first) {
-            out.append(',');
-        }
-        first = false;
-        out.append('{');
-        for (int c = 0; c < kMeterFixedColumns; ++c) {
-            AppendJsonField(out, kFixedNames[c], table.Cell(r, c));
-        }
-        out.append("\"extra\":[");
-        for (int c = kMeterFixedColumns; c < table.ColumnCount(); ++c) {
-            if (c > kMeterFixedColumns) {
-                out.append(',');
-            }
-            AppendJsonString(out, table.Cell(r, c));
-        }
-        out.append("]}");
-    }
-    out.append("]}\n");
-    return out;
-}
-
-// Runs the event loop with the operation started from inside it, as a button press would start it; the
-// operation's own ending quits the loop. Returns 0, or kChannelFailed when `start` found no channel.
-int RunOperation(CliBus& bus, const std::function<bool()>& start) {
-    int status = 0;
-    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
-        bus.PrepareChannel();
-        if (!start()) {
-            status = kChannelFailed;
-            QCoreApplication::quit();
-        }
-    });
-    QCoreApplication::exec();
-    return status;
-}
-
 } // namespace
 
 int RunSearchCommand(const QStringList& arguments) {
     QString error;
     const std::optional<SearchOptions> options = SplitOptions(arguments, &error);
     if (!options) {
-        return Fail(error, kBadArguments);
+        return Fail(kName, error, kBadArguments);
     }
     // The shared parser wants a command; the scan's range is filled in and not used.
     const std::optional<BusArguments> parsed = ParseBusArguments(
         BusCommand::Scan, options->common + QStringList{QStringLiteral("--from=0"), QStringLiteral("--to=0")},
         &error);
     if (!parsed) {
-        return Fail(error, kBadArguments);
+        return Fail(kName, error, kBadArguments);
     }
     Settings settings = LoadBusSettings(*parsed);
     if (options->lsb) {
@@ -213,9 +123,9 @@ int RunSearchCommand(const QStringList& arguments) {
         return selection.Running();
     });
     if (status != 0) {
-        return Fail(QStringLiteral("the channel could not be opened"), status);
+        return Fail(kName, QStringLiteral("the channel could not be opened"), status);
     }
-    WriteOut(parsed->json ? TableJson(bus.table()) : TableCsv(bus.table(), bus.settings()));
+    PrintTable(bus, parsed->json);
     return 0;
 }
 

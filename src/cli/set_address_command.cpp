@@ -1,4 +1,5 @@
 #include "cli/bus_arguments.h"
+#include "cli/bus_output.h"
 #include "cli/cli_bus.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -22,8 +23,6 @@ namespace holvex::cli {
 
 namespace {
 
-constexpr int kBadArguments = 2;
-constexpr int kFailed = 1;
 constexpr int kHighestNewAddress = 249;
 constexpr int kIdDigits = 8;
 // Selection, address write, read-back and SND_NKE, each waiting up to its reload periods, and some slack.
@@ -31,16 +30,6 @@ constexpr int kExchangePeriods = 4;
 constexpr int kSlackMs = 2000;
 
 const QString kName = QStringLiteral("set-address");
-
-int Fail(const QString& message, int status) {
-    QTextStream(stderr) << "holvex-cli " << kName << ": " << message << '\n';
-    return status;
-}
-
-void WriteOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
 
 struct SetAddressArguments {
     BusArguments bus;
@@ -122,70 +111,13 @@ std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* 
     return parsed;
 }
 
-Settings LoadBusSettings(const BusArguments& arguments) {
-    if (arguments.home.isEmpty()) {
-        ProgramHome::Resolve({});
-    } else {
-        ProgramHome::Set(arguments.home);
-    }
-    Settings settings = LoadSettingsFile(ProgramHome::SettingsFilePath());
-    ApplyOverrides(arguments, settings);
-    return settings;
-}
-
-bool RowIsEmpty(const QStringList& cells) {
-    return std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); });
-}
-
-// The table as "holvex-cli scan" prints it: CSV lines of the data rows (the file's separators, CR LF), or
-// {"rows":[...]}.
-QByteArray TableText(const StringGridModel& table, const Settings& settings, bool json) {
-    static constexpr const char* kFixedNames[kMeterFixedColumns] = {
-        "id",   "address", "manufacturer", "value", "unit",  "medium",
-        "time", "date",    "status",       "pulse", "model", "battery"};
-    QByteArray out(json ? "{\"rows\":[" : "");
-    bool first = true;
-    for (int r = 1; r < table.RowCount(); ++r) {
-        QStringList cells = table.Row(r);
-        if (RowIsEmpty(cells)) {
-            continue;
-        }
-        if (!json) {
-            cells[kMeterValueColumn] = LocalisedValueText(cells[kMeterValueColumn], settings.DecSeparator);
-            out += GridCsvLine(cells, settings.ExportSeparator).toUtf8();
-            out += "\r\n";
-            continue;
-        }
-        if (!first) {
-            out.append(',');
-        }
-        first = false;
-        out.append('{');
-        for (int c = 0; c < kMeterFixedColumns; ++c) {
-            AppendJsonField(out, kFixedNames[c], table.Cell(r, c));
-        }
-        out.append("\"extra\":[");
-        for (int c = kMeterFixedColumns; c < table.ColumnCount(); ++c) {
-            if (c > kMeterFixedColumns) {
-                out.append(',');
-            }
-            AppendJsonString(out, table.Cell(r, c));
-        }
-        out.append("]}");
-    }
-    if (json) {
-        out.append("]}\n");
-    }
-    return out;
-}
-
 } // namespace
 
 int RunSetAddressCommand(const QStringList& arguments) {
     QString error;
     const std::optional<SetAddressArguments> parsed = Parse(arguments, &error);
     if (!parsed) {
-        return Fail(error, kBadArguments);
+        return Fail(kName, error, kBadArguments);
     }
     CliBus bus(LoadBusSettings(parsed->bus));
     MeterConfiguration& configuration = bus.operations().configuration();
@@ -228,14 +160,14 @@ int RunSetAddressCommand(const QStringList& arguments) {
     QCoreApplication::exec();
 
     if (!opened) {
-        return Fail(QStringLiteral("the channel could not be opened"), kFailed);
+        return Fail(kName, QStringLiteral("the channel could not be opened"), kChannelFailed);
     }
-    WriteOut(TableText(table, settings, parsed->bus.json));
+    PrintTable(bus, parsed->bus.json);
     if (timedOut) {
-        return Fail(QStringLiteral("the exchange did not end within %1 ms").arg(limitMs), kFailed);
+        return Fail(kName, QStringLiteral("the exchange did not end within %1 ms").arg(limitMs), kChannelFailed);
     }
     if (!selection.LastReadDecoded()) {
-        return Fail(QStringLiteral("the meter %1 did not answer").arg(parsed->id), kFailed);
+        return Fail(kName, QStringLiteral("the meter %1 did not answer").arg(parsed->id), kChannelFailed);
     }
     return 0;
 }
