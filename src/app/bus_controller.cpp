@@ -1,6 +1,7 @@
 #include "app/bus_controller.h"
 
 #include "app/command_line_widget.h"
+#include "app/configuration_controller.h"
 #include "app/desktop_hooks.h"
 #include "app/main_window.h"
 #include "app/search_group_widget.h"
@@ -72,6 +73,10 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     connectCommandLine();
     connectChannel(settingsDialog);
     connectOperations();
+    // The configuration group and "Auto address" follow the operations through their own controller.
+    m_configuration =
+        std::make_unique<ConfigurationController>(m_window, m_page, *m_operations, m_secondarySearch.get());
+    m_report.attach(m_settings, m_run);
 }
 
 BusController::~BusController() = default;

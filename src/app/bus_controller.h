@@ -11,6 +11,7 @@
 
 namespace holvex {
 
+class ConfigurationController;
 class MainWindow;
 class MetersPage;
 class ReportWindow;
@@ -96,6 +97,8 @@ private:
     std::unique_ptr<MeterOperations> m_operations;
     // Declared after the operations and the context: it goes first, stopping its worker while they live.
     std::unique_ptr<SecondarySearch> m_secondarySearch;
+    // Destroyed before the operations it connects to.
+    std::unique_ptr<ConfigurationController> m_configuration;
 };
 
 } // namespace holvex

@@ -1,14 +1,45 @@
 #include "mbus/report_window.h"
 
+#include "app/run_state.h"
+#include "meters/grid_csv.h"
+#include "settings/settings.h"
+
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace holvex {
 
+const QString ReportWindow::kSaveFilter = QStringLiteral("TXT files (*.txt)");
+const QString ReportWindow::kDefaultSuffix = QStringLiteral("txt");
+const QString ReportWindow::kExportName = QStringLiteral("meters_data.csv");
+const QString ReportWindow::kSaveErrorPrefix = QStringLiteral("Exception saving to file - ");
+
 namespace {
+
+const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
+
+// Writes the lines, each ended by CR LF; the file's error text when that fails (an existing file then stays
+// as it was), an empty text otherwise.
+QString WriteTextLines(const QString& path, const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += kLineEnd;
+    }
+    QSaveFile file(path);
+    // A folder without room for the temporary copy still lets an existing, writable file be replaced.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString error = file.errorString();
+        return error.isEmpty() ? QStringLiteral("the file could not be written") : error;
+    }
+    return QString();
+}
+
 QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
@@ -50,8 +81,84 @@ ReportWindow::ReportWindow(QWidget* parent)
     layout->addLayout(buttons);
     resize(760, 520);
 
+    m_separator = [] {
+        return Settings().ExportSeparator;
+    };
+    m_folder = [] {
+        return QString();
+    };
+    m_saveDialog = [this](const CsvFileDialogRequest& request) {
+        return RunCsvSaveDialog(this, request);
+    };
+    m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+        QMessageBox box(icon, title, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+
     connect(m_clear, &QPushButton::clicked, this, &ReportWindow::clearReport);
+    connect(m_save, &QPushButton::clicked, this, &ReportWindow::Butt_saveClick);
+    connect(m_export, &QPushButton::clicked, this, &ReportWindow::Butt_export_csvClick);
     connect(m_close, &QPushButton::clicked, this, &ReportWindow::hide);
+}
+
+void ReportWindow::attach(const Settings& settings, const RunState& run) {
+    m_separator = [&settings] {
+        return settings.ExportSeparator;
+    };
+    m_folder = [&run] {
+        return run.LastDirectory;
+    };
+}
+
+void ReportWindow::Butt_saveClick() {
+    CsvFileDialogRequest request;
+    request.folder = m_folder();
+    request.filter = kSaveFilter;
+    request.defaultSuffix = kDefaultSuffix;
+    const CsvFileDialogAnswer answer = m_saveDialog(request);
+    if (!answer.shown || answer.path.isEmpty()) {
+        return;
+    }
+    // The pane's lines as shown, without the line break that would follow the last one.
+    const QString text = m_report->toPlainText();
+    const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    const QString error = WriteTextLines(answer.path, lines);
+    if (!error.isEmpty()) {
+        appendReportLine(kSaveErrorPrefix + error);
+    }
+}
+
+QStringList ReportWindow::exportLines(const QString& separator) const {
+    QStringList lines;
+    for (int row = 1; row < m_grid->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < kGridColumns; ++column) {
+            const QTableWidgetItem* item = m_grid->item(row, column);
+            cells.append(item ? item->text() : QString());
+        }
+        lines.append(GridCsvLine(cells, separator));
+    }
+    return lines;
+}
+
+void ReportWindow::Butt_export_csvClick() {
+    CsvFileDialogRequest request;
+    request.folder = m_folder();
+    request.filter = kSaveFilter;
+    request.proposedName = kExportName;
+    request.defaultSuffix = kDefaultSuffix;
+    const CsvFileDialogAnswer answer = m_saveDialog(request);
+    if (!answer.shown) {
+        m_messageBox(QMessageBox::Critical, kCsvSaveErrorTitle, kCsvSaveDialogMessage);
+        return;
+    }
+    if (answer.path.isEmpty()) {
+        return;
+    }
+    // The separator setting in force at this moment, not the one of the last export.
+    if (!WriteTextLines(answer.path, exportLines(m_separator())).isEmpty()) {
+        m_messageBox(QMessageBox::Critical, kCsvSaveErrorTitle, kCsvNoRightsMessage);
+    }
 }
 
 void ReportWindow::appendReportLine(const QString& line) {

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "lang/caption_view.h"
 #include "log/log_sink.h"
+#include "meters/configuration_group_widget.h"
 #include "meters/grid_csv.h"
 #include "meters/meter_table_view.h"
 #include "meters/string_grid_model.h"
@@ -67,6 +68,7 @@ MetersPage::MetersPage(MainWindow& window, QWidget* parent)
     addCaptions();
     connectControls();
 
+    m_window.registerDeviceSettingControl(m_configuration->group());
     m_window.registerDeviceSettingControl(m_broadcast);
     m_window.registerDeviceSettingControl(m_idLabel);
     m_window.registerDeviceSettingControl(m_addressLabel);
@@ -126,7 +128,10 @@ void MetersPage::buildControls() {
     top->addWidget(m_broadcast);
     top->addWidget(m_sndNke);
 
+    m_configuration = new ConfigurationGroupWidget(this);
+    m_configuration->setRelayCounterSource([this] { return relayCounter(); });
     m_sideArea = new QVBoxLayout;
+    m_sideArea->addWidget(m_configuration);
     auto* middle = new QHBoxLayout;
     middle->addWidget(m_view, 1);
     middle->addLayout(m_sideArea);
@@ -157,10 +162,6 @@ void MetersPage::buildContextMenu() {
     for (const QString& text : texts) {
         m_contextActions.append(m_contextMenu->addAction(text));
     }
-    // The configuration commands these entries start are not part of this page yet.
-    for (ContextEntry entry : {SetMediumEntry, SetUnitEntry, SetBaudEntry, SetPulseWidthEntry}) {
-        m_contextActions[entry]->setEnabled(false);
-    }
 }
 
 void MetersPage::addCaptions() {
@@ -177,6 +178,7 @@ void MetersPage::addCaptions() {
     captions.add(QStringLiteral("Check_broadcast"), QStringLiteral("work on broadcast (0xFE)"),
                  QStringLiteral("lavora in broadcast (0xFE)"));
     captions.addEnglishOnly(QStringLiteral("Check_snd_nke"), QStringLiteral("Use SND_NKE"));
+    ConfigurationGroupWidget::AddCaptions(captions);
 }
 
 void MetersPage::connectControls() {
@@ -195,6 +197,15 @@ void MetersPage::connectControls() {
             &MetersPage::readSelectedRequested);
     connect(m_contextActions[ReadAllEntry], &QAction::triggered, this, &MetersPage::readAllRequested);
     connect(m_contextActions[FullReadEntry], &QAction::triggered, this, &MetersPage::Menu_full_readClick);
+    // The configuration entries press the group's buttons, so a locked group refuses them the same way.
+    const auto routeToGroup = [this](ContextEntry entry, ConfigurationCommand command) {
+        connect(m_contextActions[entry], &QAction::triggered, m_configuration,
+                [this, command] { m_configuration->requestCommand(command); });
+    };
+    routeToGroup(SetMediumEntry, ConfigurationCommand::Medium);
+    routeToGroup(SetUnitEntry, ConfigurationCommand::Unit);
+    routeToGroup(SetBaudEntry, ConfigurationCommand::Baud);
+    routeToGroup(SetPulseWidthEntry, ConfigurationCommand::PulseWidth);
     connect(m_contextActions[ClearTableEntry], &QAction::triggered, this, &MetersPage::Butt_clear_tableClick);
     connect(m_contextActions[SaveExportEntry], &QAction::triggered, this, &MetersPage::Butt_save_exportClick);
     connect(m_contextActions[DeleteRowEntry], &QAction::triggered, this, &MetersPage::Menu_delete_rowClick);

@@ -19,6 +19,7 @@ class QPushButton;
 
 namespace holvex {
 
+class ConfigurationGroupWidget;
 class MainWindow;
 class MeterTableView;
 class StringGridModel;
@@ -82,6 +83,8 @@ public:
     QAction* contextAction(ContextEntry entry) const;
     // Room beside the table for the configuration controls.
     QVBoxLayout* sideArea() const { return m_sideArea; }
+    // The configuration group and the automatic addressing's controls, in the side area.
+    ConfigurationGroupWidget* configurationGroup() const { return m_configuration; }
 
     // File dialogs, message boxes and the pop-up menu go through these, so tests answer them without
     // blocking.
@@ -147,6 +150,7 @@ private:
     QPushButton* m_save = nullptr;
     QLineEdit* m_relayCounter = nullptr;
     QVBoxLayout* m_sideArea = nullptr;
+    ConfigurationGroupWidget* m_configuration = nullptr;
     QMenu* m_contextMenu = nullptr;
     QList<QAction*> m_contextActions;
 

@@ -1,8 +1,14 @@
+#include "app/run_state.h"
 #include "mbus/report_window.h"
+#include "settings/settings.h"
+#include "test_support.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace holvex {
@@ -71,6 +77,131 @@ TEST(ReportWindow, GridRowsFollowTheEmptyHeadingAndGrowUntilClear) {
     window.appendGridRow({QStringLiteral("x")});
     EXPECT_EQ(Cell(grid, 1, 0), QStringLiteral("x"));
     EXPECT_EQ(grid->rowCount(), 2);
+}
+
+// "Save" and "Export CSV" with the dialog and the boxes answered by the test.
+class ReportFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_run.LastDirectory = m_dir.path();
+        m_window.attach(m_settings, m_run);
+        m_window.setSaveDialogHook([this](const CsvFileDialogRequest& request) {
+            m_requests.append(request);
+            return m_answer;
+        });
+        m_window.setMessageBoxHook([this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+            m_boxes.append({icon, title, text});
+        });
+    }
+    QString PathOf(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    void Choose(const QString& name) { m_answer = {true, PathOf(name)}; }
+
+    struct Box {
+        QMessageBox::Icon icon;
+        QString title;
+        QString text;
+    };
+    QTemporaryDir m_dir;
+    Settings m_settings;
+    RunState m_run;
+    ReportWindow m_window;
+    CsvFileDialogAnswer m_answer{true, QString()};
+    QList<CsvFileDialogRequest> m_requests;
+    QList<Box> m_boxes;
+};
+
+TEST_F(ReportFileTest, SaveWritesThePaneLinesThroughATxtDialog) {
+    m_window.appendReportLine(QStringLiteral("ID: 21034501"));
+    m_window.appendReportLine(QStringLiteral("Decoded at 10:00:00, 08/12/2026"));
+    m_window.appendReportLine(QString());
+    Choose(QStringLiteral("report.txt"));
+    m_window.saveButton()->click();
+
+    ASSERT_EQ(m_requests.size(), 1);
+    EXPECT_EQ(m_requests[0].filter, QStringLiteral("TXT files (*.txt)"));
+    EXPECT_EQ(m_requests[0].defaultSuffix, QStringLiteral("txt"));
+    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("report.txt"))),
+              QByteArray("ID: 21034501\r\nDecoded at 10:00:00, 08/12/2026\r\n\r\n"));
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(ReportFileTest, ASaveThatCannotWriteSaysSoInThePane) {
+    m_window.appendReportLine(QStringLiteral("ID: 21034501"));
+    // A folder in place of the file: nothing can be written there.
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.txt")));
+    Choose(QStringLiteral("taken.txt"));
+    m_window.saveButton()->click();
+    const QStringList lines = m_window.reportText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Exception saving to file - "))) << lines[1].toStdString();
+    EXPECT_GT(lines[1].size(), QStringLiteral("Exception saving to file - ").size());
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(ReportFileTest, ExportRightAfterClearWritesOneLineOfFiveSeparators) {
+    m_window.appendGridRow({QStringLiteral("04 13"), QStringLiteral("1.5")});
+    m_window.clearButton()->click();
+    Choose(QStringLiteral("meters_data.csv"));
+    m_window.exportButton()->click();
+
+    ASSERT_EQ(m_requests.size(), 1);
+    EXPECT_EQ(m_requests[0].folder, m_dir.path());
+    EXPECT_EQ(m_requests[0].proposedName, QStringLiteral("meters_data.csv"));
+    EXPECT_EQ(m_requests[0].filter, QStringLiteral("TXT files (*.txt)"));
+    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("meters_data.csv"))), QByteArray(";;;;;\r\n"));
+}
+
+TEST_F(ReportFileTest, ExportWritesEveryRowWithTheSeparatorInForceAtThePress) {
+    m_window.appendGridRow({QStringLiteral("ID:21034501"), QStringLiteral("Mfr:SEN"),
+                            QStringLiteral("Main medium: Water"), QStringLiteral("Access Counter: 1")});
+    m_window.appendGridRow(
+        {QStringLiteral("Inst. value 32 bit"), QStringLiteral("123.456"), QStringLiteral("m3"), QString()});
+    Choose(QStringLiteral("a.csv"));
+    m_settings.ExportSeparator = QStringLiteral(",");
+    m_window.exportButton()->click();
+    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("a.csv"))),
+              QByteArray("ID:21034501,Mfr:SEN,Main medium: Water,Access Counter: 1,,\r\n"
+                         "Inst. value 32 bit,123.456,m3,,,\r\n"));
+
+    // The setting changed in the settings dialog counts from the next export on.
+    m_settings.ExportSeparator = QStringLiteral(";");
+    Choose(QStringLiteral("b.csv"));
+    m_window.exportButton()->click();
+    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("b.csv"))),
+              QByteArray("ID:21034501;Mfr:SEN;Main medium: Water;Access Counter: 1;;\r\n"
+                         "Inst. value 32 bit;123.456;m3;;;\r\n"));
+    EXPECT_EQ(m_window.exportLines(QStringLiteral("|")).size(), 2);
+}
+
+TEST_F(ReportFileTest, CancelledDialogsChangeNothing) {
+    m_window.appendReportLine(QStringLiteral("line"));
+    m_window.appendGridRow({QStringLiteral("x")});
+    m_answer = {true, QString()};
+    m_window.saveButton()->click();
+    m_window.exportButton()->click();
+    EXPECT_EQ(m_requests.size(), 2);
+    EXPECT_TRUE(m_boxes.isEmpty());
+    EXPECT_EQ(m_window.reportText(), QStringLiteral("line"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(), 0);
+}
+
+TEST_F(ReportFileTest, ExportFailuresShowTheirBoxes) {
+    m_answer = {false, QString()};
+    m_window.exportButton()->click();
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_EQ(m_boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(m_boxes[0].title, QStringLiteral("Error saving file"));
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("File cannot be written or open!\nContact administrator."));
+
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.csv")));
+    Choose(QStringLiteral("taken.csv"));
+    m_window.exportButton()->click();
+    ASSERT_EQ(m_boxes.size(), 2);
+    EXPECT_EQ(m_boxes[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(m_boxes[1].title, QStringLiteral("Error saving file"));
+    EXPECT_EQ(m_boxes[1].text, QStringLiteral("File cannot be written, no rights!\nContact administrator."));
+    EXPECT_TRUE(m_window.reportText().isEmpty()); // the pane is not where export failures go
 }
 
 } // namespace
