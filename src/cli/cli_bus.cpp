@@ -23,7 +23,8 @@ CliBus::CliBus(const Settings& settings)
                                                                  &transport::ReadingDate,
                                                                  {},
                                                                  {}},
-      m_operations(m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress}) {
+      m_operations(m_context,
+                   BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress}) {
     // What the main window takes from the file at start: the language and the extra columns.
     m_state.LanguageCode = m_settings.Language;
     m_language.setTicked(LanguageForCode(m_settings.Language));
