@@ -129,7 +129,8 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
                            [] { return QStringLiteral("08/12/2026"); },
                            {},
                            {}};
-        MeterOperations operations(context, BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
+        MeterOperations operations(context,
+                                   BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
 
         // The window's stand-in: a zero-interval timer that notes how long the loop left it waiting.
         QElapsedTimer loopClock;

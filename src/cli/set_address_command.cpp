@@ -164,7 +164,8 @@ int RunSetAddressCommand(const QStringList& arguments) {
     }
     PrintTable(bus, parsed->bus.json);
     if (timedOut) {
-        return Fail(kName, QStringLiteral("the exchange did not end within %1 ms").arg(limitMs), kChannelFailed);
+        return Fail(kName, QStringLiteral("the exchange did not end within %1 ms").arg(limitMs),
+                    kChannelFailed);
     }
     if (!selection.LastReadDecoded()) {
         return Fail(kName, QStringLiteral("the meter %1 did not answer").arg(parsed->id), kChannelFailed);

@@ -27,8 +27,8 @@ QByteArray ChangeBaudFrame(std::uint8_t address, std::uint8_t baudCode);
 // Set medium: 68 0D 0D 68 53 A 51 07 79 id(4) FF FF FF medium CS 16. `idBytes` are the four ID bytes as sent.
 QByteArray SetMediumFrame(std::uint8_t address, const std::array<std::uint8_t, 4>& idBytes,
                           std::uint8_t mediumCode);
-// The ID bytes of the set-medium frame: "FFFFFFFF" and any text that is not 8 decimal digits give FF FF FF FF;
-// `overridden` is set for the latter (the caller logs "ID overrided with FFFFFFFF, exception...").
+// The ID bytes of the set-medium frame: "FFFFFFFF" and any text that is not 8 decimal digits give FF FF FF
+// FF; `overridden` is set for the latter (the caller logs "ID overrided with FFFFFFFF, exception...").
 std::array<std::uint8_t, 4> MediumIdBytes(const QString& id, bool* overridden);
 
 // Set type (unit and medium): 68 09 09 68 53 A 51 0F unit 03 medium 01 01 CS 16.

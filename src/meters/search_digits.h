@@ -35,7 +35,8 @@ private:
 // order every position below p. Positions on the other side keep their digits.
 void SetSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst);
 
-// The selection frame: 68 0B 0B 68 53 FD 52 id(4) FF FF FF FF CS 16 (manufacturer, version, medium wildcards).
+// The selection frame: 68 0B 0B 68 53 FD 52 id(4) FF FF FF FF CS 16 (manufacturer, version, medium
+// wildcards).
 QByteArray SelectionFrame(const std::array<std::uint8_t, 4>& idBytes);
 // The selection frame of an 8-character ID. The frame is built digit pair by digit pair; a character that is
 // not a decimal digit ends the building, and then nothing is to be sent: empty result.

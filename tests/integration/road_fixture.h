@@ -251,7 +251,8 @@ public:
                        [] { return QStringLiteral("08/12/2026"); },
                        {},
                        {}};
-    MeterOperations operations{context, BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress}};
+    MeterOperations operations{context,
+                               BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress}};
 };
 
 } // namespace holvex::test
