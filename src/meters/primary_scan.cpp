@@ -60,27 +60,27 @@ void PrimaryScan::Toggle(const QString& fromText, const QString& toText) {
     }
 }
 
-bool PrimaryScan::DecideAboutTable() {
-    const Settings& settings = m_context.settings;
+bool DecideAboutTable(BusContext& context, const ClearQuestion& question) {
+    const Settings& settings = context.settings;
     // The first exchange after a gateway called in to start a scan or a search by itself: nobody is there to
     // answer the question.
     if (settings.UseEthernet && (settings.AutoMbus || settings.AutoSec) &&
-        m_context.state.PacketSequence == 1) {
-        ClearMeterTable(m_context.meterTable);
+        context.state.PacketSequence == 1) {
+        ClearMeterTable(context.meterTable);
         return true;
     }
     ClearAnswer answer = ClearAnswer::No;
-    if (m_clearQuestion) {
-        answer = m_clearQuestion(m_context.language.pick(QStringLiteral("Do you want to clear the table?"),
-                                                         QStringLiteral("Vuoi cancellare la tabella?")),
-                                 m_context.language.pick(QStringLiteral("Clear confirmation"),
-                                                         QStringLiteral("Conferma cancellazione")));
+    if (question) {
+        answer = question(context.language.pick(QStringLiteral("Do you want to clear the table?"),
+                                                QStringLiteral("Vuoi cancellare la tabella?")),
+                          context.language.pick(QStringLiteral("Clear confirmation"),
+                                                QStringLiteral("Conferma cancellazione")));
     }
     if (answer == ClearAnswer::Cancel) {
         return false;
     }
     if (answer == ClearAnswer::Yes) {
-        ClearMeterTable(m_context.meterTable);
+        ClearMeterTable(context.meterTable);
     }
     return true;
 }
@@ -97,7 +97,7 @@ bool PrimaryScan::Start(const QString& fromText, const QString& toText) {
     if (!from || !to) {
         return false;
     }
-    if (!DecideAboutTable()) {
+    if (!DecideAboutTable(m_context, m_clearQuestion)) {
         return false;
     }
     if (!m_context.channel.OpenChannel()) {

@@ -15,6 +15,13 @@ class DecodeApplication;
 
 // The operator's answer to "Do you want to clear the table?".
 enum class ClearAnswer { Yes, No, Cancel };
+using ClearQuestion = std::function<ClearAnswer(const QString& text, const QString& title)>;
+
+// What the scans do with the meter table before they start: a gateway that has just called in to start one
+// by itself gets an empty table (nobody is there to answer), otherwise the operator is asked "Do you want to
+// clear the table?" ("Clear confirmation"); without a question the table is kept. False when the answer was
+// Cancel: the scan does not start.
+bool DecideAboutTable(BusContext& context, const ClearQuestion& question);
 
 // The primary scan: asks every primary address of the range "from".."to" with REQ_UD2 (or SND_NKE first, with
 // "Use SND_NKE" ticked), one address per reply period of Timer_respond, and files every meter that answers
@@ -36,7 +43,7 @@ class PrimaryScan : public QObject {
     Q_OBJECT
 
 public:
-    using ClearQuestion = std::function<ClearAnswer(const QString& text, const QString& title)>;
+    using ClearQuestion = holvex::ClearQuestion;
 
     static constexpr int kGlobalInitPause = 1400; // ms after the link reset of every meter
 
@@ -69,7 +76,6 @@ signals:
     void rangeSwapped(int from, int to);
 
 private:
-    bool DecideAboutTable();
     void AskCurrentAddress(bool logRead);
     void Resend();
     void Advance();

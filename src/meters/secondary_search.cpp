@@ -66,35 +66,11 @@ SecondarySearch::FindOutcome SecondarySearch::Find(const QString& idText) {
     return StartSearch() ? FindOutcome::Searching : FindOutcome::NotStarted;
 }
 
-bool SecondarySearch::DecideAboutTable() {
-    const Settings& settings = m_context.settings;
-    // A gateway that just called in to start a search by itself: nobody is there to answer the question.
-    if (settings.UseEthernet && (settings.AutoMbus || settings.AutoSec) &&
-        m_context.state.PacketSequence == 1) {
-        ClearMeterTable(m_context.meterTable);
-        return true;
-    }
-    ClearAnswer answer = ClearAnswer::No;
-    if (m_clearQuestion) {
-        answer = m_clearQuestion(m_context.language.pick(QStringLiteral("Do you want to clear the table?"),
-                                                         QStringLiteral("Vuoi cancellare la tabella?")),
-                                 m_context.language.pick(QStringLiteral("Clear confirmation"),
-                                                         QStringLiteral("Conferma cancellazione")));
-    }
-    if (answer == ClearAnswer::Cancel) {
-        return false;
-    }
-    if (answer == ClearAnswer::Yes) {
-        ClearMeterTable(m_context.meterTable);
-    }
-    return true;
-}
-
 bool SecondarySearch::StartSearch() {
     if (Running()) {
         return false;
     }
-    if (!DecideAboutTable()) {
+    if (!DecideAboutTable(m_context, m_clearQuestion)) {
         return false;
     }
     transport::ChannelInterface& channel = m_context.channel;

@@ -99,7 +99,6 @@ signals:
     void searchFinished();
 
 private:
-    bool DecideAboutTable();
     void OnWorkerLine(const QString& text);
     void OnTopLevelStep();
     // The end of the worker: runs on this thread when its finished signal arrives.
