@@ -2,6 +2,8 @@
 // installation behind a LAN adapter, with the shortest response timeout (300 ms). Reports how much longer
 // than 251 reply periods the scan takes, and the longest time the event loop went without running a
 // zero-interval timer while the scan ran (how long the window would have stayed frozen).
+#include "bench_support.h"
+
 #include "app/run_state.h"
 #include "lang/message_language.h"
 #include "log/log_sink.h"
@@ -26,6 +28,7 @@
 namespace {
 
 using namespace holvex;
+using namespace holvex::bench;
 
 constexpr int kPeriodMs = 300;
 constexpr int kFirst = 0;
@@ -46,39 +49,6 @@ const char kInstallation[] = R"({
   ]
 })";
 
-class QuietLog : public LogSink {
-public:
-    void LogLine(const QString&) override { ++lines; }
-    int lines = 0;
-};
-
-class QuietProgress : public ProgressSink {
-public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int, int high, int at) override {
-        m_maximum = high;
-        m_position = at;
-    }
-    void StepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
-    void SetProgressPosition(int value) override { m_position = value; }
-    int ProgressPosition() const override { return m_position; }
-    int ProgressMaximum() const override { return m_maximum; }
-    void EndProgress() override { m_position = 0; }
-
-private:
-    int m_maximum = 0;
-    int m_position = 0;
-};
-
-void EnsureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "scan_bench";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
-}
-
 void BM_PrimaryScanOverhead(benchmark::State& benchState) {
     EnsureApplication();
     for (auto _ : benchState) {
@@ -94,14 +64,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
             return;
         }
 
-        Settings settings;
-        settings.UseLanXp = true;
-        settings.RemoteIp = QStringLiteral("127.0.0.1");
-        settings.RemotePort = QString::number(*port);
-        settings.EthTimeout = 20;
-        settings.Retry = 0;
-        settings.KeepAlive = false;
-        settings.Timeout = kPeriodMs;
+        Settings settings = LanAdapterSettings(*port, kPeriodMs);
         RunState state;
         QuietLog log;
         QuietProgress progress;
@@ -117,32 +80,11 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
             timer->setInterval(kPeriodMs);
         }
-        BusContext context{settings,
-                           state,
-                           log,
-                           language,
-                           channel,
-                           table,
-                           progress,
-                           [] { return QLatin1Char('.'); },
-                           [] { return QStringLiteral("10:00:00"); },
-                           [] { return QStringLiteral("08/12/2026"); },
-                           {},
-                           {}};
+        BusContext context = MakeContext(settings, state, log, language, channel, table, progress);
         MeterOperations operations(context,
                                    BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
 
-        // The window's stand-in: a zero-interval timer that notes how long the loop left it waiting.
-        QElapsedTimer loopClock;
-        qint64 lastStamp = 0;
-        qint64 longestGap = 0;
-        QTimer stamp;
-        stamp.setInterval(0);
-        QObject::connect(&stamp, &QTimer::timeout, [&] {
-            const qint64 now = loopClock.nsecsElapsed();
-            longestGap = std::max(longestGap, now - lastStamp);
-            lastStamp = now;
-        });
+        LoopGapProbe loopGap;
 
         QElapsedTimer connectClock;
         connectClock.start();
@@ -154,13 +96,12 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
 
         QElapsedTimer scanClock;
         scanClock.start();
-        loopClock.start();
-        stamp.start();
+        loopGap.Start();
         while (operations.scan().Running()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         const double scanSeconds = static_cast<double>(scanClock.nsecsElapsed()) / 1e9;
-        stamp.stop();
+        loopGap.Stop();
 
         const double ideal = (kLast - kFirst + 1) * kPeriodMs / 1000.0;
         benchState.SetIterationTime(scanSeconds);
@@ -168,7 +109,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         benchState.counters["ideal_s"] = ideal;
         benchState.counters["overhead_pct"] = (scanSeconds - ideal) / ideal * 100.0;
         benchState.counters["connect_ms"] = static_cast<double>(connectNs) / 1e6;
-        benchState.counters["max_loop_gap_ms"] = static_cast<double>(longestGap) / 1e6;
+        benchState.counters["max_loop_gap_ms"] = loopGap.LongestGapMs();
         benchState.counters["meters_found"] = table.RowCount() - 2;
     }
 }

@@ -5,6 +5,8 @@
 // timeout on the worker, so the search cannot be faster than waits x timeout; the counters show how much it
 // takes beyond that, and the longest time the event loop went without running a zero-interval timer while the
 // search ran (how long the window would have stayed frozen).
+#include "bench_support.h"
+
 #include "app/run_state.h"
 #include "lang/message_language.h"
 #include "log/log_sink.h"
@@ -32,37 +34,10 @@
 namespace {
 
 using namespace holvex;
+using namespace holvex::bench;
 
 constexpr int kPeriodMs = 300;
 constexpr quint32 kSeed = 20261208;
-
-class QuietLog : public LogSink {
-public:
-    void LogLine(const QString& text) override {
-        if (text == QLatin1String("Collision")) {
-            ++collisions;
-        }
-    }
-    int collisions = 0;
-};
-
-class QuietProgress : public ProgressSink {
-public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int, int high, int at) override {
-        m_maximum = high;
-        m_position = at;
-    }
-    void StepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
-    void SetProgressPosition(int value) override { m_position = value; }
-    int ProgressPosition() const override { return m_position; }
-    int ProgressMaximum() const override { return m_maximum; }
-    void EndProgress() override { m_position = 0; }
-
-private:
-    int m_maximum = 0;
-    int m_position = 0;
-};
 
 // Passes everything to the real channel and counts the frames each followed by one response timeout.
 class CountingChannel : public transport::ChannelInterface {
@@ -135,15 +110,6 @@ QByteArray Installation(const QStringList& ids) {
     return json;
 }
 
-void EnsureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "secondary_search_bench";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
-}
-
 void BM_SecondarySearchOverhead(benchmark::State& benchState) {
     EnsureApplication();
     const int meters = static_cast<int>(benchState.range(0));
@@ -160,14 +126,7 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
             return;
         }
 
-        Settings settings;
-        settings.UseLanXp = true;
-        settings.RemoteIp = QStringLiteral("127.0.0.1");
-        settings.RemotePort = QString::number(*port);
-        settings.EthTimeout = 20;
-        settings.Retry = 0;
-        settings.KeepAlive = false;
-        settings.Timeout = kPeriodMs;
+        Settings settings = LanAdapterSettings(*port, kPeriodMs);
         RunState state;
         QuietLog log;
         QuietProgress progress;
@@ -181,33 +140,12 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         QTimer set;
         QTimer freeCommand;
         QTimer autoAddress;
-        BusContext context{settings,
-                           state,
-                           log,
-                           language,
-                           channel,
-                           table,
-                           progress,
-                           [] { return QLatin1Char('.'); },
-                           [] { return QStringLiteral("10:00:00"); },
-                           [] { return QStringLiteral("08/12/2026"); },
-                           {},
-                           {}};
+        BusContext context = MakeContext(settings, state, log, language, channel, table, progress);
         MeterOperations operations(context,
                                    BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
         SecondarySearch search(context, operations.decoder(), respond, secondary);
 
-        // The window's stand-in: a zero-interval timer that notes how long the loop left it waiting.
-        QElapsedTimer loopClock;
-        qint64 lastStamp = 0;
-        qint64 longestGap = 0;
-        QTimer stamp;
-        stamp.setInterval(0);
-        QObject::connect(&stamp, &QTimer::timeout, [&] {
-            const qint64 now = loopClock.nsecsElapsed();
-            longestGap = std::max(longestGap, now - lastStamp);
-            lastStamp = now;
-        });
+        LoopGapProbe loopGap;
 
         if (!search.StartSearch()) {
             benchState.SkipWithError("the search did not start");
@@ -215,13 +153,12 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         }
         QElapsedTimer searchClock;
         searchClock.start();
-        loopClock.start();
-        stamp.start();
+        loopGap.Start();
         while (search.Running()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         const double searchSeconds = static_cast<double>(searchClock.nsecsElapsed()) / 1e9;
-        stamp.stop();
+        loopGap.Stop();
 
         int found = 0;
         for (int row = 1; row < table.RowCount(); ++row) {
@@ -238,7 +175,7 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         benchState.counters["search_s"] = searchSeconds;
         benchState.counters["waits_x_timeout_s"] = ideal;
         benchState.counters["overhead_pct"] = ideal > 0 ? (searchSeconds - ideal) / ideal * 100.0 : 0.0;
-        benchState.counters["max_loop_gap_ms"] = static_cast<double>(longestGap) / 1e6;
+        benchState.counters["max_loop_gap_ms"] = loopGap.LongestGapMs();
     }
 }
 

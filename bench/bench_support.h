@@ -1,0 +1,117 @@
+#pragma once
+
+// What the whole-bus benchmarks share: a program without windows, quiet log and progress sinks, the LAN
+// adapter settings towards the simulator, the bus context of the operations, and the stand-in for the window
+// that measures how long the event loop went without running.
+
+#include "log/log_sink.h"
+#include "log/progress_sink.h"
+#include "meters/bus_context.h"
+#include "settings/settings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace holvex::bench {
+
+inline void EnsureApplication() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "holvex_bench";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication application(argc, argv);
+    }
+}
+
+// Counts the "Collision" lines; nothing is printed.
+class QuietLog : public LogSink {
+public:
+    void LogLine(const QString& text) override {
+        ++lines;
+        if (text == QLatin1String("Collision")) {
+            ++collisions;
+        }
+    }
+    int lines = 0;
+    int collisions = 0;
+};
+
+class QuietProgress : public ProgressSink {
+public:
+    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
+    void StartProgressRange(int, int high, int at) override {
+        m_maximum = high;
+        m_position = at;
+    }
+    void StepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
+    void SetProgressPosition(int value) override { m_position = value; }
+    int ProgressPosition() const override { return m_position; }
+    int ProgressMaximum() const override { return m_maximum; }
+    void EndProgress() override { m_position = 0; }
+
+private:
+    int m_maximum = 0;
+    int m_position = 0;
+};
+
+// The LAN adapter at the simulator's port, the given response timeout, no retries, no keep-alive.
+inline Settings LanAdapterSettings(quint16 port, int periodMs) {
+    Settings settings;
+    settings.UseLanXp = true;
+    settings.RemoteIp = QStringLiteral("127.0.0.1");
+    settings.RemotePort = QString::number(port);
+    settings.EthTimeout = 20;
+    settings.Retry = 0;
+    settings.KeepAlive = false;
+    settings.Timeout = periodMs;
+    return settings;
+}
+
+inline BusContext MakeContext(Settings& settings, RunState& state, LogSink& log,
+                              const MessageLanguage& language, transport::ChannelInterface& channel,
+                              StringGridModel& table, ProgressSink& progress) {
+    return BusContext{settings,
+                      state,
+                      log,
+                      language,
+                      channel,
+                      table,
+                      progress,
+                      [] { return QLatin1Char('.'); },
+                      [] { return QStringLiteral("10:00:00"); },
+                      [] { return QStringLiteral("08/12/2026"); },
+                      {},
+                      {}};
+}
+
+// The window's stand-in: a zero-interval timer that notes the longest time the loop left it waiting.
+class LoopGapProbe {
+public:
+    LoopGapProbe() {
+        m_stamp.setInterval(0);
+        QObject::connect(&m_stamp, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void Start() {
+        m_clock.start();
+        m_last = 0;
+        m_stamp.start();
+    }
+    void Stop() { m_stamp.stop(); }
+    double LongestGapMs() const { return static_cast<double>(m_longest) / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_stamp;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+} // namespace holvex::bench
