@@ -96,6 +96,17 @@ bool MeterConfiguration::ExactlyOne(const QString& refusal) {
     return true;
 }
 
+int MeterConfiguration::OpenForMarks() {
+    if (!m_context.channel.OpenChannel()) {
+        return 0;
+    }
+    const int marks = OneOrMany();
+    if (marks == 0) {
+        GiveUp();
+    }
+    return marks;
+}
+
 int MeterConfiguration::OneOrMany() {
     const int marks = m_context.meterTable.MarkedRowCount();
     if (marks == 0) {
@@ -275,12 +286,8 @@ bool MeterConfiguration::SetMedium() {
         m_context.log.LogLine(QStringLiteral("Incomplete data entered to program medium ..."));
         return false;
     }
-    if (!m_context.channel.OpenChannel()) {
-        return false;
-    }
-    const int marks = OneOrMany();
+    const int marks = OpenForMarks();
     if (marks == 0) {
-        GiveUp();
         return false;
     }
     const std::uint8_t medium = ConfigMediumCode(inputs.medium);
@@ -313,12 +320,8 @@ bool MeterConfiguration::SetUnit() {
         m_context.log.LogLine(QStringLiteral("Incorrect unit. Allowable units are l,Wh,kJ,N/A..."));
         return false;
     }
-    if (!m_context.channel.OpenChannel()) {
-        return false;
-    }
-    const int marks = OneOrMany();
+    const int marks = OpenForMarks();
     if (marks == 0) {
-        GiveUp();
         return false;
     }
     const std::uint8_t medium =
@@ -420,12 +423,8 @@ bool MeterConfiguration::SetPulseWidth() {
         m_context.log.LogLine(QStringLiteral("Wrong pulse width..."));
         return false;
     }
-    if (!m_context.channel.OpenChannel()) {
-        return false;
-    }
-    const int marks = OneOrMany();
+    const int marks = OpenForMarks();
     if (marks == 0) {
-        GiveUp();
         return false;
     }
     if (marks > 1) {

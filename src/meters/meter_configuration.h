@@ -83,6 +83,9 @@ private:
     bool ExactlyOne(const QString& refusal);
     // The number of marks, 0 after logging the refusal.
     int OneOrMany();
+    // Opens the channel and applies the one-or-many rule: the number of marks, 0 when the command stops here
+    // (the channel is released again).
+    int OpenForMarks();
     // 0xFE with broadcast ticked, else SelectedAddress when it holds an address.
     std::optional<int> SingleTarget() const;
     // The single-meter path: the frame to the target, then one Timer_respond exchange (ReadAfterAck for a
