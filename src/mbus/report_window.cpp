@@ -50,7 +50,7 @@ QPushButton* MakeButton(const QString& name, const QString& text, QWidget* paren
 ReportWindow::ReportWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint) {
-    setObjectName(QStringLiteral("ReportWindow"));
+    setObjectName(QStringLiteral("TFormFullMbus"));
     setWindowTitle(QStringLiteral("Detailed m-bus report"));
 
     m_report = new QPlainTextEdit(this);

@@ -8,7 +8,7 @@
 #include "meters/bus_requests.h"
 #include "meters/decode_application.h"
 #include "meters/meter_table.h"
-#include "meters/secondary_search_worker.h"
+#include "meters/secondary_id_thread.h"
 #include "settings/settings.h"
 #include "transport/channel_interface.h"
 #include "transport/event_loop_wait.h"
@@ -100,9 +100,9 @@ bool SecondarySearch::StartSearch() {
     m_context.progress.StartProgressRange(kProgressFirst, kProgressLast, kProgressFirst);
 
     // SearchLsbFirst is taken now; the worker never reads the settings.
-    m_worker = std::make_unique<SecondarySearchWorker>(*this, m_context.settings.LsbSearch);
-    connect(m_worker.get(), &SecondarySearchWorker::logLine, this, &SecondarySearch::OnWorkerLine);
-    connect(m_worker.get(), &SecondarySearchWorker::topLevelStepped, this, &SecondarySearch::OnTopLevelStep);
+    m_worker = std::make_unique<SecondaryIDThread>(*this, m_context.settings.LsbSearch);
+    connect(m_worker.get(), &SecondaryIDThread::logLine, this, &SecondarySearch::OnWorkerLine);
+    connect(m_worker.get(), &SecondaryIDThread::topLevelStepped, this, &SecondarySearch::OnTopLevelStep);
     connect(m_worker.get(), &QThread::finished, this, &SecondarySearch::Finish);
     emit searchStarted();
     m_worker->start();
@@ -206,7 +206,7 @@ SecondarySearch::SelectedRead SecondarySearch::AgentDecodeSelectedReply() {
     try {
         read.hit = m_decoder.Apply(bytes);
     } catch (...) {
-        m_context.log.LogLine(SecondarySearchWorker::FailureLine(1003));
+        m_context.log.LogLine(SecondaryIDThread::FailureLine(1003));
     }
     state.MatchRowById = false;
     return read;

@@ -15,10 +15,10 @@ namespace holvex {
 
 struct BusContext;
 class DecodeApplication;
-class SecondarySearchWorker;
+class SecondaryIDThread;
 
 // "Find" beside "By Secondary address:": a direct read of one known ID, or (ID "FFFFFFFF") the wildcard
-// search of the whole bus run by a SecondarySearchWorker. This object lives on the user-interface thread and
+// search of the whole bus run by a SecondaryIDThread. This object lives on the user-interface thread and
 // is the worker's agent: the worker calls the Agent* methods through blocking queued calls, so every send,
 // every reply taken and every table write happens on this thread.
 //
@@ -110,7 +110,7 @@ private:
     QTimer& m_secondaryTimer;
     PrimaryScan::ClearQuestion m_clearQuestion;
     DirectRead m_directRead;
-    std::unique_ptr<SecondarySearchWorker> m_worker;
+    std::unique_ptr<SecondaryIDThread> m_worker;
     bool m_starting = false; // inside the pause after the global link reset
     bool m_closing = false;  // being destroyed: the worker's calls get no answers
 };

@@ -3,7 +3,7 @@
 #include "meters/secondary_search.h"
 
 #include "fake_channel.h"
-#include "meters/secondary_search_worker.h"
+#include "meters/secondary_id_thread.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "meters/secondary_search_worker.h"
+#include "meters/secondary_id_thread.h"
 
 #include "meters/secondary_search.h"
 
@@ -16,25 +16,25 @@ namespace {
 constexpr int kSleepSliceMs = 20;
 } // namespace
 
-SecondarySearchWorker::SecondarySearchWorker(SecondarySearch& agent, bool lsbFirst, QObject* parent)
-    : QThread(parent), m_agent(agent), m_lsbFirst(lsbFirst) {}
+SecondaryIDThread::SecondaryIDThread(SecondarySearch& agent, bool lsbFirst, QObject* parent)
+    : QThread(parent), m_agent(agent), m_searchLsbFirst(lsbFirst) {}
 
-SecondarySearchWorker::~SecondarySearchWorker() {
+SecondaryIDThread::~SecondaryIDThread() {
     // The owner waits before deleting; this only guards against a thread object dying while it runs.
     Abandon();
     wait();
 }
 
-void SecondarySearchWorker::Abandon() {
+void SecondaryIDThread::Abandon() {
     m_abandoned.store(true);
-    m_stop.store(true);
+    m_stopSecondarySearch.store(true);
 }
 
-QString SecondarySearchWorker::FailureLine(int code) {
+QString SecondaryIDThread::FailureLine(int code) {
     return QStringLiteral("Unknown exception in secondary search, code #%1...").arg(code);
 }
 
-template <typename Call> auto SecondarySearchWorker::OnAgentThread(Call call) -> decltype(call()) {
+template <typename Call> auto SecondaryIDThread::OnAgentThread(Call call) -> decltype(call()) {
     using Result = decltype(call());
     Result result{};
     if (m_abandoned.load()) {
@@ -45,12 +45,12 @@ template <typename Call> auto SecondarySearchWorker::OnAgentThread(Call call) ->
     return result;
 }
 
-void SecondarySearchWorker::Fail(int code) {
+void SecondaryIDThread::Fail(int code) {
     emit logLine(FailureLine(code));
-    m_stop.store(true);
+    m_stopSecondarySearch.store(true);
 }
 
-void SecondarySearchWorker::WaitOneTimeout() {
+void SecondaryIDThread::WaitOneTimeout() {
     const int timeout = OnAgentThread([this] { return m_agent.AgentResponseTimeout(); });
     const QDeadlineTimer deadline(std::max(timeout, 0));
     while (!m_abandoned.load()) {
@@ -62,29 +62,35 @@ void SecondarySearchWorker::WaitOneTimeout() {
     }
 }
 
-ProbeResult SecondarySearchWorker::Probe(const SearchDigits& mask) {
+ProbeResult SecondaryIDThread::Probe(const SearchDigits& mask) {
+    if (!TrySelection(mask)) {
+        return ProbeResult::Silent;
+    }
+    return ReadSelected();
+}
+
+bool SecondaryIDThread::TrySelection(const SearchDigits& mask) {
     if (!OnAgentThread([this, &mask] { return m_agent.AgentSendSelection(mask); })) {
         if (!m_abandoned.load()) {
             Fail(1001);
         }
-        return ProbeResult::Silent;
+        return false;
     }
     WaitOneTimeout();
     const SecondarySearch::AttemptReply attempt =
         OnAgentThread([this] { return m_agent.AgentTakeAttemptReply(); });
     if (attempt.failed) {
         Fail(1002);
-        return ProbeResult::Silent;
+        return false;
     }
     if (attempt.noConnection) {
-        m_stop.store(true);
-        return ProbeResult::Silent;
+        m_stopSecondarySearch.store(true);
+        return false;
     }
-    if (!attempt.answered) {
-        return ProbeResult::Silent;
-    }
+    return attempt.answered;
+}
 
-    // One acknowledgement or a garbled mixture of several: read whatever is selected now.
+ProbeResult SecondaryIDThread::ReadSelected() {
     if (!OnAgentThread([this] { return m_agent.AgentSendSelectedRead(); })) {
         if (!m_abandoned.load()) {
             Fail(1001);
@@ -101,13 +107,13 @@ ProbeResult SecondarySearchWorker::Probe(const SearchDigits& mask) {
     return read.hit ? ProbeResult::Hit : ProbeResult::Collision;
 }
 
-void SecondarySearchWorker::run() {
+void SecondaryIDThread::run() {
     SearchProbe bus;
     bus.probe = [this](const SearchDigits& mask) {
         return Probe(mask);
     };
     bus.stopRequested = [this] {
-        return m_stop.load();
+        return m_stopSecondarySearch.load();
     };
     bus.retries = [this] {
         return OnAgentThread([this] { return m_agent.AgentRetries(); });
@@ -119,14 +125,14 @@ void SecondarySearchWorker::run() {
         emit logLine(line);
     };
     try {
-        RunWildcardSearch(bus, m_lsbFirst);
+        RunWildcardSearch(bus, m_searchLsbFirst);
     } catch (const std::exception&) {
         // Every exception of the probe is caught inside it; what is left comes from setting the digits.
         Fail(1000);
     } catch (...) {
         Fail(1000);
     }
-    m_stop.store(true);
+    m_stopSecondarySearch.store(true);
 }
 
 } // namespace holvex

@@ -18,20 +18,20 @@ class SecondarySearch;
 // the progress steps go out as queued signals; QThread::finished tells the agent to run the finish.
 //
 // A new worker is made for every search.
-class SecondarySearchWorker : public QThread {
+class SecondaryIDThread : public QThread {
     Q_OBJECT
 
 public:
-    SecondarySearchWorker(SecondarySearch& agent, bool lsbFirst, QObject* parent = nullptr);
-    ~SecondarySearchWorker() override;
+    SecondaryIDThread(SecondarySearch& agent, bool lsbFirst, QObject* parent = nullptr);
+    ~SecondaryIDThread() override;
 
     // StopSecondarySearch: checked before every attempt; an attempt already waiting completes its wait.
-    void RequestStop() { m_stop.store(true); }
-    bool StopRequested() const { return m_stop.load(); }
+    void RequestStop() { m_stopSecondarySearch.store(true); }
+    bool StopRequested() const { return m_stopSecondarySearch.load(); }
     // The agent is going away: stop, cut the current wait short and ask nothing more of it.
     void Abandon();
 
-    bool LsbFirst() const { return m_lsbFirst; }
+    bool LsbFirst() const { return m_searchLsbFirst; }
 
     // "Unknown exception in secondary search, code #" + code + "...".
     static QString FailureLine(int code);
@@ -45,9 +45,13 @@ protected:
     void run() override;
 
 private:
-    // One attempt: the selection, one response timeout, the reply; when anything answered, the read of the
-    // selected meter at 0xFD after another response timeout.
+    // One attempt: TrySelection, and ReadSelected when anything answered.
     ProbeResult Probe(const SearchDigits& mask);
+    // The selection of the mask, one response timeout, the reply: whether anything answered (one
+    // acknowledgement or a garbled mixture of several). Failures stop the search and count as silence.
+    bool TrySelection(const SearchDigits& mask);
+    // REQ_UD2 to 0xFD, one response timeout, the reply decoded: a hit when it was one valid telegram.
+    ProbeResult ReadSelected();
     // Sleeps one response timeout, the setting read at this moment.
     void WaitOneTimeout();
     void Fail(int code);
@@ -56,8 +60,8 @@ private:
     template <typename Call> auto OnAgentThread(Call call) -> decltype(call());
 
     SecondarySearch& m_agent;
-    const bool m_lsbFirst;
-    std::atomic<bool> m_stop{false};
+    const bool m_searchLsbFirst;
+    std::atomic<bool> m_stopSecondarySearch{false};
     std::atomic<bool> m_abandoned{false};
 };
 
