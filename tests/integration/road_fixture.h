@@ -4,6 +4,7 @@
 // installation on a thread of its own, reached by one of the four channels a bus can be behind.
 
 #include "app/run_state.h"
+#include "fake_sinks.h"
 #include "lang/message_language.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
@@ -62,39 +63,12 @@ inline bool SpinFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-class RoadLog : public LogSink {
-public:
-    void LogLine(const QString& text) override { lines.append(text); }
-    bool Has(const QString& line) const { return lines.contains(line); }
-    int Count(const QString& line) const { return static_cast<int>(lines.count(line)); }
-    bool HasPrefix(const QString& prefix) const {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const QString& line) { return line.startsWith(prefix); });
-    }
-    QStringList lines;
-};
+using RoadLog = FakeLog;
 
-class RoadProgress : public ProgressSink {
+// Starts with an empty range, as the window's progress bar does.
+class RoadProgress : public FakeProgress {
 public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int low, int high, int at) override {
-        minimum = low;
-        maximum = high;
-        position = at;
-        shown = true;
-    }
-    void StepProgress() override { position = std::min(position + 1, maximum); }
-    void SetProgressPosition(int value) override { position = value; }
-    int ProgressPosition() const override { return position; }
-    int ProgressMaximum() const override { return maximum; }
-    void EndProgress() override {
-        position = 0;
-        shown = false;
-    }
-    int minimum = 0;
-    int maximum = 0;
-    int position = 0;
-    bool shown = false;
+    RoadProgress() { maximum = 0; }
 };
 
 // One installation behind one channel. The simulator records every frame it receives (gateway requests:

@@ -4,6 +4,7 @@
 // so the step machines run with ticks called by hand and no real wait.
 
 #include "app/run_state.h"
+#include "fake_sinks.h"
 #include "lang/message_language.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
@@ -30,46 +31,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace holvex::test {
-
-class FakeLog : public LogSink {
-public:
-    void LogLine(const QString& text) override { lines.append(text); }
-    bool Has(const QString& line) const { return lines.contains(line); }
-    // The lines without the decoder's "Respond: " traces.
-    QStringList Plain() const {
-        QStringList out;
-        for (const QString& line : lines) {
-            if (!line.startsWith(QStringLiteral("Respond: "))) {
-                out.append(line);
-            }
-        }
-        return out;
-    }
-    QStringList lines;
-};
-
-class FakeProgress : public ProgressSink {
-public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int low, int high, int at) override {
-        minimum = low;
-        maximum = high;
-        position = at;
-        shown = true;
-    }
-    void StepProgress() override { position = std::min(position + 1, maximum); }
-    void SetProgressPosition(int value) override { position = value; }
-    int ProgressPosition() const override { return position; }
-    int ProgressMaximum() const override { return maximum; }
-    void EndProgress() override {
-        position = 0;
-        shown = false;
-    }
-    int minimum = 0;
-    int maximum = 250;
-    int position = 0;
-    bool shown = false;
-};
 
 // Records every frame sent (as spaced hex without the last blank) and answers short frames from a script per
 // primary address. An address without a scripted answer stays silent.
