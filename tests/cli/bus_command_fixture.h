@@ -12,6 +12,15 @@
 
 namespace holvex::cli::test {
 
+// The lines of a command's output, without the empty piece after the last line break.
+inline QList<QByteArray> Lines(const QByteArray& out) {
+    QList<QByteArray> lines = out.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
 // Three meters at 1, 2 and 4; 3 and 5 stay silent.
 inline const QByteArray kThreeMeters = R"({
   "turnaroundMs": 5,

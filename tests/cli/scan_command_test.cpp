@@ -9,14 +9,6 @@
 namespace holvex::cli::test {
 namespace {
 
-QList<QByteArray> Lines(const QByteArray& out) {
-    QList<QByteArray> lines = out.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
-}
-
 TEST_F(BusCommandTest, ScanFindsTheThreeMetersAsCsvLines) {
     const RunResult result = Run({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"),
                                   QStringLiteral("--to"), QStringLiteral("5")});

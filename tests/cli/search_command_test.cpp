@@ -7,14 +7,6 @@
 namespace holvex::cli::test {
 namespace {
 
-QList<QByteArray> Lines(const QByteArray& out) {
-    QList<QByteArray> lines = out.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
-}
-
 // The three meters end in 1, 2 and 4: in LSB order each answers alone at the top level, which keeps the run
 // to a few seconds at the shortest timeout.
 TEST_F(BusCommandTest, SearchInLsbOrderFindsEveryMeter) {
