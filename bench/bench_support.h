@@ -4,9 +4,9 @@
 // adapter settings towards the simulator, the bus context of the operations, and the stand-in for the window
 // that measures how long the event loop went without running.
 
+#include "bus/bus_context.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
-#include "meters/bus_context.h"
 #include "settings/settings.h"
 
 #include <QCoreApplication>
@@ -72,7 +72,7 @@ inline Settings LanAdapterSettings(quint16 port, int periodMs) {
 }
 
 inline BusContext MakeContext(Settings& settings, RunState& state, LogSink& log,
-                              const MessageLanguage& language, transport::ChannelInterface& channel,
+                              const MessageLanguage& language, links::ChannelInterface& channel,
                               StringGridModel& table, ProgressSink& progress) {
     return BusContext{settings,
                       state,

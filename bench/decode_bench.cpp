@@ -1,6 +1,6 @@
 // Decoding speed of the response decoder over a mix of hand-made telegrams of several media and sizes.
+#include "codec/frame_codec.h"
 #include "mbus/response_decoder.h"
-#include "transport/frame_codec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,7 +10,7 @@ namespace {
 
 QByteArray Telegram(const char* header, const char* records) {
     const QByteArray data = QByteArray::fromHex(QByteArray(header) + QByteArray(records));
-    return holvex::transport::LongFrame(0x08, 0x05, 0x72, data);
+    return holvex::codec::LongFrame(0x08, 0x05, 0x72, data);
 }
 
 QVector<QByteArray> Telegrams() {

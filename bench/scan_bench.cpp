@@ -4,16 +4,16 @@
 // zero-interval timer while the scan ran (how long the window would have stayed frozen).
 #include "bench_support.h"
 
-#include "app/run_state.h"
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
 #include "lang/message_language.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
-#include "meters/bus_context.h"
-#include "meters/meter_operations.h"
-#include "meters/string_grid_model.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 #include "sim/sim_thread.h"
-#include "transport/channel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -69,7 +69,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         QuietLog log;
         QuietProgress progress;
         MessageLanguage language;
-        transport::Channel channel(settings, state, log, language);
+        links::Channel channel(settings, state, log, language);
         StringGridModel table(12);
         QTimer respond;
         QTimer readAll;

@@ -7,18 +7,18 @@
 // search ran (how long the window would have stayed frozen).
 #include "bench_support.h"
 
-#include "app/run_state.h"
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
+#include "codec/frame_codec.h"
 #include "lang/message_language.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
-#include "meters/bus_context.h"
-#include "meters/meter_operations.h"
-#include "meters/secondary_search.h"
-#include "meters/string_grid_model.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/ops/secondary_search.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 #include "sim/sim_thread.h"
-#include "transport/channel.h"
-#include "transport/frame_codec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,28 +40,25 @@ constexpr int kPeriodMs = 300;
 constexpr quint32 kSeed = 20261208;
 
 // Passes everything to the real channel and counts the frames each followed by one response timeout.
-class CountingChannel : public transport::ChannelInterface {
+class CountingChannel : public links::ChannelInterface {
 public:
-    explicit CountingChannel(transport::ChannelInterface& channel) : m_channel(channel) {}
+    explicit CountingChannel(links::ChannelInterface& channel) : m_channel(channel) {}
 
     bool OpenChannel() override { return m_channel.OpenChannel(); }
-    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
-                   const transport::OperationWords& words) override {
-        if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == transport::ci::kSelect) {
+    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+                   const links::OperationWords& words) override {
+        if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == codec::ci::kSelect) {
             ++selections;
-        } else if (frame.size() == 5 &&
-                   static_cast<std::uint8_t>(frame.at(2)) == transport::address::kSelected) {
+        } else if (frame.size() == 5 && static_cast<std::uint8_t>(frame.at(2)) == codec::address::kSelected) {
             ++reads;
         }
         m_channel.SendFrame(frame, kind, words);
     }
     void SendDeviceCommand(const QByteArray& text) override { m_channel.SendDeviceCommand(text); }
-    transport::ReplyRead ReadReply(transport::ReplyTimer timer) override {
-        return m_channel.ReadReply(timer);
-    }
+    links::ReplyRead ReadReply(links::ReplyTimer timer) override { return m_channel.ReadReply(timer); }
     void CloseChannel() override { m_channel.CloseChannel(); }
-    transport::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
-    bool SendGatewayLine(const QByteArray& line, transport::GatewayLineScope scope,
+    links::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
+    bool SendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
                          const QString& logText) override {
         return m_channel.SendGatewayLine(line, scope, logText);
     }
@@ -73,7 +70,7 @@ public:
     int reads = 0;
 
 private:
-    transport::ChannelInterface& m_channel;
+    links::ChannelInterface& m_channel;
 };
 
 // `count` distinct IDs; every third one takes the first four digits of the one before it.
@@ -131,7 +128,7 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         QuietLog log;
         QuietProgress progress;
         MessageLanguage language;
-        transport::Channel real(settings, state, log, language);
+        links::Channel real(settings, state, log, language);
         CountingChannel channel(real);
         StringGridModel table(12);
         QTimer respond;

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the table-file reader: the line splitter, the field parser and the import into a
 // grid, with the separator, the field limit and the table size taken from the first bytes.
-#include "meters/csv_line_parser.h"
-#include "meters/grid_csv.h"
-#include "meters/string_grid_model.h"
+#include "meters/table/csv_line_parser.h"
+#include "meters/table/grid_csv.h"
+#include "meters/table/string_grid_model.h"
 
 #include <QByteArray>
 #include <QString>

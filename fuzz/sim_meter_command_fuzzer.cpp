@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the simulated meter's side of the configuration frames: the command parser, a
 // meter that carries the command out and reads itself back, the telegram patcher and the selection match.
 // The input is taken whole as the frame; the patches tried on the fixed telegram come from its first bytes.
+#include "codec/frame_codec.h"
 #include "sim/meter_command.h"
 #include "sim/sim_meter.h"
 #include "sim/telegram_patch.h"
-#include "transport/frame_codec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +23,7 @@ std::uint8_t At(const QByteArray& bytes, int index) {
 
 // A whole RSP_UD with the long header (ID 12345678, medium water) and one volume record.
 QByteArray FullTelegram() {
-    return holvex::transport::LongFrame(
+    return holvex::codec::LongFrame(
         0x08, 0x01, 0x72,
         QByteArray::fromHex("78563412934E680701000000" // ID, maker, version, medium, access, status, sig.
                             "0C13563412"));            // volume, BCD
@@ -31,7 +31,7 @@ QByteArray FullTelegram() {
 
 // A telegram whose CI promises the long header but is too short to carry its ID and medium.
 QByteArray ShortHeaderTelegram() {
-    return holvex::transport::LongFrame(0x08, 0x01, 0x72, QByteArray::fromHex("785634"));
+    return holvex::codec::LongFrame(0x08, 0x01, 0x72, QByteArray::fromHex("785634"));
 }
 
 bool ChecksumHolds(const QByteArray& frame) {
@@ -56,8 +56,7 @@ SimMeter FixedMeter() {
 
 // The meter's next telegram, as a REQ_UD2 at its address gets it.
 QByteArray ReadBack(SimMeter& meter) {
-    const auto answer =
-        meter.Answer(holvex::transport::ShortFrame(holvex::transport::control::kReqUd2, 0x01));
+    const auto answer = meter.Answer(holvex::codec::ShortFrame(holvex::codec::control::kReqUd2, 0x01));
     return answer ? answer->bytes : QByteArray();
 }
 
@@ -110,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto answer = meter.Answer(bytes);
     if (command) {
         // A configuration frame is always confirmed with the single character.
-        if (!answer || answer->bytes != QByteArray(1, static_cast<char>(holvex::transport::kAcknowledge))) {
+        if (!answer || answer->bytes != QByteArray(1, static_cast<char>(holvex::codec::kAcknowledge))) {
             __builtin_trap();
         }
         CheckCarriedOut(*command, meter);

@@ -1,6 +1,6 @@
 #include "sim/frame_assembler.h"
 
-#include "transport/frame_codec.h"
+#include "codec/frame_codec.h"
 
 namespace holvex::sim {
 
@@ -23,16 +23,16 @@ QList<QByteArray> FrameAssembler::Feed(const QByteArray& bytes) {
     while (pos < size) {
         const qsizetype left = size - pos;
         const std::uint8_t start = At(m_buffer, pos);
-        if (start == transport::kShortStart) {
+        if (start == codec::kShortStart) {
             if (left < kShortLength) {
                 break;
             }
-            if (At(m_buffer, pos + 4) == transport::kStop) {
+            if (At(m_buffer, pos + 4) == codec::kStop) {
                 frames.append(m_buffer.mid(pos, kShortLength));
                 pos += kShortLength;
                 continue;
             }
-        } else if (start == transport::kLongStart) {
+        } else if (start == codec::kLongStart) {
             if (left < kLongHeader) {
                 // Judge the header as far as it has come: a mismatch already shows it is not a frame.
                 const bool stillPossible = (left < 3 || At(m_buffer, pos + 1) == At(m_buffer, pos + 2));
@@ -42,13 +42,13 @@ QList<QByteArray> FrameAssembler::Feed(const QByteArray& bytes) {
             } else {
                 const int l = At(m_buffer, pos + 1);
                 const bool header =
-                    l >= 3 && At(m_buffer, pos + 2) == l && At(m_buffer, pos + 3) == transport::kLongStart;
+                    l >= 3 && At(m_buffer, pos + 2) == l && At(m_buffer, pos + 3) == codec::kLongStart;
                 if (header) {
                     const qsizetype length = l + 6;
                     if (left < length) {
                         break;
                     }
-                    if (At(m_buffer, pos + length - 1) == transport::kStop) {
+                    if (At(m_buffer, pos + length - 1) == codec::kStop) {
                         frames.append(m_buffer.mid(pos, length));
                         pos += length;
                         continue;

@@ -1,7 +1,7 @@
 #include "sim/frame_recorder.h"
 
+#include "codec/frame_codec.h"
 #include "sim/sim_installation.h"
-#include "transport/frame_codec.h"
 
 namespace holvex::sim {
 
@@ -17,7 +17,7 @@ void FrameRecorder::Attach(SimInstallation* installation) {
 }
 
 QString FrameRecorder::Line(const QByteArray& frame) {
-    return transport::SpacedHex(frame).trimmed();
+    return codec::SpacedHex(frame).trimmed();
 }
 
 void FrameRecorder::Record(const QByteArray& frame) {

@@ -64,7 +64,7 @@ void GatewayCallEndpoint::OnConnected() {
     m_session = new GatewaySession(m_installation, &m_socket, QStringLiteral("gateway-call"));
     const auto network = m_installation->Config().gateway.network;
     m_installation->Trace(
-        QStringLiteral("gateway-call connected, identifying as %1").arg(transport::NetworkText(network)));
+        QStringLiteral("gateway-call connected, identifying as %1").arg(codec::NetworkText(network)));
     m_socket.write(IdentificationPacket(network));
     emit connected();
 }

@@ -26,8 +26,8 @@ std::uint8_t Sum(const QByteArray& bytes, int from, int to) {
 }
 
 // Start, network number and the request's sequence number; the checksums are set by Seal.
-QByteArray AnswerFrame(const transport::NetworkNumber& network, std::uint16_t sequence) {
-    QByteArray packet(transport::kPacketSize, '\0');
+QByteArray AnswerFrame(const codec::NetworkNumber& network, std::uint16_t sequence) {
+    QByteArray packet(codec::kPacketSize, '\0');
     packet[0] = static_cast<char>(kStart);
     for (int i = 0; i < 4; ++i) {
         packet[1 + i] = static_cast<char>(network[static_cast<std::size_t>(i)]);
@@ -41,15 +41,15 @@ QByteArray AnswerFrame(const transport::NetworkNumber& network, std::uint16_t se
 QByteArray Seal(QByteArray packet) {
     packet[kHeaderChecksumAt] = static_cast<char>(Sum(packet, 0, kHeaderChecksumAt - 1));
     packet[kPacketChecksumAt] = static_cast<char>(Sum(packet, 0, kPacketChecksumAt - 1));
-    packet[transport::kPacketSize - 1] = static_cast<char>(kStop);
+    packet[codec::kPacketSize - 1] = static_cast<char>(kStop);
     return packet;
 }
 
 } // namespace
 
-RequestPacket ParseRequestPacket(const QByteArray& packet, const transport::NetworkNumber& ownNetwork) {
+RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork) {
     RequestPacket request;
-    if (packet.size() != transport::kPacketSize) {
+    if (packet.size() != codec::kPacketSize) {
         request.statusBits = status_bit::kLength;
         return request;
     }
@@ -58,7 +58,7 @@ RequestPacket ParseRequestPacket(const QByteArray& packet, const transport::Netw
     }
     request.sequence = static_cast<std::uint16_t>((At(packet, 6) << 8) | At(packet, 7));
     request.kind = At(packet, 12);
-    if (At(packet, 0) != kStart || At(packet, transport::kPacketSize - 1) != kStop) {
+    if (At(packet, 0) != kStart || At(packet, codec::kPacketSize - 1) != kStop) {
         request.statusBits |= status_bit::kStartStop;
     }
     if (Sum(packet, 0, 9) != At(packet, 10)) {
@@ -70,12 +70,12 @@ RequestPacket ParseRequestPacket(const QByteArray& packet, const transport::Netw
     if (request.network != ownNetwork) {
         request.statusBits |= status_bit::kNetwork;
     }
-    if (request.kind != static_cast<std::uint8_t>(transport::PacketKind::Read) &&
-        request.kind != static_cast<std::uint8_t>(transport::PacketKind::Command)) {
+    if (request.kind != static_cast<std::uint8_t>(codec::PacketKind::Read) &&
+        request.kind != static_cast<std::uint8_t>(codec::PacketKind::Command)) {
         request.statusBits |= status_bit::kUnknownTelegram;
     }
     const int n = At(packet, 13) - 2;
-    if (n < 0 || n > transport::kMaxPacketPayload) {
+    if (n < 0 || n > codec::kMaxPacketPayload) {
         request.statusBits |= status_bit::kLength;
         return request;
     }
@@ -91,7 +91,7 @@ RequestPacket ParseRequestPacket(const QByteArray& packet, const transport::Netw
     return request;
 }
 
-QByteArray DataAnswerPacket(const transport::NetworkNumber& network, std::uint16_t sequence,
+QByteArray DataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                             const QByteArray& payload, std::uint8_t resultCode, std::uint8_t secondStatus,
                             std::uint8_t statusBits) {
     const int n = static_cast<int>(payload.size());
@@ -99,7 +99,7 @@ QByteArray DataAnswerPacket(const transport::NetworkNumber& network, std::uint16
         return {};
     }
     QByteArray packet = AnswerFrame(network, sequence);
-    packet[kMarkerAt] = static_cast<char>(transport::PacketKind::Read);
+    packet[kMarkerAt] = static_cast<char>(codec::PacketKind::Read);
     const int l = (n + 4) & 0xFF; // 256..259 are stored as 0..3
     packet[kLengthAt] = static_cast<char>(l);
     packet.replace(kPayloadAt, n, payload);
@@ -113,7 +113,7 @@ QByteArray DataAnswerPacket(const transport::NetworkNumber& network, std::uint16
     return Seal(packet);
 }
 
-QByteArray StatusAnswerPacket(const transport::NetworkNumber& network, std::uint16_t sequence,
+QByteArray StatusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                               std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits) {
     QByteArray packet = AnswerFrame(network, sequence);
     packet[kMarkerAt] = static_cast<char>(kStatusOnlyMarker);
@@ -124,7 +124,7 @@ QByteArray StatusAnswerPacket(const transport::NetworkNumber& network, std::uint
     return Seal(packet);
 }
 
-QByteArray IdentificationPacket(const transport::NetworkNumber& network) {
+QByteArray IdentificationPacket(const codec::NetworkNumber& network) {
     return StatusAnswerPacket(network, 0, 0, 0, 0);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transport/packet_codec.h"
+#include "codec/packet_codec.h"
 
 #include <QByteArray>
 
@@ -28,7 +28,7 @@ inline constexpr int kMaxAnswerPayload = 255; // byte 22 holds the payload lengt
 
 // A request packet as the gateway reads it.
 struct RequestPacket {
-    transport::NetworkNumber network{};
+    codec::NetworkNumber network{};
     std::uint16_t sequence = 0;
     std::uint8_t kind = 0; // 0xA1 or 0xA8
     QByteArray payload;
@@ -36,18 +36,18 @@ struct RequestPacket {
 };
 
 // Checks the 300 bytes of a request against the gateway's own network number.
-RequestPacket ParseRequestPacket(const QByteArray& packet, const transport::NetworkNumber& ownNetwork);
+RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork);
 
 // An answer carrying the meter's bytes (at most 255; longer payloads give an empty result).
-QByteArray DataAnswerPacket(const transport::NetworkNumber& network, std::uint16_t sequence,
+QByteArray DataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                             const QByteArray& payload, std::uint8_t resultCode = 0,
                             std::uint8_t secondStatus = 0, std::uint8_t statusBits = 0);
 
 // A status-only answer (byte 21 = 0xA5, result code, second status byte and status bits at 24, 25, 26).
-QByteArray StatusAnswerPacket(const transport::NetworkNumber& network, std::uint16_t sequence,
+QByteArray StatusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                               std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits);
 
 // The first packet of a calling-in gateway: a status-only "done" answer that carries its network number.
-QByteArray IdentificationPacket(const transport::NetworkNumber& network);
+QByteArray IdentificationPacket(const codec::NetworkNumber& network);
 
 } // namespace holvex::sim

@@ -1,8 +1,8 @@
 #include "sim/gateway_session.h"
 
+#include "codec/frame_codec.h"
 #include "sim/gateway_packets.h"
 #include "sim/sim_installation.h"
-#include "transport/frame_codec.h"
 
 #include <QTcpSocket>
 
@@ -45,11 +45,11 @@ void GatewaySession::Read() {
             }
             m_buffer.remove(0, start < 0 ? m_buffer.size() : start);
         }
-        if (m_buffer.size() < transport::kPacketSize) {
+        if (m_buffer.size() < codec::kPacketSize) {
             break;
         }
-        const QByteArray packet = m_buffer.left(transport::kPacketSize);
-        m_buffer.remove(0, transport::kPacketSize);
+        const QByteArray packet = m_buffer.left(codec::kPacketSize);
+        m_buffer.remove(0, codec::kPacketSize);
         Handle(packet);
     }
     if (m_buffer.isEmpty()) {
@@ -78,7 +78,7 @@ void GatewaySession::Handle(const QByteArray& packet) {
                               .arg(m_label)
                               .arg(static_cast<unsigned>(request.kind), 2, 16, QLatin1Char('0'))
                               .arg(request.sequence)
-                              .arg(transport::SpacedHex(request.payload).trimmed()));
+                              .arg(codec::SpacedHex(request.payload).trimmed()));
     const SimResponse response = m_installation->HandleFrame(request.payload);
     const QByteArray bytes = response.Bytes();
     const int doneAt = response.LastMs();
@@ -89,9 +89,8 @@ void GatewaySession::Handle(const QByteArray& packet) {
         }
         return;
     }
-    const bool lonelyAck =
-        bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) == transport::kAcknowledge;
-    if (lonelyAck && request.kind == static_cast<std::uint8_t>(transport::PacketKind::Command) &&
+    const bool lonelyAck = bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) == codec::kAcknowledge;
+    if (lonelyAck && request.kind == static_cast<std::uint8_t>(codec::PacketKind::Command) &&
         !options.ackAsData) {
         Send(doneAt, StatusAnswerPacket(options.network, request.sequence, 0, 0, 0));
         return;

@@ -270,7 +270,7 @@ std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QStr
             return std::nullopt;
         }
         if (g.contains(QLatin1String("network"))) {
-            const auto network = transport::ParseNetworkNumber(g.value(QLatin1String("network")).toString());
+            const auto network = codec::ParseNetworkNumber(g.value(QLatin1String("network")).toString());
             if (!network) {
                 Fail(error, QStringLiteral("gateway: \"network\" is four numbers 0..255 joined by dots"));
                 return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "codec/packet_codec.h"
 #include "sim/sim_meter.h"
-#include "transport/packet_codec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,7 +17,7 @@ namespace holvex::sim {
 enum class CollisionMode { Concatenate, Or };
 
 struct GatewayOptions {
-    transport::NetworkNumber network{0, 0, 0, 1};
+    codec::NetworkNumber network{0, 0, 0, 1};
     int timeoutMs = 250;       // how long the gateway waits for a meter before it gives up
     bool answerTimeout = true; // give up with a status answer carrying the timeout bit (else say nothing)
     bool ackAsData = false;    // also return a command's 0xE5 as data instead of a status-only answer

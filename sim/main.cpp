@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
         return Fail(error);
     }
     if (parser.isSet(network)) {
-        const auto number = holvex::transport::ParseNetworkNumber(parser.value(network));
+        const auto number = holvex::codec::ParseNetworkNumber(parser.value(network));
         if (!number) {
             return Fail(QStringLiteral("--network takes four numbers 0..255 joined by dots"));
         }
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
         }
         Say(QStringLiteral("gateway-server 127.0.0.1:%1 network %2")
                 .arg(endpoint->Port())
-                .arg(holvex::transport::NetworkText(installation.Config().gateway.network)));
+                .arg(holvex::codec::NetworkText(installation.Config().gateway.network)));
         endpoints.push_back(std::move(endpoint));
     }
     for (const QString& text : parser.values(gatewayCall)) {
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
         auto endpoint = std::make_unique<GatewayCallEndpoint>(&installation);
         endpoint->Start(text.left(colon), *port);
         Say(QStringLiteral("gateway-call %1 network %2")
-                .arg(text, holvex::transport::NetworkText(installation.Config().gateway.network)));
+                .arg(text, holvex::codec::NetworkText(installation.Config().gateway.network)));
         endpoints.push_back(std::move(endpoint));
     }
     if (endpoints.empty()) {

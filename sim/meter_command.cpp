@@ -1,6 +1,6 @@
 #include "sim/meter_command.h"
 
-#include "transport/frame_codec.h"
+#include "codec/frame_codec.h"
 
 #include <initializer_list>
 
@@ -41,11 +41,11 @@ std::uint32_t LittleEndian(const QByteArray& data, int from, int count) {
 
 std::optional<MeterCommand> ParseMeterCommand(const QByteArray& frame) {
     // 68 L L 68 C A CI data CS 16, already checked by the bus.
-    if (frame.size() < 9 || At(frame, 0) != transport::kLongStart || At(frame, 1) + 6 != frame.size()) {
+    if (frame.size() < 9 || At(frame, 0) != codec::kLongStart || At(frame, 1) + 6 != frame.size()) {
         return std::nullopt;
     }
     const std::uint8_t c = At(frame, 4);
-    if (c != transport::control::kSndUd && c != transport::control::kSndUdFcb) {
+    if (c != codec::control::kSndUd && c != codec::control::kSndUdFcb) {
         return std::nullopt;
     }
     const std::uint8_t ci = At(frame, 6);
@@ -59,7 +59,7 @@ std::optional<MeterCommand> ParseMeterCommand(const QByteArray& frame) {
         command.code = ci;
         return command;
     }
-    if (ci != transport::ci::kDataSend) {
+    if (ci != codec::ci::kDataSend) {
         return std::nullopt;
     }
     if (Shaped(data, 3, {0x01, 0x7A})) {

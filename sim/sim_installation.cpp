@@ -1,6 +1,6 @@
 #include "sim/sim_installation.h"
 
-#include "transport/frame_codec.h"
+#include "codec/frame_codec.h"
 
 #include <algorithm>
 
@@ -17,13 +17,12 @@ enum class FrameShape { Short, Long, Other };
 // Short and long frames with a good checksum and stop byte; anything else the meters do not take.
 FrameShape Shape(const QByteArray& f) {
     const int n = static_cast<int>(f.size());
-    if (n == 5 && At(f, 0) == transport::kShortStart && At(f, 4) == transport::kStop &&
-        transport::Checksum(f, 1, 2) == At(f, 3)) {
+    if (n == 5 && At(f, 0) == codec::kShortStart && At(f, 4) == codec::kStop &&
+        codec::Checksum(f, 1, 2) == At(f, 3)) {
         return FrameShape::Short;
     }
-    if (n >= 9 && At(f, 0) == transport::kLongStart && At(f, 3) == transport::kLongStart &&
-        At(f, 1) == At(f, 2) && At(f, 1) + 6 == n && At(f, n - 1) == transport::kStop &&
-        transport::Checksum(f, 4, n - 3) == At(f, n - 2)) {
+    if (n >= 9 && At(f, 0) == codec::kLongStart && At(f, 3) == codec::kLongStart && At(f, 1) == At(f, 2) &&
+        At(f, 1) + 6 == n && At(f, n - 1) == codec::kStop && codec::Checksum(f, 4, n - 3) == At(f, n - 2)) {
         return FrameShape::Long;
     }
     return FrameShape::Other;
@@ -114,9 +113,9 @@ QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
     const std::uint8_t c = At(frame, shape == FrameShape::Short ? 1 : 4);
     const std::uint8_t a = At(frame, shape == FrameShape::Short ? 2 : 5);
 
-    if (a == transport::address::kBroadcast) {
+    if (a == codec::address::kBroadcast) {
         // Nobody answers a broadcast without reply; a link reset there restarts every meter.
-        if (shape == FrameShape::Short && c == transport::control::kSndNke) {
+        if (shape == FrameShape::Short && c == codec::control::kSndNke) {
             for (SimMeter& m : m_meters) {
                 m.GlobalReset();
             }
@@ -126,8 +125,8 @@ QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
     }
 
     // A selection too short to carry the whole address names nobody, so it too ends every selection.
-    const bool selection = shape == FrameShape::Long && a == transport::address::kSelected &&
-                           At(frame, 6) == transport::ci::kSelect;
+    const bool selection =
+        shape == FrameShape::Long && a == codec::address::kSelected && At(frame, 6) == codec::ci::kSelect;
     for (SimMeter& m : m_meters) {
         bool addressed = false;
         if (selection) {
@@ -135,9 +134,9 @@ QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
             const bool match = m.MatchesSelection(frame.mid(7, std::min<qsizetype>(8, frame.size() - 9)));
             m.SetSelected(match);
             addressed = match;
-        } else if (a == transport::address::kBroadcastReply) {
+        } else if (a == codec::address::kBroadcastReply) {
             addressed = true;
-        } else if (a == transport::address::kSelected) {
+        } else if (a == codec::address::kSelected) {
             addressed = m.Selected();
         } else {
             addressed = m.Config().address && *m.Config().address == a;

@@ -1,8 +1,8 @@
 #include "sim/sim_meter.h"
 
+#include "codec/frame_codec.h"
 #include "sim/telegram_builder.h"
 #include "sim/telegram_patch.h"
-#include "transport/frame_codec.h"
 
 #include <utility>
 
@@ -47,34 +47,34 @@ std::optional<MeterAnswer> SimMeter::Answer(const QByteArray& frame) {
     if (m_config.faults.silent || m_framesSeen <= m_config.faults.answerAfter) {
         return std::nullopt;
     }
-    if (frame.size() == 5 && At(frame, 0) == transport::kShortStart) {
+    if (frame.size() == 5 && At(frame, 0) == codec::kShortStart) {
         return AnswerShort(At(frame, 1), At(frame, 2));
     }
-    if (frame.size() >= 9 && At(frame, 0) == transport::kLongStart) {
+    if (frame.size() >= 9 && At(frame, 0) == codec::kLongStart) {
         const std::uint8_t c = At(frame, 4);
         // SND_UD (commands, selection, baud switch): a slave confirms with the single character. The
         // configuration it understands it carries out; the baud change only once the confirmation has gone,
         // which for the simulated line changes nothing.
-        if (c == transport::control::kSndUd || c == transport::control::kSndUdFcb) {
+        if (c == codec::control::kSndUd || c == codec::control::kSndUdFcb) {
             if (const auto command = ParseMeterCommand(frame)) {
                 CarryOut(*command);
             }
-            return WithFaults(QByteArray(1, static_cast<char>(transport::kAcknowledge)), false);
+            return WithFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
         }
     }
     return std::nullopt;
 }
 
 std::optional<MeterAnswer> SimMeter::AnswerShort(std::uint8_t c, std::uint8_t a) {
-    if (c == transport::control::kSndNke) {
+    if (c == codec::control::kSndNke) {
         m_nextTelegram = 0;
-        if (a == transport::address::kSelected) {
+        if (a == codec::address::kSelected) {
             m_selected = false; // SND_NKE to 0xFD ends the selection
         }
-        return WithFaults(QByteArray(1, static_cast<char>(transport::kAcknowledge)), false);
+        return WithFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
     }
     // REQ_UD2 with or without the frame count bit.
-    if ((c & 0xDF) == transport::control::kReqUd2NoFcb) {
+    if ((c & 0xDF) == codec::control::kReqUd2NoFcb) {
         if (m_config.telegrams.isEmpty()) {
             return std::nullopt;
         }
@@ -94,7 +94,7 @@ MeterAnswer SimMeter::WithFaults(QByteArray bytes, bool isTelegram) const {
             bytes[n - 2] = static_cast<char>(At(bytes, static_cast<int>(n - 2)) + 1);
         }
         if (f.badStop) {
-            bytes[n - 1] = static_cast<char>(transport::kStop + 1);
+            bytes[n - 1] = static_cast<char>(codec::kStop + 1);
         }
     }
     answer.bytes = std::move(bytes);

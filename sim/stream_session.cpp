@@ -1,7 +1,7 @@
 #include "sim/stream_session.h"
 
+#include "codec/frame_codec.h"
 #include "sim/sim_installation.h"
-#include "transport/frame_codec.h"
 
 #include <utility>
 
@@ -26,14 +26,14 @@ void StreamSession::Feed(const QByteArray& bytes) {
                                   .arg(m_assembler.Dropped() - droppedBefore));
     }
     for (const QByteArray& frame : frames) {
-        m_installation->Trace(QStringLiteral("%1 <- %2").arg(m_label, transport::SpacedHex(frame).trimmed()));
+        m_installation->Trace(QStringLiteral("%1 <- %2").arg(m_label, codec::SpacedHex(frame).trimmed()));
         const SimResponse response = m_installation->HandleFrame(frame);
         for (const TimedChunk& chunk : response.chunks) {
             const QByteArray out = chunk.bytes;
             QTimer::singleShot(chunk.atMs, this, [this, out]() {
                 if (m_installation) {
                     m_installation->Trace(
-                        QStringLiteral("%1 -> %2").arg(m_label, transport::SpacedHex(out).trimmed()));
+                        QStringLiteral("%1 -> %2").arg(m_label, codec::SpacedHex(out).trimmed()));
                 }
                 m_writer(out);
             });

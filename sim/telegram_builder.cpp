@@ -1,6 +1,6 @@
 #include "sim/telegram_builder.h"
 
-#include "transport/frame_codec.h"
+#include "codec/frame_codec.h"
 
 #include <QDateTime>
 
@@ -314,12 +314,12 @@ std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error
     if (plan.trailer != 0) {
         data.append(static_cast<char>(plan.trailer));
     }
-    if (data.size() > transport::kMaxLongFrameData) {
+    if (data.size() > codec::kMaxLongFrameData) {
         Fail(error,
              QStringLiteral("the telegram holds %1 data bytes, more than a frame carries").arg(data.size()));
         return std::nullopt;
     }
-    return transport::LongFrame(kRspUd, plan.address, kVariableData, data);
+    return codec::LongFrame(kRspUd, plan.address, kVariableData, data);
 }
 
 } // namespace holvex::sim

@@ -1,6 +1,6 @@
 #include "sim/telegram_patch.h"
 
-#include "transport/frame_codec.h"
+#include "codec/frame_codec.h"
 
 namespace holvex::sim {
 
@@ -20,7 +20,7 @@ std::uint8_t At(const QByteArray& bytes, int index) {
 
 QByteArray PatchTelegram(const QByteArray& telegram, const TelegramPatch& patch) {
     const int n = static_cast<int>(telegram.size());
-    if (n < 9 || At(telegram, 0) != transport::kLongStart || At(telegram, 3) != transport::kLongStart ||
+    if (n < 9 || At(telegram, 0) != codec::kLongStart || At(telegram, 3) != codec::kLongStart ||
         At(telegram, 1) + 6 != n) {
         return telegram;
     }

@@ -5,8 +5,9 @@
 #include "app/about_dialog.h"
 #include "app/bus_controller.h"
 #include "app/main_window.h"
-#include "mbus/report_window.h"
-#include "meters/meters_page.h"
+#include "app/page_installer.h"
+#include "app/report_window.h"
+#include "meters/page/meters_page.h"
 #include "settings/settings_dialog.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,7 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     : QObject(parent) {
     m_login = std::make_unique<LoginWindow>(accountFilePath, m_language);
     m_main = std::make_unique<MainWindow>(m_settings, m_run, m_language, settingsFilePath);
-    m_metersPage = MetersPage::Install(*m_main);
+    m_metersPage = InstallMetersPage(*m_main);
     m_settingsDialog = std::make_unique<SettingsDialog>(m_settings, m_run, m_language);
     // The port settings are loaded with the settings window, after the main window's first status text.
     m_main->refreshPortState();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "accounts/access_grant.h"
-#include "app/run_state.h"
+#include "bus/run_state.h"
 #include "lang/message_language.h"
 #include "settings/settings.h"
 

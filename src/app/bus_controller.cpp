@@ -2,19 +2,19 @@
 
 #include "app/command_line_widget.h"
 #include "app/configuration_controller.h"
-#include "app/desktop_hooks.h"
 #include "app/main_window.h"
+#include "app/report_window.h"
 #include "app/search_group_widget.h"
-#include "app/timer_set.h"
+#include "bus/clock_text.h"
+#include "bus/timer_set.h"
 #include "lang/message_language.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/status_sink.h"
-#include "mbus/report_window.h"
-#include "meters/meter_table.h"
-#include "meters/meters_page.h"
+#include "meters/page/meters_page.h"
+#include "meters/table/meter_table.h"
 #include "settings/settings_dialog.h"
-#include "transport/channel.h"
-#include "transport/clock_text.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,7 +41,7 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
                              ReportWindow& report, QObject* parent)
     : QObject(parent), m_settings(settings), m_run(run), m_language(language), m_window(window), m_page(page),
       m_report(report) {
-    m_channel = new transport::Channel(m_settings, m_run, m_window.log(), m_language, this);
+    m_channel = new links::Channel(m_settings, m_run, m_window.log(), m_language, this);
     m_channel->setIdleTimer(m_window.timers()->timer(TimerId::CloseSocket));
     m_channel->setKeepAliveTimer(m_window.timers()->timer(TimerId::KeepAlive));
 
@@ -52,9 +52,9 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
                                    *m_channel,
                                    m_page.meterTable(),
                                    m_window.progress(),
-                                   &transport::SystemDecimalSeparator,
-                                   &transport::ReadingTime,
-                                   &transport::ReadingDate,
+                                   &SystemDecimalSeparator,
+                                   &ReadingTime,
+                                   &ReadingDate,
                                    {},
                                    ReadInputs{}});
     m_operations = std::make_unique<MeterOperations>(*m_context, WindowTimers(m_window));
@@ -112,20 +112,17 @@ void BusController::connectCommandLine() {
 }
 
 void BusController::connectChannel(SettingsDialog& settingsDialog) {
-    connect(m_channel, &transport::Channel::statusTextChanged, this,
+    connect(m_channel, &links::Channel::statusTextChanged, this,
             [this](const QString& text) { m_window.status().ShowPortState(text); });
-    connect(m_channel, &transport::Channel::peerAccepted, this, &BusController::onPeerAccepted);
-    connect(m_channel, &transport::Channel::automaticActionRequested, this,
-            &BusController::onAutomaticAction);
-    connect(&m_window, &MainWindow::activated, m_channel, &transport::Channel::OnMainWindowActivated);
-    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel,
-            &transport::Channel::CloseSerialPort);
+    connect(m_channel, &links::Channel::peerAccepted, this, &BusController::onPeerAccepted);
+    connect(m_channel, &links::Channel::automaticActionRequested, this, &BusController::onAutomaticAction);
+    connect(&m_window, &MainWindow::activated, m_channel, &links::Channel::OnMainWindowActivated);
+    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel, &links::Channel::CloseSerialPort);
     connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, m_channel,
-            &transport::Channel::OnSettingsApplied);
-    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel,
-            &transport::Channel::ConnectXPort);
+            &links::Channel::OnSettingsApplied);
+    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel, &links::Channel::ConnectXPort);
     connect(m_window.connectFerrinButton(), &QPushButton::clicked, m_channel,
-            &transport::Channel::ConnectGateway);
+            &links::Channel::ConnectGateway);
 }
 
 void BusController::connectOperations() {
@@ -239,22 +236,22 @@ void BusController::onPeerAccepted() {
     QApplication::beep();
 }
 
-void BusController::onAutomaticAction(transport::AutomaticAction kind) {
+void BusController::onAutomaticAction(links::AutomaticAction kind) {
     switch (kind) {
-    case transport::AutomaticAction::PrimaryScan:
+    case links::AutomaticAction::PrimaryScan:
         if (!BusBusy()) {
             const SearchGroupWidget* search = m_window.searchGroup();
             m_operations->scan().Start(search->fromField()->cleanText(), search->toField()->cleanText());
         }
         return;
-    case transport::AutomaticAction::DisplayReadout:
+    case links::AutomaticAction::DisplayReadout:
         m_window.log().LogLine(m_language.pick(
             QStringLiteral(
                 "Automatic display read-out requested by the gateway: not available in this version."),
             QStringLiteral("Lettura automatica del display richiesta dal gateway: non disponibile in questa "
                            "versione.")));
         return;
-    case transport::AutomaticAction::SecondarySearch:
+    case links::AutomaticAction::SecondarySearch:
         if (!BusBusy()) {
             Butt_find_allClick();
         }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "meters/bus_context.h"
-#include "meters/meter_operations.h"
-#include "meters/secondary_search.h"
-#include "transport/gateway_server.h"
+#include "bus/bus_context.h"
+#include "links/gateway_server.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/ops/secondary_search.h"
 
 #include <QObject>
 
@@ -20,7 +20,7 @@ class MessageLanguage;
 struct RunState;
 struct Settings;
 
-namespace transport {
+namespace links {
 class Channel;
 }
 
@@ -36,7 +36,7 @@ public:
                   QObject* parent = nullptr);
     ~BusController() override;
 
-    transport::Channel& channel() { return *m_channel; }
+    links::Channel& channel() { return *m_channel; }
     MeterOperations& operations() { return *m_operations; }
     BusContext& context() { return *m_context; }
     // The bus search by wildcard IDs; its searchStarted / searchFinished also lock the configuration
@@ -67,7 +67,7 @@ private:
     void onRowFocused(int row, bool relayCounterSet, const QString& relayCounter);
     void onReportOutput(const QStringList& lines, const QVector<QStringList>& gridRows, bool show);
     void onPeerAccepted();
-    void onAutomaticAction(transport::AutomaticAction kind);
+    void onAutomaticAction(links::AutomaticAction kind);
     void onReadSelected();
     void onFullRead();
     void onReadAll();
@@ -92,7 +92,7 @@ private:
     MainWindow& m_window;
     MetersPage& m_page;
     ReportWindow& m_report;
-    transport::Channel* m_channel = nullptr;
+    links::Channel* m_channel = nullptr;
     std::unique_ptr<BusContext> m_context;
     std::unique_ptr<MeterOperations> m_operations;
     // Declared after the operations and the context: it goes first, stopping its worker while they live.

@@ -1,15 +1,15 @@
 #include "app/configuration_controller.h"
 
 #include "app/command_line_widget.h"
-#include "app/desktop_hooks.h"
 #include "app/main_window.h"
 #include "app/search_group_widget.h"
 #include "lang/message_language.h"
-#include "meters/auto_addressing.h"
-#include "meters/meter_configuration.h"
-#include "meters/meter_operations.h"
-#include "meters/meters_page.h"
-#include "meters/secondary_search.h"
+#include "meters/ops/auto_addressing.h"
+#include "meters/ops/meter_configuration.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/ops/secondary_search.h"
+#include "meters/page/meters_page.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meters/configuration_group_widget.h"
+#include "meters/page/configuration_group_widget.h"
 
 #include <QObject>
 

@@ -1,16 +1,16 @@
 #include "app/main_window.h"
 
 #include "app/command_line_widget.h"
-#include "app/desktop_hooks.h"
 #include "app/main_menu.h"
 #include "app/search_group_widget.h"
-#include "app/timer_set.h"
+#include "bus/timer_set.h"
 #include "lang/caption_view.h"
 #include "log/log_pane.h"
 #include "log/progress_bar_widget.h"
 #include "log/status_bar_widget.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -144,6 +144,23 @@ void MainWindow::runCreationStep() {
 
 QWidget* MainWindow::page(Page which) const {
     return m_pages->widget(which);
+}
+
+PageContext MainWindow::pageContext() {
+    return PageContext{m_settings, m_run, log(), m_language, m_captions, [this](QWidget* control) {
+                           registerDeviceSettingControl(control);
+                       }};
+}
+
+void MainWindow::installPage(Page which, QWidget* content) {
+    QWidget* tab = page(which);
+    auto* layout = qobject_cast<QBoxLayout*>(tab->layout());
+    if (!layout) {
+        layout = new QVBoxLayout(tab);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    content->setParent(tab);
+    layout->addWidget(content);
 }
 
 LogSink& MainWindow::log() {

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "accounts/access_grant.h"
-#include "app/run_state.h"
+#include "bus/run_state.h"
 #include "lang/caption_table.h"
 #include "lang/message_language.h"
 #include "settings/settings.h"
+#include "ui/page_context.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -62,6 +63,10 @@ public:
     const MessageLanguage& messageLanguage() const { return m_language; }
     // Pages add the rows of their own controls; every language switch applies the whole table.
     CaptionTable& captions() { return m_captions; }
+    // What each page shares with the window.
+    PageContext pageContext();
+    // Puts a page's content into its tab page, which takes ownership.
+    void installPage(Page which, QWidget* content);
 
     // The three server addresses of the communication page ("IPMA", "IPCO", "IPO1").
     QString manufacturerServer() const { return m_ipma; }

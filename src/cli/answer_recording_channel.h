@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transport/channel_interface.h"
+#include "links/channel_interface.h"
 
 #include <QByteArray>
 
@@ -8,26 +8,26 @@ namespace holvex::cli {
 
 // Passes every call to the real channel and keeps the last reply the console's timer collected, so that the
 // "send" command can print the answer's bytes as well as the log line the console makes of them.
-class AnswerRecordingChannel : public transport::ChannelInterface {
+class AnswerRecordingChannel : public links::ChannelInterface {
 public:
-    explicit AnswerRecordingChannel(transport::ChannelInterface& channel) : m_channel(channel) {}
+    explicit AnswerRecordingChannel(links::ChannelInterface& channel) : m_channel(channel) {}
 
     bool OpenChannel() override { return m_channel.OpenChannel(); }
-    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
-                   const transport::OperationWords& words) override {
+    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+                   const links::OperationWords& words) override {
         m_channel.SendFrame(frame, kind, words);
     }
     void SendDeviceCommand(const QByteArray& text) override { m_channel.SendDeviceCommand(text); }
-    transport::ReplyRead ReadReply(transport::ReplyTimer timer) override {
-        transport::ReplyRead reply = m_channel.ReadReply(timer);
-        if (timer == transport::ReplyTimer::FreeCommand && !reply.waitAnotherPeriod) {
+    links::ReplyRead ReadReply(links::ReplyTimer timer) override {
+        links::ReplyRead reply = m_channel.ReadReply(timer);
+        if (timer == links::ReplyTimer::FreeCommand && !reply.waitAnotherPeriod) {
             m_answer = reply.bytes;
         }
         return reply;
     }
     void CloseChannel() override { m_channel.CloseChannel(); }
-    transport::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
-    bool SendGatewayLine(const QByteArray& line, transport::GatewayLineScope scope,
+    links::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
+    bool SendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
                          const QString& logText) override {
         return m_channel.SendGatewayLine(line, scope, logText);
     }
@@ -38,7 +38,7 @@ public:
     const QByteArray& Answer() const { return m_answer; }
 
 private:
-    transport::ChannelInterface& m_channel;
+    links::ChannelInterface& m_channel;
     QByteArray m_answer;
 };
 

@@ -4,12 +4,12 @@
 #include "cli/commands.h"
 #include "cli/json_text.h"
 
-#include "meters/free_command_console.h"
-#include "meters/grid_csv.h"
-#include "meters/meter_table.h"
+#include "codec/frame_codec.h"
+#include "meters/ops/free_command_console.h"
+#include "meters/table/grid_csv.h"
+#include "meters/table/meter_table.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
-#include "transport/frame_codec.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -110,7 +110,7 @@ int RunSendCommand(const QStringList& arguments) {
         return Fail(name, QStringLiteral("the channel could not be opened"), status);
     }
     if (parsed->json) {
-        const QString hex = transport::SpacedHex(bus.ConsoleAnswer()).trimmed();
+        const QString hex = codec::SpacedHex(bus.ConsoleAnswer()).trimmed();
         QByteArray out("{");
         AppendJsonField(out, "answer", hex, false);
         out.append("}\n");

@@ -3,8 +3,8 @@
 #include "cli/bus_arguments.h"
 #include "cli/cli_bus.h"
 #include "cli/json_text.h"
-#include "meters/grid_csv.h"
-#include "meters/meter_table.h"
+#include "meters/table/grid_csv.h"
+#include "meters/table/meter_table.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
 

@@ -1,9 +1,9 @@
 #include "cli/cli_bus.h"
 
+#include "bus/clock_text.h"
+#include "bus/event_loop_wait.h"
 #include "lang/caption_table.h"
-#include "meters/meter_table.h"
-#include "transport/clock_text.h"
-#include "transport/event_loop_wait.h"
+#include "meters/table/meter_table.h"
 
 #include <algorithm>
 
@@ -11,18 +11,12 @@ namespace holvex::cli {
 
 CliBus::CliBus(const Settings& settings)
     : m_settings(settings), m_channel(m_settings, m_state, m_log, m_language), m_recorder(m_channel),
-      m_table(kMeterFixedColumns, kMeterTableMaxRows), m_context{m_settings,
-                                                                 m_state,
-                                                                 m_log,
-                                                                 m_language,
-                                                                 m_recorder,
-                                                                 m_table,
-                                                                 m_progress,
-                                                                 &transport::SystemDecimalSeparator,
-                                                                 &transport::ReadingTime,
-                                                                 &transport::ReadingDate,
-                                                                 {},
-                                                                 {}},
+      m_table(kMeterFixedColumns, kMeterTableMaxRows), m_context{m_settings,   m_state,
+                                                                 m_log,        m_language,
+                                                                 m_recorder,   m_table,
+                                                                 m_progress,   &SystemDecimalSeparator,
+                                                                 &ReadingTime, &ReadingDate,
+                                                                 {},           {}},
       m_operations(m_context,
                    BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress}) {
     // What the main window takes from the file at start: the language and the extra columns.
@@ -45,8 +39,8 @@ void CliBus::PrepareChannel() {
     if (m_settings.UseEthernet && m_state.ServerListening) {
         // The gateway's first packet identifies it; a request sent before it arrives would take that packet
         // for its answer.
-        transport::WaitProcessingEvents(kCallInWaitMs,
-                                        [this] { return m_state.GatewayCalledIn && m_state.PacketArrived; });
+        WaitProcessingEvents(kCallInWaitMs,
+                             [this] { return m_state.GatewayCalledIn && m_state.PacketArrived; });
     }
 }
 

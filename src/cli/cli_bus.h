@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/run_state.h"
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
 #include "cli/answer_recording_channel.h"
 #include "cli/silent_progress_sink.h"
 #include "cli/stderr_log_sink.h"
 #include "lang/message_language.h"
-#include "meters/bus_context.h"
-#include "meters/meter_operations.h"
-#include "meters/string_grid_model.h"
+#include "links/channel.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
-#include "transport/channel.h"
 
 #include <QTimer>
 
@@ -48,7 +48,7 @@ private:
     StderrLogSink m_log;
     SilentProgressSink m_progress;
     MessageLanguage m_language;
-    transport::Channel m_channel;
+    links::Channel m_channel;
     AnswerRecordingChannel m_recorder;
     StringGridModel m_table;
     QTimer m_respond;

@@ -4,10 +4,10 @@
 #include "cli/commands.h"
 #include "cli/json_text.h"
 
-#include "meters/direct_selection.h"
-#include "meters/grid_csv.h"
-#include "meters/meter_table.h"
-#include "meters/secondary_search.h"
+#include "meters/ops/direct_selection.h"
+#include "meters/ops/secondary_search.h"
+#include "meters/table/grid_csv.h"
+#include "meters/table/meter_table.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
 

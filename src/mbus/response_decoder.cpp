@@ -1,12 +1,12 @@
 #include "mbus/response_decoder.h"
 
+#include "codec/frame_codec.h"
 #include "mbus/decode_error.h"
 #include "mbus/fixed_record.h"
 #include "mbus/hex_text.h"
 #include "mbus/lookups.h"
 #include "mbus/number_format.h"
 #include "mbus/record_walk.h"
-#include "transport/frame_codec.h"
 
 #include <algorithm>
 #include <exception>
@@ -234,7 +234,7 @@ const QStringList& ExtraValueUnits() {
 
 DecodeResult DecodeResponse(const QByteArray& reply, const DecodeOptions& options) {
     DecodeResult result;
-    transport::FrameCheckResult check = transport::CheckLongFrame(reply);
+    codec::FrameCheckResult check = codec::CheckLongFrame(reply);
     result.log = std::move(check.log);
     if (!check.passed) {
         return result;

@@ -4,14 +4,15 @@
 #include "accounts/access_grant.h"
 #include "app/command_line_widget.h"
 #include "app/configuration_controller.h"
-#include "app/desktop_hooks.h"
 #include "app/main_window.h"
+#include "app/page_installer.h"
 #include "app/search_group_widget.h"
-#include "meters/configuration_group_widget.h"
-#include "meters/meter_operations.h"
-#include "meters/meters_page.h"
-#include "meters/secondary_search.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/ops/secondary_search.h"
+#include "meters/page/configuration_group_widget.h"
+#include "meters/page/meters_page.h"
 #include "settings/program_home.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -57,7 +58,7 @@ protected:
         m_window =
             std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::SettingsFilePath());
         m_window->setDesktopHooks(&m_hooks);
-        m_page = MetersPage::Install(*m_window);
+        m_page = InstallMetersPage(*m_window);
         AccessGrant grant;
         grant.devicesAllowed = true;
         m_window->applyAccessGrant(grant);

@@ -1,15 +1,15 @@
 #include "app/command_line_widget.h"
-#include "app/desktop_hooks.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/search_group_widget.h"
-#include "app/timer_set.h"
+#include "bus/timer_set.h"
 #include "log/log_pane.h"
 #include "log/progress_bar_widget.h"
 #include "log/status_bar_widget.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCheckBox>

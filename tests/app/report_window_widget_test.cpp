@@ -1,5 +1,5 @@
-#include "app/run_state.h"
-#include "mbus/report_window.h"
+#include "app/report_window.h"
+#include "bus/run_state.h"
 #include "settings/settings.h"
 #include "test_support.h"
 

@@ -5,20 +5,20 @@
 #include "app/app_controller.h"
 #include "app/bus_controller.h"
 #include "app/command_line_widget.h"
-#include "app/desktop_hooks.h"
 #include "app/main_window.h"
+#include "app/report_window.h"
 #include "app/search_group_widget.h"
-#include "app/timer_set.h"
+#include "bus/timer_set.h"
+#include "links/channel.h"
 #include "log/log_pane.h"
-#include "mbus/report_window.h"
-#include "meters/meter_table_view.h"
-#include "meters/meters_page.h"
-#include "meters/string_grid_model.h"
+#include "meters/page/meter_table_view.h"
+#include "meters/page/meters_page.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/program_home.h"
 #include "sim/sim_installation.h"
 #include "sim/sim_meter.h"
 #include "sim/sim_thread.h"
-#include "transport/channel.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -301,18 +301,18 @@ TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
 }
 
 TEST_F(RoadTest, AGatewaysAutomaticScanAndSearchRunAndTheReadOutSaysItIsMissing) {
-    emit bus().channel().automaticActionRequested(transport::AutomaticAction::PrimaryScan);
+    emit bus().channel().automaticActionRequested(links::AutomaticAction::PrimaryScan);
     EXPECT_TRUE(bus().operations().scan().Running());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
     QTest::mouseClick(findButton(), Qt::LeftButton);
     EXPECT_FALSE(bus().operations().scan().Running());
 
-    emit bus().channel().automaticActionRequested(transport::AutomaticAction::DisplayReadout);
+    emit bus().channel().automaticActionRequested(links::AutomaticAction::DisplayReadout);
     EXPECT_TRUE(LogHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
     // The gateway's search runs as "Find all" would, and the stop button ends it.
     m_main->settings().Timeout = 60;
     QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
-    emit bus().channel().automaticActionRequested(transport::AutomaticAction::SecondarySearch);
+    emit bus().channel().automaticActionRequested(links::AutomaticAction::SecondarySearch);
     EXPECT_TRUE(bus().secondarySearch().Running());
     EXPECT_EQ(m_main->searchGroup()->secondaryAddress(), QStringLiteral("FFFFFFFF"));
     QTest::mouseClick(m_main->searchGroup()->stopSecondaryButton(), Qt::LeftButton);

@@ -2,7 +2,7 @@
 // against the simulated installation: what the meters end up with is read from the simulator itself, and
 // what the program shows is the row its read-back wrote.
 
-#include "meters/meter_table.h"
+#include "meters/table/meter_table.h"
 #include "road_fixture.h"
 #include "sim/sim_installation.h"
 #include "sim/sim_meter.h"

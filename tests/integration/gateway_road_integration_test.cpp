@@ -1,9 +1,9 @@
 // The gateway side of the read road: packets that come in pieces or too long, a second gateway calling in,
 // and the extra reply periods waited for a gateway on a slow (GPRS) line.
 
+#include "codec/frame_codec.h"
+#include "codec/packet_codec.h"
 #include "road_fixture.h"
-#include "transport/frame_codec.h"
-#include "transport/packet_codec.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -48,7 +48,7 @@ QByteArray AnswerPacket(const QByteArray& payload, bool statusOnly = false) {
 // A water meter's answer with the ID 12345678 and a volume.
 QByteArray MeterTelegram(int address) {
     const QByteArray data = QByteArray::fromHex("78563412B4090107050000000C1345230100");
-    return transport::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
+    return codec::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
 }
 
 // A gateway played by the test on a plain socket, calling in to the program's server socket.
@@ -82,10 +82,10 @@ protected:
 
     // The next request packet the program sends; its payload is the M-Bus frame.
     QByteArray ReceivePayload() {
-        if (!SpinFor([this] { return gateway.bytesAvailable() >= transport::kPacketSize; }, 2000)) {
+        if (!SpinFor([this] { return gateway.bytesAvailable() >= codec::kPacketSize; }, 2000)) {
             return {};
         }
-        const QByteArray packet = gateway.read(transport::kPacketSize);
+        const QByteArray packet = gateway.read(codec::kPacketSize);
         const int length = static_cast<std::uint8_t>(packet[13]) - 2;
         return packet.mid(16, length);
     }
@@ -96,7 +96,7 @@ protected:
         b.table.SetMarked(1, true);
         b.state.SelectedAddress = QStringLiteral("5");
         ASSERT_TRUE(b.operations.readSelected().Run());
-        ASSERT_EQ(ReceivePayload(), transport::ShortFrame(transport::control::kReqUd2, 5));
+        ASSERT_EQ(ReceivePayload(), codec::ShortFrame(codec::control::kReqUd2, 5));
     }
 
     RoadBench b{150};

@@ -3,17 +3,17 @@
 // The whole read road without widgets: the real channel and every meter operation over the simulated
 // installation on a thread of its own, reached by one of the four channels a bus can be behind.
 
-#include "app/run_state.h"
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
 #include "fake_sinks.h"
 #include "lang/message_language.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
-#include "meters/bus_context.h"
-#include "meters/meter_operations.h"
-#include "meters/string_grid_model.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 #include "sim/sim_thread.h"
-#include "transport/channel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -203,7 +203,7 @@ public:
     RoadLog log;
     RoadProgress progress;
     MessageLanguage language;
-    transport::Channel channel{settings, state, log, language};
+    links::Channel channel{settings, state, log, language};
     StringGridModel table{12};
     QTimer respond;
     QTimer readAll;

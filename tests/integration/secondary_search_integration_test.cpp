@@ -2,7 +2,7 @@
 // whose IDs share their leading digits collide and are told apart digit by digit, and a meter without a
 // primary address is found like the others.
 
-#include "meters/secondary_search.h"
+#include "meters/ops/secondary_search.h"
 #include "road_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "mbus/response_decoder.h"
 
+#include "codec/frame_codec.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ QByteArray Telegram(const char* manufacturer, const char* medium, const char* re
     data += Hex(status);
     data += Hex("00 00");
     data += Hex(records);
-    return transport::LongFrame(0x08, 0x01, 0x72, data);
+    return codec::LongFrame(0x08, 0x01, 0x72, data);
 }
 
 DecodeOptions Extra(int count) {
@@ -117,7 +117,7 @@ TEST(DecodeResponseTest, IdShowsNonDecimalNibblesAsLetters) {
     QByteArray data = Hex("FE 0A 00 A0");
     data += Hex(kAbc);
     data += Hex("01 07 05 3C 00 00");
-    const DecodeResult result = DecodeResponse(transport::LongFrame(0x08, 0xFA, 0x72, data), {});
+    const DecodeResult result = DecodeResponse(codec::LongFrame(0x08, 0xFA, 0x72, data), {});
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->id, QStringLiteral("A0000AFE"));
     EXPECT_EQ(result.row->address, QStringLiteral("250"));
@@ -136,7 +136,7 @@ TEST(DecodeResponseTest, HeaderOnlyLeavesValueAndUnitEmpty) {
 }
 
 TEST(DecodeResponseTest, FrameEndingInsideTheFixedHeaderIsAnError) {
-    const QByteArray frame = transport::LongFrame(0x08, 0x01, 0x72, Hex("78 56 34"));
+    const QByteArray frame = codec::LongFrame(0x08, 0x01, 0x72, Hex("78 56 34"));
     const DecodeResult result = DecodeResponse(frame, {});
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.frameChecked);
@@ -450,7 +450,7 @@ QByteArray WithDigits(QByteArray frame, const std::vector<int>& positions, const
         frame[k / 2] = static_cast<char>(byte);
     }
     frame[frame.size() - 2] =
-        static_cast<char>(transport::Checksum(frame, 4, static_cast<int>(frame.size()) - 3));
+        static_cast<char>(codec::Checksum(frame, 4, static_cast<int>(frame.size()) - 3));
     return frame;
 }
 

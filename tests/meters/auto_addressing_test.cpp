@@ -1,9 +1,9 @@
-#include "meters/auto_addressing.h"
+#include "meters/ops/auto_addressing.h"
 
 #include "fake_channel.h"
-#include "meters/meter_configuration.h"
-#include "meters/meter_operations.h"
-#include "meters/meter_table.h"
+#include "meters/ops/meter_configuration.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/meter_table.h"
 
 #include <QMetaObject>
 
@@ -23,9 +23,8 @@ void Fire(QTimer& timer) {
 
 // The set-primary-address frame to the selected meter, as the fake channel records it.
 QString AddressWrite(int address) {
-    return transport::SpacedHex(
-               transport::LongFrame(0x73, kSelected, 0x51,
-                                    test::Hex("01 7A") + QByteArray(1, static_cast<char>(address))))
+    return codec::SpacedHex(codec::LongFrame(0x73, kSelected, 0x51,
+                                             test::Hex("01 7A") + QByteArray(1, static_cast<char>(address))))
         .trimmed();
 }
 

@@ -1,6 +1,6 @@
 #include "lang/caption_table.h"
 #include "lang/caption_view.h"
-#include "meters/configuration_group_widget.h"
+#include "meters/page/configuration_group_widget.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "meters/csv_line_parser.h"
+#include "meters/table/csv_line_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "meters/direct_selection.h"
+#include "meters/ops/direct_selection.h"
 
 #include "fake_channel.h"
-#include "meters/meter_configuration.h"
-#include "meters/meter_operations.h"
-#include "meters/meter_table.h"
+#include "meters/ops/meter_configuration.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/meter_table.h"
 
 #include <QMetaObject>
 
@@ -72,8 +72,8 @@ TEST_F(DirectSelectionTest, SetAddressSevenOnId12345678SendsTheFourFrames) {
     EXPECT_EQ(b.channel.sent,
               (QStringList{"68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16",
                            "68 06 06 68 73 FD 51 01 7A 07 43 16", "10 7B FD 78 16", "10 40 FD 3D 16"}));
-    EXPECT_EQ(b.channel.kinds[0], transport::PacketKind::Command);
-    EXPECT_EQ(b.channel.kinds[1], transport::PacketKind::Command);
+    EXPECT_EQ(b.channel.kinds[0], codec::PacketKind::Command);
+    EXPECT_EQ(b.channel.kinds[1], codec::PacketKind::Command);
     EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("reading by secondary 12345678"));
     EXPECT_EQ(b.channel.words[1].socket, QStringLiteral("secondary set"));
     EXPECT_EQ(b.channel.words[1].serial, QStringLiteral("setting primary address, old is 0"));
@@ -114,7 +114,7 @@ TEST_F(DirectSelectionTest, IdWithWildcardSendsNothingAndReportsSilence) {
     EXPECT_EQ(b.channel.closes, 1);
     EXPECT_EQ(ended, 1);
     ASSERT_FALSE(b.channel.timers.empty());
-    EXPECT_EQ(b.channel.timers.front(), transport::ReplyTimer::Secondary);
+    EXPECT_EQ(b.channel.timers.front(), links::ReplyTimer::Secondary);
 }
 
 TEST_F(DirectSelectionTest, SilenceAfterTheAddressWriteNamesTheSelectedId) {

@@ -3,18 +3,18 @@
 // A channel that answers at once from a script, and a bench holding everything the meter operations need,
 // so the step machines run with ticks called by hand and no real wait.
 
-#include "app/run_state.h"
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
+#include "codec/frame_codec.h"
 #include "fake_sinks.h"
 #include "lang/message_language.h"
+#include "links/channel_interface.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
-#include "meters/bus_context.h"
-#include "meters/decode_application.h"
-#include "meters/string_grid_model.h"
+#include "meters/ops/decode_application.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 #include "test_support.h"
-#include "transport/channel_interface.h"
-#include "transport/frame_codec.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,20 +34,20 @@ namespace holvex::test {
 
 // Records every frame sent (as spaced hex without the last blank) and answers short frames from a script per
 // primary address. An address without a scripted answer stays silent.
-class FakeChannel : public transport::ChannelInterface {
+class FakeChannel : public links::ChannelInterface {
 public:
     bool OpenChannel() override {
         ++opens;
         return ready;
     }
-    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
-                   const transport::OperationWords& operationWords) override {
+    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+                   const links::OperationWords& operationWords) override {
         sent.append(SpacedHex(frame).trimmed());
         words.push_back(operationWords);
         kinds.push_back(kind);
-        if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == transport::kShortStart) {
+        if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == codec::kShortStart) {
             const int address = static_cast<unsigned char>(frame[2]);
-            const bool read = static_cast<unsigned char>(frame[1]) != transport::control::kSndNke;
+            const bool read = static_cast<unsigned char>(frame[1]) != codec::control::kSndNke;
             pending = Next(read ? reads : resets, address);
         } else if (!otherAnswers.empty()) {
             pending = otherAnswers.front();
@@ -57,22 +57,22 @@ public:
     void SendDeviceCommand(const QByteArray& text) override {
         deviceCommands.append(QString::fromLatin1(text));
     }
-    transport::ReplyRead ReadReply(transport::ReplyTimer timer) override {
+    links::ReplyRead ReadReply(links::ReplyTimer timer) override {
         timers.push_back(timer);
-        transport::ReplyRead reply;
+        links::ReplyRead reply;
         reply.bytes = pending;
         pending.clear();
         return reply;
     }
     void CloseChannel() override { ++closes; }
-    transport::SearchReply TakeSearchReply() override {
-        transport::SearchReply reply;
+    links::SearchReply TakeSearchReply() override {
+        links::SearchReply reply;
         reply.bytes = pending;
         reply.noConnection = !searchConnected;
         pending.clear();
         return reply;
     }
-    bool SendGatewayLine(const QByteArray&, transport::GatewayLineScope, const QString&) override {
+    bool SendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
         return false;
     }
     void DiscardSerialInput() override { ++inputDiscards; }
@@ -94,10 +94,10 @@ public:
     int bothDiscards = 0;
     int keepAliveStops = 0;
     QStringList sent;
-    std::vector<transport::PacketKind> kinds;
-    std::vector<transport::OperationWords> words; // the failure-line words each frame was sent with
+    std::vector<codec::PacketKind> kinds;
+    std::vector<links::OperationWords> words; // the failure-line words each frame was sent with
     QStringList deviceCommands;
-    std::vector<transport::ReplyTimer> timers;
+    std::vector<links::ReplyTimer> timers;
     QByteArray pending;                  // what the next ReadReply returns
     std::deque<QByteArray> otherAnswers; // answers to frames that are not short frames
 
@@ -133,7 +133,7 @@ inline QByteArray MeterTelegram(int address, const char* id = "78 56 34 12",
     if (more) {
         data += Hex("1F");
     }
-    return transport::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
+    return codec::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
 }
 
 inline QByteArray Ack() {

@@ -1,4 +1,4 @@
-#include "meters/free_command_console.h"
+#include "meters/ops/free_command_console.h"
 
 #include "fake_channel.h"
 
@@ -18,8 +18,8 @@ protected:
 TEST_F(FreeCommandTest, HexOnSerialWritesEachByteAndLogsTheAnswer) {
     ASSERT_TRUE(console.Send(QStringLiteral("10 7B 01 7C 16"), true));
     EXPECT_EQ(b.channel.sent, (QStringList{"10", "7B", "01", "7C", "16"}));
-    for (const transport::PacketKind kind : b.channel.kinds) {
-        EXPECT_EQ(kind, transport::PacketKind::Read);
+    for (const codec::PacketKind kind : b.channel.kinds) {
+        EXPECT_EQ(kind, codec::PacketKind::Read);
     }
     EXPECT_TRUE(b.freeCommand.isActive());
     b.channel.pending = Hex("68 03");
@@ -128,7 +128,7 @@ TEST_F(FreeCommandTest, HexThroughAGatewayGoesAsOneFrame) {
     b.settings.UseEthernet = true;
     ASSERT_TRUE(console.Send(QStringLiteral("10 7B 01 7C 16"), true));
     EXPECT_EQ(b.channel.sent, QStringList{"10 7B 01 7C 16"});
-    EXPECT_EQ(b.channel.kinds.front(), transport::PacketKind::Read);
+    EXPECT_EQ(b.channel.kinds.front(), codec::PacketKind::Read);
     EXPECT_TRUE(b.freeCommand.isActive());
 }
 

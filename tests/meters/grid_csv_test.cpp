@@ -1,7 +1,7 @@
-#include "meters/grid_csv.h"
+#include "meters/table/grid_csv.h"
 
-#include "meters/meter_table.h"
-#include "meters/string_grid_model.h"
+#include "meters/table/meter_table.h"
+#include "meters/table/string_grid_model.h"
 #include "test_support.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "meters/meter_configuration.h"
+#include "meters/ops/meter_configuration.h"
 
 #include "fake_channel.h"
-#include "meters/meter_operations.h"
-#include "meters/meter_table.h"
+#include "meters/ops/meter_operations.h"
+#include "meters/table/meter_table.h"
 
 #include <QMetaObject>
 
@@ -21,7 +21,7 @@ void Fire(QTimer& timer) {
 }
 
 QString Frame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
-    return transport::SpacedHex(transport::LongFrame(c, a, ci, test::Hex(data))).trimmed();
+    return codec::SpacedHex(codec::LongFrame(c, a, ci, test::Hex(data))).trimmed();
 }
 
 class ConfigurationTest : public ::testing::Test {

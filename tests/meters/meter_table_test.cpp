@@ -1,8 +1,8 @@
-#include "meters/meter_table.h"
+#include "meters/table/meter_table.h"
 
-#include "app/run_state.h"
+#include "bus/run_state.h"
 #include "mbus/meter_row.h"
-#include "meters/string_grid_model.h"
+#include "meters/table/string_grid_model.h"
 
 #include <gtest/gtest.h>
 

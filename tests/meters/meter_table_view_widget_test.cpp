@@ -1,6 +1,6 @@
-#include "meters/meter_mark_delegate.h"
-#include "meters/meter_table_view.h"
-#include "meters/string_grid_model.h"
+#include "meters/page/meter_mark_delegate.h"
+#include "meters/page/meter_table_view.h"
+#include "meters/table/string_grid_model.h"
 
 #include <QHeaderView>
 #include <QImage>

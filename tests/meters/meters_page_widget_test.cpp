@@ -1,13 +1,14 @@
-#include "app/desktop_hooks.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
+#include "app/page_installer.h"
 #include "log/log_pane.h"
-#include "meters/grid_csv.h"
-#include "meters/meter_table_view.h"
-#include "meters/meters_page.h"
-#include "meters/string_grid_model.h"
+#include "meters/page/meter_table_view.h"
+#include "meters/page/meters_page.h"
+#include "meters/table/grid_csv.h"
+#include "meters/table/string_grid_model.h"
 #include "settings/program_home.h"
 #include "test_support.h"
+#include "ui/desktop_hooks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,7 +52,7 @@ protected:
         m_window =
             std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::SettingsFilePath());
         m_window->setDesktopHooks(&m_hooks);
-        m_page = MetersPage::Install(*m_window);
+        m_page = InstallMetersPage(*m_window);
         m_page->setSaveDialogHook([this](const CsvFileDialogRequest& request) {
             m_requests.append(request);
             return m_saveAnswer;

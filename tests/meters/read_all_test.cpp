@@ -1,4 +1,4 @@
-#include "meters/read_all_cycle.h"
+#include "meters/ops/read_all_cycle.h"
 
 #include "fake_channel.h"
 
@@ -47,8 +47,8 @@ TEST_F(ReadAllTest, EmptyScanRowCostsOnePeriodAndSendsNothing) {
     EXPECT_EQ(events, (QStringList{"start", "Read all meters"}));
     EXPECT_EQ(b.channel.closes, 1);
     EXPECT_FALSE(b.progress.shown);
-    for (const transport::ReplyTimer timer : b.channel.timers) {
-        EXPECT_EQ(timer, transport::ReplyTimer::ReadAll);
+    for (const links::ReplyTimer timer : b.channel.timers) {
+        EXPECT_EQ(timer, links::ReplyTimer::ReadAll);
     }
 }
 

@@ -1,9 +1,9 @@
-#include "meters/read_cycle.h"
+#include "meters/ops/read_cycle.h"
 
 #include "fake_channel.h"
-#include "meters/primary_scan.h"
-#include "meters/read_selected.h"
-#include "meters/row_runner.h"
+#include "meters/ops/primary_scan.h"
+#include "meters/ops/read_selected.h"
+#include "meters/ops/row_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "meters/decode_application.h"
+#include "meters/ops/decode_application.h"
 
 #include "fake_channel.h"
 

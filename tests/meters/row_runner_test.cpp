@@ -1,4 +1,4 @@
-#include "meters/row_runner.h"
+#include "meters/ops/row_runner.h"
 
 #include "fake_channel.h"
 
@@ -99,7 +99,7 @@ TEST_F(RowRunnerTest, RepliesAreTakenWithTheSetTimersWords) {
     runner.Begin(TableOperation::Read);
     runner.Tick();
     ASSERT_FALSE(b.channel.timers.empty());
-    EXPECT_EQ(b.channel.timers.front(), transport::ReplyTimer::Set);
+    EXPECT_EQ(b.channel.timers.front(), links::ReplyTimer::Set);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "meters/primary_scan.h"
+#include "meters/ops/primary_scan.h"
 
 #include "fake_channel.h"
-#include "meters/read_cycle.h"
+#include "meters/ops/read_cycle.h"
 
 #include <gtest/gtest.h>
 
@@ -126,8 +126,8 @@ TEST_F(PrimaryScanTest, LinkResetThenReadOnAcknowledge) {
     RunToEnd();
     EXPECT_EQ(b.channel.sent,
               (QStringList{"10 40 01 41 16", "10 7B 01 7C 16", "10 40 02 42 16", "10 40 02 42 16"}));
-    EXPECT_EQ(b.channel.kinds[0], transport::PacketKind::Command);
-    EXPECT_EQ(b.channel.kinds[1], transport::PacketKind::Read);
+    EXPECT_EQ(b.channel.kinds[0], codec::PacketKind::Command);
+    EXPECT_EQ(b.channel.kinds[1], codec::PacketKind::Read);
     EXPECT_EQ(b.log.Plain(), (QStringList{"0xE5 (Acknowledge) 1", "Reading device 1"}));
     EXPECT_EQ(b.table.Cell(1, 1), QStringLiteral("1"));
 }
@@ -241,7 +241,7 @@ TEST_F(PrimaryScanTest, StopEndsTheScan) {
 TEST_F(PrimaryScanTest, GatewayStillAwaitedUsesNoRetry) {
     class Waiting : public test::FakeChannel {
     public:
-        transport::ReplyRead ReadReply(transport::ReplyTimer) override { return {{}, true}; }
+        links::ReplyRead ReadReply(links::ReplyTimer) override { return {{}, true}; }
     };
     test::Bench bench;
     Waiting waiting;

@@ -1,9 +1,9 @@
 // The bus search through its worker thread against a small simulated bus that answers selections at once; the
 // response timeout is one millisecond, so the worker's sleeps are the only real waits.
-#include "meters/secondary_search.h"
+#include "meters/ops/secondary_search.h"
 
 #include "fake_channel.h"
-#include "meters/secondary_id_thread.h"
+#include "meters/ops/secondary_id_thread.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -24,7 +24,7 @@ using test::FakeProgress;
 // Meters known by their 8-digit IDs. A selection frame selects every meter its mask names (and deselects the
 // others); one selected meter acknowledges with 0xE5, several give a garbled mixture. REQ_UD2 to 0xFD gets
 // the selected meter's telegram, or the telegrams of several run together.
-class SearchBus : public transport::ChannelInterface {
+class SearchBus : public links::ChannelInterface {
 public:
     explicit SearchBus(QStringList ids) : m_ids(std::move(ids)) {}
 
@@ -32,14 +32,13 @@ public:
         ++opens;
         return ready;
     }
-    void SendFrame(const QByteArray& frame, transport::PacketKind kind,
-                   const transport::OperationWords&) override {
+    void SendFrame(const QByteArray& frame, codec::PacketKind kind, const links::OperationWords&) override {
         kinds.push_back(kind);
         pending.clear();
         const auto byte = [&frame](int i) {
             return static_cast<std::uint8_t>(frame.at(i));
         };
-        if (frame.size() == 17 && byte(6) == transport::ci::kSelect) {
+        if (frame.size() == 17 && byte(6) == codec::ci::kSelect) {
             ++selections;
             selected.clear();
             for (const QString& id : m_ids) {
@@ -52,8 +51,8 @@ public:
             } else if (selected.size() > 1) {
                 pending = test::Hex("E5 E5");
             }
-        } else if (frame.size() == 5 && byte(2) == transport::address::kSelected &&
-                   byte(1) != transport::control::kSndNke) {
+        } else if (frame.size() == 5 && byte(2) == codec::address::kSelected &&
+                   byte(1) != codec::control::kSndNke) {
             ++selectedReads;
             for (const QString& id : selected) {
                 pending += Telegram(id);
@@ -66,10 +65,10 @@ public:
         }
     }
     void SendDeviceCommand(const QByteArray&) override {}
-    transport::ReplyRead ReadReply(transport::ReplyTimer) override { return {}; }
+    links::ReplyRead ReadReply(links::ReplyTimer) override { return {}; }
     void CloseChannel() override { ++closes; }
-    transport::SearchReply TakeSearchReply() override {
-        transport::SearchReply reply;
+    links::SearchReply TakeSearchReply() override {
+        links::SearchReply reply;
         reply.noConnection = !portOpen;
         if (portOpen) {
             reply.bytes = pending;
@@ -77,7 +76,7 @@ public:
         pending.clear();
         return reply;
     }
-    bool SendGatewayLine(const QByteArray&, transport::GatewayLineScope, const QString&) override {
+    bool SendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
         return false;
     }
     void DiscardSerialInput() override {}
@@ -91,7 +90,7 @@ public:
             data.append(static_cast<char>(id.mid(2 * k, 2).toInt(nullptr, 16)));
         }
         data += test::Hex("B4 09 01 07 05 00 00 00 0C 13 45 23 01 00");
-        return transport::LongFrame(0x08, 0, 0x72, data);
+        return codec::LongFrame(0x08, 0, 0x72, data);
     }
 
     bool ready = true;
@@ -103,7 +102,7 @@ public:
     int selections = 0;
     int selectedReads = 0;
     QList<int> resets;
-    std::vector<transport::PacketKind> kinds;
+    std::vector<codec::PacketKind> kinds;
     QStringList selected;
     QByteArray pending;
     std::function<void(SearchBus&)> onSend;
@@ -227,7 +226,7 @@ TEST_F(OneMeterBus, TheMatchingTopLevelDigitSelectsAndReadsTheMeter) {
     EXPECT_FALSE(log.Has(QStringLiteral("Collision")));
     EXPECT_EQ(bus.selectedReads, 1);
     // Selection frames of the search go as read packets.
-    EXPECT_EQ(bus.kinds.front(), transport::PacketKind::Read);
+    EXPECT_EQ(bus.kinds.front(), codec::PacketKind::Read);
     // The finish.
     EXPECT_EQ(log.lines.last(), QStringLiteral("Secondary search thread terminated normally."));
     EXPECT_EQ(finished, 1);

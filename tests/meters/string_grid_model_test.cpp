@@ -1,4 +1,4 @@
-#include "meters/string_grid_model.h"
+#include "meters/table/string_grid_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 #include "settings/settings_dialog.h"
 
-#include "app/run_state.h"
+#include "bus/run_state.h"
 #include "lang/message_language.h"
 #include "settings/program_home.h"
 #include "settings/settings_file.h"

@@ -1,22 +1,22 @@
+#include "codec/packet_codec.h"
 #include "sim/gateway_packets.h"
 #include "test_support.h"
-#include "transport/packet_codec.h"
 
 #include <gtest/gtest.h>
 
 namespace holvex::sim {
 namespace {
 
+using codec::NetworkNumber;
 using test::Hex;
-using transport::NetworkNumber;
 
 const NetworkNumber kNetwork{0, 0, 0, 1};
 
 // What the program makes of an answer, once a request has gone out on the connection.
-transport::PacketCheckResult Check(const QByteArray& packet) {
-    transport::PacketCheckInput input;
+codec::PacketCheckResult Check(const QByteArray& packet) {
+    codec::PacketCheckInput input;
     input.packetSequence = 2;
-    return transport::CheckPacket(packet, input);
+    return codec::CheckPacket(packet, input);
 }
 
 TEST(GatewayPacketsTest, DataAnswerCarriesThePayloadAndDone) {
@@ -76,8 +76,8 @@ TEST(GatewayPacketsTest, StatusAnswersReportTheirBits) {
 }
 
 TEST(GatewayPacketsTest, IdentificationNamesTheGateway) {
-    transport::PacketCheckInput first; // sequence 1: nothing sent yet
-    const auto result = transport::CheckPacket(IdentificationPacket({10, 20, 30, 40}), first);
+    codec::PacketCheckInput first; // sequence 1: nothing sent yet
+    const auto result = codec::CheckPacket(IdentificationPacket({10, 20, 30, 40}), first);
     EXPECT_TRUE(result.wellFormed);
     EXPECT_TRUE(result.identification);
     EXPECT_EQ(result.networkText, QStringLiteral("10.20.30.40"));
@@ -85,7 +85,7 @@ TEST(GatewayPacketsTest, IdentificationNamesTheGateway) {
 
 TEST(GatewayPacketsTest, RequestFromTheProgramIsRead) {
     const QByteArray frame = Hex("10 7B 05 80 16");
-    const QByteArray packet = transport::WrapPacket(frame, transport::PacketKind::Read, kNetwork, 0x1234);
+    const QByteArray packet = codec::WrapPacket(frame, codec::PacketKind::Read, kNetwork, 0x1234);
     const RequestPacket r = ParseRequestPacket(packet, kNetwork);
     EXPECT_EQ(r.statusBits, 0);
     EXPECT_EQ(r.payload, frame);
@@ -94,8 +94,7 @@ TEST(GatewayPacketsTest, RequestFromTheProgramIsRead) {
 }
 
 TEST(GatewayPacketsTest, BrokenRequestsGiveTheirStatusBits) {
-    const QByteArray good =
-        transport::WrapPacket(Hex("10 40 05 45 16"), transport::PacketKind::Command, kNetwork, 2);
+    const QByteArray good = codec::WrapPacket(Hex("10 40 05 45 16"), codec::PacketKind::Command, kNetwork, 2);
     struct Row {
         const char* name;
         int offset;

@@ -1,7 +1,7 @@
+#include "codec/frame_codec.h"
 #include "sim/installation_config.h"
 #include "sim/sim_installation.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +32,7 @@ TEST(InstallationConfigTest, DemoInstallationLoadsAndEveryMeterAnswers) {
         media.insert(meter.Config().medium);
         makers.insert(meter.Config().manufacturer);
         for (const QByteArray& t : meter.Config().telegrams) {
-            EXPECT_TRUE(transport::CheckLongFrame(t).passed) << meter.Label().toStdString();
+            EXPECT_TRUE(codec::CheckLongFrame(t).passed) << meter.Label().toStdString();
         }
     }
     EXPECT_GE(media.size(), 6);
@@ -40,9 +40,8 @@ TEST(InstallationConfigTest, DemoInstallationLoadsAndEveryMeterAnswers) {
     for (int a = 1; a <= 12; ++a) {
         ASSERT_NE(bus.MeterByAddress(a), nullptr) << a;
         bus.MeterByAddress(a)->SetFaults({});
-        const QByteArray answer =
-            bus.HandleFrame(transport::ShortFrame(transport::control::kReqUd2, a)).Bytes();
-        EXPECT_TRUE(transport::CheckLongFrame(answer).passed) << a;
+        const QByteArray answer = bus.HandleFrame(codec::ShortFrame(codec::control::kReqUd2, a)).Bytes();
+        EXPECT_TRUE(codec::CheckLongFrame(answer).passed) << a;
     }
 }
 
@@ -69,18 +68,18 @@ TEST(InstallationConfigTest, DemoInstallationNeedsTheSecondarySearch) {
     EXPECT_GE(unaddressed + shared, 2);
 
     const auto frame = [](std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
-        return transport::LongFrame(c, a, ci, Hex(data));
+        return codec::LongFrame(c, a, ci, Hex(data));
     };
     // 9900FFFF names several meters: their acknowledgements collide.
     EXPECT_GE(bus.HandleFrame(frame(0x53, 0xFD, 0x52, "FF FF 00 99 FF FF FF FF")).answering, 2);
     // The full ID names one, which answers at 0xFD and takes an address there.
     EXPECT_EQ(bus.HandleFrame(frame(0x53, 0xFD, 0x52, "45 20 00 99 FF FF FF FF")).Bytes(), Hex("E5"));
     EXPECT_EQ(bus.HandleFrame(frame(0x73, 0xFD, 0x51, "01 7A 14")).Bytes(), Hex("E5"));
-    const QByteArray readBack = bus.HandleFrame(transport::ShortFrame(0x7B, 0xFD)).Bytes();
-    ASSERT_TRUE(transport::CheckLongFrame(readBack).passed);
+    const QByteArray readBack = bus.HandleFrame(codec::ShortFrame(0x7B, 0xFD)).Bytes();
+    ASSERT_TRUE(codec::CheckLongFrame(readBack).passed);
     EXPECT_EQ(static_cast<std::uint8_t>(readBack.at(5)), 20);
-    EXPECT_EQ(bus.HandleFrame(transport::ShortFrame(0x40, 0xFD)).Bytes(), Hex("E5"));
-    EXPECT_EQ(bus.HandleFrame(transport::ShortFrame(0x7B, 20)).Bytes(), readBack);
+    EXPECT_EQ(bus.HandleFrame(codec::ShortFrame(0x40, 0xFD)).Bytes(), Hex("E5"));
+    EXPECT_EQ(bus.HandleFrame(codec::ShortFrame(0x7B, 20)).Bytes(), readBack);
 }
 
 TEST(InstallationConfigTest, SettingsAndFaultsAreRead) {
@@ -96,7 +95,7 @@ TEST(InstallationConfigTest, SettingsAndFaultsAreRead) {
     ASSERT_TRUE(c.has_value()) << error.toStdString();
     EXPECT_EQ(c->turnaroundMs, 3);
     EXPECT_EQ(c->collision, CollisionMode::Or);
-    EXPECT_EQ(c->gateway.network, (transport::NetworkNumber{1, 2, 3, 4}));
+    EXPECT_EQ(c->gateway.network, (codec::NetworkNumber{1, 2, 3, 4}));
     EXPECT_EQ(c->gateway.timeoutMs, 90);
     EXPECT_FALSE(c->gateway.answerTimeout);
     EXPECT_TRUE(c->gateway.ackAsData);

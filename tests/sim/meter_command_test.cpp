@@ -1,7 +1,7 @@
+#include "codec/frame_codec.h"
 #include "sim/meter_command.h"
 #include "sim/telegram_patch.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(MeterCommandTest, ConfigurationFramesAreTakenApart) {
     };
     for (const ParseRow& row : rows) {
         const QByteArray frame = Hex(row.frame);
-        ASSERT_EQ(transport::Checksum(frame, 4, static_cast<int>(frame.size()) - 3),
+        ASSERT_EQ(codec::Checksum(frame, 4, static_cast<int>(frame.size()) - 3),
                   static_cast<std::uint8_t>(frame.at(frame.size() - 2)))
             << row.frame;
         const auto command = ParseMeterCommand(frame);
@@ -93,27 +93,27 @@ struct PatchRow {
 TEST(MeterCommandTest, PatchedTelegramsShowTheSettingsWithAFittingChecksum) {
     const QByteArray header = Hex("78 56 34 12 43 04 01 07 11 00 00 00");
     const QByteArray records = Hex("0C 13 89 67 45 00");
-    const QByteArray stored = transport::LongFrame(0x08, 1, 0x72, header + records);
+    const QByteArray stored = codec::LongFrame(0x08, 1, 0x72, header + records);
     QByteArray badSum = stored;
     badSum[badSum.size() - 2] = static_cast<char>(badSum.at(badSum.size() - 2) + 1);
-    QByteArray badSumPatched = transport::LongFrame(0x08, 9, 0x72, header + records);
+    QByteArray badSumPatched = codec::LongFrame(0x08, 9, 0x72, header + records);
     badSumPatched[badSumPatched.size() - 2] =
         static_cast<char>(badSumPatched.at(badSumPatched.size() - 2) + 1);
     const PatchRow rows[] = {
         {"nothing", stored, {}, stored},
-        {"address", stored, {.address = 7}, transport::LongFrame(0x08, 7, 0x72, header + records)},
+        {"address", stored, {.address = 7}, codec::LongFrame(0x08, 7, 0x72, header + records)},
         {"id",
          stored,
          {.id = Hex("42 00 00 00")},
-         transport::LongFrame(0x08, 1, 0x72, Hex("42 00 00 00 43 04 01 07 11 00 00 00") + records)},
+         codec::LongFrame(0x08, 1, 0x72, Hex("42 00 00 00 43 04 01 07 11 00 00 00") + records)},
         {"medium",
          stored,
          {.medium = 3},
-         transport::LongFrame(0x08, 1, 0x72, Hex("78 56 34 12 43 04 01 03 11 00 00 00") + records)},
+         codec::LongFrame(0x08, 1, 0x72, Hex("78 56 34 12 43 04 01 03 11 00 00 00") + records)},
         {"all three",
          stored,
          {.address = 0xFA, .id = Hex("99 99 99 99"), .medium = 0x16},
-         transport::LongFrame(0x08, 0xFA, 0x72, Hex("99 99 99 99 43 04 01 16 11 00 00 00") + records)},
+         codec::LongFrame(0x08, 0xFA, 0x72, Hex("99 99 99 99 43 04 01 16 11 00 00 00") + records)},
         {"a wrong checksum stays wrong", badSum, {.address = 9}, badSumPatched},
         {"short header: only the address",
          Hex("68 05 05 68 08 01 7A 11 00 94 16"),

@@ -1,7 +1,7 @@
+#include "codec/frame_codec.h"
 #include "sim/sim_installation.h"
 #include "sim/sim_thread.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ QByteArray Header(const char* id, const char* maker, std::uint8_t version, std::
 
 QByteArray Telegram(std::uint8_t a, const char* id, std::uint8_t medium, const char* maker = "43 04",
                     std::uint8_t version = 1) {
-    return transport::LongFrame(0x08, a, 0x72, Header(id, maker, version, medium) + kRecords);
+    return codec::LongFrame(0x08, a, 0x72, Header(id, maker, version, medium) + kRecords);
 }
 
 SimMeterConfig Meter(std::optional<std::uint8_t> address, const QString& id, const char* idBytes,
@@ -46,21 +46,20 @@ InstallationConfig TwoMeters() {
 }
 
 QByteArray ReqUd2(int a) {
-    return transport::ShortFrame(transport::control::kReqUd2, static_cast<std::uint8_t>(a));
+    return codec::ShortFrame(codec::control::kReqUd2, static_cast<std::uint8_t>(a));
 }
 
 QByteArray SndNke(int a) {
-    return transport::ShortFrame(transport::control::kSndNke, static_cast<std::uint8_t>(a));
+    return codec::ShortFrame(codec::control::kSndNke, static_cast<std::uint8_t>(a));
 }
 
-QByteArray Command(int a, const char* data, std::uint8_t c = transport::control::kSndUd) {
-    return transport::LongFrame(c, static_cast<std::uint8_t>(a), transport::ci::kDataSend, Hex(data));
+QByteArray Command(int a, const char* data, std::uint8_t c = codec::control::kSndUd) {
+    return codec::LongFrame(c, static_cast<std::uint8_t>(a), codec::ci::kDataSend, Hex(data));
 }
 
 // The selection frame: 8 data bytes as written on the line (ID least significant byte first).
 QByteArray Selection(const char* data) {
-    return transport::LongFrame(transport::control::kSndUd, transport::address::kSelected,
-                                transport::ci::kSelect, Hex(data));
+    return codec::LongFrame(codec::control::kSndUd, codec::address::kSelected, codec::ci::kSelect, Hex(data));
 }
 
 std::string Spaced(const QByteArray& bytes) {
@@ -102,7 +101,7 @@ TEST(SimConfigurationTest, EveryConfigurationFrameIsAcknowledgedAndShowsInTheRea
          Telegram(1, "78 56 34 12", 6),
          {.unitCode = 0x11}},
         {"baud 2400", Hex("68 03 03 68 53 01 BB 0F 16"), 1, unchanged, {.baudCode = 0xBB}},
-        {"baud 300", transport::ControlFrame(0x53, 1, 0xB8), 1, unchanged, {.baudCode = 0xB8}},
+        {"baud 300", codec::ControlFrame(0x53, 1, 0xB8), 1, unchanged, {.baudCode = 0xB8}},
         {"pulse width", Command(1, "0F FD 0B 04 00 00 00 03"), 1, unchanged, {.pulseWidthCode = 3}},
         {"pulse value", Command(1, "04 13 FF E0 F5 00"), 1, unchanged, {.pulseValue = 0xF5E0FF}},
         {"counter type", Command(1, "0F FF 00 04 FF FE C2 01"), 1, unchanged, {.counterType = 0xC201}},
@@ -322,7 +321,7 @@ TEST(SimConfigurationTest, SimThreadHandsOutACopyOfEveryMetersState) {
     ASSERT_TRUE(sim.Start(TwoMeters()));
     sim.With([](SimInstallation& bus) {
         bus.HandleFrame(Command(2, "01 7A 14"));
-        bus.HandleFrame(transport::ControlFrame(0x53, 1, 0xBC));
+        bus.HandleFrame(codec::ControlFrame(0x53, 1, 0xBC));
         bus.HandleFrame(Command(1, "0C 79 87 65 43 21", 0x73));
     });
     const QList<SimMeterState> states = sim.MeterStates();

@@ -1,3 +1,5 @@
+#include "codec/frame_codec.h"
+#include "codec/packet_codec.h"
 #include "sim/frame_recorder.h"
 #include "sim/gateway_call_endpoint.h"
 #include "sim/gateway_server_endpoint.h"
@@ -6,8 +8,6 @@
 #include "sim/sim_installation.h"
 #include "sim/sim_thread.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
-#include "transport/packet_codec.h"
 
 #include <QFileInfo>
 #include <QHostAddress>
@@ -42,7 +42,7 @@ constexpr char kInstallation[] = R"({
          "records": [{"type": "energy", "value": 4}], "faults": {"lateMs": 100}}
     ]})";
 
-const transport::NetworkNumber kNetwork{0, 0, 0, 1};
+const codec::NetworkNumber kNetwork{0, 0, 0, 1};
 
 std::unique_ptr<SimInstallation> Bus() {
     QString error;
@@ -151,17 +151,17 @@ TEST(SimEndpointsIntegrationTest, LanAdapterCarriesRawFrames) {
     EXPECT_EQ(ReadUntil(socket, 1, 50), QByteArray());
 }
 
-QByteArray Request(const char* frame, transport::PacketKind kind, int sequence,
-                   const transport::NetworkNumber& network = kNetwork) {
-    return transport::WrapPacket(Hex(frame), kind, network, sequence);
+QByteArray Request(const char* frame, codec::PacketKind kind, int sequence,
+                   const codec::NetworkNumber& network = kNetwork) {
+    return codec::WrapPacket(Hex(frame), kind, network, sequence);
 }
 
-transport::PacketCheckResult Answer(QTcpSocket& socket) {
-    const QByteArray packet = ReadUntil(socket, transport::kPacketSize);
-    EXPECT_EQ(packet.size(), transport::kPacketSize);
-    transport::PacketCheckInput input;
+codec::PacketCheckResult Answer(QTcpSocket& socket) {
+    const QByteArray packet = ReadUntil(socket, codec::kPacketSize);
+    EXPECT_EQ(packet.size(), codec::kPacketSize);
+    codec::PacketCheckInput input;
     input.packetSequence = 2;
-    return transport::CheckPacket(packet, input);
+    return codec::CheckPacket(packet, input);
 }
 
 TEST(SimEndpointsIntegrationTest, GatewayServerAnswersAPacketSentInThreePieces) {
@@ -172,7 +172,7 @@ TEST(SimEndpointsIntegrationTest, GatewayServerAnswersAPacketSentInThreePieces) 
     socket.connectToHost(QHostAddress::LocalHost, gateway.Port());
     ASSERT_TRUE(QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::ConnectedState; }, 2000));
 
-    const QByteArray packet = Request("10 7B 02 7D 16", transport::PacketKind::Read, 1);
+    const QByteArray packet = Request("10 7B 02 7D 16", codec::PacketKind::Read, 1);
     for (int i = 0; i < 3; ++i) {
         socket.write(packet.mid(i * 100, 100));
         socket.flush();
@@ -199,23 +199,23 @@ TEST(SimEndpointsIntegrationTest, GatewayServerAnswersAcknowledgementsTimeoutsAn
         QStringList log;
     } rows[] = {
         {"SND_NKE confirmed by status",
-         Request("10 40 01 41 16", transport::PacketKind::Command, 2),
+         Request("10 40 01 41 16", codec::PacketKind::Command, 2),
          {},
          {QStringLiteral("Done!")}},
         {"selection in a read packet gives the 0xE5 as data",
-         Request("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16", transport::PacketKind::Read, 3),
+         Request("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16", codec::PacketKind::Read, 3),
          Hex("E5"),
          {QStringLiteral("Done!")}},
         {"silent meter: timeout",
-         Request("10 7B 03 7E 16", transport::PacketKind::Read, 4),
+         Request("10 7B 03 7E 16", codec::PacketKind::Read, 4),
          {},
          {QStringLiteral("Timeout expired...")}},
         {"meter later than the gateway waits: timeout",
-         Request("10 7B 04 7F 16", transport::PacketKind::Read, 5),
+         Request("10 7B 04 7F 16", codec::PacketKind::Read, 5),
          {},
          {QStringLiteral("Timeout expired...")}},
         {"another network",
-         Request("10 7B 01 7C 16", transport::PacketKind::Read, 5, {0, 0, 0, 9}),
+         Request("10 7B 01 7C 16", codec::PacketKind::Read, 5, {0, 0, 0, 9}),
          {},
          {QStringLiteral("Bad network number...")}},
     };
@@ -241,13 +241,13 @@ TEST(SimEndpointsIntegrationTest, CallingGatewayIdentifiesItselfAndCallsAgain) {
 
     ASSERT_TRUE(QTest::qWaitFor([&]() { return program.hasPendingConnections(); }, 2000));
     std::unique_ptr<QTcpSocket> peer(program.nextPendingConnection());
-    transport::PacketCheckInput first; // nothing sent yet on this connection
-    const auto identification = transport::CheckPacket(ReadUntil(*peer, transport::kPacketSize), first);
+    codec::PacketCheckInput first; // nothing sent yet on this connection
+    const auto identification = codec::CheckPacket(ReadUntil(*peer, codec::kPacketSize), first);
     EXPECT_TRUE(identification.wellFormed);
     EXPECT_TRUE(identification.identification);
     EXPECT_EQ(identification.networkText, QStringLiteral("0.0.0.7"));
 
-    peer->write(Request("10 7B 01 7C 16", transport::PacketKind::Read, 1, {0, 0, 0, 7}));
+    peer->write(Request("10 7B 01 7C 16", codec::PacketKind::Read, 1, {0, 0, 0, 7}));
     const auto answer = Answer(*peer);
     EXPECT_EQ(answer.gatewayReply, TelegramOf(*bus, 1));
 
@@ -255,7 +255,7 @@ TEST(SimEndpointsIntegrationTest, CallingGatewayIdentifiesItselfAndCallsAgain) {
     peer->disconnectFromHost();
     ASSERT_TRUE(QTest::qWaitFor([&]() { return program.hasPendingConnections(); }, 2000));
     peer.reset(program.nextPendingConnection());
-    EXPECT_TRUE(transport::CheckPacket(ReadUntil(*peer, transport::kPacketSize), first).identification);
+    EXPECT_TRUE(codec::CheckPacket(ReadUntil(*peer, codec::kPacketSize), first).identification);
     EXPECT_EQ(gateway.CallCount(), 2);
 }
 

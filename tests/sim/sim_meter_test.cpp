@@ -1,6 +1,6 @@
+#include "codec/frame_codec.h"
 #include "sim/sim_installation.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +32,11 @@ InstallationConfig TwoMeters() {
 }
 
 QByteArray ReqUd2(int a) {
-    return transport::ShortFrame(transport::control::kReqUd2, static_cast<std::uint8_t>(a));
+    return codec::ShortFrame(codec::control::kReqUd2, static_cast<std::uint8_t>(a));
 }
 
 QByteArray SndNke(int a) {
-    return transport::ShortFrame(transport::control::kSndNke, static_cast<std::uint8_t>(a));
+    return codec::ShortFrame(codec::control::kSndNke, static_cast<std::uint8_t>(a));
 }
 
 // The 17-byte selection frame for an 8-character mask ('F' is a wildcard digit).
@@ -47,14 +47,13 @@ QByteArray Selection(const char* mask) {
         data.append(static_cast<char>(m.mid(2 * k, 2).toInt(nullptr, 16)));
     }
     data.append(QByteArray(4, static_cast<char>(0xFF)));
-    return transport::LongFrame(transport::control::kSndUd, transport::address::kSelected,
-                                transport::ci::kSelect, data);
+    return codec::LongFrame(codec::control::kSndUd, codec::address::kSelected, codec::ci::kSelect, data);
 }
 
 TEST(SimMeterTest, ReadRequestGivesTheTelegramAfterTheTurnaround) {
     SimInstallation bus(TwoMeters());
-    for (std::uint8_t c : {transport::control::kReqUd2, transport::control::kReqUd2NoFcb}) {
-        const SimResponse r = bus.HandleFrame(transport::ShortFrame(c, 1));
+    for (std::uint8_t c : {codec::control::kReqUd2, codec::control::kReqUd2NoFcb}) {
+        const SimResponse r = bus.HandleFrame(codec::ShortFrame(c, 1));
         ASSERT_EQ(r.chunks.size(), 1);
         EXPECT_EQ(r.chunks[0].bytes, kTelegramA);
         EXPECT_EQ(r.chunks[0].atMs, 5);
@@ -88,10 +87,9 @@ TEST(SimMeterTest, FramesNobodyTakesStayUnanswered) {
 TEST(SimMeterTest, CommandsToTheMeterAreAcknowledged) {
     SimInstallation bus(TwoMeters());
     const QByteArray command =
-        transport::LongFrame(transport::control::kSndUd, 1, transport::ci::kDataSend, Hex("01 7A 05"));
+        codec::LongFrame(codec::control::kSndUd, 1, codec::ci::kDataSend, Hex("01 7A 05"));
     EXPECT_EQ(bus.HandleFrame(command).Bytes(), Hex("E5"));
-    EXPECT_EQ(bus.HandleFrame(transport::ControlFrame(transport::control::kSndUd, 2, 0xBB)).Bytes(),
-              Hex("E5"));
+    EXPECT_EQ(bus.HandleFrame(codec::ControlFrame(codec::control::kSndUd, 2, 0xBB)).Bytes(), Hex("E5"));
 }
 
 TEST(SimMeterTest, MultiTelegramSequenceGivesTheNextOnEveryRequestAndWraps) {

@@ -1,6 +1,6 @@
+#include "codec/frame_codec.h"
 #include "sim/telegram_builder.h"
 #include "test_support.h"
-#include "transport/frame_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +110,7 @@ TEST(TelegramBuilderTest, TelegramHasTheHeaderAndPassesTheFrameChecks) {
     const auto t = BuildTelegram(plan, &error);
     ASSERT_TRUE(t.has_value()) << error.toStdString();
     EXPECT_EQ(*t, Hex("68 15 15 68 08 05 72 05 01 77 30 93 44 35 08 11 04 00 00 03 6E 59 01 00 1F 3F 16"));
-    EXPECT_TRUE(transport::CheckLongFrame(*t).passed);
+    EXPECT_TRUE(codec::CheckLongFrame(*t).passed);
 }
 
 TEST(TelegramBuilderTest, TelegramRefusesBadIdentityAndOverlongData) {

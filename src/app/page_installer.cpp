@@ -1,0 +1,18 @@
+#include "app/page_installer.h"
+
+#include "app/main_window.h"
+#include "meters/page/meters_page.h"
+
+namespace holvex {
+
+MetersPage* InstallMetersPage(MainWindow& window) {
+    auto* page = new MetersPage(window.pageContext(), window.page(MainWindow::MbusPage));
+    window.installPage(MainWindow::MbusPage, page);
+    QObject::connect(&window, &MainWindow::fileOpenRequested, page, &MetersPage::Butt_loadClick);
+    QObject::connect(&window, &MainWindow::fileSaveRequested, page, &MetersPage::Butt_save_exportClick);
+    QObject::connect(&window, &MainWindow::languageApplied, page, &MetersPage::applyHeadings);
+    QObject::connect(&window, &MainWindow::extraTitlesChanged, page, &MetersPage::onExtraTitlesChanged);
+    return page;
+}
+
+} // namespace holvex

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace holvex {
+
+// The time and date as the connection lines of the event log show them.
+QString ClockTime();
+QString ClockDate();
+
+// The time and date columns of a decoded meter row: the system's long time format (without the time zone,
+// which only widens the column) and short date format.
+QString ReadingTime();
+QString ReadingDate();
+
+// The system's decimal separator, for the values shown in the tables.
+QChar SystemDecimalSeparator();
+
+} // namespace holvex

@@ -1,0 +1,60 @@
+#include "bus/timer_set.h"
+
+#include <QTimer>
+
+namespace holvex {
+
+namespace {
+constexpr const char* kNames[TimerSet::kCount] = {
+    "Timer_respond",      "Timer_readall",   "Timer_secondary",    "Timer_set",
+    "Timer_free_command", "Timer_lumet",     "Timer_ravik",        "Timer_acquire",
+    "Timer_auto_address", "Timer_keepAlive", "Timer_close_socket",
+};
+
+int Index(TimerId id) {
+    return static_cast<int>(id);
+}
+} // namespace
+
+TimerSet::TimerSet(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("TimerSet"));
+    for (int i = 0; i < kCount; ++i) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QString::fromLatin1(kNames[i]));
+        m_timers[static_cast<std::size_t>(i)] = timer;
+    }
+    timer(TimerId::AutoAddress)->setInterval(kAutoAddressInterval);
+    timer(TimerId::KeepAlive)->setInterval(kKeepAliveInterval);
+    timer(TimerId::CloseSocket)->setInterval(kCloseSocketInterval);
+    setResponseTimeout(kDefaultResponseTimeout);
+}
+
+QTimer* TimerSet::timer(TimerId id) const {
+    return m_timers[static_cast<std::size_t>(Index(id))];
+}
+
+bool TimerSet::followsResponseTimeout(TimerId id) {
+    return Index(id) <= Index(TimerId::Acquire);
+}
+
+QString TimerSet::objectNameOf(TimerId id) {
+    return QString::fromLatin1(kNames[Index(id)]);
+}
+
+void TimerSet::setResponseTimeout(int milliseconds) {
+    m_responseTimeout = milliseconds;
+    for (int i = 0; i < kCount; ++i) {
+        const auto id = static_cast<TimerId>(i);
+        if (followsResponseTimeout(id)) {
+            timer(id)->setInterval(milliseconds);
+        }
+    }
+}
+
+void TimerSet::stopAll() {
+    for (QTimer* timer : m_timers) {
+        timer->stop();
+    }
+}
+
+} // namespace holvex

@@ -1,0 +1,335 @@
+#include "links/gateway_server.h"
+
+#include "bus/clock_text.h"
+#include "bus/run_state.h"
+#include "codec/frame_codec.h"
+#include "codec/packet_codec.h"
+#include "links/packet_intake.h"
+#include "log/log_sink.h"
+#include "settings/settings.h"
+
+#include <exception>
+
+namespace holvex::links {
+
+GatewayServer::GatewayServer(Settings& settings, RunState& state, LogSink& log, QObject* parent)
+    : QObject(parent), m_settings(settings), m_state(state), m_log(log),
+      m_assembler(state.EnvelopeBuffer, state.EnvelopeCount) {
+    connect(&m_server, &QTcpServer::newConnection, this, &GatewayServer::onNewConnection);
+    setIdleTimer(&m_ownIdleTimer);
+    setKeepAliveTimer(&m_ownKeepAliveTimer);
+}
+
+GatewayServer::~GatewayServer() {
+    if (m_peer) {
+        m_peer->disconnect(this);
+    }
+}
+
+quint16 GatewayServer::ListenPortFor(const QString& portText) {
+    bool ok = false;
+    const uint port = portText.trimmed().toUInt(&ok);
+    return ok && port <= 65535 ? static_cast<quint16>(port) : kDefaultPort;
+}
+
+QString GatewayServer::AddressText(const QHostAddress& address) {
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
+}
+
+void GatewayServer::setIdleTimer(QTimer* timer) {
+    if (timer == nullptr || timer == m_idleTimer) {
+        return;
+    }
+    if (m_idleTimer != nullptr) {
+        m_idleTimer->stop();
+        disconnect(m_idleTimer, &QTimer::timeout, this, &GatewayServer::onIdleTimeout);
+    }
+    m_idleTimer = timer;
+    m_idleTimer->setInterval(kIdleReopenMs);
+    connect(m_idleTimer, &QTimer::timeout, this, &GatewayServer::onIdleTimeout);
+}
+
+void GatewayServer::setKeepAliveTimer(QTimer* timer) {
+    if (timer == nullptr || timer == m_keepAliveTimer) {
+        return;
+    }
+    if (m_keepAliveTimer != nullptr) {
+        m_keepAliveTimer->stop();
+        disconnect(m_keepAliveTimer, &QTimer::timeout, this, &GatewayServer::keepAliveDue);
+    }
+    m_keepAliveTimer = timer;
+    m_keepAliveTimer->setInterval(kKeepAliveMs);
+    connect(m_keepAliveTimer, &QTimer::timeout, this, &GatewayServer::keepAliveDue);
+}
+
+void GatewayServer::StartKeepAlive() {
+    m_keepAliveTimer->setInterval(kKeepAliveMs);
+    m_keepAliveTimer->start();
+}
+
+void GatewayServer::StopKeepAlive() {
+    m_keepAliveTimer->stop();
+}
+
+void GatewayServer::restartIdleTimer() {
+    m_idleTimer->start(kIdleReopenMs);
+}
+
+bool GatewayServer::HasPeer() const {
+    return m_peer && m_peer->state() == QAbstractSocket::ConnectedState;
+}
+
+quint16 GatewayServer::ListeningPort() const {
+    return m_server.isListening() ? m_server.serverPort() : 0;
+}
+
+bool GatewayServer::Send(const QByteArray& bytes, QString* failure) {
+    if (!HasPeer()) {
+        return false;
+    }
+    if (m_peer->write(bytes) != bytes.size()) {
+        if (failure != nullptr) {
+            *failure = m_peer->errorString();
+        }
+        return false;
+    }
+    m_peer->flush();
+    return true;
+}
+
+void GatewayServer::closeAtOnce(QTcpSocket* socket) {
+    socket->abort();
+    socket->deleteLater();
+}
+
+void GatewayServer::dropPeerQuietly() {
+    if (m_peer) {
+        QTcpSocket* peer = m_peer;
+        m_peer = nullptr;
+        peer->disconnect(this);
+        closeAtOnce(peer);
+    }
+}
+
+void GatewayServer::closeServer() {
+    m_server.close();
+    if (m_peer) {
+        dropPeerQuietly();
+        // The dropped connection no longer speaks for a gateway.
+        m_state.GatewayCalledIn = false;
+    }
+}
+
+bool GatewayServer::listenOn(const QString& portText) {
+    closeServer();
+    if (!m_server.listen(QHostAddress::Any, ListenPortFor(portText))) {
+        m_log.LogLine(QStringLiteral("Exception opening socket - ") + m_server.errorString());
+        m_state.ServerListening = false;
+        return false;
+    }
+    m_state.ServerListening = true;
+    m_state.GatewayCalledIn = false;
+    return true;
+}
+
+void GatewayServer::Toggle(const QString& portText) {
+    if (m_state.ServerListening) {
+        try {
+            closeServer();
+        } catch (const std::exception& failure) {
+            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+                          QString::fromLocal8Bit(failure.what()));
+        }
+        m_state.ServerListening = false;
+        m_log.LogLine(QStringLiteral("Socket closed"));
+        return;
+    }
+    if (portText.isEmpty()) {
+        m_log.LogLine(QStringLiteral("Socket port is not defined in Settings..."));
+        return;
+    }
+    if (listenOn(portText)) {
+        m_log.LogLine(QStringLiteral("Socket is opened at port ") + portText);
+    }
+}
+
+void GatewayServer::CloseForNewPort() {
+    if (!m_settings.UseEthernet) {
+        return;
+    }
+    m_state.GatewayCalledIn = false;
+    if (m_state.ServerListening) {
+        try {
+            closeServer();
+        } catch (const std::exception& failure) {
+            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+                          QString::fromLocal8Bit(failure.what()));
+        }
+        m_state.ServerListening = false;
+    }
+}
+
+void GatewayServer::ReopenAfterIdle() {
+    m_state.ServerListening = false;
+    m_state.GatewayCalledIn = false;
+    Toggle(m_settings.ListenPort);
+    if (m_state.ServerListening) {
+        m_idleTimer->stop();
+    }
+}
+
+void GatewayServer::onIdleTimeout() {
+    ReopenAfterIdle();
+}
+
+void GatewayServer::DropForeignGateway() {
+    closeServer();
+    m_state.PacketSequence = 1;
+    m_state.GatewayCalledIn = false;
+    m_assembler.Clear();
+    listenOn(m_settings.ListenPort);
+}
+
+void GatewayServer::onNewConnection() {
+    while (m_server.hasPendingConnections()) {
+        QTcpSocket* socket = m_server.nextPendingConnection();
+        if (socket == nullptr) {
+            return;
+        }
+        const bool alreadyConnected = HasPeer();
+        if (m_settings.UseEthernet) {
+            m_log.LogLine(QStringLiteral("Incoming request..."));
+            if (alreadyConnected) {
+                m_log.LogLine(QStringLiteral("Incoming connection ignored at ") + ClockTime());
+                closeAtOnce(socket);
+                continue;
+            }
+        } else {
+            m_log.LogLine(QStringLiteral("Incoming request from Ferrin/Galdor ignored at ") + ClockTime() +
+                          QStringLiteral(", ") + ClockDate());
+        }
+        if (alreadyConnected) {
+            closeAtOnce(socket);
+            continue;
+        }
+        try {
+            if (m_peer) {
+                dropPeerQuietly();
+            }
+            m_peer = socket;
+            connect(socket, &QTcpSocket::disconnected, this, &GatewayServer::onPeerDisconnected);
+            connect(socket, &QTcpSocket::readyRead, this, &GatewayServer::onPeerReadyRead);
+            connect(socket, &QTcpSocket::errorOccurred, this, &GatewayServer::onPeerError);
+            m_peerAddress = AddressText(socket->peerAddress());
+            m_peerHost = socket->peerName().isEmpty() ? m_peerAddress : socket->peerName();
+            m_peerPort = socket->peerPort();
+            m_log.LogLine(QStringLiteral("Connected to ") + m_peerAddress + QStringLiteral(", ") +
+                          m_peerHost + QStringLiteral(", port No ") + QString::number(m_peerPort));
+            m_log.LogLine(ClockTime() + QStringLiteral(",  ") + ClockDate());
+            m_log.LogLine(QString());
+            m_state.PacketSequence = 1;
+            m_state.GatewayCalledIn = true;
+            // Half a packet left by an earlier connection must not be glued to this one's first packet.
+            m_assembler.Clear();
+            emit peerAccepted();
+            restartIdleTimer();
+        } catch (const std::exception& failure) {
+            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+                          QString::fromLocal8Bit(failure.what()));
+            restartIdleTimer();
+        }
+    }
+}
+
+void GatewayServer::onPeerDisconnected() {
+    auto* socket = qobject_cast<QTcpSocket*>(sender());
+    if (socket == nullptr || socket != m_peer) {
+        return;
+    }
+    const QString address = AddressText(socket->peerAddress());
+    m_peer = nullptr;
+    socket->disconnect(this);
+    socket->deleteLater();
+    if (address == m_peerAddress || address.isEmpty()) {
+        m_state.GatewayCalledIn = false;
+        m_log.LogLine(QStringLiteral("Connection to ") + m_peerAddress +
+                      QStringLiteral(" closed by client at ") + ClockDate() + QStringLiteral(", ") +
+                      ClockTime());
+    }
+}
+
+void GatewayServer::onPeerError(QAbstractSocket::SocketError error) {
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        return;
+    }
+    m_log.LogLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+}
+
+void GatewayServer::onPeerReadyRead() {
+    const QPointer<QTcpSocket> peer = m_peer;
+    if (!peer || peer != sender()) {
+        return;
+    }
+    if (m_settings.UseNerit1) {
+        m_state.RawReply.append(peer->readAll());
+        restartIdleTimer();
+        return;
+    }
+    // Reads of at most one packet's size, until nothing is left: bytes left in the socket would raise no
+    // further read event.
+    while (peer && peer == m_peer && peer->bytesAvailable() > 0) {
+        QByteArray piece;
+        try {
+            piece = peer->read(codec::EnvelopeAssembler::kMaxReadSize);
+        } catch (const std::exception& failure) {
+            m_log.LogLine(QStringLiteral("Exception reading data from TCP socket - ") +
+                          QString::fromLocal8Bit(failure.what()));
+            restartIdleTimer();
+            return;
+        }
+        restartIdleTimer();
+        if (piece.isEmpty()) {
+            return;
+        }
+        const codec::EnvelopeAssembler::Result result = m_assembler.Append(piece);
+        if (result.outcome == codec::EnvelopeAssembler::Outcome::WrongCount) {
+            m_state.PacketArrived = true;
+            m_state.ReloadCount = 0;
+            m_state.GatewayReply.clear();
+            m_log.LogLine(QStringLiteral("Wrong byte count in the telegram, ") +
+                          QString::number(result.count));
+        } else if (result.outcome == codec::EnvelopeAssembler::Outcome::Packet) {
+            takePacket(result.packet);
+        }
+    }
+}
+
+void GatewayServer::takePacket(const QByteArray& packet) {
+    const codec::PacketCheckResult result = TakeGatewayPacket(packet, m_settings, m_state, m_log);
+    m_log.LogLine(QStringLiteral("Packet: ") + codec::SpacedHex(packet));
+    m_state.PacketArrived = true;
+    if (result.foreignNetwork) {
+        // The gateway is gone; nothing is started for it.
+        DropForeignGateway();
+        return;
+    }
+    if (m_state.PacketSequence == 1) {
+        startAutomaticAction();
+    }
+}
+
+void GatewayServer::startAutomaticAction() {
+    if (m_settings.AutoLumet) {
+        emit automaticActionRequested(AutomaticAction::DisplayReadout);
+    } else if (m_settings.AutoMbus) {
+        emit automaticActionRequested(AutomaticAction::PrimaryScan);
+    } else if (m_settings.AutoSec) {
+        emit automaticActionRequested(AutomaticAction::SecondarySearch);
+    } else if (m_settings.KeepAlive) {
+        StartKeepAlive();
+    }
+}
+
+} // namespace holvex::links

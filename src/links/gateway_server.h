@@ -1,0 +1,105 @@
+#pragma once
+
+#include "codec/envelope_assembler.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace holvex {
+struct RunState;
+struct Settings;
+class LogSink;
+} // namespace holvex
+
+namespace holvex::links {
+
+// What a gateway's first packet on a new connection starts, by the settings.
+enum class AutomaticAction { DisplayReadout, PrimaryScan, SecondarySearch };
+
+// The server socket that the gateways (or a wireless interface adapter) call in to. At most one peer is
+// kept: a second caller is closed at once. Packets are gathered from the pieces the peer sends, checked and
+// unpacked into GatewayReply; a quiet connection is dropped and the socket reopened after ten minutes.
+class GatewayServer : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr quint16 kDefaultPort = 59615;
+    static constexpr int kIdleReopenMs = 600000;
+    static constexpr int kKeepAliveMs = 10000;
+
+    GatewayServer(Settings& settings, RunState& state, LogSink& log, QObject* parent = nullptr);
+    ~GatewayServer() override;
+
+    // The socket toggle: closes a listening socket, opens a closed one on the port of portText.
+    void Toggle(const QString& portText);
+    // "Apply" of the settings: the socket closes so that the next activation reopens it on the new port.
+    void CloseForNewPort();
+    // Timer_close_socket: drop any connection and listen again.
+    void ReopenAfterIdle();
+    // A gateway of another network while only one is accepted: drop it and listen again.
+    void DropForeignGateway();
+
+    bool HasPeer() const;
+    bool Send(const QByteArray& bytes, QString* failure);
+    // The port actually listened on (useful when the text asked for 0, any free port).
+    quint16 ListeningPort() const;
+
+    QString PeerAddress() const { return m_peerAddress; }
+    QString PeerHost() const { return m_peerHost; }
+    quint16 PeerPort() const { return m_peerPort; }
+
+    // The main window may hand over its own Timer_close_socket and Timer_keepAlive; until then the server
+    // uses timers of its own. The server does not take ownership.
+    void setIdleTimer(QTimer* timer);
+    void setKeepAliveTimer(QTimer* timer);
+    QTimer* idleTimer() const { return m_idleTimer; }
+    QTimer* keepAliveTimer() const { return m_keepAliveTimer; }
+    void StartKeepAlive();
+    void StopKeepAlive();
+
+    // The number a "Port to listen:" text stands for: 59615 when it is not a port number.
+    static quint16 ListenPortFor(const QString& portText);
+
+signals:
+    // A gateway called in: the window comes to the front and beeps.
+    void peerAccepted();
+    void automaticActionRequested(holvex::links::AutomaticAction kind);
+    // Timer_keepAlive ticked: a ping is due.
+    void keepAliveDue();
+
+private:
+    void onNewConnection();
+    void onPeerDisconnected();
+    void onPeerReadyRead();
+    void onPeerError(QAbstractSocket::SocketError error);
+    void onIdleTimeout();
+    void takePacket(const QByteArray& packet);
+    void startAutomaticAction();
+    bool listenOn(const QString& portText);
+    void closeServer();
+    void dropPeerQuietly();
+    void restartIdleTimer();
+    static void closeAtOnce(QTcpSocket* socket);
+    static QString AddressText(const QHostAddress& address);
+
+    Settings& m_settings;
+    RunState& m_state;
+    LogSink& m_log;
+    codec::EnvelopeAssembler m_assembler;
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_peer;
+    QString m_peerAddress;
+    QString m_peerHost;
+    quint16 m_peerPort = 0;
+    QTimer m_ownIdleTimer;
+    QTimer m_ownKeepAliveTimer;
+    QTimer* m_idleTimer = nullptr;
+    QTimer* m_keepAliveTimer = nullptr;
+};
+
+} // namespace holvex::links

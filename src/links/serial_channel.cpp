@@ -1,0 +1,224 @@
+#include "links/serial_channel.h"
+
+#include "bus/event_loop_wait.h"
+#include "bus/run_state.h"
+#include "lang/message_language.h"
+#include "links/serial_port_names.h"
+#include "log/log_sink.h"
+#include "settings/settings.h"
+
+#include <exception>
+
+namespace holvex::links {
+
+namespace {
+
+// Let the driver settle before the port may be opened again.
+constexpr int kReleaseWaitMs = 40;
+constexpr int kWriteWaitMs = 1000;
+
+QString ClosedText(const QString& name) {
+    return name + QStringLiteral(" is closed");
+}
+
+} // namespace
+
+SerialChannel::SerialChannel(Settings& settings, RunState& state, LogSink& log,
+                             const MessageLanguage& language, QObject* parent)
+    : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_language(language) {}
+
+SerialChannel::~SerialChannel() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+qint32 SerialChannel::BaudRateFor(const QString& speed) {
+    const QString text = speed.trimmed();
+    if (text == QLatin1String("300")) {
+        return 300;
+    }
+    if (text == QLatin1String("1200")) {
+        return QSerialPort::Baud1200;
+    }
+    if (text == QLatin1String("4800")) {
+        return QSerialPort::Baud4800;
+    }
+    if (text == QLatin1String("9600")) {
+        return QSerialPort::Baud9600;
+    }
+    if (text == QLatin1String("19200")) {
+        return QSerialPort::Baud19200;
+    }
+    return QSerialPort::Baud2400;
+}
+
+QSerialPort::Parity SerialChannel::ParityFor(const QString& parity) {
+    const QString text = parity.trimmed();
+    if (text.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0) {
+        return QSerialPort::NoParity;
+    }
+    if (text.compare(QLatin1String("Odd"), Qt::CaseInsensitive) == 0) {
+        return QSerialPort::OddParity;
+    }
+    if (text.compare(QLatin1String("Mark"), Qt::CaseInsensitive) == 0) {
+        return QSerialPort::MarkParity;
+    }
+    if (text.compare(QLatin1String("Space"), Qt::CaseInsensitive) == 0) {
+        return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::EvenParity;
+}
+
+QString SerialChannel::ParityName(QSerialPort::Parity parity) {
+    switch (parity) {
+    case QSerialPort::NoParity:
+        return QStringLiteral("None");
+    case QSerialPort::OddParity:
+        return QStringLiteral("Odd");
+    case QSerialPort::MarkParity:
+        return QStringLiteral("Mark");
+    case QSerialPort::SpaceParity:
+        return QStringLiteral("Space");
+    default:
+        return QStringLiteral("Even");
+    }
+}
+
+void SerialChannel::Toggle() {
+    if (m_port.isOpen() || m_state.PortOpen) {
+        closeOpenPort();
+    } else {
+        open();
+    }
+}
+
+void SerialChannel::Close() {
+    if (m_port.isOpen() || m_state.PortOpen) {
+        closeOpenPort();
+    }
+}
+
+bool SerialChannel::IsOpen() const {
+    return m_port.isOpen();
+}
+
+void SerialChannel::closeOpenPort() {
+    try {
+        const QString name = m_openName.isEmpty() ? m_settings.PortName : m_openName;
+        if (m_port.isOpen()) {
+            m_port.close();
+        }
+        emit statusTextChanged(ClosedText(name));
+        m_state.PortOpen = false;
+        WaitProcessingEvents(kReleaseWaitMs);
+        m_openName.clear();
+        emit serialFieldsEnabled(true);
+        emit portCaptionChanged(QStringLiteral("Connect to port"));
+    } catch (const std::exception&) {
+        m_log.LogLine(QStringLiteral("Unknown Exception closing serial port, please restart..."));
+    }
+}
+
+void SerialChannel::open() {
+    const QString name = m_settings.PortName;
+    const QString devicePath = SerialDevicePath(name);
+    try {
+        // The probe: another program holding the port makes an exclusive open fail.
+        bool probeOpened = false;
+        {
+            QSerialPort probe;
+            probe.setPortName(devicePath);
+            probeOpened = !devicePath.isEmpty() && probe.open(QIODevice::ReadWrite);
+            if (probeOpened) {
+                probe.close();
+            }
+        }
+        if (!probeOpened) {
+            emit statusTextChanged(ClosedText(name));
+            m_state.PortOpen = false;
+            m_log.LogLine(m_language.pick(QStringLiteral("The selected serial port (") + name +
+                                              QStringLiteral(") is in use by another program!"),
+                                          QStringLiteral("La porta selezionata (") + name +
+                                              QStringLiteral(") e utilizzata da un\"altra applicazione!")));
+            reportOpenFailure(devicePath);
+            return;
+        }
+
+        // Line settings go in before opening: a pseudo-terminal refuses some of them on an open port.
+        const qint32 baud = BaudRateFor(m_settings.Speed);
+        const QSerialPort::Parity parity = ParityFor(m_settings.Parity);
+        m_port.setPortName(devicePath);
+        m_port.setBaudRate(baud);
+        m_port.setParity(parity);
+        m_port.setDataBits(QSerialPort::Data8);
+        m_port.setStopBits(QSerialPort::OneStop);
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
+        if (!m_port.open(QIODevice::ReadWrite)) {
+            emit statusTextChanged(ClosedText(name));
+            m_state.PortOpen = false;
+            m_log.LogLine(QStringLiteral("Unknown Exception on opening serial port..."));
+            reportOpenFailure(devicePath);
+            return;
+        }
+        // RTS and DTR stay low; a line that cannot be driven (a pseudo-terminal) is no reason to give up.
+        m_port.setDataTerminalReady(false);
+        m_port.setRequestToSend(false);
+        m_port.clearError();
+
+        const QString text =
+            name + QStringLiteral(" - ") + QString::number(baud) + QStringLiteral(",8,") + ParityName(parity);
+        m_openName = name;
+        emit statusTextChanged(text);
+        m_log.LogLine(text);
+        m_state.PortOpen = true;
+        emit serialFieldsEnabled(false);
+        emit portCaptionChanged(QStringLiteral("Disconnect"));
+    } catch (const std::exception&) {
+        m_log.LogLine(QStringLiteral("Unknown Exception on opening serial port..."));
+        emit statusTextChanged(ClosedText(name));
+    }
+}
+
+void SerialChannel::reportOpenFailure(const QString& devicePath) {
+    QString group;
+    const SerialOpenFailure failure = InspectSerialOpenFailure(devicePath, &group);
+    m_log.LogLine(SerialOpenFailureText(failure, devicePath, group, m_language.italian()));
+}
+
+bool SerialChannel::Write(const QByteArray& bytes) {
+    if (!m_port.isOpen()) {
+        return false;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        return false;
+    }
+    while (m_port.bytesToWrite() > 0) {
+        if (!m_port.waitForBytesWritten(kWriteWaitMs)) {
+            m_port.clearError();
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray SerialChannel::TakeAll() {
+    if (!m_port.isOpen()) {
+        return {};
+    }
+    return m_port.readAll();
+}
+
+void SerialChannel::DiscardInput() {
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+    }
+}
+
+void SerialChannel::DiscardBoth() {
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::AllDirections);
+    }
+}
+
+} // namespace holvex::links

@@ -1,0 +1,30 @@
+#include "meters/ops/config_values.h"
+
+#include "mbus/lookups.h"
+
+namespace holvex {
+
+std::uint8_t ConfigUnitCode(const QString& unit, const QString& constant) {
+    return static_cast<std::uint8_t>(mbus::UnitCode(unit, constant));
+}
+
+bool IsKnownUnitText(const QString& unit) {
+    return unit == QLatin1String("l") || unit == QLatin1String("Wh") || unit == QLatin1String("kJ") ||
+           unit == QLatin1String("N/A");
+}
+
+const std::array<QString, 11>& MediumBoxEntries() {
+    static const std::array<QString, 11> kEntries{
+        QStringLiteral("Electricity"), QStringLiteral("Water"), QStringLiteral("Hot water"),
+        QStringLiteral("Cold water"),  QStringLiteral("H.C.A"), QStringLiteral("Heat meter"),
+        QStringLiteral("Cold meter"),  QStringLiteral("Gas"),   QStringLiteral("Oil"),
+        QStringLiteral("Pressure"),    QStringLiteral("Other"),
+    };
+    return kEntries;
+}
+
+std::uint8_t ConfigMediumCode(const QString& name) {
+    return static_cast<std::uint8_t>(mbus::MediumCode(name));
+}
+
+} // namespace holvex

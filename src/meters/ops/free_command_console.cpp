@@ -1,0 +1,156 @@
+#include "meters/ops/free_command_console.h"
+
+#include "bus/bus_context.h"
+#include "bus/run_state.h"
+#include "codec/frame_codec.h"
+#include "codec/packet_codec.h"
+#include "links/channel_interface.h"
+#include "log/log_sink.h"
+#include "meters/ops/reply_collection.h"
+#include "settings/settings.h"
+
+#include <QTimer>
+
+namespace holvex {
+
+namespace {
+
+const QString kTooShort = QStringLiteral("Wrong custom hex command, 2 symbols at least...");
+const QString kBadDigit = QStringLiteral("Wrong custom hex command, 0..F uppercase allowed");
+
+links::OperationWords ConsoleWords() {
+    return {QStringLiteral("free hex command"), QStringLiteral("free command"), false};
+}
+
+int DigitValue(QChar ch) {
+    if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
+        return ch.unicode() - '0';
+    }
+    return ch.unicode() - 'A' + 10;
+}
+
+} // namespace
+
+FreeCommandConsole::FreeCommandConsole(BusContext& context, QTimer& freeCommandTimer, QObject* parent)
+    : QObject(parent), m_context(context), m_timer(freeCommandTimer) {
+    connect(&m_timer, &QTimer::timeout, this, &FreeCommandConsole::Tick);
+}
+
+bool FreeCommandConsole::SerialChosen() const {
+    const Settings& settings = m_context.settings;
+    return !settings.UseEthernet && !settings.UseLanXp && !settings.UseFerrinServ;
+}
+
+std::optional<QByteArray> FreeCommandConsole::ParseHexCommand(const QString& command, QString* error) {
+    if (command.size() == 1) {
+        if (error) {
+            *error = kTooShort;
+        }
+        return std::nullopt;
+    }
+    const QString text = command + QLatin1Char(' ');
+    for (const QChar ch : text) {
+        const bool allowed = ch == QLatin1Char(' ') || (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) ||
+                             (ch >= QLatin1Char('A') && ch <= QLatin1Char('F'));
+        if (!allowed) {
+            if (error) {
+                *error = kBadDigit;
+            }
+            return std::nullopt;
+        }
+    }
+    QByteArray bytes;
+    for (const QString& piece : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString pair = piece.size() == 1 ? QStringLiteral("0") + piece : piece.left(2);
+        bytes.append(static_cast<char>(DigitValue(pair[0]) * 16 + DigitValue(pair[1])));
+    }
+    return bytes;
+}
+
+bool FreeCommandConsole::Send(const QString& command, bool hexMode) {
+    const QString text = command.left(kMaxCommandLength);
+    if (text.isEmpty()) {
+        return false;
+    }
+    m_ascii = !hexMode;
+    if (!m_context.channel.OpenChannel()) {
+        return false;
+    }
+    return hexMode ? SendHex(text) : SendText(text.toLatin1());
+}
+
+bool FreeCommandConsole::SendText(const QByteArray& text) {
+    const Settings& settings = m_context.settings;
+    RunState& state = m_context.state;
+    if (SerialChosen()) {
+        m_context.channel.SendFrame(text, codec::PacketKind::Read, ConsoleWords());
+    } else if (settings.UseEthernet) {
+        m_context.channel.SendDeviceCommand(text);
+    } else if (settings.UseFerrinServ) {
+        if (const auto network = codec::ParseNetworkNumber(settings.NetNumber)) {
+            state.NetworkNumber = *network;
+        }
+        m_context.channel.SendDeviceCommand(text);
+    } else {
+        // The LAN adapter: with its connection down nothing is sent and nothing is awaited.
+        state.RawReply.clear();
+        if (!state.XPortConnected) {
+            return false;
+        }
+        m_context.channel.SendFrame(text, codec::PacketKind::Read, ConsoleWords());
+    }
+    m_timer.start();
+    return true;
+}
+
+bool FreeCommandConsole::SendHex(const QString& command) {
+    QString error;
+    const std::optional<QByteArray> bytes = ParseHexCommand(command, &error);
+    if (!bytes) {
+        m_context.log.LogLine(error);
+        // Nothing goes out: do not leave the channel open for nothing.
+        m_context.channel.CloseChannel();
+        return false;
+    }
+    RunState& state = m_context.state;
+    if (SerialChosen()) {
+        if (!state.PortOpen) {
+            return false;
+        }
+        for (const char byte : *bytes) {
+            m_context.channel.SendFrame(QByteArray(1, byte), codec::PacketKind::Read, ConsoleWords());
+        }
+    } else if (m_context.settings.UseEthernet || m_context.settings.UseFerrinServ) {
+        // The channel takes the network number of the server version from the settings before wrapping.
+        if (!bytes->isEmpty()) {
+            m_context.channel.SendFrame(*bytes, codec::PacketKind::Read, ConsoleWords());
+        }
+    } else {
+        state.RawReply.clear();
+        if (state.XPortConnected && !bytes->isEmpty()) {
+            m_context.channel.SendFrame(*bytes, codec::PacketKind::Read, ConsoleWords());
+        }
+    }
+    m_timer.start();
+    return true;
+}
+
+void FreeCommandConsole::StartAnswerTimer() {
+    m_timer.start();
+}
+
+void FreeCommandConsole::Tick() {
+    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::FreeCommand);
+    if (reply.waitAnotherPeriod) {
+        return;
+    }
+    m_context.state.GatewayReply.clear();
+    m_context.state.RawReply.clear();
+    if (!reply.bytes.isEmpty()) {
+        m_context.log.LogLine(m_ascii ? QString::fromLatin1(reply.bytes) : codec::SpacedHex(reply.bytes));
+    }
+    m_timer.stop();
+    m_context.channel.CloseChannel();
+}
+
+} // namespace holvex

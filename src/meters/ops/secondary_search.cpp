@@ -1,0 +1,250 @@
+#include "meters/ops/secondary_search.h"
+
+#include "bus/bus_context.h"
+#include "bus/event_loop_wait.h"
+#include "bus/run_state.h"
+#include "codec/frame_codec.h"
+#include "lang/message_language.h"
+#include "links/channel_interface.h"
+#include "log/log_sink.h"
+#include "log/progress_sink.h"
+#include "meters/ops/bus_requests.h"
+#include "meters/ops/decode_application.h"
+#include "meters/ops/secondary_id_thread.h"
+#include "meters/table/meter_table.h"
+#include "settings/settings.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <exception>
+
+namespace holvex {
+
+namespace {
+constexpr int kStopPollMs = 5;
+} // namespace
+
+SecondarySearch::SecondarySearch(BusContext& context, DecodeApplication& decoder, QTimer& respondTimer,
+                                 QTimer& secondaryTimer, QObject* parent)
+    : QObject(parent), m_context(context), m_decoder(decoder), m_respondTimer(respondTimer),
+      m_secondaryTimer(secondaryTimer) {}
+
+SecondarySearch::~SecondarySearch() {
+    if (!m_worker) {
+        return;
+    }
+    // The worker may be waiting in a blocking call to this thread: keep answering (with nothing) until it
+    // has seen the stop.
+    m_closing = true;
+    m_worker->Abandon();
+    while (!m_worker->wait(kStopPollMs)) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+    m_worker.reset();
+}
+
+bool SecondarySearch::Running() const {
+    return m_worker != nullptr || m_starting;
+}
+
+SecondarySearch::FindOutcome SecondarySearch::Find(const QString& idText) {
+    if (Running()) {
+        return FindOutcome::NotStarted;
+    }
+    if (idText.size() != kIdLength) {
+        m_context.log.LogLine(QStringLiteral("Incorrect ID entered"));
+        return FindOutcome::IncorrectId;
+    }
+    if (idText.compare(AllMetersId(), Qt::CaseInsensitive) != 0) {
+        if (m_directRead) {
+            m_directRead(idText);
+        }
+        return FindOutcome::DirectRead;
+    }
+    return StartSearch() ? FindOutcome::Searching : FindOutcome::NotStarted;
+}
+
+bool SecondarySearch::StartSearch() {
+    if (Running()) {
+        return false;
+    }
+    if (!DecideAboutTable(m_context, m_clearQuestion)) {
+        return false;
+    }
+    links::ChannelInterface& channel = m_context.channel;
+    if (!channel.OpenChannel()) {
+        return false;
+    }
+    channel.StopKeepAlive();
+
+    if (m_context.settings.GlobalInit) {
+        SendLinkReset(m_context, codec::address::kBroadcast);
+        // The window keeps running during the pause: a second "Find" must not start a search inside this one.
+        m_starting = true;
+        if (m_context.waitProcessingEvents) {
+            m_context.waitProcessingEvents(PrimaryScan::kGlobalInitPause);
+        } else {
+            WaitProcessingEvents(PrimaryScan::kGlobalInitPause);
+        }
+        m_starting = false;
+    }
+
+    RunState& state = m_context.state;
+    channel.DiscardSerialBuffers();
+    state.GatewayReply.clear();
+    state.RawReply.clear();
+    state.RetryCount = 0;
+
+    m_context.progress.StartProgressRange(kProgressFirst, kProgressLast, kProgressFirst);
+
+    // SearchLsbFirst is taken now; the worker never reads the settings.
+    m_worker = std::make_unique<SecondaryIDThread>(*this, m_context.settings.LsbSearch);
+    connect(m_worker.get(), &SecondaryIDThread::logLine, this, &SecondarySearch::OnWorkerLine);
+    connect(m_worker.get(), &SecondaryIDThread::topLevelStepped, this, &SecondarySearch::OnTopLevelStep);
+    connect(m_worker.get(), &QThread::finished, this, &SecondarySearch::Finish);
+    emit searchStarted();
+    m_worker->start();
+    return true;
+}
+
+void SecondarySearch::RequestStop() {
+    if (m_worker) {
+        m_worker->RequestStop();
+    }
+}
+
+int SecondarySearch::AgentRetries() const {
+    return m_closing ? 0 : m_context.settings.Retry;
+}
+
+int SecondarySearch::AgentResponseTimeout() const {
+    return m_closing ? 0 : m_context.settings.Timeout;
+}
+
+bool SecondarySearch::AgentSendSelection(const codec::SearchDigits& mask) {
+    if (m_closing) {
+        return false;
+    }
+    try {
+        m_context.log.LogLine(QStringLiteral("Checking ") + mask.Text() + QStringLiteral("..."));
+        m_context.channel.DiscardSerialBuffers();
+        const QByteArray frame = codec::SelectionFrame(mask.IdBytes());
+        if (frame.isEmpty()) {
+            return false;
+        }
+        // A gateway's failure is logged as its bare text.
+        m_context.channel.SendFrame(
+            frame, codec::PacketKind::Read,
+            links::OperationWords::WithLead(QString(), QStringLiteral("searching by secondary...")));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+SecondarySearch::AttemptReply SecondarySearch::AgentTakeAttemptReply() {
+    AttemptReply attempt;
+    if (m_closing) {
+        return attempt;
+    }
+    try {
+        const links::SearchReply reply = m_context.channel.TakeSearchReply();
+        m_context.state.GatewayReply.clear();
+        m_context.state.RawReply.clear();
+        if (reply.noConnection) {
+            m_context.log.LogLine(QStringLiteral("No valid physical connection..."));
+            attempt.noConnection = true;
+            return attempt;
+        }
+        attempt.answered = !reply.bytes.isEmpty();
+    } catch (...) {
+        attempt.failed = true;
+    }
+    return attempt;
+}
+
+bool SecondarySearch::AgentSendSelectedRead() {
+    if (m_closing) {
+        return false;
+    }
+    try {
+        m_context.channel.DiscardSerialBuffers();
+        m_context.state.GatewayReply.clear();
+        SendReadRequest(m_context, codec::address::kSelected);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+SecondarySearch::SelectedRead SecondarySearch::AgentDecodeSelectedReply() {
+    SelectedRead read;
+    if (m_closing) {
+        return read;
+    }
+    RunState& state = m_context.state;
+    QByteArray bytes;
+    try {
+        const links::SearchReply reply = m_context.channel.TakeSearchReply();
+        if (reply.noConnection) {
+            m_context.log.LogLine(QStringLiteral("No valid physical connection :) "));
+        } else {
+            bytes = reply.bytes;
+        }
+        state.GatewayReply.clear();
+        state.RawReply.clear();
+    } catch (...) {
+        read.failed = true;
+        return read;
+    }
+    if (bytes.isEmpty()) {
+        return read;
+    }
+    state.MatchRowById = true;
+    try {
+        read.hit = m_decoder.Apply(bytes);
+    } catch (...) {
+        m_context.log.LogLine(SecondaryIDThread::FailureLine(1003));
+    }
+    state.MatchRowById = false;
+    return read;
+}
+
+void SecondarySearch::OnWorkerLine(const QString& text) {
+    if (!m_closing) {
+        m_context.log.LogLine(text);
+    }
+}
+
+void SecondarySearch::OnTopLevelStep() {
+    if (m_closing) {
+        return;
+    }
+    ProgressSink& progress = m_context.progress;
+    if (progress.ProgressPosition() < progress.ProgressMaximum() - 1) {
+        progress.StepProgress();
+    }
+}
+
+void SecondarySearch::Finish() {
+    if (!m_worker || m_closing) {
+        return;
+    }
+    m_worker->wait();
+    m_worker.reset();
+
+    m_respondTimer.stop();
+    m_secondaryTimer.stop();
+    RunState& state = m_context.state;
+    m_context.channel.DiscardSerialBuffers();
+    state.ScanRunning = false;
+    state.AutoAddressRunning = false;
+    m_context.progress.EndProgress();
+    m_context.channel.CloseChannel();
+    m_context.log.LogLine(QStringLiteral("Secondary search thread terminated normally."));
+    emit searchFinished();
+}
+
+} // namespace holvex

@@ -1,0 +1,75 @@
+#include "meters/table/csv_line_parser.h"
+
+namespace holvex {
+
+namespace {
+
+// Cuts without leaving half of a surrogate pair at the end.
+QString CutField(QString field) {
+    if (field.size() > kCsvFieldLength) {
+        field.truncate(kCsvFieldLength);
+    }
+    if (!field.isEmpty() && field.back().isHighSurrogate()) {
+        field.chop(1);
+    }
+    return field;
+}
+
+} // namespace
+
+CsvLineFields ParseCsvLine(QStringView line, QStringView separator, int fieldLimit) {
+    CsvLineFields result;
+    if (separator.size() != 1) {
+        // A longer (or empty) separator never equals a single character: no field is ever completed.
+        return result;
+    }
+    const QChar sep = separator.front();
+    QString field;
+    // One character more than kept, so the cut can tell a surrogate pair that straddles the limit.
+    field.reserve(kCsvFieldLength + 1);
+    for (const QChar c : line) {
+        if (c == sep) {
+            if (result.fields.size() >= fieldLimit) {
+                result.tooMany = true;
+                return result;
+            }
+            result.fields.append(CutField(field));
+            field.clear();
+        } else if (field.size() <= kCsvFieldLength) {
+            // Characters past the cut are not kept, so a long field never grows the buffer.
+            field.append(c);
+        }
+    }
+    return result;
+}
+
+CsvTextLines SplitCsvLines(QStringView text, int maxLines) {
+    CsvTextLines result;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            ++i;
+            continue;
+        }
+        if (maxLines >= 0 && result.lines.size() >= maxLines) {
+            result.more = true;
+            return result;
+        }
+        result.lines.append(text.mid(start, i - start).toString());
+        i += (c == u'\r' && i + 1 < size && text[i + 1] == u'\n') ? 2 : 1;
+        start = i;
+    }
+    if (start < size) {
+        if (maxLines >= 0 && result.lines.size() >= maxLines) {
+            result.more = true;
+        } else {
+            result.lines.append(text.mid(start).toString());
+        }
+    }
+    return result;
+}
+
+} // namespace holvex
