@@ -18,7 +18,7 @@
 
 namespace holvex::bench {
 
-inline void EnsureApplication() {
+inline void ensureApplication() {
     if (QCoreApplication::instance() == nullptr) {
         static int argc = 1;
         static char name[] = "holvex_bench";
@@ -30,7 +30,7 @@ inline void EnsureApplication() {
 // Counts the "Collision" lines; nothing is printed.
 class QuietLog : public LogSink {
 public:
-    void LogLine(const QString& text) override {
+    void logLine(const QString& text) override {
         ++lines;
         if (text == QLatin1String("Collision")) {
             ++collisions;
@@ -42,16 +42,16 @@ public:
 
 class QuietProgress : public ProgressSink {
 public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int, int high, int at) override {
+    void startProgress(int steps) override { startProgressRange(0, steps, 0); }
+    void startProgressRange(int, int high, int at) override {
         m_maximum = high;
         m_position = at;
     }
-    void StepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
-    void SetProgressPosition(int value) override { m_position = value; }
-    int ProgressPosition() const override { return m_position; }
-    int ProgressMaximum() const override { return m_maximum; }
-    void EndProgress() override { m_position = 0; }
+    void stepProgress() override { m_position = std::min(m_position + 1, m_maximum); }
+    void setProgressPosition(int value) override { m_position = value; }
+    int progressPosition() const override { return m_position; }
+    int progressMaximum() const override { return m_maximum; }
+    void endProgress() override { m_position = 0; }
 
 private:
     int m_maximum = 0;
@@ -59,7 +59,7 @@ private:
 };
 
 // The LAN adapter at the simulator's port, the given response timeout, no retries, no keep-alive.
-inline Settings LanAdapterSettings(quint16 port, int periodMs) {
+inline Settings lanAdapterSettings(quint16 port, int periodMs) {
     Settings settings;
     settings.UseLanXp = true;
     settings.RemoteIp = QStringLiteral("127.0.0.1");
@@ -71,7 +71,7 @@ inline Settings LanAdapterSettings(quint16 port, int periodMs) {
     return settings;
 }
 
-inline BusContext MakeContext(Settings& settings, RunState& state, LogSink& log,
+inline BusContext makeContext(Settings& settings, RunState& state, LogSink& log,
                               const MessageLanguage& language, links::ChannelInterface& channel,
                               StringGridModel& table, ProgressSink& progress) {
     return BusContext{settings,
@@ -99,13 +99,13 @@ public:
             m_last = now;
         });
     }
-    void Start() {
+    void start() {
         m_clock.start();
         m_last = 0;
         m_stamp.start();
     }
-    void Stop() { m_stamp.stop(); }
-    double LongestGapMs() const { return static_cast<double>(m_longest) / 1e6; }
+    void stop() { m_stamp.stop(); }
+    double longestGapMs() const { return static_cast<double>(m_longest) / 1e6; }
 
 private:
     QElapsedTimer m_clock;

@@ -8,19 +8,19 @@
 
 namespace {
 
-QByteArray Telegram(const char* header, const char* records) {
+QByteArray telegram(const char* header, const char* records) {
     const QByteArray data = QByteArray::fromHex(QByteArray(header) + QByteArray(records));
-    return holvex::codec::LongFrame(0x08, 0x05, 0x72, data);
+    return holvex::codec::longFrame(0x08, 0x05, 0x72, data);
 }
 
-QVector<QByteArray> Telegrams() {
+QVector<QByteArray> telegrams() {
     QVector<QByteArray> frames;
     // Water meter: volume and a date (26 bytes).
-    frames.append(Telegram("785634124304210705000000", "0413393000000"
+    frames.append(telegram("785634124304210705000000", "0413393000000"
                                                        "26C"
                                                        "E134"));
     // Heat meter: energy, volume, power, flow, temperatures, date-time, fabrication number, stored values.
-    frames.append(Telegram("214365872D2C1B0411200000", "0406102700000413393000000"
+    frames.append(telegram("214365872D2C1B0411200000", "0406102700000413393000000"
                                                        "42B"
                                                        "E8030000"
                                                        "043B"
@@ -47,7 +47,7 @@ QVector<QByteArray> Telegrams() {
                                                        "1F"
                                                        "0102030405"));
     // Electricity meter with tariffs, extension VIFs and a real value.
-    frames.append(Telegram("907856344D2512021F000000", "0E0345230100"
+    frames.append(telegram("907856344D2512021F000000", "0E0345230100"
                                                        "0000"
                                                        "8E10"
                                                        "03"
@@ -66,7 +66,7 @@ QVector<QByteArray> Telegrams() {
                                                        "04FD17"
                                                        "00000000"));
     // Gas meter with a plain-text unit and variable-length data.
-    frames.append(Telegram("112233444D2501030A000000", "047C03"
+    frames.append(telegram("112233444D2501030A000000", "047C03"
                                                        "6B5768"
                                                        "39300000"
                                                        "0D78"
@@ -85,16 +85,16 @@ QVector<QByteArray> Telegrams() {
         longRecords += "E134";
     }
     longRecords += "0F01020304";
-    frames.append(Telegram("998877662D2C1B0C33000000", longRecords.constData()));
+    frames.append(telegram("998877662D2C1B0C33000000", longRecords.constData()));
     return frames;
 }
 
 void BM_DecodeResponse(benchmark::State& state) {
-    const QVector<QByteArray> frames = Telegrams();
+    const QVector<QByteArray> frames = telegrams();
     holvex::mbus::DecodeOptions options;
     options.extraTitleCount = static_cast<int>(state.range(0));
     for (const QByteArray& frame : frames) {
-        if (!holvex::mbus::DecodeResponse(frame, options).ok) {
+        if (!holvex::mbus::decodeResponse(frame, options).ok) {
             state.SkipWithError("a telegram of the mix does not decode");
             return;
         }
@@ -102,7 +102,7 @@ void BM_DecodeResponse(benchmark::State& state) {
     qsizetype bytes = 0;
     for (auto _ : state) {
         for (const QByteArray& frame : frames) {
-            holvex::mbus::DecodeResult result = holvex::mbus::DecodeResponse(frame, options);
+            holvex::mbus::DecodeResult result = holvex::mbus::decodeResponse(frame, options);
             benchmark::DoNotOptimize(result);
             bytes += frame.size();
         }
@@ -113,12 +113,12 @@ void BM_DecodeResponse(benchmark::State& state) {
 BENCHMARK(BM_DecodeResponse)->Arg(0)->Arg(5);
 
 void BM_FullRead(benchmark::State& state) {
-    const QVector<QByteArray> frames = Telegrams();
+    const QVector<QByteArray> frames = telegrams();
     holvex::mbus::DecodeOptions options;
     options.fullRead = true;
     for (auto _ : state) {
         for (const QByteArray& frame : frames) {
-            holvex::mbus::DecodeResult result = holvex::mbus::DecodeResponse(frame, options);
+            holvex::mbus::DecodeResult result = holvex::mbus::decodeResponse(frame, options);
             benchmark::DoNotOptimize(result);
         }
     }

@@ -50,21 +50,21 @@ const char kInstallation[] = R"({
 })";
 
 void BM_PrimaryScanOverhead(benchmark::State& benchState) {
-    EnsureApplication();
+    ensureApplication();
     for (auto _ : benchState) {
         sim::SimThread sim;
         QString error;
-        if (!sim.Start(QByteArray(kInstallation), &error)) {
+        if (!sim.start(QByteArray(kInstallation), &error)) {
             benchState.SkipWithError(error.toStdString().c_str());
             return;
         }
-        const auto port = sim.AddLan(0);
+        const auto port = sim.addLan(0);
         if (!port) {
             benchState.SkipWithError("no LAN endpoint");
             return;
         }
 
-        Settings settings = LanAdapterSettings(*port, kPeriodMs);
+        Settings settings = lanAdapterSettings(*port, kPeriodMs);
         RunState state;
         QuietLog log;
         QuietProgress progress;
@@ -80,7 +80,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
             timer->setInterval(kPeriodMs);
         }
-        BusContext context = MakeContext(settings, state, log, language, channel, table, progress);
+        BusContext context = makeContext(settings, state, log, language, channel, table, progress);
         MeterOperations operations(context,
                                    BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
 
@@ -88,7 +88,7 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
 
         QElapsedTimer connectClock;
         connectClock.start();
-        if (!operations.scan().Start(QString::number(kFirst), QString::number(kLast))) {
+        if (!operations.scan().start(QString::number(kFirst), QString::number(kLast))) {
             benchState.SkipWithError("the scan did not start");
             return;
         }
@@ -96,12 +96,12 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
 
         QElapsedTimer scanClock;
         scanClock.start();
-        loopGap.Start();
-        while (operations.scan().Running()) {
+        loopGap.start();
+        while (operations.scan().running()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         const double scanSeconds = static_cast<double>(scanClock.nsecsElapsed()) / 1e9;
-        loopGap.Stop();
+        loopGap.stop();
 
         const double ideal = (kLast - kFirst + 1) * kPeriodMs / 1000.0;
         benchState.SetIterationTime(scanSeconds);
@@ -109,8 +109,8 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         benchState.counters["ideal_s"] = ideal;
         benchState.counters["overhead_pct"] = (scanSeconds - ideal) / ideal * 100.0;
         benchState.counters["connect_ms"] = static_cast<double>(connectNs) / 1e6;
-        benchState.counters["max_loop_gap_ms"] = loopGap.LongestGapMs();
-        benchState.counters["meters_found"] = table.RowCount() - 2;
+        benchState.counters["max_loop_gap_ms"] = loopGap.longestGapMs();
+        benchState.counters["meters_found"] = table.gridRowCount() - 2;
     }
 }
 

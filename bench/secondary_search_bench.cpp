@@ -44,27 +44,27 @@ class CountingChannel : public links::ChannelInterface {
 public:
     explicit CountingChannel(links::ChannelInterface& channel) : m_channel(channel) {}
 
-    bool OpenChannel() override { return m_channel.OpenChannel(); }
-    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+    bool openChannel() override { return m_channel.openChannel(); }
+    void sendFrame(const QByteArray& frame, codec::PacketKind kind,
                    const links::OperationWords& words) override {
         if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == codec::ci::kSelect) {
             ++selections;
         } else if (frame.size() == 5 && static_cast<std::uint8_t>(frame.at(2)) == codec::address::kSelected) {
             ++reads;
         }
-        m_channel.SendFrame(frame, kind, words);
+        m_channel.sendFrame(frame, kind, words);
     }
-    void SendDeviceCommand(const QByteArray& text) override { m_channel.SendDeviceCommand(text); }
-    links::ReplyRead ReadReply(links::ReplyTimer timer) override { return m_channel.ReadReply(timer); }
-    void CloseChannel() override { m_channel.CloseChannel(); }
-    links::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
-    bool SendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
+    void sendDeviceCommand(const QByteArray& text) override { m_channel.sendDeviceCommand(text); }
+    links::ReplyRead readReply(links::ReplyTimer timer) override { return m_channel.readReply(timer); }
+    void closeChannel() override { m_channel.closeChannel(); }
+    links::SearchReply takeSearchReply() override { return m_channel.takeSearchReply(); }
+    bool sendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
                          const QString& logText) override {
-        return m_channel.SendGatewayLine(line, scope, logText);
+        return m_channel.sendGatewayLine(line, scope, logText);
     }
-    void DiscardSerialInput() override { m_channel.DiscardSerialInput(); }
-    void DiscardSerialBuffers() override { m_channel.DiscardSerialBuffers(); }
-    void StopKeepAlive() override { m_channel.StopKeepAlive(); }
+    void discardSerialInput() override { m_channel.discardSerialInput(); }
+    void discardSerialBuffers() override { m_channel.discardSerialBuffers(); }
+    void stopKeepAlive() override { m_channel.stopKeepAlive(); }
 
     int selections = 0;
     int reads = 0;
@@ -74,7 +74,7 @@ private:
 };
 
 // `count` distinct IDs; every third one takes the first four digits of the one before it.
-QStringList RandomIds(int count) {
+QStringList randomIds(int count) {
     QRandomGenerator random(kSeed);
     QStringList ids;
     QSet<QString> seen;
@@ -91,7 +91,7 @@ QStringList RandomIds(int count) {
     return ids;
 }
 
-QByteArray Installation(const QStringList& ids) {
+QByteArray installation(const QStringList& ids) {
     QByteArray json = R"({"turnaroundMs": 10, "meters": [)";
     for (int i = 0; i < ids.size(); ++i) {
         if (i > 0) {
@@ -108,22 +108,22 @@ QByteArray Installation(const QStringList& ids) {
 }
 
 void BM_SecondarySearchOverhead(benchmark::State& benchState) {
-    EnsureApplication();
+    ensureApplication();
     const int meters = static_cast<int>(benchState.range(0));
     for (auto _ : benchState) {
         sim::SimThread sim;
         QString error;
-        if (!sim.Start(Installation(RandomIds(meters)), &error)) {
+        if (!sim.start(installation(randomIds(meters)), &error)) {
             benchState.SkipWithError(error.toStdString().c_str());
             return;
         }
-        const auto port = sim.AddLan(0);
+        const auto port = sim.addLan(0);
         if (!port) {
             benchState.SkipWithError("no LAN endpoint");
             return;
         }
 
-        Settings settings = LanAdapterSettings(*port, kPeriodMs);
+        Settings settings = lanAdapterSettings(*port, kPeriodMs);
         RunState state;
         QuietLog log;
         QuietProgress progress;
@@ -137,29 +137,29 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         QTimer set;
         QTimer freeCommand;
         QTimer autoAddress;
-        BusContext context = MakeContext(settings, state, log, language, channel, table, progress);
+        BusContext context = makeContext(settings, state, log, language, channel, table, progress);
         MeterOperations operations(context,
                                    BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
         SecondarySearch search(context, operations.decoder(), respond, secondary);
 
         LoopGapProbe loopGap;
 
-        if (!search.StartSearch()) {
+        if (!search.startSearch()) {
             benchState.SkipWithError("the search did not start");
             return;
         }
         QElapsedTimer searchClock;
         searchClock.start();
-        loopGap.Start();
-        while (search.Running()) {
+        loopGap.start();
+        while (search.running()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         const double searchSeconds = static_cast<double>(searchClock.nsecsElapsed()) / 1e9;
-        loopGap.Stop();
+        loopGap.stop();
 
         int found = 0;
-        for (int row = 1; row < table.RowCount(); ++row) {
-            found += table.Cell(row, 0).isEmpty() ? 0 : 1;
+        for (int row = 1; row < table.gridRowCount(); ++row) {
+            found += table.cell(row, 0).isEmpty() ? 0 : 1;
         }
         const int waits = channel.selections + channel.reads;
         const double ideal = waits * kPeriodMs / 1000.0;
@@ -172,7 +172,7 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         benchState.counters["search_s"] = searchSeconds;
         benchState.counters["waits_x_timeout_s"] = ideal;
         benchState.counters["overhead_pct"] = ideal > 0 ? (searchSeconds - ideal) / ideal * 100.0 : 0.0;
-        benchState.counters["max_loop_gap_ms"] = loopGap.LongestGapMs();
+        benchState.counters["max_loop_gap_ms"] = loopGap.longestGapMs();
     }
 }
 

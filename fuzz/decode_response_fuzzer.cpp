@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.decimalSeparator = QLatin1Char(',');
     }
     const QByteArray reply(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    const holvex::mbus::DecodeResult result = holvex::mbus::DecodeResponse(reply, options);
+    const holvex::mbus::DecodeResult result = holvex::mbus::decodeResponse(reply, options);
     if (result.row && result.row->extra.size() != options.extraTitleCount) {
         __builtin_trap();
     }

@@ -19,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int fieldLimit = data[1] % 24;
     const int maxRows = 2 + data[2] % 40;
     const QByteArray bytes(reinterpret_cast<const char*>(data + 3), static_cast<qsizetype>(size - 3));
-    const QString text = holvex::DecodeCsvFileBytes(bytes);
+    const QString text = holvex::decodeCsvFileBytes(bytes);
 
-    const holvex::CsvTextLines lines = holvex::SplitCsvLines(text, data[2] % 8);
+    const holvex::CsvTextLines lines = holvex::splitCsvLines(text, data[2] % 8);
     for (const QString& line : lines.lines) {
-        const holvex::CsvLineFields fields = holvex::ParseCsvLine(line, separator, fieldLimit);
+        const holvex::CsvLineFields fields = holvex::parseCsvLine(line, separator, fieldLimit);
         if (fields.fields.size() > fieldLimit) {
             __builtin_trap();
         }
@@ -36,28 +36,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     holvex::StringGridModel grid(1 + data[1] % 13, maxRows);
     holvex::StringGridModel mirror(1 + data[0] % 5, 2 + data[1] % 7);
-    grid.SetMarked(1, true);
+    grid.setMarked(1, true);
     holvex::GridCsvLoadOptions options;
     options.fieldLimit = fieldLimit;
     options.separator = separator;
     options.mirror = (data[0] & 0x80) != 0 ? &mirror : nullptr;
-    const holvex::CsvLoadResult result = holvex::LoadGridCsvText(text, grid, options);
-    if (grid.RowCount() < 2 || grid.RowCount() > maxRows || result.linesImported > maxRows - 1) {
+    const holvex::CsvLoadResult result = holvex::loadGridCsvText(text, grid, options);
+    if (grid.gridRowCount() < 2 || grid.gridRowCount() > maxRows || result.linesImported > maxRows - 1) {
         __builtin_trap();
     }
     // With ";" no cell can hold the separator, so whatever was loaded saves and loads back to the same cells.
     if (separator == QStringLiteral(";")) {
-        const QByteArray saved = holvex::GridCsvBytes(grid, separator, false);
-        holvex::StringGridModel again(grid.ColumnCount(), maxRows);
+        const QByteArray saved = holvex::gridCsvBytes(grid, separator, false);
+        holvex::StringGridModel again(grid.gridColumnCount(), maxRows);
         holvex::GridCsvLoadOptions reload;
         reload.fieldLimit = holvex::kMeterTableFieldLimit;
         reload.separator = separator;
-        holvex::LoadGridCsvText(holvex::DecodeCsvFileBytes(saved), again, reload);
-        if (again.RowCount() != grid.RowCount()) {
+        holvex::loadGridCsvText(holvex::decodeCsvFileBytes(saved), again, reload);
+        if (again.gridRowCount() != grid.gridRowCount()) {
             __builtin_trap();
         }
-        for (int r = 0; r < grid.RowCount(); ++r) {
-            if (r > 0 && again.Row(r) != grid.Row(r)) {
+        for (int r = 0; r < grid.gridRowCount(); ++r) {
+            if (r > 0 && again.row(r) != grid.row(r)) {
                 __builtin_trap();
             }
         }

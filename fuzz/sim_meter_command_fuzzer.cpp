@@ -17,59 +17,59 @@ using holvex::sim::SimMeter;
 using holvex::sim::SimMeterConfig;
 using holvex::sim::TelegramPatch;
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t at(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
 // A whole RSP_UD with the long header (ID 12345678, medium water) and one volume record.
-QByteArray FullTelegram() {
-    return holvex::codec::LongFrame(
+QByteArray fullTelegram() {
+    return holvex::codec::longFrame(
         0x08, 0x01, 0x72,
         QByteArray::fromHex("78563412934E680701000000" // ID, maker, version, medium, access, status, sig.
                             "0C13563412"));            // volume, BCD
 }
 
 // A telegram whose CI promises the long header but is too short to carry its ID and medium.
-QByteArray ShortHeaderTelegram() {
-    return holvex::codec::LongFrame(0x08, 0x01, 0x72, QByteArray::fromHex("785634"));
+QByteArray shortHeaderTelegram() {
+    return holvex::codec::longFrame(0x08, 0x01, 0x72, QByteArray::fromHex("785634"));
 }
 
-bool ChecksumHolds(const QByteArray& frame) {
+bool checksumHolds(const QByteArray& frame) {
     const int n = static_cast<int>(frame.size());
     std::uint8_t sum = 0;
     for (int i = 4; i < n - 2; ++i) {
-        sum = static_cast<std::uint8_t>(sum + At(frame, i));
+        sum = static_cast<std::uint8_t>(sum + at(frame, i));
     }
-    return sum == At(frame, n - 2);
+    return sum == at(frame, n - 2);
 }
 
-SimMeter FixedMeter() {
+SimMeter fixedMeter() {
     SimMeterConfig config;
     config.address = 1;
     config.id = QStringLiteral("12345678");
     config.manufacturer = QStringLiteral("SEN");
     config.version = 104;
     config.medium = 0x07;
-    config.telegrams = {FullTelegram(), ShortHeaderTelegram()};
+    config.telegrams = {fullTelegram(), shortHeaderTelegram()};
     return SimMeter(config);
 }
 
 // The meter's next telegram, as a REQ_UD2 at its address gets it.
-QByteArray ReadBack(SimMeter& meter) {
-    const auto answer = meter.Answer(holvex::codec::ShortFrame(holvex::codec::control::kReqUd2, 0x01));
+QByteArray readBack(SimMeter& meter) {
+    const auto answer = meter.answer(holvex::codec::shortFrame(holvex::codec::control::kReqUd2, 0x01));
     return answer ? answer->bytes : QByteArray();
 }
 
 // What a carried-out command must show in the meter and in its read-back.
-void CheckCarriedOut(const MeterCommand& command, SimMeter& meter) {
-    const QByteArray telegram = ReadBack(meter);
-    if (telegram.size() != FullTelegram().size() || !ChecksumHolds(telegram)) {
+void checkCarriedOut(const MeterCommand& command, SimMeter& meter) {
+    const QByteArray telegram = readBack(meter);
+    if (telegram.size() != fullTelegram().size() || !checksumHolds(telegram)) {
         __builtin_trap();
     }
     switch (command.kind) {
     case MeterCommandKind::SetAddress:
         if (command.code <= 250 &&
-            (meter.Config().address != command.code || At(telegram, 5) != command.code)) {
+            (meter.config().address != command.code || at(telegram, 5) != command.code)) {
             __builtin_trap();
         }
         break;
@@ -77,12 +77,12 @@ void CheckCarriedOut(const MeterCommand& command, SimMeter& meter) {
         if (command.id.size() != 4) {
             __builtin_trap();
         }
-        if (holvex::sim::IsBcdId(command.id) && telegram.mid(7, 4) != command.id) {
+        if (holvex::sim::isBcdId(command.id) && telegram.mid(7, 4) != command.id) {
             __builtin_trap();
         }
         break;
     case MeterCommandKind::SetType:
-        if (At(telegram, 14) != command.medium) {
+        if (at(telegram, 14) != command.medium) {
             __builtin_trap();
         }
         break;
@@ -90,10 +90,10 @@ void CheckCarriedOut(const MeterCommand& command, SimMeter& meter) {
         break;
     }
     // The short-header telegram comes next: it must come back as it is stored, apart from the A field.
-    const QByteArray second = ReadBack(meter);
-    const QByteArray stored = ShortHeaderTelegram();
+    const QByteArray second = readBack(meter);
+    const QByteArray stored = shortHeaderTelegram();
     const qsizetype n = stored.size();
-    if (second.size() != n || !ChecksumHolds(second) || second.left(5) != stored.left(5) ||
+    if (second.size() != n || !checksumHolds(second) || second.left(5) != stored.left(5) ||
         second.mid(6, n - 8) != stored.mid(6, n - 8) || second.right(1) != stored.right(1)) {
         __builtin_trap();
     }
@@ -104,22 +104,22 @@ void CheckCarriedOut(const MeterCommand& command, SimMeter& meter) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
-    const std::optional<MeterCommand> command = holvex::sim::ParseMeterCommand(bytes);
-    SimMeter meter = FixedMeter();
-    const auto answer = meter.Answer(bytes);
+    const std::optional<MeterCommand> command = holvex::sim::parseMeterCommand(bytes);
+    SimMeter meter = fixedMeter();
+    const auto answer = meter.answer(bytes);
     if (command) {
         // A configuration frame is always confirmed with the single character.
         if (!answer || answer->bytes != QByteArray(1, static_cast<char>(holvex::codec::kAcknowledge))) {
             __builtin_trap();
         }
-        CheckCarriedOut(*command, meter);
+        checkCarriedOut(*command, meter);
     }
 
     // The selection match, on the bytes as a whole and on a selection frame's data field.
-    SimMeter fresh = FixedMeter();
-    static_cast<void>(fresh.MatchesSelection(bytes));
-    static_cast<void>(fresh.MatchesSelection(bytes.mid(7)));
-    static_cast<void>(meter.MatchesSelection(bytes.mid(7, 8)));
+    SimMeter fresh = fixedMeter();
+    static_cast<void>(fresh.matchesSelection(bytes));
+    static_cast<void>(fresh.matchesSelection(bytes.mid(7)));
+    static_cast<void>(meter.matchesSelection(bytes.mid(7, 8)));
 
     // Patches from the first bytes: address, an ID of any length, medium.
     TelegramPatch patch;
@@ -133,23 +133,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             patch.medium = data[2 + idLength];
         }
     }
-    const QByteArray patched = holvex::sim::PatchTelegram(FullTelegram(), patch);
-    if (patched.size() != FullTelegram().size() || !ChecksumHolds(patched)) {
+    const QByteArray patched = holvex::sim::patchTelegram(fullTelegram(), patch);
+    if (patched.size() != fullTelegram().size() || !checksumHolds(patched)) {
         __builtin_trap();
     }
     // The bytes themselves as a stored telegram: whatever they are, the length stays.
-    if (holvex::sim::PatchTelegram(bytes, patch).size() != bytes.size()) {
+    if (holvex::sim::patchTelegram(bytes, patch).size() != bytes.size()) {
         __builtin_trap();
     }
 
     // The ID helpers round trip any four bytes.
     if (bytes.size() >= 4) {
         const QByteArray four = bytes.left(4);
-        const QString text = holvex::sim::IdText(four);
-        if (text.size() != 8 || holvex::sim::IdBytes(text) != four) {
+        const QString text = holvex::sim::idText(four);
+        if (text.size() != 8 || holvex::sim::idBytes(text) != four) {
             __builtin_trap();
         }
     }
-    static_cast<void>(holvex::sim::IdBytes(QString::fromLatin1(bytes)));
+    static_cast<void>(holvex::sim::idBytes(QString::fromLatin1(bytes)));
     return 0;
 }

@@ -12,13 +12,13 @@ namespace holvex::sim {
 // bytes never exceed one unfinished frame.
 class FrameAssembler {
 public:
-    QList<QByteArray> Feed(const QByteArray& bytes);
+    QList<QByteArray> feed(const QByteArray& bytes);
 
     // Forget an unfinished frame (the line went quiet in the middle of it).
-    void Clear() { m_buffer.clear(); }
-    bool HasPartial() const { return !m_buffer.isEmpty(); }
-    int Held() const { return static_cast<int>(m_buffer.size()); }
-    long long Dropped() const { return m_dropped; }
+    void clear() { m_buffer.clear(); }
+    bool hasPartial() const { return !m_buffer.isEmpty(); }
+    int held() const { return static_cast<int>(m_buffer.size()); }
+    long long dropped() const { return m_dropped; }
 
 private:
     QByteArray m_buffer;

@@ -7,24 +7,24 @@ namespace holvex::sim {
 
 FrameRecorder::FrameRecorder(QObject* parent) : QObject(parent) {}
 
-bool FrameRecorder::Open(const QString& path) {
+bool FrameRecorder::open(const QString& path) {
     m_file.setFileName(path);
     return m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
 }
 
-void FrameRecorder::Attach(SimInstallation* installation) {
-    connect(installation, &SimInstallation::frameReceived, this, &FrameRecorder::Record);
+void FrameRecorder::attach(SimInstallation* installation) {
+    connect(installation, &SimInstallation::frameReceived, this, &FrameRecorder::record);
 }
 
-QString FrameRecorder::Line(const QByteArray& frame) {
-    return codec::SpacedHex(frame).trimmed();
+QString FrameRecorder::line(const QByteArray& frame) {
+    return codec::spacedHex(frame).trimmed();
 }
 
-void FrameRecorder::Record(const QByteArray& frame) {
+void FrameRecorder::record(const QByteArray& frame) {
     if (!m_file.isOpen()) {
         return;
     }
-    m_file.write(Line(frame).toLatin1() + '\n');
+    m_file.write(line(frame).toLatin1() + '\n');
     m_file.flush();
 }
 

@@ -17,13 +17,13 @@ class FrameRecorder : public QObject {
 public:
     explicit FrameRecorder(QObject* parent = nullptr);
 
-    bool Open(const QString& path);
-    void Attach(SimInstallation* installation);
-    void Record(const QByteArray& frame);
-    QString ErrorString() const { return m_file.errorString(); }
+    bool open(const QString& path);
+    void attach(SimInstallation* installation);
+    void record(const QByteArray& frame);
+    QString errorString() const { return m_file.errorString(); }
 
     // "10 7B 01 7C 16"
-    static QString Line(const QByteArray& frame);
+    static QString line(const QByteArray& frame);
 
 private:
     QFile m_file;

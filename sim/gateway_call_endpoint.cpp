@@ -11,13 +11,13 @@ namespace holvex::sim {
 GatewayCallEndpoint::GatewayCallEndpoint(SimInstallation* installation, QObject* parent)
     : QObject(parent), m_installation(installation) {
     m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, &GatewayCallEndpoint::Call);
-    connect(&m_socket, &QTcpSocket::connected, this, &GatewayCallEndpoint::OnConnected);
-    connect(&m_socket, &QTcpSocket::disconnected, this, &GatewayCallEndpoint::OnLost);
+    connect(&m_retry, &QTimer::timeout, this, &GatewayCallEndpoint::call);
+    connect(&m_socket, &QTcpSocket::connected, this, &GatewayCallEndpoint::onConnected);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &GatewayCallEndpoint::onLost);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
         // A refused or failed call never reaches the connected state, so no disconnect follows.
         if (m_socket.state() != QAbstractSocket::ConnectedState) {
-            OnLost();
+            onLost();
         }
     });
 }
@@ -28,50 +28,50 @@ GatewayCallEndpoint::~GatewayCallEndpoint() {
     m_socket.abort();
 }
 
-void GatewayCallEndpoint::SetBackoff(int minimumMs, int maximumMs) {
+void GatewayCallEndpoint::setBackoff(int minimumMs, int maximumMs) {
     m_minimumMs = std::max(1, minimumMs);
     m_maximumMs = std::max(m_minimumMs, maximumMs);
     m_backoffMs = m_minimumMs;
 }
 
-void GatewayCallEndpoint::Start(const QString& host, quint16 port) {
+void GatewayCallEndpoint::start(const QString& host, quint16 port) {
     m_host = host;
     m_port = port;
     m_running = true;
     m_backoffMs = m_minimumMs;
-    Call();
+    call();
 }
 
-void GatewayCallEndpoint::Stop() {
+void GatewayCallEndpoint::stop() {
     m_running = false;
     m_retry.stop();
-    DropSession();
+    dropSession();
     m_socket.abort();
 }
 
-void GatewayCallEndpoint::Call() {
+void GatewayCallEndpoint::call() {
     if (!m_running || m_socket.state() != QAbstractSocket::UnconnectedState) {
         return;
     }
     ++m_calls;
-    m_installation->Trace(QStringLiteral("gateway calling %1:%2").arg(m_host).arg(m_port));
+    m_installation->trace(QStringLiteral("gateway calling %1:%2").arg(m_host).arg(m_port));
     m_socket.connectToHost(m_host, m_port);
 }
 
-void GatewayCallEndpoint::OnConnected() {
+void GatewayCallEndpoint::onConnected() {
     m_backoffMs = m_minimumMs;
-    DropSession();
+    dropSession();
     m_session = new GatewaySession(m_installation, &m_socket, QStringLiteral("gateway-call"));
-    const auto network = m_installation->Config().gateway.network;
-    m_installation->Trace(
-        QStringLiteral("gateway-call connected, identifying as %1").arg(codec::NetworkText(network)));
-    m_socket.write(IdentificationPacket(network));
+    const auto network = m_installation->config().gateway.network;
+    m_installation->trace(
+        QStringLiteral("gateway-call connected, identifying as %1").arg(codec::networkText(network)));
+    m_socket.write(identificationPacket(network));
     emit connected();
 }
 
 // The session may be the caller of this (an answer written into a dying connection), so it goes later;
 // it stops reading the socket at once, so that a new connection starts with a fresh session.
-void GatewayCallEndpoint::DropSession() {
+void GatewayCallEndpoint::dropSession() {
     if (m_session) {
         disconnect(&m_socket, nullptr, m_session, nullptr);
         m_session->deleteLater();
@@ -79,12 +79,12 @@ void GatewayCallEndpoint::DropSession() {
     }
 }
 
-void GatewayCallEndpoint::OnLost() {
+void GatewayCallEndpoint::onLost() {
     const bool wasConnected = m_session != nullptr;
-    DropSession();
+    dropSession();
     m_socket.abort();
     if (wasConnected) {
-        m_installation->Trace(QStringLiteral("gateway-call disconnected"));
+        m_installation->trace(QStringLiteral("gateway-call disconnected"));
         emit disconnected();
     }
     if (m_running && !m_retry.isActive()) {

@@ -21,22 +21,22 @@ public:
     explicit GatewayCallEndpoint(SimInstallation* installation, QObject* parent = nullptr);
     ~GatewayCallEndpoint() override;
 
-    void Start(const QString& host, quint16 port);
-    void Stop();
-    void SetBackoff(int minimumMs, int maximumMs);
+    void start(const QString& host, quint16 port);
+    void stop();
+    void setBackoff(int minimumMs, int maximumMs);
 
-    bool IsConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
-    int CallCount() const { return m_calls; }
+    bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    int callCount() const { return m_calls; }
 
 signals:
     void connected();
     void disconnected();
 
 private:
-    void Call();
-    void OnConnected();
-    void OnLost();
-    void DropSession();
+    void call();
+    void onConnected();
+    void onLost();
+    void dropSession();
 
     SimInstallation* m_installation;
     QTcpSocket m_socket;

@@ -13,20 +13,20 @@ constexpr int kLengthAt = 22;
 constexpr int kPayloadAt = 25;
 constexpr int kPacketChecksumAt = 298;
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t at(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
-std::uint8_t Sum(const QByteArray& bytes, int from, int to) {
+std::uint8_t sum(const QByteArray& bytes, int from, int to) {
     unsigned sum = 0;
     for (int i = from; i <= to; ++i) {
-        sum += At(bytes, i);
+        sum += at(bytes, i);
     }
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
 // Start, network number and the request's sequence number; the checksums are set by Seal.
-QByteArray AnswerFrame(const codec::NetworkNumber& network, std::uint16_t sequence) {
+QByteArray answerFrame(const codec::NetworkNumber& network, std::uint16_t sequence) {
     QByteArray packet(codec::kPacketSize, '\0');
     packet[0] = static_cast<char>(kStart);
     for (int i = 0; i < 4; ++i) {
@@ -38,33 +38,33 @@ QByteArray AnswerFrame(const codec::NetworkNumber& network, std::uint16_t sequen
     return packet;
 }
 
-QByteArray Seal(QByteArray packet) {
-    packet[kHeaderChecksumAt] = static_cast<char>(Sum(packet, 0, kHeaderChecksumAt - 1));
-    packet[kPacketChecksumAt] = static_cast<char>(Sum(packet, 0, kPacketChecksumAt - 1));
+QByteArray seal(QByteArray packet) {
+    packet[kHeaderChecksumAt] = static_cast<char>(sum(packet, 0, kHeaderChecksumAt - 1));
+    packet[kPacketChecksumAt] = static_cast<char>(sum(packet, 0, kPacketChecksumAt - 1));
     packet[codec::kPacketSize - 1] = static_cast<char>(kStop);
     return packet;
 }
 
 } // namespace
 
-RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork) {
+RequestPacket parseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork) {
     RequestPacket request;
     if (packet.size() != codec::kPacketSize) {
         request.statusBits = status_bit::kLength;
         return request;
     }
     for (int i = 0; i < 4; ++i) {
-        request.network[static_cast<std::size_t>(i)] = At(packet, 1 + i);
+        request.network[static_cast<std::size_t>(i)] = at(packet, 1 + i);
     }
-    request.sequence = static_cast<std::uint16_t>((At(packet, 6) << 8) | At(packet, 7));
-    request.kind = At(packet, 12);
-    if (At(packet, 0) != kStart || At(packet, codec::kPacketSize - 1) != kStop) {
+    request.sequence = static_cast<std::uint16_t>((at(packet, 6) << 8) | at(packet, 7));
+    request.kind = at(packet, 12);
+    if (at(packet, 0) != kStart || at(packet, codec::kPacketSize - 1) != kStop) {
         request.statusBits |= status_bit::kStartStop;
     }
-    if (Sum(packet, 0, 9) != At(packet, 10)) {
+    if (sum(packet, 0, 9) != at(packet, 10)) {
         request.statusBits |= status_bit::kHeaderChecksum;
     }
-    if (Sum(packet, 0, kPacketChecksumAt - 1) != At(packet, kPacketChecksumAt)) {
+    if (sum(packet, 0, kPacketChecksumAt - 1) != at(packet, kPacketChecksumAt)) {
         request.statusBits |= status_bit::kTelegramChecksum;
     }
     if (request.network != ownNetwork) {
@@ -74,15 +74,15 @@ RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkN
         request.kind != static_cast<std::uint8_t>(codec::PacketKind::Command)) {
         request.statusBits |= status_bit::kUnknownTelegram;
     }
-    const int n = At(packet, 13) - 2;
+    const int n = at(packet, 13) - 2;
     if (n < 0 || n > codec::kMaxPacketPayload) {
         request.statusBits |= status_bit::kLength;
         return request;
     }
-    if (Sum(packet, 13, 15 + n) != At(packet, 16 + n)) {
+    if (sum(packet, 13, 15 + n) != at(packet, 16 + n)) {
         request.statusBits |= status_bit::kTelegramChecksum;
     }
-    if (At(packet, 17 + n) != kPayloadEnd) {
+    if (at(packet, 17 + n) != kPayloadEnd) {
         request.statusBits |= status_bit::kStartStop;
     }
     if (request.statusBits == 0) {
@@ -91,14 +91,14 @@ RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkN
     return request;
 }
 
-QByteArray DataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
+QByteArray dataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                             const QByteArray& payload, std::uint8_t resultCode, std::uint8_t secondStatus,
                             std::uint8_t statusBits) {
     const int n = static_cast<int>(payload.size());
     if (n > kMaxAnswerPayload) {
         return {};
     }
-    QByteArray packet = AnswerFrame(network, sequence);
+    QByteArray packet = answerFrame(network, sequence);
     packet[kMarkerAt] = static_cast<char>(codec::PacketKind::Read);
     const int l = (n + 4) & 0xFF; // 256..259 are stored as 0..3
     packet[kLengthAt] = static_cast<char>(l);
@@ -110,22 +110,22 @@ QByteArray DataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t s
         packet[l + 29] = static_cast<char>(secondStatus);
         packet[l + 30] = static_cast<char>(statusBits);
     }
-    return Seal(packet);
+    return seal(packet);
 }
 
-QByteArray StatusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
+QByteArray statusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                               std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits) {
-    QByteArray packet = AnswerFrame(network, sequence);
+    QByteArray packet = answerFrame(network, sequence);
     packet[kMarkerAt] = static_cast<char>(kStatusOnlyMarker);
     packet[kLengthAt] = 0x04;
     packet[24] = static_cast<char>(resultCode);
     packet[25] = static_cast<char>(secondStatus);
     packet[26] = static_cast<char>(statusBits);
-    return Seal(packet);
+    return seal(packet);
 }
 
-QByteArray IdentificationPacket(const codec::NetworkNumber& network) {
-    return StatusAnswerPacket(network, 0, 0, 0, 0);
+QByteArray identificationPacket(const codec::NetworkNumber& network) {
+    return statusAnswerPacket(network, 0, 0, 0, 0);
 }
 
 } // namespace holvex::sim

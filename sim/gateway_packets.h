@@ -36,18 +36,18 @@ struct RequestPacket {
 };
 
 // Checks the 300 bytes of a request against the gateway's own network number.
-RequestPacket ParseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork);
+RequestPacket parseRequestPacket(const QByteArray& packet, const codec::NetworkNumber& ownNetwork);
 
 // An answer carrying the meter's bytes (at most 255; longer payloads give an empty result).
-QByteArray DataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
+QByteArray dataAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                             const QByteArray& payload, std::uint8_t resultCode = 0,
                             std::uint8_t secondStatus = 0, std::uint8_t statusBits = 0);
 
 // A status-only answer (byte 21 = 0xA5, result code, second status byte and status bits at 24, 25, 26).
-QByteArray StatusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
+QByteArray statusAnswerPacket(const codec::NetworkNumber& network, std::uint16_t sequence,
                               std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits);
 
 // The first packet of a calling-in gateway: a status-only "done" answer that carries its network number.
-QByteArray IdentificationPacket(const codec::NetworkNumber& network);
+QByteArray identificationPacket(const codec::NetworkNumber& network);
 
 } // namespace holvex::sim

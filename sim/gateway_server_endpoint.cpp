@@ -10,7 +10,7 @@ namespace holvex::sim {
 
 GatewayServerEndpoint::GatewayServerEndpoint(SimInstallation* installation, QObject* parent)
     : QObject(parent), m_installation(installation) {
-    connect(&m_server, &QTcpServer::newConnection, this, &GatewayServerEndpoint::Accept);
+    connect(&m_server, &QTcpServer::newConnection, this, &GatewayServerEndpoint::accept);
 }
 
 // The accepted connections go down with the server; their last signals must not reach a half-destroyed
@@ -23,17 +23,17 @@ GatewayServerEndpoint::~GatewayServerEndpoint() {
     }
 }
 
-bool GatewayServerEndpoint::Listen(quint16 port) {
+bool GatewayServerEndpoint::listen(quint16 port) {
     return m_server.listen(QHostAddress::LocalHost, port);
 }
 
-void GatewayServerEndpoint::Accept() {
+void GatewayServerEndpoint::accept() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         const QString label = QStringLiteral("gateway:%1").arg(socket->peerPort());
-        m_installation->Trace(label + QStringLiteral(" connected"));
+        m_installation->trace(label + QStringLiteral(" connected"));
         new GatewaySession(m_installation, socket, label);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, label]() {
-            m_installation->Trace(label + QStringLiteral(" disconnected"));
+            m_installation->trace(label + QStringLiteral(" disconnected"));
             socket->deleteLater();
             emit clientDisconnected();
         });

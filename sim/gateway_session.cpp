@@ -23,23 +23,23 @@ GatewaySession::GatewaySession(SimInstallation* installation, QTcpSocket* socket
     m_stale.setInterval(kStalePacketMs);
     connect(&m_stale, &QTimer::timeout, this, [this]() {
         if (m_installation && !m_buffer.isEmpty()) {
-            m_installation->Trace(QStringLiteral("%1: %2 bytes of an unfinished packet dropped")
+            m_installation->trace(QStringLiteral("%1: %2 bytes of an unfinished packet dropped")
                                       .arg(m_label)
                                       .arg(m_buffer.size()));
         }
         m_buffer.clear();
     });
-    connect(socket, &QTcpSocket::readyRead, this, &GatewaySession::Read);
+    connect(socket, &QTcpSocket::readyRead, this, &GatewaySession::read);
 }
 
-void GatewaySession::Read() {
+void GatewaySession::read() {
     m_buffer += m_socket->readAll();
     for (;;) {
         // A packet starts with 0x01; bytes before one cannot belong to a packet.
         const qsizetype start = m_buffer.indexOf(kPacketStart);
         if (start != 0) {
             if (m_installation) {
-                m_installation->Trace(QStringLiteral("%1: %2 stray bytes skipped")
+                m_installation->trace(QStringLiteral("%1: %2 stray bytes skipped")
                                           .arg(m_label)
                                           .arg(start < 0 ? m_buffer.size() : start));
             }
@@ -50,7 +50,7 @@ void GatewaySession::Read() {
         }
         const QByteArray packet = m_buffer.left(codec::kPacketSize);
         m_buffer.remove(0, codec::kPacketSize);
-        Handle(packet);
+        handle(packet);
     }
     if (m_buffer.isEmpty()) {
         m_stale.stop();
@@ -59,56 +59,56 @@ void GatewaySession::Read() {
     }
 }
 
-void GatewaySession::Handle(const QByteArray& packet) {
+void GatewaySession::handle(const QByteArray& packet) {
     if (!m_installation) {
         return;
     }
-    const GatewayOptions options = m_installation->Config().gateway;
-    const RequestPacket request = ParseRequestPacket(packet, options.network);
-    const int turnaround = m_installation->Config().turnaroundMs;
+    const GatewayOptions options = m_installation->config().gateway;
+    const RequestPacket request = parseRequestPacket(packet, options.network);
+    const int turnaround = m_installation->config().turnaroundMs;
     if (request.statusBits != 0) {
-        m_installation->Trace(QStringLiteral("%1: bad request packet, status bits %2")
+        m_installation->trace(QStringLiteral("%1: bad request packet, status bits %2")
                                   .arg(m_label)
                                   .arg(static_cast<unsigned>(request.statusBits), 2, 16, QLatin1Char('0')));
-        Send(turnaround,
-             StatusAnswerPacket(options.network, request.sequence, kFailed, 0, request.statusBits));
+        send(turnaround,
+             statusAnswerPacket(options.network, request.sequence, kFailed, 0, request.statusBits));
         return;
     }
-    m_installation->Trace(QStringLiteral("%1 <- [%2 #%3] %4")
+    m_installation->trace(QStringLiteral("%1 <- [%2 #%3] %4")
                               .arg(m_label)
                               .arg(static_cast<unsigned>(request.kind), 2, 16, QLatin1Char('0'))
                               .arg(request.sequence)
-                              .arg(codec::SpacedHex(request.payload).trimmed()));
-    const SimResponse response = m_installation->HandleFrame(request.payload);
-    const QByteArray bytes = response.Bytes();
-    const int doneAt = response.LastMs();
+                              .arg(codec::spacedHex(request.payload).trimmed()));
+    const SimResponse response = m_installation->handleFrame(request.payload);
+    const QByteArray bytes = response.bytes();
+    const int doneAt = response.lastMs();
     if (bytes.isEmpty() || doneAt > options.timeoutMs) {
         if (options.answerTimeout) {
-            Send(options.timeoutMs,
-                 StatusAnswerPacket(options.network, request.sequence, kFailed, second_status::kTimeout, 0));
+            send(options.timeoutMs,
+                 statusAnswerPacket(options.network, request.sequence, kFailed, second_status::kTimeout, 0));
         }
         return;
     }
     const bool lonelyAck = bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) == codec::kAcknowledge;
     if (lonelyAck && request.kind == static_cast<std::uint8_t>(codec::PacketKind::Command) &&
         !options.ackAsData) {
-        Send(doneAt, StatusAnswerPacket(options.network, request.sequence, 0, 0, 0));
+        send(doneAt, statusAnswerPacket(options.network, request.sequence, 0, 0, 0));
         return;
     }
     if (bytes.size() > kMaxAnswerPayload) {
-        Send(doneAt, StatusAnswerPacket(options.network, request.sequence, kFailed, 0, status_bit::kLength));
+        send(doneAt, statusAnswerPacket(options.network, request.sequence, kFailed, 0, status_bit::kLength));
         return;
     }
-    Send(doneAt, DataAnswerPacket(options.network, request.sequence, bytes));
+    send(doneAt, dataAnswerPacket(options.network, request.sequence, bytes));
 }
 
-void GatewaySession::Send(int atMs, const QByteArray& packet) {
+void GatewaySession::send(int atMs, const QByteArray& packet) {
     QTimer::singleShot(atMs, this, [this, packet]() {
         if (m_socket->state() != QAbstractSocket::ConnectedState) {
             return;
         }
         if (m_installation) {
-            m_installation->Trace(QStringLiteral("%1 -> answer packet, %2")
+            m_installation->trace(QStringLiteral("%1 -> answer packet, %2")
                                       .arg(m_label, static_cast<std::uint8_t>(packet[21]) == kStatusOnlyMarker
                                                         ? QStringLiteral("status only")
                                                         : QStringLiteral("with data")));

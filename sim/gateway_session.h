@@ -37,9 +37,9 @@ public:
     static constexpr int kStalePacketMs = 2000;
 
 private:
-    void Read();
-    void Handle(const QByteArray& packet);
-    void Send(int atMs, const QByteArray& packet);
+    void read();
+    void handle(const QByteArray& packet);
+    void send(int atMs, const QByteArray& packet);
 
     QPointer<SimInstallation> m_installation;
     QTcpSocket* m_socket;

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kMaxPrimaryAddress = 250;
 
-bool Fail(QString* error, const QString& text) {
+bool fail(QString* error, const QString& text) {
     if (error) {
         *error = text;
     }
@@ -23,7 +23,7 @@ bool Fail(QString* error, const QString& text) {
 }
 
 // Unknown keys are refused: a misspelt fault would otherwise pass unnoticed.
-bool KnownKeys(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where,
+bool knownKeys(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where,
                QString* error) {
     for (auto it = object.begin(); it != object.end(); ++it) {
         bool known = false;
@@ -31,13 +31,13 @@ bool KnownKeys(const QJsonObject& object, std::initializer_list<const char*> key
             known = known || it.key() == QLatin1String(key);
         }
         if (!known) {
-            return Fail(error, QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key()));
+            return fail(error, QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key()));
         }
     }
     return true;
 }
 
-bool ReadInt(const QJsonObject& object, const char* key, int low, int high, int& out, const QString& where,
+bool readInt(const QJsonObject& object, const char* key, int low, int high, int& out, const QString& where,
              QString* error) {
     const QJsonValue value = object.value(QLatin1String(key));
     if (value.isUndefined() || value.isNull()) {
@@ -45,7 +45,7 @@ bool ReadInt(const QJsonObject& object, const char* key, int low, int high, int&
     }
     const double d = value.toDouble(-1e300);
     if (!value.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < low || d > high) {
-        return Fail(error, QStringLiteral("%1: \"%2\" must be a whole number %3..%4")
+        return fail(error, QStringLiteral("%1: \"%2\" must be a whole number %3..%4")
                                .arg(where, QLatin1String(key))
                                .arg(low)
                                .arg(high));
@@ -54,7 +54,7 @@ bool ReadInt(const QJsonObject& object, const char* key, int low, int high, int&
     return true;
 }
 
-std::optional<QByteArray> ParseHex(const QString& text) {
+std::optional<QByteArray> parseHex(const QString& text) {
     QByteArray digits = text.toLatin1();
     digits.replace(' ', "");
     const QByteArray bytes = QByteArray::fromHex(digits);
@@ -64,13 +64,13 @@ std::optional<QByteArray> ParseHex(const QString& text) {
     return bytes;
 }
 
-std::optional<RecordPlan> ParseRecord(const QJsonValue& value, const QString& where, QString* error) {
+std::optional<RecordPlan> parseRecord(const QJsonValue& value, const QString& where, QString* error) {
     if (!value.isObject()) {
-        Fail(error, where + QStringLiteral(": a record is an object"));
+        fail(error, where + QStringLiteral(": a record is an object"));
         return std::nullopt;
     }
     const QJsonObject o = value.toObject();
-    if (!KnownKeys(o, {"type", "value", "decimals", "coding", "storage", "tariff", "function"}, where,
+    if (!knownKeys(o, {"type", "value", "decimals", "coding", "storage", "tariff", "function"}, where,
                    error)) {
         return std::nullopt;
     }
@@ -82,41 +82,41 @@ std::optional<RecordPlan> ParseRecord(const QJsonValue& value, const QString& wh
     } else if (v.isDouble()) {
         r.value = v.toDouble();
     } else {
-        Fail(error, where + QStringLiteral(": \"value\" is a number or a text"));
+        fail(error, where + QStringLiteral(": \"value\" is a number or a text"));
         return std::nullopt;
     }
     r.coding = o.value(QLatin1String("coding")).toString();
     r.function = o.value(QLatin1String("function")).toString();
-    if (!ReadInt(o, "decimals", 0, 6, r.decimals, where, error) ||
-        !ReadInt(o, "storage", 0, 31, r.storage, where, error) ||
-        !ReadInt(o, "tariff", 0, 3, r.tariff, where, error)) {
+    if (!readInt(o, "decimals", 0, 6, r.decimals, where, error) ||
+        !readInt(o, "storage", 0, 31, r.storage, where, error) ||
+        !readInt(o, "tariff", 0, 3, r.tariff, where, error)) {
         return std::nullopt;
     }
     return r;
 }
 
-bool ParseFaults(const QJsonValue& value, SimFaults& f, const QString& where, QString* error) {
+bool parseFaults(const QJsonValue& value, SimFaults& f, const QString& where, QString* error) {
     if (value.isUndefined()) {
         return true;
     }
     const QJsonObject o = value.toObject();
     if (!value.isObject() ||
-        !KnownKeys(o, {"silent", "lateMs", "badChecksum", "badStop", "pieces", "gapMs", "answerAfter"}, where,
+        !knownKeys(o, {"silent", "lateMs", "badChecksum", "badStop", "pieces", "gapMs", "answerAfter"}, where,
                    error)) {
-        return value.isObject() ? false : Fail(error, where + QStringLiteral(": \"faults\" is an object"));
+        return value.isObject() ? false : fail(error, where + QStringLiteral(": \"faults\" is an object"));
     }
     f.silent = o.value(QLatin1String("silent")).toBool(false);
     f.badChecksum = o.value(QLatin1String("badChecksum")).toBool(false);
     f.badStop = o.value(QLatin1String("badStop")).toBool(false);
-    return ReadInt(o, "lateMs", 0, 600000, f.lateMs, where, error) &&
-           ReadInt(o, "pieces", 1, 300, f.pieces, where, error) &&
-           ReadInt(o, "gapMs", 0, 600000, f.gapMs, where, error) &&
-           ReadInt(o, "answerAfter", 0, 1000000, f.answerAfter, where, error);
+    return readInt(o, "lateMs", 0, 600000, f.lateMs, where, error) &&
+           readInt(o, "pieces", 1, 300, f.pieces, where, error) &&
+           readInt(o, "gapMs", 0, 600000, f.gapMs, where, error) &&
+           readInt(o, "answerAfter", 0, 1000000, f.answerAfter, where, error);
 }
 
 // When the meter's file gives only hex telegrams, its identity for secondary selection comes from the
 // first telegram's header.
-void IdentityFromTelegram(const QByteArray& t, SimMeterConfig& meter) {
+void identityFromTelegram(const QByteArray& t, SimMeterConfig& meter) {
     if (t.size() < 17 || static_cast<std::uint8_t>(t[0]) != 0x68 || static_cast<std::uint8_t>(t[6]) != 0x72) {
         return;
     }
@@ -135,13 +135,13 @@ void IdentityFromTelegram(const QByteArray& t, SimMeterConfig& meter) {
     }
 }
 
-bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QString* error) {
+bool parseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QString* error) {
     const QString where = QStringLiteral("meter %1").arg(index + 1);
     if (!value.isObject()) {
-        return Fail(error, where + QStringLiteral(": a meter is an object"));
+        return fail(error, where + QStringLiteral(": a meter is an object"));
     }
     const QJsonObject o = value.toObject();
-    if (!KnownKeys(o,
+    if (!knownKeys(o,
                    {"address", "id", "manufacturer", "version", "medium", "accessNumber", "status", "records",
                     "telegram", "telegrams", "faults", "comment"},
                    where, error)) {
@@ -151,11 +151,11 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
     int version = 0;
     int accessNumber = 0;
     int status = 0;
-    if (!ReadInt(o, "address", 0, kMaxPrimaryAddress, address, where, error) ||
-        !ReadInt(o, "version", 0, 255, version, where, error) ||
-        !ReadInt(o, "accessNumber", 0, 255, accessNumber, where, error) ||
-        !ReadInt(o, "status", 0, 255, status, where, error) ||
-        !ParseFaults(o.value(QLatin1String("faults")), meter.faults, where, error)) {
+    if (!readInt(o, "address", 0, kMaxPrimaryAddress, address, where, error) ||
+        !readInt(o, "version", 0, 255, version, where, error) ||
+        !readInt(o, "accessNumber", 0, 255, accessNumber, where, error) ||
+        !readInt(o, "status", 0, 255, status, where, error) ||
+        !parseFaults(o.value(QLatin1String("faults")), meter.faults, where, error)) {
         return false;
     }
     if (address >= 0) {
@@ -166,9 +166,9 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
     meter.version = static_cast<std::uint8_t>(version);
     const QJsonValue medium = o.value(QLatin1String("medium"));
     if (!medium.isUndefined()) {
-        const auto code = MediumCode(medium.isDouble() ? QString::number(medium.toInt()) : medium.toString());
+        const auto code = mediumCode(medium.isDouble() ? QString::number(medium.toInt()) : medium.toString());
         if (!code) {
-            return Fail(error, where + QStringLiteral(": unknown medium"));
+            return fail(error, where + QStringLiteral(": unknown medium"));
         }
         meter.medium = *code;
     }
@@ -186,17 +186,17 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         const QString tWhere = where + QStringLiteral(", telegram %1").arg(i + 1);
         const QJsonValue item = items.at(i);
         if (item.isString()) {
-            const auto bytes = ParseHex(item.toString());
+            const auto bytes = parseHex(item.toString());
             if (!bytes) {
-                return Fail(error, tWhere + QStringLiteral(": bad hex"));
+                return fail(error, tWhere + QStringLiteral(": bad hex"));
             }
             meter.telegrams.append(*bytes);
-            IdentityFromTelegram(*bytes, meter);
+            identityFromTelegram(*bytes, meter);
             continue;
         }
         const QJsonObject t = item.toObject();
-        if (!item.isObject() || !KnownKeys(t, {"records", "status", "accessNumber"}, tWhere, error)) {
-            return item.isObject() ? false : Fail(error, tWhere + QStringLiteral(": hex text or an object"));
+        if (!item.isObject() || !knownKeys(t, {"records", "status", "accessNumber"}, tWhere, error)) {
+            return item.isObject() ? false : fail(error, tWhere + QStringLiteral(": hex text or an object"));
         }
         TelegramPlan plan;
         plan.address = meter.address.value_or(0);
@@ -206,8 +206,8 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         plan.medium = meter.medium;
         int tStatus = status;
         int tAccess = accessNumber;
-        if (!ReadInt(t, "status", 0, 255, tStatus, tWhere, error) ||
-            !ReadInt(t, "accessNumber", 0, 255, tAccess, tWhere, error)) {
+        if (!readInt(t, "status", 0, 255, tStatus, tWhere, error) ||
+            !readInt(t, "accessNumber", 0, 255, tAccess, tWhere, error)) {
             return false;
         }
         plan.status = static_cast<std::uint8_t>(tStatus);
@@ -215,7 +215,7 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         const QJsonArray records = t.value(QLatin1String("records")).toArray();
         for (int r = 0; r < records.size(); ++r) {
             auto record =
-                ParseRecord(records.at(r), tWhere + QStringLiteral(", record %1").arg(r + 1), error);
+                parseRecord(records.at(r), tWhere + QStringLiteral(", record %1").arg(r + 1), error);
             if (!record) {
                 return false;
             }
@@ -226,9 +226,9 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
             plan.trailer = i + 1 < items.size() ? 0x1F : 0x0F;
         }
         QString reason;
-        const auto bytes = BuildTelegram(plan, &reason);
+        const auto bytes = buildTelegram(plan, &reason);
         if (!bytes) {
-            return Fail(error, tWhere + QStringLiteral(": ") + reason);
+            return fail(error, tWhere + QStringLiteral(": ") + reason);
         }
         meter.telegrams.append(*bytes);
     }
@@ -237,42 +237,42 @@ bool ParseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
 
 } // namespace
 
-std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QString* error) {
+std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
-        Fail(error, QStringLiteral("not a JSON object: %1 at offset %2")
+        fail(error, QStringLiteral("not a JSON object: %1 at offset %2")
                         .arg(parseError.errorString())
                         .arg(parseError.offset));
         return std::nullopt;
     }
     const QJsonObject o = doc.object();
     const QString where = QStringLiteral("installation");
-    if (!KnownKeys(o, {"turnaroundMs", "collision", "gateway", "meters", "comment"}, where, error)) {
+    if (!knownKeys(o, {"turnaroundMs", "collision", "gateway", "meters", "comment"}, where, error)) {
         return std::nullopt;
     }
     InstallationConfig config;
-    if (!ReadInt(o, "turnaroundMs", 0, 60000, config.turnaroundMs, where, error)) {
+    if (!readInt(o, "turnaroundMs", 0, 60000, config.turnaroundMs, where, error)) {
         return std::nullopt;
     }
     const QString collision = o.value(QLatin1String("collision")).toString(QStringLiteral("concatenate"));
     if (collision == QLatin1String("or")) {
         config.collision = CollisionMode::Or;
     } else if (collision != QLatin1String("concatenate")) {
-        Fail(error, QStringLiteral("installation: \"collision\" is \"concatenate\" or \"or\""));
+        fail(error, QStringLiteral("installation: \"collision\" is \"concatenate\" or \"or\""));
         return std::nullopt;
     }
     if (o.contains(QLatin1String("gateway"))) {
         const QJsonObject g = o.value(QLatin1String("gateway")).toObject();
         const QString gWhere = QStringLiteral("gateway");
-        if (!KnownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData"}, gWhere, error) ||
-            !ReadInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error)) {
+        if (!knownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData"}, gWhere, error) ||
+            !readInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error)) {
             return std::nullopt;
         }
         if (g.contains(QLatin1String("network"))) {
-            const auto network = codec::ParseNetworkNumber(g.value(QLatin1String("network")).toString());
+            const auto network = codec::parseNetworkNumber(g.value(QLatin1String("network")).toString());
             if (!network) {
-                Fail(error, QStringLiteral("gateway: \"network\" is four numbers 0..255 joined by dots"));
+                fail(error, QStringLiteral("gateway: \"network\" is four numbers 0..255 joined by dots"));
                 return std::nullopt;
             }
             config.gateway.network = *network;
@@ -283,7 +283,7 @@ std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QStr
     const QJsonArray meters = o.value(QLatin1String("meters")).toArray();
     for (int i = 0; i < meters.size(); ++i) {
         SimMeterConfig meter;
-        if (!ParseMeter(meters.at(i), i, meter, error)) {
+        if (!parseMeter(meters.at(i), i, meter, error)) {
             return std::nullopt;
         }
         config.meters.append(meter);
@@ -291,13 +291,13 @@ std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QStr
     return config;
 }
 
-std::optional<InstallationConfig> LoadInstallation(const QString& path, QString* error) {
+std::optional<InstallationConfig> loadInstallation(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    return ParseInstallation(file.readAll(), error);
+    return parseInstallation(file.readAll(), error);
 }
 
 } // namespace holvex::sim

@@ -31,9 +31,9 @@ struct InstallationConfig {
 };
 
 // The installation described in JSON text (see sim/demo.json); nullopt with a reason on a bad file.
-std::optional<InstallationConfig> ParseInstallation(const QByteArray& json, QString* error);
+std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QString* error);
 
 // The same, read from a file.
-std::optional<InstallationConfig> LoadInstallation(const QString& path, QString* error);
+std::optional<InstallationConfig> loadInstallation(const QString& path, QString* error);
 
 } // namespace holvex::sim

@@ -11,7 +11,7 @@ namespace holvex::sim {
 
 LanEndpoint::LanEndpoint(SimInstallation* installation, QObject* parent)
     : QObject(parent), m_installation(installation) {
-    connect(&m_server, &QTcpServer::newConnection, this, &LanEndpoint::Accept);
+    connect(&m_server, &QTcpServer::newConnection, this, &LanEndpoint::accept);
 }
 
 // The accepted connections go down with the server; their last signals must not reach a half-destroyed
@@ -24,15 +24,15 @@ LanEndpoint::~LanEndpoint() {
     }
 }
 
-bool LanEndpoint::Listen(quint16 port) {
+bool LanEndpoint::listen(quint16 port) {
     return m_server.listen(QHostAddress::LocalHost, port);
 }
 
-void LanEndpoint::Accept() {
+void LanEndpoint::accept() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         ++m_connections;
         const QString label = QStringLiteral("lan:%1").arg(socket->peerPort());
-        m_installation->Trace(label + QStringLiteral(" connected"));
+        m_installation->trace(label + QStringLiteral(" connected"));
         QPointer<QTcpSocket> guard(socket);
         auto* session = new StreamSession(
             m_installation,
@@ -43,10 +43,10 @@ void LanEndpoint::Accept() {
             },
             label, socket);
         connect(socket, &QTcpSocket::readyRead, session,
-                [socket, session]() { session->Feed(socket->readAll()); });
+                [socket, session]() { session->feed(socket->readAll()); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, label]() {
             --m_connections;
-            m_installation->Trace(label + QStringLiteral(" disconnected"));
+            m_installation->trace(label + QStringLiteral(" disconnected"));
             socket->deleteLater();
             emit clientDisconnected();
         });

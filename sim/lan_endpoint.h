@@ -17,18 +17,18 @@ public:
     explicit LanEndpoint(SimInstallation* installation, QObject* parent = nullptr);
     ~LanEndpoint() override;
 
-    // Port 0 takes any free port; Port() tells which.
-    bool Listen(quint16 port);
-    quint16 Port() const { return m_server.serverPort(); }
-    QString ErrorString() const { return m_server.errorString(); }
-    int ConnectionCount() const { return m_connections; }
+    // Port 0 takes any free port; port() tells which.
+    bool listen(quint16 port);
+    quint16 port() const { return m_server.serverPort(); }
+    QString errorString() const { return m_server.errorString(); }
+    int connectionCount() const { return m_connections; }
 
 signals:
     void clientConnected();
     void clientDisconnected();
 
 private:
-    void Accept();
+    void accept();
 
     SimInstallation* m_installation;
     QTcpServer m_server;

@@ -25,36 +25,36 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
+void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }
 
 // SIGINT and SIGTERM end the event loop, so that the endpoints close and the terminal link is removed.
-void QuitOnSignals(QCoreApplication& app) {
+void quitOnSignals(QCoreApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
         return;
     }
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-void Say(const QString& line) {
+void say(const QString& line) {
     std::fprintf(stdout, "holvex-sim: %s\n", qPrintable(line));
     std::fflush(stdout);
 }
 
-int Fail(const QString& line) {
+int fail(const QString& line) {
     std::fprintf(stderr, "holvex-sim: %s\n", qPrintable(line));
     return 2;
 }
 
-std::optional<quint16> PortOf(const QString& text) {
+std::optional<quint16> portOf(const QString& text) {
     bool ok = false;
     const uint port = text.toUInt(&ok);
     if (!ok || port > 65535) {
@@ -63,7 +63,7 @@ std::optional<quint16> PortOf(const QString& text) {
     return static_cast<quint16>(port);
 }
 
-QString DefaultConfig() {
+QString defaultConfig() {
     const QString local = QStringLiteral("sim/demo.json");
     return QFileInfo::exists(local) ? local : QStringLiteral(HOLVEX_SIM_DEFAULT_CONFIG);
 }
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
                        "or a TCP serial adapter, and gateways with the packet envelope."));
     parser.addHelpOption();
     const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("The installation (JSON)."),
-                                    QStringLiteral("file"), DefaultConfig());
+                                    QStringLiteral("file"), defaultConfig());
     const QCommandLineOption pty(QStringLiteral("pty"),
                                  QStringLiteral("Serve a pseudo-terminal; path becomes a link to its slave."),
                                  QStringLiteral("path"));
@@ -112,14 +112,14 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     QString error;
-    auto loaded = LoadInstallation(parser.value(config), &error);
+    auto loaded = loadInstallation(parser.value(config), &error);
     if (!loaded) {
-        return Fail(error);
+        return fail(error);
     }
     if (parser.isSet(network)) {
-        const auto number = holvex::codec::ParseNetworkNumber(parser.value(network));
+        const auto number = holvex::codec::parseNetworkNumber(parser.value(network));
         if (!number) {
-            return Fail(QStringLiteral("--network takes four numbers 0..255 joined by dots"));
+            return fail(QStringLiteral("--network takes four numbers 0..255 joined by dots"));
         }
         loaded->gateway.network = *number;
     }
@@ -127,17 +127,17 @@ int main(int argc, char** argv) {
     if (parser.isSet(gatewayTimeout)) {
         loaded->gateway.timeoutMs = parser.value(gatewayTimeout).toInt(&ok);
         if (!ok || loaded->gateway.timeoutMs < 0) {
-            return Fail(QStringLiteral("--gateway-timeout takes milliseconds"));
+            return fail(QStringLiteral("--gateway-timeout takes milliseconds"));
         }
     }
     if (parser.isSet(turnaround)) {
         loaded->turnaroundMs = parser.value(turnaround).toInt(&ok);
         if (!ok || loaded->turnaroundMs < 0) {
-            return Fail(QStringLiteral("--turnaround takes milliseconds"));
+            return fail(QStringLiteral("--turnaround takes milliseconds"));
         }
     }
     SimInstallation installation(std::move(*loaded));
-    Say(QStringLiteral("%1 meters from %2").arg(installation.MeterCount()).arg(parser.value(config)));
+    say(QStringLiteral("%1 meters from %2").arg(installation.meterCount()).arg(parser.value(config)));
 
     if (parser.isSet(log)) {
         QObject::connect(&installation, &SimInstallation::traced, &app, [](const QString& line) {
@@ -148,62 +148,62 @@ int main(int argc, char** argv) {
     }
     FrameRecorder recorder;
     if (parser.isSet(record)) {
-        if (!recorder.Open(parser.value(record))) {
-            return Fail(
-                QStringLiteral("cannot write %1: %2").arg(parser.value(record), recorder.ErrorString()));
+        if (!recorder.open(parser.value(record))) {
+            return fail(
+                QStringLiteral("cannot write %1: %2").arg(parser.value(record), recorder.errorString()));
         }
-        recorder.Attach(&installation);
+        recorder.attach(&installation);
     }
 
     std::vector<std::unique_ptr<QObject>> endpoints;
     for (const QString& path : parser.values(pty)) {
         auto endpoint = std::make_unique<PtyEndpoint>(&installation);
-        if (!endpoint->Open(path)) {
-            return Fail(QStringLiteral("pty %1: %2").arg(path, endpoint->ErrorString()));
+        if (!endpoint->open(path)) {
+            return fail(QStringLiteral("pty %1: %2").arg(path, endpoint->errorString()));
         }
-        Say(QStringLiteral("pty %1 -> %2").arg(path, endpoint->SlavePath()));
+        say(QStringLiteral("pty %1 -> %2").arg(path, endpoint->slavePath()));
         endpoints.push_back(std::move(endpoint));
     }
     for (const QString& text : parser.values(lan)) {
         auto endpoint = std::make_unique<LanEndpoint>(&installation);
-        const auto port = PortOf(text);
-        if (!port || !endpoint->Listen(*port)) {
-            return Fail(QStringLiteral("lan %1: %2")
-                            .arg(text, port ? endpoint->ErrorString() : QStringLiteral("bad port")));
+        const auto port = portOf(text);
+        if (!port || !endpoint->listen(*port)) {
+            return fail(QStringLiteral("lan %1: %2")
+                            .arg(text, port ? endpoint->errorString() : QStringLiteral("bad port")));
         }
-        Say(QStringLiteral("lan 127.0.0.1:%1").arg(endpoint->Port()));
+        say(QStringLiteral("lan 127.0.0.1:%1").arg(endpoint->port()));
         endpoints.push_back(std::move(endpoint));
     }
     for (const QString& text : parser.values(gatewayServer)) {
         auto endpoint = std::make_unique<GatewayServerEndpoint>(&installation);
-        const auto port = PortOf(text);
-        if (!port || !endpoint->Listen(*port)) {
-            return Fail(QStringLiteral("gateway-server %1: %2")
-                            .arg(text, port ? endpoint->ErrorString() : QStringLiteral("bad port")));
+        const auto port = portOf(text);
+        if (!port || !endpoint->listen(*port)) {
+            return fail(QStringLiteral("gateway-server %1: %2")
+                            .arg(text, port ? endpoint->errorString() : QStringLiteral("bad port")));
         }
-        Say(QStringLiteral("gateway-server 127.0.0.1:%1 network %2")
-                .arg(endpoint->Port())
-                .arg(holvex::codec::NetworkText(installation.Config().gateway.network)));
+        say(QStringLiteral("gateway-server 127.0.0.1:%1 network %2")
+                .arg(endpoint->port())
+                .arg(holvex::codec::networkText(installation.config().gateway.network)));
         endpoints.push_back(std::move(endpoint));
     }
     for (const QString& text : parser.values(gatewayCall)) {
         const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-        const auto port = colon > 0 ? PortOf(text.mid(colon + 1)) : std::nullopt;
+        const auto port = colon > 0 ? portOf(text.mid(colon + 1)) : std::nullopt;
         if (!port || *port == 0) {
-            return Fail(QStringLiteral("--gateway-call takes host:port"));
+            return fail(QStringLiteral("--gateway-call takes host:port"));
         }
         auto endpoint = std::make_unique<GatewayCallEndpoint>(&installation);
-        endpoint->Start(text.left(colon), *port);
-        Say(QStringLiteral("gateway-call %1 network %2")
-                .arg(text, holvex::codec::NetworkText(installation.Config().gateway.network)));
+        endpoint->start(text.left(colon), *port);
+        say(QStringLiteral("gateway-call %1 network %2")
+                .arg(text, holvex::codec::networkText(installation.config().gateway.network)));
         endpoints.push_back(std::move(endpoint));
     }
     if (endpoints.empty()) {
-        return Fail(
+        return fail(
             QStringLiteral("nothing to serve: give --pty, --lan, --gateway-server or --gateway-call"));
     }
-    QuitOnSignals(app);
-    Say(QStringLiteral("ready"));
+    quitOnSignals(app);
+    say(QStringLiteral("ready"));
     const int code = QCoreApplication::exec();
     endpoints.clear();
     return code;

@@ -31,16 +31,16 @@ struct MeterCommand {
 };
 
 // The command a valid SND_UD long frame carries; nullopt for selections, unknown or malformed data.
-std::optional<MeterCommand> ParseMeterCommand(const QByteArray& frame);
+std::optional<MeterCommand> parseMeterCommand(const QByteArray& frame);
 
 // An 8-character ID ("12345678", hex digits allowed) as the 4 bytes of a telegram header, least significant
 // first (78 56 34 12); nullopt for any other text.
-std::optional<QByteArray> IdBytes(const QString& id);
+std::optional<QByteArray> idBytes(const QString& id);
 
 // The 4 header bytes back as 8 upper-case hex digits; empty unless exactly 4 bytes.
-QString IdText(const QByteArray& bytes);
+QString idText(const QByteArray& bytes);
 
 // Whether 4 ID bytes are proper BCD (every nibble 0..9).
-bool IsBcdId(const QByteArray& bytes);
+bool isBcdId(const QByteArray& bytes);
 
 } // namespace holvex::sim

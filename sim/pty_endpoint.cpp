@@ -20,7 +20,7 @@ namespace {
 
 constexpr qsizetype kMaxPending = 1 << 20; // an unread terminal must not make the simulator grow forever
 
-QString ErrnoText(const char* what) {
+QString errnoText(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
@@ -30,11 +30,11 @@ PtyEndpoint::PtyEndpoint(SimInstallation* installation, QObject* parent)
     : QObject(parent), m_installation(installation) {}
 
 PtyEndpoint::~PtyEndpoint() {
-    Close();
+    close();
 }
 
-bool PtyEndpoint::Open(const QString& linkPath) {
-    Close();
+bool PtyEndpoint::open(const QString& linkPath) {
+    close();
     const QFileInfo existing(linkPath);
     if (existing.exists() && !existing.isSymLink()) {
         m_error = QStringLiteral("%1 exists and is not a symbolic link").arg(linkPath);
@@ -43,7 +43,7 @@ bool PtyEndpoint::Open(const QString& linkPath) {
     termios raw{};
     cfmakeraw(&raw);
     if (::openpty(&m_master, &m_slave, nullptr, &raw, nullptr) != 0) {
-        m_error = ErrnoText("openpty");
+        m_error = errnoText("openpty");
         return false;
     }
     m_slavePath = QString::fromLocal8Bit(::ttyname(m_slave));
@@ -55,23 +55,23 @@ bool PtyEndpoint::Open(const QString& linkPath) {
         ::unlink(link.constData());
     }
     if (::symlink(QFile::encodeName(m_slavePath).constData(), link.constData()) != 0) {
-        m_error = ErrnoText("symlink");
-        Close();
+        m_error = errnoText("symlink");
+        close();
         return false;
     }
     m_linkPath = linkPath;
 
     m_session = new StreamSession(
-        m_installation, [this](const QByteArray& bytes) { WriteMaster(bytes); }, QStringLiteral("pty"), this);
+        m_installation, [this](const QByteArray& bytes) { writeMaster(bytes); }, QStringLiteral("pty"), this);
     m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
-    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::ReadMaster);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::readMaster);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::FlushPending);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::flushPending);
     return true;
 }
 
-void PtyEndpoint::Close() {
+void PtyEndpoint::close() {
     m_readNotifier.reset();
     m_writeNotifier.reset();
     delete m_session;
@@ -94,12 +94,12 @@ void PtyEndpoint::Close() {
     m_pending.clear();
 }
 
-void PtyEndpoint::ReadMaster() {
+void PtyEndpoint::readMaster() {
     char buffer[512];
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            m_session->Feed(QByteArray(buffer, static_cast<qsizetype>(n)));
+            m_session->feed(QByteArray(buffer, static_cast<qsizetype>(n)));
             continue;
         }
         if (n < 0 && errno == EINTR) {
@@ -109,20 +109,20 @@ void PtyEndpoint::ReadMaster() {
     }
 }
 
-void PtyEndpoint::WriteMaster(const QByteArray& bytes) {
+void PtyEndpoint::writeMaster(const QByteArray& bytes) {
     if (m_master < 0) {
         return;
     }
     if (m_pending.size() + bytes.size() > kMaxPending) {
-        m_installation->Trace(
+        m_installation->trace(
             QStringLiteral("pty: nobody reads the terminal, %1 bytes dropped").arg(bytes.size()));
         return;
     }
     m_pending += bytes;
-    FlushPending();
+    flushPending();
 }
 
-void PtyEndpoint::FlushPending() {
+void PtyEndpoint::flushPending() {
     while (!m_pending.isEmpty()) {
         const ssize_t n = ::write(m_master, m_pending.constData(), static_cast<size_t>(m_pending.size()));
         if (n > 0) {
@@ -133,7 +133,7 @@ void PtyEndpoint::FlushPending() {
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            m_installation->Trace(ErrnoText("pty write") + QStringLiteral(", answer dropped"));
+            m_installation->trace(errnoText("pty write") + QStringLiteral(", answer dropped"));
             m_pending.clear();
         }
         break;

@@ -24,17 +24,17 @@ public:
 
     // Opens the pseudo-terminal in raw mode and points linkPath at its slave (an old link there is
     // replaced; any other file there is left alone and the open fails).
-    bool Open(const QString& linkPath);
-    void Close();
+    bool open(const QString& linkPath);
+    void close();
 
-    QString LinkPath() const { return m_linkPath; }
-    QString SlavePath() const { return m_slavePath; }
-    QString ErrorString() const { return m_error; }
+    QString linkPath() const { return m_linkPath; }
+    QString slavePath() const { return m_slavePath; }
+    QString errorString() const { return m_error; }
 
 private:
-    void ReadMaster();
-    void WriteMaster(const QByteArray& bytes);
-    void FlushPending();
+    void readMaster();
+    void writeMaster(const QByteArray& bytes);
+    void flushPending();
 
     SimInstallation* m_installation;
     int m_master = -1;

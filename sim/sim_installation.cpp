@@ -8,21 +8,22 @@ namespace holvex::sim {
 
 namespace {
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t byteAt(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
 enum class FrameShape { Short, Long, Other };
 
 // Short and long frames with a good checksum and stop byte; anything else the meters do not take.
-FrameShape Shape(const QByteArray& f) {
+FrameShape frameShapeOf(const QByteArray& f) {
     const int n = static_cast<int>(f.size());
-    if (n == 5 && At(f, 0) == codec::kShortStart && At(f, 4) == codec::kStop &&
-        codec::Checksum(f, 1, 2) == At(f, 3)) {
+    if (n == 5 && byteAt(f, 0) == codec::kShortStart && byteAt(f, 4) == codec::kStop &&
+        codec::checksum(f, 1, 2) == byteAt(f, 3)) {
         return FrameShape::Short;
     }
-    if (n >= 9 && At(f, 0) == codec::kLongStart && At(f, 3) == codec::kLongStart && At(f, 1) == At(f, 2) &&
-        At(f, 1) + 6 == n && At(f, n - 1) == codec::kStop && codec::Checksum(f, 4, n - 3) == At(f, n - 2)) {
+    if (n >= 9 && byteAt(f, 0) == codec::kLongStart && byteAt(f, 3) == codec::kLongStart &&
+        byteAt(f, 1) == byteAt(f, 2) && byteAt(f, 1) + 6 == n && byteAt(f, n - 1) == codec::kStop &&
+        codec::checksum(f, 4, n - 3) == byteAt(f, n - 2)) {
         return FrameShape::Long;
     }
     return FrameShape::Other;
@@ -30,7 +31,7 @@ FrameShape Shape(const QByteArray& f) {
 
 } // namespace
 
-QByteArray SimResponse::Bytes() const {
+QByteArray SimResponse::bytes() const {
     QByteArray out;
     for (const TimedChunk& c : chunks) {
         out += c.bytes;
@@ -38,7 +39,7 @@ QByteArray SimResponse::Bytes() const {
     return out;
 }
 
-int SimResponse::LastMs() const {
+int SimResponse::lastMs() const {
     int last = 0;
     for (const TimedChunk& c : chunks) {
         last = std::max(last, c.atMs);
@@ -54,112 +55,112 @@ SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
     }
 }
 
-std::unique_ptr<SimInstallation> SimInstallation::FromJson(const QByteArray& json, QString* error) {
-    auto config = ParseInstallation(json, error);
+std::unique_ptr<SimInstallation> SimInstallation::fromJson(const QByteArray& json, QString* error) {
+    auto config = parseInstallation(json, error);
     if (!config) {
         return nullptr;
     }
     return std::make_unique<SimInstallation>(std::move(*config));
 }
 
-SimMeter* SimInstallation::MeterByAddress(int address) {
+SimMeter* SimInstallation::meterByAddress(int address) {
     for (SimMeter& m : m_meters) {
-        if (m.Config().address && *m.Config().address == address) {
+        if (m.config().address && *m.config().address == address) {
             return &m;
         }
     }
     return nullptr;
 }
 
-SimMeter* SimInstallation::MeterById(const QString& id) {
+SimMeter* SimInstallation::meterById(const QString& id) {
     for (SimMeter& m : m_meters) {
-        if (m.Config().id.compare(id, Qt::CaseInsensitive) == 0) {
+        if (m.config().id.compare(id, Qt::CaseInsensitive) == 0) {
             return &m;
         }
     }
     return nullptr;
 }
 
-QList<SimMeterState> SimInstallation::MeterStates() const {
+QList<SimMeterState> SimInstallation::meterStates() const {
     QList<SimMeterState> states;
     states.reserve(static_cast<qsizetype>(m_meters.size()));
     for (const SimMeter& m : m_meters) {
-        states.append(m.State());
+        states.append(m.state());
     }
     return states;
 }
 
-void SimInstallation::Trace(const QString& line) {
+void SimInstallation::trace(const QString& line) {
     emit traced(line);
 }
 
-SimResponse SimInstallation::HandleFrame(const QByteArray& frame) {
+SimResponse SimInstallation::handleFrame(const QByteArray& frame) {
     emit frameReceived(frame);
-    const QList<MeterAnswer> answers = Dispatch(frame);
-    SimResponse response = Combine(answers);
+    const QList<MeterAnswer> answers = dispatch(frame);
+    SimResponse response = combine(answers);
     if (response.answering > 1) {
-        Trace(QStringLiteral("  %1 meters answer at once: collision").arg(response.answering));
+        trace(QStringLiteral("  %1 meters answer at once: collision").arg(response.answering));
     }
     return response;
 }
 
-QList<MeterAnswer> SimInstallation::Dispatch(const QByteArray& frame) {
+QList<MeterAnswer> SimInstallation::dispatch(const QByteArray& frame) {
     QList<MeterAnswer> answers;
-    const FrameShape shape = Shape(frame);
+    const FrameShape shape = frameShapeOf(frame);
     if (shape == FrameShape::Other) {
-        Trace(QStringLiteral("  not a valid frame: ignored"));
+        trace(QStringLiteral("  not a valid frame: ignored"));
         return answers;
     }
-    const std::uint8_t c = At(frame, shape == FrameShape::Short ? 1 : 4);
-    const std::uint8_t a = At(frame, shape == FrameShape::Short ? 2 : 5);
+    const std::uint8_t c = byteAt(frame, shape == FrameShape::Short ? 1 : 4);
+    const std::uint8_t a = byteAt(frame, shape == FrameShape::Short ? 2 : 5);
 
     if (a == codec::address::kBroadcast) {
         // Nobody answers a broadcast without reply; a link reset there restarts every meter.
         if (shape == FrameShape::Short && c == codec::control::kSndNke) {
             for (SimMeter& m : m_meters) {
-                m.GlobalReset();
+                m.globalReset();
             }
-            Trace(QStringLiteral("  global initialization: every meter reset"));
+            trace(QStringLiteral("  global initialization: every meter reset"));
         }
         return answers;
     }
 
     // A selection too short to carry the whole address names nobody, so it too ends every selection.
     const bool selection =
-        shape == FrameShape::Long && a == codec::address::kSelected && At(frame, 6) == codec::ci::kSelect;
+        shape == FrameShape::Long && a == codec::address::kSelected && byteAt(frame, 6) == codec::ci::kSelect;
     for (SimMeter& m : m_meters) {
         bool addressed = false;
         if (selection) {
             // Every meter takes part: the named ones become selected, the others leave the selected state.
-            const bool match = m.MatchesSelection(frame.mid(7, std::min<qsizetype>(8, frame.size() - 9)));
-            m.SetSelected(match);
+            const bool match = m.matchesSelection(frame.mid(7, std::min<qsizetype>(8, frame.size() - 9)));
+            m.setSelected(match);
             addressed = match;
         } else if (a == codec::address::kBroadcastReply) {
             addressed = true;
         } else if (a == codec::address::kSelected) {
-            addressed = m.Selected();
+            addressed = m.selected();
         } else {
-            addressed = m.Config().address && *m.Config().address == a;
+            addressed = m.config().address && *m.config().address == a;
         }
         if (!addressed) {
             continue;
         }
-        const QString label = m.Label(); // before a new address changes it
-        auto answer = m.Answer(frame);
-        if (const QString change = m.TakeChange(); !change.isEmpty()) {
-            Trace(QStringLiteral("  %1 %2").arg(label, change));
+        const QString label = m.label(); // before a new address changes it
+        auto answer = m.answer(frame);
+        if (const QString change = m.takeChange(); !change.isEmpty()) {
+            trace(QStringLiteral("  %1 %2").arg(label, change));
         }
         if (answer) {
-            Trace(QStringLiteral("  %1 answers %2 bytes").arg(m.Label()).arg(answer->bytes.size()));
+            trace(QStringLiteral("  %1 answers %2 bytes").arg(m.label()).arg(answer->bytes.size()));
             answers.append(*answer);
         } else {
-            Trace(QStringLiteral("  %1 stays quiet").arg(label));
+            trace(QStringLiteral("  %1 stays quiet").arg(label));
         }
     }
     return answers;
 }
 
-SimResponse SimInstallation::Combine(const QList<MeterAnswer>& answers) const {
+SimResponse SimInstallation::combine(const QList<MeterAnswer>& answers) const {
     SimResponse response;
     response.answering = static_cast<int>(answers.size());
     const int turnaround = m_config.turnaroundMs;
@@ -191,7 +192,7 @@ SimResponse SimInstallation::Combine(const QList<MeterAnswer>& answers) const {
             bytes.resize(a.bytes.size(), '\0');
         }
         for (int i = 0; i < a.bytes.size(); ++i) {
-            bytes[i] = static_cast<char>(At(bytes, i) | At(a.bytes, i));
+            bytes[i] = static_cast<char>(byteAt(bytes, i) | byteAt(a.bytes, i));
         }
     }
     response.chunks.append({turnaround + at, bytes});

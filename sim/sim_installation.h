@@ -25,9 +25,9 @@ struct SimResponse {
     QList<TimedChunk> chunks;
     int answering = 0; // meters that answered; more than one is a collision
 
-    QByteArray Bytes() const;
-    int LastMs() const;
-    bool IsEmpty() const { return chunks.isEmpty(); }
+    QByteArray bytes() const;
+    int lastMs() const;
+    bool isEmpty() const { return chunks.isEmpty(); }
 };
 
 // The meters of one M-Bus segment. Every endpoint hands it the frames it receives; it decides which meters
@@ -39,34 +39,34 @@ public:
     explicit SimInstallation(InstallationConfig config, QObject* parent = nullptr);
 
     // Loaded from JSON text; nullptr with the reason when the text is not a valid installation.
-    static std::unique_ptr<SimInstallation> FromJson(const QByteArray& json, QString* error);
+    static std::unique_ptr<SimInstallation> fromJson(const QByteArray& json, QString* error);
 
     // One received frame (or gateway payload): recorded, checked, answered.
-    SimResponse HandleFrame(const QByteArray& frame);
+    SimResponse handleFrame(const QByteArray& frame);
 
-    const InstallationConfig& Config() const { return m_config; }
-    void SetTurnaroundMs(int ms) { m_config.turnaroundMs = ms; }
-    void SetGatewayOptions(const GatewayOptions& options) { m_config.gateway = options; }
+    const InstallationConfig& config() const { return m_config; }
+    void setTurnaroundMs(int ms) { m_config.turnaroundMs = ms; }
+    void setGatewayOptions(const GatewayOptions& options) { m_config.gateway = options; }
 
-    int MeterCount() const { return static_cast<int>(m_meters.size()); }
-    SimMeter& MeterAt(int index) { return m_meters.at(static_cast<std::size_t>(index)); }
+    int meterCount() const { return static_cast<int>(m_meters.size()); }
+    SimMeter& meterAt(int index) { return m_meters.at(static_cast<std::size_t>(index)); }
     // The first meter at a primary address (as it is now), or nullptr.
-    SimMeter* MeterByAddress(int address);
+    SimMeter* meterByAddress(int address);
     // The first meter with an ID (8 characters, as configured or set since), or nullptr.
-    SimMeter* MeterById(const QString& id);
+    SimMeter* meterById(const QString& id);
     // Every meter's current settings and recorded codes, in the order of the installation file.
-    QList<SimMeterState> MeterStates() const;
+    QList<SimMeterState> meterStates() const;
 
     // For endpoints: a line for the trace.
-    void Trace(const QString& line);
+    void trace(const QString& line);
 
 signals:
     void frameReceived(const QByteArray& frame);
     void traced(const QString& line);
 
 private:
-    QList<MeterAnswer> Dispatch(const QByteArray& frame);
-    SimResponse Combine(const QList<MeterAnswer>& answers) const;
+    QList<MeterAnswer> dispatch(const QByteArray& frame);
+    SimResponse combine(const QList<MeterAnswer>& answers) const;
 
     InstallationConfig m_config;
     std::vector<SimMeter> m_meters;

@@ -10,12 +10,12 @@ namespace holvex::sim {
 
 namespace {
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t at(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
 // A selection byte of the ID matches when each nibble is the wildcard 0xF or equals the meter's digit.
-bool NibblesMatch(std::uint8_t wanted, std::uint8_t actual) {
+bool nibblesMatch(std::uint8_t wanted, std::uint8_t actual) {
     const bool highOk = (wanted >> 4) == 0xF || (wanted >> 4) == (actual >> 4);
     const bool lowOk = (wanted & 0x0F) == 0xF || (wanted & 0x0F) == (actual & 0x0F);
     return highOk && lowOk;
@@ -24,7 +24,7 @@ bool NibblesMatch(std::uint8_t wanted, std::uint8_t actual) {
 // The highest primary address a meter can be given; 251..255 have fixed roles on the bus.
 constexpr int kMaxPrimaryAddress = 250;
 
-QString HexByte(std::uint32_t value, int width = 2) {
+QString hexByte(std::uint32_t value, int width = 2) {
     return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
 }
 
@@ -32,66 +32,66 @@ QString HexByte(std::uint32_t value, int width = 2) {
 
 SimMeter::SimMeter(SimMeterConfig config) : m_config(std::move(config)) {}
 
-QString SimMeter::Label() const {
+QString SimMeter::label() const {
     const QString address = m_config.address ? QString::number(*m_config.address) : QStringLiteral("-");
     return QStringLiteral("meter %1 (%2 %3)").arg(address, m_config.id, m_config.manufacturer);
 }
 
-void SimMeter::GlobalReset() {
+void SimMeter::globalReset() {
     m_nextTelegram = 0;
     m_selected = false;
 }
 
-std::optional<MeterAnswer> SimMeter::Answer(const QByteArray& frame) {
+std::optional<MeterAnswer> SimMeter::answer(const QByteArray& frame) {
     ++m_framesSeen;
     if (m_config.faults.silent || m_framesSeen <= m_config.faults.answerAfter) {
         return std::nullopt;
     }
-    if (frame.size() == 5 && At(frame, 0) == codec::kShortStart) {
-        return AnswerShort(At(frame, 1), At(frame, 2));
+    if (frame.size() == 5 && at(frame, 0) == codec::kShortStart) {
+        return answerShort(at(frame, 1), at(frame, 2));
     }
-    if (frame.size() >= 9 && At(frame, 0) == codec::kLongStart) {
-        const std::uint8_t c = At(frame, 4);
+    if (frame.size() >= 9 && at(frame, 0) == codec::kLongStart) {
+        const std::uint8_t c = at(frame, 4);
         // SND_UD (commands, selection, baud switch): a slave confirms with the single character. The
         // configuration it understands it carries out; the baud change only once the confirmation has gone,
         // which for the simulated line changes nothing.
         if (c == codec::control::kSndUd || c == codec::control::kSndUdFcb) {
-            if (const auto command = ParseMeterCommand(frame)) {
-                CarryOut(*command);
+            if (const auto command = parseMeterCommand(frame)) {
+                carryOut(*command);
             }
-            return WithFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
+            return withFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
         }
     }
     return std::nullopt;
 }
 
-std::optional<MeterAnswer> SimMeter::AnswerShort(std::uint8_t c, std::uint8_t a) {
+std::optional<MeterAnswer> SimMeter::answerShort(std::uint8_t c, std::uint8_t a) {
     if (c == codec::control::kSndNke) {
         m_nextTelegram = 0;
         if (a == codec::address::kSelected) {
             m_selected = false; // SND_NKE to 0xFD ends the selection
         }
-        return WithFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
+        return withFaults(QByteArray(1, static_cast<char>(codec::kAcknowledge)), false);
     }
     // REQ_UD2 with or without the frame count bit.
     if ((c & 0xDF) == codec::control::kReqUd2NoFcb) {
         if (m_config.telegrams.isEmpty()) {
             return std::nullopt;
         }
-        const QByteArray telegram = CurrentTelegram(m_config.telegrams.at(m_nextTelegram));
+        const QByteArray telegram = currentTelegram(m_config.telegrams.at(m_nextTelegram));
         m_nextTelegram = (m_nextTelegram + 1) % static_cast<int>(m_config.telegrams.size());
-        return WithFaults(telegram, true);
+        return withFaults(telegram, true);
     }
     return std::nullopt;
 }
 
-MeterAnswer SimMeter::WithFaults(QByteArray bytes, bool isTelegram) const {
+MeterAnswer SimMeter::withFaults(QByteArray bytes, bool isTelegram) const {
     MeterAnswer answer;
     const SimFaults& f = m_config.faults;
     if (isTelegram && bytes.size() >= 2) {
         const auto n = bytes.size();
         if (f.badChecksum) {
-            bytes[n - 2] = static_cast<char>(At(bytes, static_cast<int>(n - 2)) + 1);
+            bytes[n - 2] = static_cast<char>(at(bytes, static_cast<int>(n - 2)) + 1);
         }
         if (f.badStop) {
             bytes[n - 1] = static_cast<char>(codec::kStop + 1);
@@ -104,7 +104,7 @@ MeterAnswer SimMeter::WithFaults(QByteArray bytes, bool isTelegram) const {
     return answer;
 }
 
-SimMeterState SimMeter::State() const {
+SimMeterState SimMeter::state() const {
     SimMeterState state;
     state.address = m_config.address;
     state.id = m_config.id;
@@ -118,13 +118,13 @@ SimMeterState SimMeter::State() const {
     return state;
 }
 
-QString SimMeter::TakeChange() {
+QString SimMeter::takeChange() {
     QString change;
     change.swap(m_change);
     return change;
 }
 
-void SimMeter::CarryOut(const MeterCommand& command) {
+void SimMeter::carryOut(const MeterCommand& command) {
     switch (command.kind) {
     case MeterCommandKind::SetAddress:
         // An address with a fixed role (0xFB..0xFF) would make the meter answer for others: refused.
@@ -138,33 +138,33 @@ void SimMeter::CarryOut(const MeterCommand& command) {
         break;
     case MeterCommandKind::SetId:
         // Wildcard or other non-decimal digits would leave a meter that no selection names exactly.
-        if (!IsBcdId(command.id)) {
-            m_change = QStringLiteral("refuses ID %1").arg(IdText(command.id));
+        if (!isBcdId(command.id)) {
+            m_change = QStringLiteral("refuses ID %1").arg(idText(command.id));
             return;
         }
-        m_config.id = IdText(command.id);
+        m_config.id = idText(command.id);
         m_idChanged = true;
         m_change = QStringLiteral("takes ID %1").arg(m_config.id);
         break;
     case MeterCommandKind::SetMedium:
-        if (command.id != QByteArray(4, static_cast<char>(0xFF)) && command.id != IdBytes(m_config.id)) {
-            m_change = QStringLiteral("keeps its medium (the frame names ID %1)").arg(IdText(command.id));
+        if (command.id != QByteArray(4, static_cast<char>(0xFF)) && command.id != idBytes(m_config.id)) {
+            m_change = QStringLiteral("keeps its medium (the frame names ID %1)").arg(idText(command.id));
             return;
         }
         m_config.medium = command.medium;
         m_mediumChanged = true;
-        m_change = QStringLiteral("takes medium 0x%1").arg(HexByte(command.medium));
+        m_change = QStringLiteral("takes medium 0x%1").arg(hexByte(command.medium));
         break;
     case MeterCommandKind::SetType:
         m_codes.unitCode = command.code;
         m_config.medium = command.medium;
         m_mediumChanged = true;
         m_change = QStringLiteral("takes unit code 0x%1 and medium 0x%2")
-                       .arg(HexByte(command.code), HexByte(command.medium));
+                       .arg(hexByte(command.code), hexByte(command.medium));
         break;
     case MeterCommandKind::Baud:
         m_codes.baudCode = command.code;
-        m_change = QStringLiteral("records baud code 0x%1").arg(HexByte(command.code));
+        m_change = QStringLiteral("records baud code 0x%1").arg(hexByte(command.code));
         break;
     case MeterCommandKind::PulseWidth:
         m_codes.pulseWidthCode = command.code;
@@ -176,33 +176,33 @@ void SimMeter::CarryOut(const MeterCommand& command) {
         break;
     case MeterCommandKind::CounterType:
         m_codes.counterType = static_cast<std::uint16_t>(command.value);
-        m_change = QStringLiteral("records counter type 0x%1").arg(HexByte(command.value, 4));
+        m_change = QStringLiteral("records counter type 0x%1").arg(hexByte(command.value, 4));
         break;
     case MeterCommandKind::RelayValue:
         m_codes.relayUnitCode = command.code;
-        m_codes.relayValue = HexByte(command.value, 8);
+        m_codes.relayValue = hexByte(command.value, 8);
         m_change = QStringLiteral("records relay value %1 with unit code 0x%2")
-                       .arg(*m_codes.relayValue, HexByte(command.code));
+                       .arg(*m_codes.relayValue, hexByte(command.code));
         break;
     }
     ++m_commandsCarriedOut;
 }
 
-QByteArray SimMeter::CurrentTelegram(const QByteArray& stored) const {
+QByteArray SimMeter::currentTelegram(const QByteArray& stored) const {
     TelegramPatch patch;
     if (m_addressChanged) {
         patch.address = m_config.address;
     }
     if (m_idChanged) {
-        patch.id = IdBytes(m_config.id);
+        patch.id = idBytes(m_config.id);
     }
     if (m_mediumChanged) {
         patch.medium = m_config.medium;
     }
-    return PatchTelegram(stored, patch);
+    return patchTelegram(stored, patch);
 }
 
-bool SimMeter::MatchesSelection(const QByteArray& selection) const {
+bool SimMeter::matchesSelection(const QByteArray& selection) const {
     if (selection.size() < 8 || m_config.id.size() != 8) {
         return false;
     }
@@ -211,20 +211,20 @@ bool SimMeter::MatchesSelection(const QByteArray& selection) const {
         const int pos = 6 - 2 * k;
         bool ok = false;
         const int pair = m_config.id.mid(pos, 2).toInt(&ok, 16);
-        if (!ok || !NibblesMatch(At(selection, k), static_cast<std::uint8_t>(pair))) {
+        if (!ok || !nibblesMatch(at(selection, k), static_cast<std::uint8_t>(pair))) {
             return false;
         }
     }
     // A meter whose letters give no code is named only by the wildcard, never by a code of 0.
-    const std::uint16_t wantedMaker = static_cast<std::uint16_t>(At(selection, 4) | (At(selection, 5) << 8));
-    const auto maker = ManufacturerCode(m_config.manufacturer);
+    const std::uint16_t wantedMaker = static_cast<std::uint16_t>(at(selection, 4) | (at(selection, 5) << 8));
+    const auto maker = manufacturerCode(m_config.manufacturer);
     if (wantedMaker != 0xFFFF && (!maker || wantedMaker != *maker)) {
         return false;
     }
-    if (At(selection, 6) != 0xFF && At(selection, 6) != m_config.version) {
+    if (at(selection, 6) != 0xFF && at(selection, 6) != m_config.version) {
         return false;
     }
-    return At(selection, 7) == 0xFF || At(selection, 7) == m_config.medium;
+    return at(selection, 7) == 0xFF || at(selection, 7) == m_config.medium;
 }
 
 } // namespace holvex::sim

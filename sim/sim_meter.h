@@ -50,34 +50,34 @@ public:
     explicit SimMeter(SimMeterConfig config);
 
     // The answer to a frame addressed to this meter; nothing when it stays quiet.
-    std::optional<MeterAnswer> Answer(const QByteArray& frame);
+    std::optional<MeterAnswer> answer(const QByteArray& frame);
 
     // The selection frame's 8 data bytes (ID in BCD least significant byte first with 0xF wildcard digits,
     // manufacturer code least significant byte first or 0xFF 0xFF, version and medium with 0xFF wildcards):
     // whether they name this meter, with its current settings.
-    bool MatchesSelection(const QByteArray& selection) const;
+    bool matchesSelection(const QByteArray& selection) const;
 
     // SND_NKE to 255: every meter starts its telegram sequence again and leaves the selected state.
-    void GlobalReset();
+    void globalReset();
 
     // The current settings: address, ID and medium as the configuration frames have left them.
-    const SimMeterConfig& Config() const { return m_config; }
-    const SimRecordedCodes& Codes() const { return m_codes; }
-    SimMeterState State() const;
+    const SimMeterConfig& config() const { return m_config; }
+    const SimRecordedCodes& codes() const { return m_codes; }
+    SimMeterState state() const;
     // What the last frame changed, for the trace; empty when nothing. Cleared by the call.
-    QString TakeChange();
-    void SetFaults(const SimFaults& faults) { m_config.faults = faults; }
-    bool Selected() const { return m_selected; }
-    void SetSelected(bool selected) { m_selected = selected; }
-    int FramesSeen() const { return m_framesSeen; }
-    int NextTelegram() const { return m_nextTelegram; }
-    QString Label() const;
+    QString takeChange();
+    void setFaults(const SimFaults& faults) { m_config.faults = faults; }
+    bool selected() const { return m_selected; }
+    void setSelected(bool selected) { m_selected = selected; }
+    int framesSeen() const { return m_framesSeen; }
+    int nextTelegram() const { return m_nextTelegram; }
+    QString label() const;
 
 private:
-    MeterAnswer WithFaults(QByteArray bytes, bool isTelegram) const;
-    std::optional<MeterAnswer> AnswerShort(std::uint8_t c, std::uint8_t a);
-    void CarryOut(const MeterCommand& command);
-    QByteArray CurrentTelegram(const QByteArray& stored) const;
+    MeterAnswer withFaults(QByteArray bytes, bool isTelegram) const;
+    std::optional<MeterAnswer> answerShort(std::uint8_t c, std::uint8_t a);
+    void carryOut(const MeterCommand& command);
+    QByteArray currentTelegram(const QByteArray& stored) const;
 
     SimMeterConfig m_config;
     bool m_selected = false;

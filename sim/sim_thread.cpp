@@ -18,29 +18,29 @@ SimThread::SimThread() {
 }
 
 SimThread::~SimThread() {
-    Stop();
+    stop();
 }
 
-bool SimThread::Start(const QByteArray& json, QString* error) {
-    auto config = ParseInstallation(json, error);
-    return config && Start(*config);
+bool SimThread::start(const QByteArray& json, QString* error) {
+    auto config = parseInstallation(json, error);
+    return config && start(*config);
 }
 
-bool SimThread::Start(const InstallationConfig& config) {
-    Stop();
+bool SimThread::start(const InstallationConfig& config) {
+    stop();
     m_context = std::make_unique<QObject>();
     m_thread.start();
     m_context->moveToThread(&m_thread);
-    Run([this, &config]() { m_installation = new SimInstallation(config, m_context.get()); });
+    run([this, &config]() { m_installation = new SimInstallation(config, m_context.get()); });
     return true;
 }
 
-void SimThread::Stop() {
+void SimThread::stop() {
     if (!m_context) {
         return;
     }
     // The objects go down on their own thread, endpoints before the installation they use.
-    Run([this]() {
+    run([this]() {
         const auto children = m_context->children();
         for (QObject* child : children) {
             if (child != m_installation) {
@@ -56,19 +56,19 @@ void SimThread::Stop() {
     m_context.reset();
 }
 
-void SimThread::Run(const std::function<void()>& f) {
+void SimThread::run(const std::function<void()>& f) {
     if (!m_context) {
         return;
     }
     QMetaObject::invokeMethod(m_context.get(), f, Qt::BlockingQueuedConnection);
 }
 
-std::optional<quint16> SimThread::AddLan(quint16 port) {
+std::optional<quint16> SimThread::addLan(quint16 port) {
     std::optional<quint16> served;
-    Run([&]() {
+    run([&]() {
         auto* endpoint = new LanEndpoint(m_installation, m_context.get());
-        if (endpoint->Listen(port)) {
-            served = endpoint->Port();
+        if (endpoint->listen(port)) {
+            served = endpoint->port();
         } else {
             delete endpoint;
         }
@@ -76,12 +76,12 @@ std::optional<quint16> SimThread::AddLan(quint16 port) {
     return served;
 }
 
-std::optional<quint16> SimThread::AddGatewayServer(quint16 port) {
+std::optional<quint16> SimThread::addGatewayServer(quint16 port) {
     std::optional<quint16> served;
-    Run([&]() {
+    run([&]() {
         auto* endpoint = new GatewayServerEndpoint(m_installation, m_context.get());
-        if (endpoint->Listen(port)) {
-            served = endpoint->Port();
+        if (endpoint->listen(port)) {
+            served = endpoint->port();
         } else {
             delete endpoint;
         }
@@ -89,14 +89,14 @@ std::optional<quint16> SimThread::AddGatewayServer(quint16 port) {
     return served;
 }
 
-bool SimThread::AddPty(const QString& linkPath, QString* error) {
+bool SimThread::addPty(const QString& linkPath, QString* error) {
     bool opened = false;
-    Run([&]() {
+    run([&]() {
         auto* endpoint = new PtyEndpoint(m_installation, m_context.get());
-        opened = endpoint->Open(linkPath);
+        opened = endpoint->open(linkPath);
         if (!opened) {
             if (error) {
-                *error = endpoint->ErrorString();
+                *error = endpoint->errorString();
             }
             delete endpoint;
         }
@@ -104,21 +104,21 @@ bool SimThread::AddPty(const QString& linkPath, QString* error) {
     return opened;
 }
 
-void SimThread::AddGatewayCall(const QString& host, quint16 port, int minimumBackoffMs) {
-    Run([&]() {
+void SimThread::addGatewayCall(const QString& host, quint16 port, int minimumBackoffMs) {
+    run([&]() {
         auto* endpoint = new GatewayCallEndpoint(m_installation, m_context.get());
-        endpoint->SetBackoff(minimumBackoffMs, std::max(minimumBackoffMs, 2000));
-        endpoint->Start(host, port);
+        endpoint->setBackoff(minimumBackoffMs, std::max(minimumBackoffMs, 2000));
+        endpoint->start(host, port);
     });
 }
 
-bool SimThread::Record(const QString& path) {
+bool SimThread::record(const QString& path) {
     bool opened = false;
-    Run([&]() {
+    run([&]() {
         auto* recorder = new FrameRecorder(m_context.get());
-        opened = recorder->Open(path);
+        opened = recorder->open(path);
         if (opened) {
-            recorder->Attach(m_installation);
+            recorder->attach(m_installation);
         } else {
             delete recorder;
         }
@@ -126,17 +126,17 @@ bool SimThread::Record(const QString& path) {
     return opened;
 }
 
-void SimThread::With(const std::function<void(SimInstallation&)>& f) {
-    Run([&]() {
+void SimThread::with(const std::function<void(SimInstallation&)>& f) {
+    run([&]() {
         if (m_installation) {
             f(*m_installation);
         }
     });
 }
 
-QList<SimMeterState> SimThread::MeterStates() {
+QList<SimMeterState> SimThread::meterStates() {
     QList<SimMeterState> states;
-    With([&states](SimInstallation& bus) { states = bus.MeterStates(); });
+    with([&states](SimInstallation& bus) { states = bus.meterStates(); });
     return states;
 }
 

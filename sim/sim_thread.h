@@ -20,9 +20,9 @@ class SimInstallation;
 // thread (waits on a serial port, sleeps). Every call blocks until the simulator's thread has done it.
 //
 //     SimThread sim;
-//     ASSERT_TRUE(sim.Start(json, &error));
-//     const quint16 port = sim.AddLan(0).value();
-//     sim.With([](SimInstallation& bus) { bus.MeterByAddress(3)->SetFaults({.silent = true}); });
+//     ASSERT_TRUE(sim.start(json, &error));
+//     const quint16 port = sim.addLan(0).value();
+//     sim.with([](SimInstallation& bus) { bus.meterByAddress(3)->setFaults({.silent = true}); });
 class SimThread {
 public:
     SimThread();
@@ -30,26 +30,26 @@ public:
     SimThread(const SimThread&) = delete;
     SimThread& operator=(const SimThread&) = delete;
 
-    bool Start(const QByteArray& json, QString* error);
-    bool Start(const InstallationConfig& config);
-    void Stop();
+    bool start(const QByteArray& json, QString* error);
+    bool start(const InstallationConfig& config);
+    void stop();
 
     // Each returns the port served (port 0 picks a free one), or nothing on failure.
-    std::optional<quint16> AddLan(quint16 port);
-    std::optional<quint16> AddGatewayServer(quint16 port);
-    bool AddPty(const QString& linkPath, QString* error = nullptr);
-    void AddGatewayCall(const QString& host, quint16 port, int minimumBackoffMs = 200);
-    bool Record(const QString& path);
+    std::optional<quint16> addLan(quint16 port);
+    std::optional<quint16> addGatewayServer(quint16 port);
+    bool addPty(const QString& linkPath, QString* error = nullptr);
+    void addGatewayCall(const QString& host, quint16 port, int minimumBackoffMs = 200);
+    bool record(const QString& path);
 
     // Runs f on the simulator's thread with the installation (to change faults, read counters).
-    void With(const std::function<void(SimInstallation&)>& f);
+    void with(const std::function<void(SimInstallation&)>& f);
 
     // A copy of every meter's current settings and recorded codes, taken on the simulator's thread, so the
     // caller may keep and read it while the bus goes on; empty when not started.
-    QList<SimMeterState> MeterStates();
+    QList<SimMeterState> meterStates();
 
 private:
-    void Run(const std::function<void()>& f);
+    void run(const std::function<void()>& f);
 
     QThread m_thread;
     std::unique_ptr<QObject> m_context; // lives on m_thread; owns the installation and the endpoints

@@ -11,48 +11,48 @@ StreamSession::StreamSession(SimInstallation* installation, Writer writer, QStri
     : QObject(parent), m_installation(installation), m_writer(std::move(writer)), m_label(std::move(label)) {
     m_idle.setSingleShot(true);
     m_idle.setInterval(kIdleResetMs);
-    connect(&m_idle, &QTimer::timeout, this, &StreamSession::DropPartialFrame);
+    connect(&m_idle, &QTimer::timeout, this, &StreamSession::dropPartialFrame);
 }
 
-void StreamSession::Feed(const QByteArray& bytes) {
+void StreamSession::feed(const QByteArray& bytes) {
     if (!m_installation) {
         return;
     }
-    const long long droppedBefore = m_assembler.Dropped();
-    const QList<QByteArray> frames = m_assembler.Feed(bytes);
-    if (m_assembler.Dropped() != droppedBefore) {
-        m_installation->Trace(QStringLiteral("%1: %2 stray bytes skipped")
+    const long long droppedBefore = m_assembler.dropped();
+    const QList<QByteArray> frames = m_assembler.feed(bytes);
+    if (m_assembler.dropped() != droppedBefore) {
+        m_installation->trace(QStringLiteral("%1: %2 stray bytes skipped")
                                   .arg(m_label)
-                                  .arg(m_assembler.Dropped() - droppedBefore));
+                                  .arg(m_assembler.dropped() - droppedBefore));
     }
     for (const QByteArray& frame : frames) {
-        m_installation->Trace(QStringLiteral("%1 <- %2").arg(m_label, codec::SpacedHex(frame).trimmed()));
-        const SimResponse response = m_installation->HandleFrame(frame);
+        m_installation->trace(QStringLiteral("%1 <- %2").arg(m_label, codec::spacedHex(frame).trimmed()));
+        const SimResponse response = m_installation->handleFrame(frame);
         for (const TimedChunk& chunk : response.chunks) {
             const QByteArray out = chunk.bytes;
             QTimer::singleShot(chunk.atMs, this, [this, out]() {
                 if (m_installation) {
-                    m_installation->Trace(
-                        QStringLiteral("%1 -> %2").arg(m_label, codec::SpacedHex(out).trimmed()));
+                    m_installation->trace(
+                        QStringLiteral("%1 -> %2").arg(m_label, codec::spacedHex(out).trimmed()));
                 }
                 m_writer(out);
             });
         }
     }
-    if (m_assembler.HasPartial()) {
+    if (m_assembler.hasPartial()) {
         m_idle.start();
     } else {
         m_idle.stop();
     }
 }
 
-void StreamSession::DropPartialFrame() {
-    if (m_installation && m_assembler.HasPartial()) {
-        m_installation->Trace(QStringLiteral("%1: line quiet, %2 bytes of an unfinished frame dropped")
+void StreamSession::dropPartialFrame() {
+    if (m_installation && m_assembler.hasPartial()) {
+        m_installation->trace(QStringLiteral("%1: line quiet, %2 bytes of an unfinished frame dropped")
                                   .arg(m_label)
-                                  .arg(m_assembler.Held()));
+                                  .arg(m_assembler.held()));
     }
-    m_assembler.Clear();
+    m_assembler.clear();
 }
 
 } // namespace holvex::sim

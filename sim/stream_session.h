@@ -25,13 +25,13 @@ public:
     // The writer is called on this object's thread; answers still pending die with the session.
     StreamSession(SimInstallation* installation, Writer writer, QString label, QObject* parent = nullptr);
 
-    void Feed(const QByteArray& bytes);
+    void feed(const QByteArray& bytes);
 
     // How long the line may stay quiet in the middle of a frame before the partial frame is dropped.
     static constexpr int kIdleResetMs = 500;
 
 private:
-    void DropPartialFrame();
+    void dropPartialFrame();
 
     QPointer<SimInstallation> m_installation;
     Writer m_writer;

@@ -54,7 +54,7 @@ constexpr CodingInfo kCodings[] = {
     {"bcd6", 0x0B, 3, true, false},   {"bcd8", 0x0C, 4, true, false},   {"bcd12", 0x0E, 6, true, false},
 };
 
-const TypeInfo* FindType(const QString& name) {
+const TypeInfo* findType(const QString& name) {
     for (const TypeInfo& t : kTypes) {
         if (name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0) {
             return &t;
@@ -63,7 +63,7 @@ const TypeInfo* FindType(const QString& name) {
     return nullptr;
 }
 
-const CodingInfo* FindCoding(const QString& name) {
+const CodingInfo* findCoding(const QString& name) {
     for (const CodingInfo& c : kCodings) {
         if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) {
             return &c;
@@ -72,7 +72,7 @@ const CodingInfo* FindCoding(const QString& name) {
     return nullptr;
 }
 
-bool Fail(QString* error, const QString& text) {
+bool fail(QString* error, const QString& text) {
     if (error) {
         *error = text;
     }
@@ -80,7 +80,7 @@ bool Fail(QString* error, const QString& text) {
 }
 
 // DIF (with DIFE when the storage number or tariff need it) for a data field code.
-std::optional<QByteArray> DataInformation(std::uint8_t dataField, const RecordPlan& r, QString* error) {
+std::optional<QByteArray> dataInformation(std::uint8_t dataField, const RecordPlan& r, QString* error) {
     int function = 0;
     if (r.function.isEmpty() || r.function == QLatin1String("instant")) {
         function = 0;
@@ -91,11 +91,11 @@ std::optional<QByteArray> DataInformation(std::uint8_t dataField, const RecordPl
     } else if (r.function == QLatin1String("error")) {
         function = 3;
     } else {
-        Fail(error, QStringLiteral("unknown function \"%1\"").arg(r.function));
+        fail(error, QStringLiteral("unknown function \"%1\"").arg(r.function));
         return std::nullopt;
     }
     if (r.storage < 0 || r.storage > 31 || r.tariff < 0 || r.tariff > 3) {
-        Fail(error, QStringLiteral("storage must be 0..31 and tariff 0..3"));
+        fail(error, QStringLiteral("storage must be 0..31 and tariff 0..3"));
         return std::nullopt;
     }
     QByteArray out;
@@ -108,7 +108,7 @@ std::optional<QByteArray> DataInformation(std::uint8_t dataField, const RecordPl
     return out;
 }
 
-std::optional<QByteArray> EncodeValue(const CodingInfo& coding, double scaled, QString* error) {
+std::optional<QByteArray> encodeValue(const CodingInfo& coding, double scaled, QString* error) {
     QByteArray out;
     if (coding.real) {
         const auto f = static_cast<float>(scaled);
@@ -123,7 +123,7 @@ std::optional<QByteArray> EncodeValue(const CodingInfo& coding, double scaled, Q
     if (coding.bcd) {
         const double limit = std::pow(10.0, 2 * coding.bytes);
         if (v < 0 || static_cast<double>(v) >= limit) {
-            Fail(error, QStringLiteral("value %1 does not fit %2").arg(v).arg(QLatin1String(coding.name)));
+            fail(error, QStringLiteral("value %1 does not fit %2").arg(v).arg(QLatin1String(coding.name)));
             return std::nullopt;
         }
         long long rest = v;
@@ -140,7 +140,7 @@ std::optional<QByteArray> EncodeValue(const CodingInfo& coding, double scaled, Q
     const long long maxValue = bits >= 64 ? INT64_MAX : (1LL << (bits - 1)) - 1;
     const long long minValue = bits >= 64 ? INT64_MIN : -(1LL << (bits - 1));
     if (v > maxValue || v < minValue) {
-        Fail(error, QStringLiteral("value %1 does not fit %2").arg(v).arg(QLatin1String(coding.name)));
+        fail(error, QStringLiteral("value %1 does not fit %2").arg(v).arg(QLatin1String(coding.name)));
         return std::nullopt;
     }
     const auto u = static_cast<unsigned long long>(v);
@@ -151,19 +151,19 @@ std::optional<QByteArray> EncodeValue(const CodingInfo& coding, double scaled, Q
 }
 
 // Date and time of type F (4 bytes) or date of type G (2 bytes); the year counts from 2000.
-std::optional<QByteArray> EncodeDate(const RecordPlan& r, bool withTime, QString* error) {
+std::optional<QByteArray> encodeDate(const RecordPlan& r, bool withTime, QString* error) {
     const QDateTime when = withTime
                                ? QDateTime::fromString(r.text, QStringLiteral("yyyy-MM-dd HH:mm"))
                                : QDateTime(QDate::fromString(r.text, QStringLiteral("yyyy-MM-dd")), QTime());
     if (!when.isValid() || when.date().year() < 2000 || when.date().year() > 2099) {
-        Fail(error, QStringLiteral("bad date \"%1\"").arg(r.text));
+        fail(error, QStringLiteral("bad date \"%1\"").arg(r.text));
         return std::nullopt;
     }
     const int year = when.date().year() - 2000;
     QByteArray date;
     date.append(static_cast<char>(when.date().day() | ((year & 0x07) << 5)));
     date.append(static_cast<char>(when.date().month() | ((year & 0x78) << 1)));
-    auto head = DataInformation(withTime ? 0x04 : 0x02, r, error);
+    auto head = dataInformation(withTime ? 0x04 : 0x02, r, error);
     if (!head) {
         return std::nullopt;
     }
@@ -179,7 +179,7 @@ std::optional<QByteArray> EncodeDate(const RecordPlan& r, bool withTime, QString
 
 } // namespace
 
-std::optional<std::uint16_t> ManufacturerCode(const QString& letters) {
+std::optional<std::uint16_t> manufacturerCode(const QString& letters) {
     if (letters.size() != 3) {
         return std::nullopt;
     }
@@ -194,7 +194,7 @@ std::optional<std::uint16_t> ManufacturerCode(const QString& letters) {
     return code;
 }
 
-std::optional<std::uint8_t> MediumCode(const QString& nameOrNumber) {
+std::optional<std::uint8_t> mediumCode(const QString& nameOrNumber) {
     static const struct {
         const char* name;
         std::uint8_t code;
@@ -234,40 +234,40 @@ std::optional<std::uint8_t> MediumCode(const QString& nameOrNumber) {
     return std::nullopt;
 }
 
-std::optional<QByteArray> BuildRecord(const RecordPlan& r, QString* error) {
+std::optional<QByteArray> buildRecord(const RecordPlan& r, QString* error) {
     if (r.type == QLatin1String("raw")) {
         QByteArray text = r.text.toLatin1();
         text.replace(' ', "");
         const QByteArray bytes = QByteArray::fromHex(text);
         if (text.isEmpty() || text.size() % 2 != 0 || bytes.toHex().toUpper() != text.toUpper()) {
-            Fail(error, QStringLiteral("bad raw record \"%1\"").arg(r.text));
+            fail(error, QStringLiteral("bad raw record \"%1\"").arg(r.text));
             return std::nullopt;
         }
         return bytes;
     }
     if (r.type == QLatin1String("datetime") || r.type == QLatin1String("date")) {
-        return EncodeDate(r, r.type == QLatin1String("datetime"), error);
+        return encodeDate(r, r.type == QLatin1String("datetime"), error);
     }
-    const TypeInfo* type = FindType(r.type);
+    const TypeInfo* type = findType(r.type);
     if (!type) {
-        Fail(error, QStringLiteral("unknown record type \"%1\"").arg(r.type));
+        fail(error, QStringLiteral("unknown record type \"%1\"").arg(r.type));
         return std::nullopt;
     }
     const int decimals = r.decimals < 0 ? type->defaultDecimals : r.decimals;
     if (decimals > type->maxDecimals) {
-        Fail(error, QStringLiteral("%1 takes at most %2 decimals").arg(r.type).arg(type->maxDecimals));
+        fail(error, QStringLiteral("%1 takes at most %2 decimals").arg(r.type).arg(type->maxDecimals));
         return std::nullopt;
     }
-    const CodingInfo* coding = FindCoding(r.coding.isEmpty() ? QLatin1String(type->defaultCoding) : r.coding);
+    const CodingInfo* coding = findCoding(r.coding.isEmpty() ? QLatin1String(type->defaultCoding) : r.coding);
     if (!coding) {
-        Fail(error, QStringLiteral("unknown coding \"%1\"").arg(r.coding));
+        fail(error, QStringLiteral("unknown coding \"%1\"").arg(r.coding));
         return std::nullopt;
     }
-    auto head = DataInformation(coding->dataField, r, error);
+    auto head = dataInformation(coding->dataField, r, error);
     if (!head) {
         return std::nullopt;
     }
-    auto data = EncodeValue(*coding, r.value * std::pow(10.0, decimals), error);
+    auto data = encodeValue(*coding, r.value * std::pow(10.0, decimals), error);
     if (!data) {
         return std::nullopt;
     }
@@ -282,15 +282,15 @@ std::optional<QByteArray> BuildRecord(const RecordPlan& r, QString* error) {
     return out;
 }
 
-std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error) {
+std::optional<QByteArray> buildTelegram(const TelegramPlan& plan, QString* error) {
     if (plan.id.size() != 8 ||
         !std::all_of(plan.id.begin(), plan.id.end(), [](QChar c) { return c.isDigit(); })) {
-        Fail(error, QStringLiteral("the ID \"%1\" is not 8 digits").arg(plan.id));
+        fail(error, QStringLiteral("the ID \"%1\" is not 8 digits").arg(plan.id));
         return std::nullopt;
     }
-    const auto maker = ManufacturerCode(plan.manufacturer);
+    const auto maker = manufacturerCode(plan.manufacturer);
     if (!maker) {
-        Fail(error, QStringLiteral("the manufacturer \"%1\" is not 3 letters").arg(plan.manufacturer));
+        fail(error, QStringLiteral("the manufacturer \"%1\" is not 3 letters").arg(plan.manufacturer));
         return std::nullopt;
     }
     QByteArray data;
@@ -305,7 +305,7 @@ std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error
     data.append(static_cast<char>(plan.status));
     data.append(2, '\0'); // signature: no encryption
     for (const RecordPlan& r : plan.records) {
-        auto record = BuildRecord(r, error);
+        auto record = buildRecord(r, error);
         if (!record) {
             return std::nullopt;
         }
@@ -315,11 +315,11 @@ std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error
         data.append(static_cast<char>(plan.trailer));
     }
     if (data.size() > codec::kMaxLongFrameData) {
-        Fail(error,
+        fail(error,
              QStringLiteral("the telegram holds %1 data bytes, more than a frame carries").arg(data.size()));
         return std::nullopt;
     }
-    return codec::LongFrame(kRspUd, plan.address, kVariableData, data);
+    return codec::longFrame(kRspUd, plan.address, kVariableData, data);
 }
 
 } // namespace holvex::sim

@@ -37,15 +37,15 @@ struct TelegramPlan {
 };
 
 // The three letters of a manufacturer as the 16-bit code of the telegram header; nullopt for other text.
-std::optional<std::uint16_t> ManufacturerCode(const QString& letters);
+std::optional<std::uint16_t> manufacturerCode(const QString& letters);
 
 // A medium by name ("water", "heat", "electricity", "hca" ...) or as a number 0..255.
-std::optional<std::uint8_t> MediumCode(const QString& nameOrNumber);
+std::optional<std::uint8_t> mediumCode(const QString& nameOrNumber);
 
 // The encoded bytes of one record (DIF, DIFE, VIF, VIFE, data); nullopt with a reason on a bad plan.
-std::optional<QByteArray> BuildRecord(const RecordPlan& record, QString* error);
+std::optional<QByteArray> buildRecord(const RecordPlan& record, QString* error);
 
 // The whole RSP_UD long frame (C 0x08, CI 0x72, fixed header, records, optional trailer DIF).
-std::optional<QByteArray> BuildTelegram(const TelegramPlan& plan, QString* error);
+std::optional<QByteArray> buildTelegram(const TelegramPlan& plan, QString* error);
 
 } // namespace holvex::sim

@@ -12,16 +12,16 @@ constexpr int kCiAt = 6;
 constexpr int kIdAt = 7;
 constexpr int kMediumAt = 14;
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t at(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
 } // namespace
 
-QByteArray PatchTelegram(const QByteArray& telegram, const TelegramPatch& patch) {
+QByteArray patchTelegram(const QByteArray& telegram, const TelegramPatch& patch) {
     const int n = static_cast<int>(telegram.size());
-    if (n < 9 || At(telegram, 0) != codec::kLongStart || At(telegram, 3) != codec::kLongStart ||
-        At(telegram, 1) + 6 != n) {
+    if (n < 9 || at(telegram, 0) != codec::kLongStart || at(telegram, 3) != codec::kLongStart ||
+        at(telegram, 1) + 6 != n) {
         return telegram;
     }
     QByteArray out = telegram;
@@ -31,22 +31,22 @@ QByteArray PatchTelegram(const QByteArray& telegram, const TelegramPatch& patch)
         if (index < 4 || index > n - 3) {
             return;
         }
-        delta += value - At(out, index);
+        delta += value - at(out, index);
         out[index] = static_cast<char>(value);
     };
     if (patch.address) {
         put(kAddressAt, *patch.address);
     }
-    const bool longHeader = At(out, kCiAt) == kCiLongHeader && n >= kMediumAt + 3;
+    const bool longHeader = at(out, kCiAt) == kCiLongHeader && n >= kMediumAt + 3;
     if (longHeader && patch.id && patch.id->size() == 4) {
         for (int k = 0; k < 4; ++k) {
-            put(kIdAt + k, At(*patch.id, k));
+            put(kIdAt + k, at(*patch.id, k));
         }
     }
     if (longHeader && patch.medium) {
         put(kMediumAt, *patch.medium);
     }
-    out[n - 2] = static_cast<char>(At(out, n - 2) + delta);
+    out[n - 2] = static_cast<char>(at(out, n - 2) + delta);
     return out;
 }
 

@@ -17,6 +17,6 @@ struct TelegramPatch {
 // A stored RSP_UD with the patched fields written in and the checksum moved by the same amount as the sum,
 // so a telegram stored with a wrong checksum on purpose stays wrong. Anything that is not a whole long frame,
 // and header fields the telegram does not have, are left as they are.
-QByteArray PatchTelegram(const QByteArray& telegram, const TelegramPatch& patch);
+QByteArray patchTelegram(const QByteArray& telegram, const TelegramPatch& patch);
 
 } // namespace holvex::sim

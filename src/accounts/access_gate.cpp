@@ -2,14 +2,14 @@
 
 namespace holvex {
 
-QString NextLevel(const QString& recordLevel, const QString& levelBefore) {
+QString nextLevel(const QString& recordLevel, const QString& levelBefore) {
     if (recordLevel == AdministratorLevel || recordLevel == SetupLevel || recordLevel == OperatorLevel) {
         return recordLevel;
     }
     return levelBefore;
 }
 
-AccessGrant GrantAccess(const QString& level, const AccountRecord& record) {
+AccessGrant grantAccess(const QString& level, const AccountRecord& record) {
     AccessGrant grant;
     if (level == AdministratorLevel) {
         grant.level = AdministratorLevel;

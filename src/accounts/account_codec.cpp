@@ -20,7 +20,7 @@ constexpr unsigned char PasswordMask = 0xC3;
 constexpr unsigned char LevelMask = 0x3C;
 
 // Writes a length byte and up to width masked characters at offset; the rest of the field becomes 0.
-void PutField(QByteArray& record, int offset, int width, const QString& text, unsigned char mask) {
+void putField(QByteArray& record, int offset, int width, const QString& text, unsigned char mask) {
     const QByteArray bytes = text.toLatin1().left(width);
     record[offset] = static_cast<char>(bytes.size());
     for (int i = 0; i < width; ++i) {
@@ -31,7 +31,7 @@ void PutField(QByteArray& record, int offset, int width, const QString& text, un
 }
 
 // Reads a length-prefixed field, clamped to its width and to the bytes actually present.
-QString GetField(QByteArrayView record, int offset, int width, unsigned char mask) {
+QString getField(QByteArrayView record, int offset, int width, unsigned char mask) {
     if (offset >= record.size()) {
         return {};
     }
@@ -46,65 +46,65 @@ QString GetField(QByteArrayView record, int offset, int width, unsigned char mas
 }
 
 // A right's code counts only with its proper length byte; anything else is unsound and so denied.
-QString GetRight(QByteArrayView record, int offset) {
+QString getRight(QByteArrayView record, int offset) {
     if (offset + RightWidth >= record.size() || static_cast<unsigned char>(record[offset]) != RightWidth) {
         return {};
     }
-    return GetField(record, offset, RightWidth, 0);
+    return getField(record, offset, RightWidth, 0);
 }
 
-void PutRights(QByteArray& record, const AccountRecord& source) {
-    PutField(record, DevicesOffset, RightWidth, source.devicesCode, 0);
-    PutField(record, CommunicationOffset, RightWidth, source.communicationCode, 0);
-    PutField(record, DisplayOffset, RightWidth, source.displayCode, 0);
+void putRights(QByteArray& record, const AccountRecord& source) {
+    putField(record, DevicesOffset, RightWidth, source.devicesCode, 0);
+    putField(record, CommunicationOffset, RightWidth, source.communicationCode, 0);
+    putField(record, DisplayOffset, RightWidth, source.displayCode, 0);
 }
 
 } // namespace
 
-QByteArray EncodeAccountRecord(const AccountRecord& record) {
+QByteArray encodeAccountRecord(const AccountRecord& record) {
     QByteArray bytes(AccountRecordSize, '\0');
-    PutField(bytes, NameOffset, AccountNameWidth, record.userName, NameMask);
-    PutField(bytes, PasswordOffset, AccountPasswordWidth, record.password, PasswordMask);
-    PutField(bytes, LevelOffset, AccountLevelWidth, record.level, LevelMask);
-    PutField(bytes, DateOffset, AccountDateWidth, record.registrationDate, 0);
-    PutRights(bytes, record);
+    putField(bytes, NameOffset, AccountNameWidth, record.userName, NameMask);
+    putField(bytes, PasswordOffset, AccountPasswordWidth, record.password, PasswordMask);
+    putField(bytes, LevelOffset, AccountLevelWidth, record.level, LevelMask);
+    putField(bytes, DateOffset, AccountDateWidth, record.registrationDate, 0);
+    putRights(bytes, record);
     bytes[AccountRecordSize - 1] = 0;
     return bytes;
 }
 
-AccountRecord DecodeAccountRecord(QByteArrayView bytes) {
+AccountRecord decodeAccountRecord(QByteArrayView bytes) {
     const QByteArrayView record = bytes.first(std::min<qsizetype>(bytes.size(), AccountRecordSize));
     AccountRecord out;
-    out.userName = GetField(record, NameOffset, AccountNameWidth, NameMask);
-    out.password = GetField(record, PasswordOffset, AccountPasswordWidth, PasswordMask);
-    out.level = GetField(record, LevelOffset, AccountLevelWidth, LevelMask);
-    out.registrationDate = GetField(record, DateOffset, AccountDateWidth, 0);
-    out.devicesCode = GetRight(record, DevicesOffset);
-    out.communicationCode = GetRight(record, CommunicationOffset);
-    out.displayCode = GetRight(record, DisplayOffset);
+    out.userName = getField(record, NameOffset, AccountNameWidth, NameMask);
+    out.password = getField(record, PasswordOffset, AccountPasswordWidth, PasswordMask);
+    out.level = getField(record, LevelOffset, AccountLevelWidth, LevelMask);
+    out.registrationDate = getField(record, DateOffset, AccountDateWidth, 0);
+    out.devicesCode = getRight(record, DevicesOffset);
+    out.communicationCode = getRight(record, CommunicationOffset);
+    out.displayCode = getRight(record, DisplayOffset);
     return out;
 }
 
-qsizetype AccountRecordCount(qsizetype fileSize) {
+qsizetype accountRecordCount(qsizetype fileSize) {
     return fileSize > 0 ? fileSize / AccountRecordSize : 0;
 }
 
-QList<AccountRecord> DecodeAccountFile(QByteArrayView bytes) {
+QList<AccountRecord> decodeAccountFile(QByteArrayView bytes) {
     QList<AccountRecord> records;
-    const qsizetype count = AccountRecordCount(bytes.size());
+    const qsizetype count = accountRecordCount(bytes.size());
     records.reserve(count);
     for (qsizetype i = 0; i < count; ++i) {
-        records.append(DecodeAccountRecord(bytes.sliced(i * AccountRecordSize, AccountRecordSize)));
+        records.append(decodeAccountRecord(bytes.sliced(i * AccountRecordSize, AccountRecordSize)));
     }
     return records;
 }
 
-QByteArray RewriteAccountRecord(QByteArrayView stored, const AccountRecord& changes) {
+QByteArray rewriteAccountRecord(QByteArrayView stored, const AccountRecord& changes) {
     QByteArray record = stored.first(std::min<qsizetype>(stored.size(), AccountRecordSize)).toByteArray();
     record.resize(AccountRecordSize, '\0');
-    PutField(record, PasswordOffset, AccountPasswordWidth, changes.password, PasswordMask);
-    PutField(record, LevelOffset, AccountLevelWidth, changes.level, LevelMask);
-    PutRights(record, changes);
+    putField(record, PasswordOffset, AccountPasswordWidth, changes.password, PasswordMask);
+    putField(record, LevelOffset, AccountLevelWidth, changes.level, LevelMask);
+    putRights(record, changes);
     return record;
 }
 

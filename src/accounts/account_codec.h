@@ -26,21 +26,21 @@ inline constexpr int AccountLevelWidth = 15;
 inline constexpr int AccountDateWidth = 15;
 
 // The whole 67-byte record. Texts longer than their field are cut to it.
-QByteArray EncodeAccountRecord(const AccountRecord& record);
+QByteArray encodeAccountRecord(const AccountRecord& record);
 
 // Decodes one record from at most the first 67 bytes given. A length byte larger than its field is
 // clamped to the field; a right whose length byte is not 3 reads as an empty (denied) code; fields that lie
 // beyond the bytes given read as empty. Never reads past the bytes given.
-AccountRecord DecodeAccountRecord(QByteArrayView bytes);
+AccountRecord decodeAccountRecord(QByteArrayView bytes);
 
 // Every whole record of the file's bytes, in order; a trailing partial record is ignored.
-QList<AccountRecord> DecodeAccountFile(QByteArrayView bytes);
+QList<AccountRecord> decodeAccountFile(QByteArrayView bytes);
 
 // Number of whole records in a file of the given size.
-qsizetype AccountRecordCount(qsizetype fileSize);
+qsizetype accountRecordCount(qsizetype fileSize);
 
 // A stored record with its password, level and three rights replaced by those of changes; the name and
 // registration date bytes stay exactly as they were. stored must hold a whole record.
-QByteArray RewriteAccountRecord(QByteArrayView stored, const AccountRecord& changes);
+QByteArray rewriteAccountRecord(QByteArrayView stored, const AccountRecord& changes);
 
 } // namespace holvex

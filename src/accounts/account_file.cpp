@@ -18,7 +18,7 @@ namespace {
 constexpr QIODevice::OpenMode ReadWriteExisting = QIODevice::ReadWrite | QIODevice::ExistingOnly;
 
 // Reads the whole file; false (with the system's text) when the read fails part way.
-bool ReadWhole(QFile& file, QByteArray& bytes, QString& errorText) {
+bool readWhole(QFile& file, QByteArray& bytes, QString& errorText) {
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         errorText = file.errorString();
@@ -27,7 +27,7 @@ bool ReadWhole(QFile& file, QByteArray& bytes, QString& errorText) {
     return true;
 }
 
-bool WriteAt(QFile& file, qint64 offset, const QByteArray& bytes, QString& errorText) {
+bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes, QString& errorText) {
     if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush()) {
         errorText = file.errorString();
         return false;
@@ -52,11 +52,11 @@ LoginOutcome AccountFile::login(const QString& userName, const QString& password
         return outcome;
     }
     QByteArray bytes;
-    if (!ReadWhole(file, bytes, outcome.errorText)) {
+    if (!readWhole(file, bytes, outcome.errorText)) {
         outcome.status = LoginStatus::ReadError;
         return outcome;
     }
-    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    const QList<AccountRecord> records = decodeAccountFile(bytes);
     if (records.isEmpty()) {
         outcome.status = LoginStatus::EmptyFile;
         return outcome;
@@ -64,8 +64,8 @@ LoginOutcome AccountFile::login(const QString& userName, const QString& password
     QString level;
     for (const AccountRecord& record : records) {
         if (record.userName == userName && record.password == password) {
-            level = NextLevel(record.level, level);
-            outcome.grant = GrantAccess(level, record);
+            level = nextLevel(record.level, level);
+            outcome.grant = grantAccess(level, record);
             outcome.status = LoginStatus::Granted;
         }
     }
@@ -79,11 +79,11 @@ AccountListing AccountFile::list() const {
         return listing;
     }
     QByteArray bytes;
-    if (!ReadWhole(file, bytes, listing.errorText)) {
+    if (!readWhole(file, bytes, listing.errorText)) {
         listing.status = AccountFileStatus::IoError;
         return listing;
     }
-    listing.records = DecodeAccountFile(bytes);
+    listing.records = decodeAccountFile(bytes);
     listing.status = AccountFileStatus::Done;
     return listing;
 }
@@ -95,19 +95,19 @@ AccountChange AccountFile::addOrChange(const AccountRecord& entry, const QString
         return change;
     }
     QByteArray bytes;
-    if (!ReadWhole(file, bytes, change.errorText)) {
+    if (!readWhole(file, bytes, change.errorText)) {
         change.status = AccountFileStatus::IoError;
         return change;
     }
-    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    const QList<AccountRecord> records = decodeAccountFile(bytes);
     // The name is compared as stored, so it is cut to its field first like the stored one was.
-    const QString storedName = DecodeAccountRecord(EncodeAccountRecord(entry)).userName;
+    const QString storedName = decodeAccountRecord(encodeAccountRecord(entry)).userName;
     for (qsizetype i = 0; i < records.size(); ++i) {
         if (records.at(i).userName == storedName) {
             const qsizetype offset = i * AccountRecordSize;
             const QByteArray rewritten =
-                RewriteAccountRecord(QByteArrayView(bytes).sliced(offset, AccountRecordSize), entry);
-            change.status = WriteAt(file, offset, rewritten, change.errorText) ? AccountFileStatus::Done
+                rewriteAccountRecord(QByteArrayView(bytes).sliced(offset, AccountRecordSize), entry);
+            change.status = writeAt(file, offset, rewritten, change.errorText) ? AccountFileStatus::Done
                                                                                : AccountFileStatus::IoError;
             return change;
         }
@@ -118,7 +118,7 @@ AccountChange AccountFile::addOrChange(const AccountRecord& entry, const QString
     // record is longer than any partial tail, so it covers it completely.
     const qint64 offset = records.size() * qint64{AccountRecordSize};
     change.appended = true;
-    change.status = WriteAt(file, offset, EncodeAccountRecord(added), change.errorText)
+    change.status = writeAt(file, offset, encodeAccountRecord(added), change.errorText)
                         ? AccountFileStatus::Done
                         : AccountFileStatus::IoError;
     return change;
@@ -131,12 +131,12 @@ AccountDeletion AccountFile::remove(const QString& userName) const {
         return deletion;
     }
     QByteArray bytes;
-    if (!ReadWhole(file, bytes, deletion.errorText)) {
+    if (!readWhole(file, bytes, deletion.errorText)) {
         deletion.status = AccountFileStatus::IoError;
         return deletion;
     }
     deletion.status = AccountFileStatus::Done;
-    const QList<AccountRecord> records = DecodeAccountFile(bytes);
+    const QList<AccountRecord> records = decodeAccountFile(bytes);
     const bool anyAdministrator =
         std::any_of(records.cbegin(), records.cend(),
                     [](const AccountRecord& record) { return record.level == AdministratorLevel; });
@@ -152,7 +152,7 @@ AccountDeletion AccountFile::remove(const QString& userName) const {
         const qint64 wholeSize = records.size() * qint64{AccountRecordSize};
         const QByteArray later =
             bytes.mid(offset + AccountRecordSize, wholeSize - offset - AccountRecordSize);
-        if (!WriteAt(file, offset, later, deletion.errorText) ||
+        if (!writeAt(file, offset, later, deletion.errorText) ||
             !file.resize(wholeSize - AccountRecordSize)) {
             if (deletion.errorText.isEmpty()) {
                 deletion.errorText = file.errorString();
@@ -167,11 +167,11 @@ AccountDeletion AccountFile::remove(const QString& userName) const {
     return deletion;
 }
 
-QString TodayRegistrationDate() {
+QString todayRegistrationDate() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
-bool WriteDefaultAccountFile(const QString& path) {
+bool writeDefaultAccountFile(const QString& path) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         return false;
     }
@@ -179,7 +179,7 @@ bool WriteDefaultAccountFile(const QString& path) {
     admin.userName = QStringLiteral("admin");
     admin.password = QStringLiteral("admin");
     admin.level = AdministratorLevel;
-    admin.registrationDate = TodayRegistrationDate();
+    admin.registrationDate = todayRegistrationDate();
     admin.setRight(AccountRight::Devices, true);
     admin.setRight(AccountRight::Communication, true);
     admin.setRight(AccountRight::Display, true);
@@ -187,7 +187,7 @@ bool WriteDefaultAccountFile(const QString& path) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return false;
     }
-    const QByteArray bytes = EncodeAccountRecord(admin);
+    const QByteArray bytes = encodeAccountRecord(admin);
     return file.write(bytes) == bytes.size() && file.flush();
 }
 

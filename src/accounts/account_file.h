@@ -73,10 +73,10 @@ private:
 };
 
 // Today's date as the registration date: the system's short date format.
-QString TodayRegistrationDate();
+QString todayRegistrationDate();
 
 // Creates (or replaces) the file with the one account "admin" / "admin", level "Administrator", all three
 // rights allowed, registered today; creates the folder when it is missing.
-bool WriteDefaultAccountFile(const QString& path);
+bool writeDefaultAccountFile(const QString& path);
 
 } // namespace holvex

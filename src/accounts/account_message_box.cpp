@@ -5,11 +5,11 @@
 
 namespace holvex {
 
-QString AccountMessageTitle() {
+QString accountMessageTitle() {
     return QStringLiteral("Holvex");
 }
 
-void ShowAccountMessageBox(QWidget* parent, AccountMessageKind kind, const QString& title,
+void showAccountMessageBox(QWidget* parent, AccountMessageKind kind, const QString& title,
                            const QString& text) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (kind == AccountMessageKind::Warning) {
@@ -21,7 +21,7 @@ void ShowAccountMessageBox(QWidget* parent, AccountMessageKind kind, const QStri
     box.exec();
 }
 
-void UseStarEcho(QLineEdit* field) {
+void useStarEcho(QLineEdit* field) {
     field->setEchoMode(QLineEdit::Password);
     field->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 }

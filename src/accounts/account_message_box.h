@@ -19,13 +19,13 @@ using AccountMessageHook =
     std::function<void(AccountMessageKind kind, const QString& title, const QString& text)>;
 
 // The title plain messages carry.
-QString AccountMessageTitle();
+QString accountMessageTitle();
 
 // Shows the message in a modal box over parent.
-void ShowAccountMessageBox(QWidget* parent, AccountMessageKind kind, const QString& title,
+void showAccountMessageBox(QWidget* parent, AccountMessageKind kind, const QString& title,
                            const QString& text);
 
 // Makes a password field echo "*" whatever the desktop style would show.
-void UseStarEcho(QLineEdit* field);
+void useStarEcho(QLineEdit* field);
 
 } // namespace holvex

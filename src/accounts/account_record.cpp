@@ -2,7 +2,7 @@
 
 namespace holvex {
 
-QString RightCode(AccountRight right, bool allowed) {
+QString rightCode(AccountRight right, bool allowed) {
     switch (right) {
     case AccountRight::Devices:
         return allowed ? QStringLiteral("q7K") : QStringLiteral("w2R");
@@ -14,8 +14,8 @@ QString RightCode(AccountRight right, bool allowed) {
     return {};
 }
 
-bool RightAllowed(AccountRight right, const QString& code) {
-    return code == RightCode(right, true);
+bool rightAllowed(AccountRight right, const QString& code) {
+    return code == rightCode(right, true);
 }
 
 QString AccountRecord::code(AccountRight right) const {
@@ -31,7 +31,7 @@ QString AccountRecord::code(AccountRight right) const {
 }
 
 void AccountRecord::setRight(AccountRight right, bool isAllowed) {
-    const QString stored = RightCode(right, isAllowed);
+    const QString stored = rightCode(right, isAllowed);
     switch (right) {
     case AccountRight::Devices:
         devicesCode = stored;
@@ -46,7 +46,7 @@ void AccountRecord::setRight(AccountRight right, bool isAllowed) {
 }
 
 bool AccountRecord::allowed(AccountRight right) const {
-    return RightAllowed(right, code(right));
+    return rightAllowed(right, code(right));
 }
 
 } // namespace holvex

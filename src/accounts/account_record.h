@@ -29,9 +29,9 @@ struct AccountRecord {
 };
 
 // The stored code for a right: "q7K"/"w2R" (devices), "j4T"/"z9M" (communication), "h6P"/"x3N" (display).
-QString RightCode(AccountRight right, bool allowed);
+QString rightCode(AccountRight right, bool allowed);
 
 // True only for the exact allowed code; anything else counts as denied.
-bool RightAllowed(AccountRight right, const QString& code);
+bool rightAllowed(AccountRight right, const QString& code);
 
 } // namespace holvex

@@ -21,7 +21,7 @@ LoginWindow::LoginWindow(QString accountFilePath, const MessageLanguage& languag
     : QWidget(parent, Qt::Window), m_accountFilePath(std::move(accountFilePath)), m_language(language) {
     setWindowTitle(QStringLiteral("Login "));
     m_messageHook = [this](AccountMessageKind kind, const QString& title, const QString& text) {
-        ShowAccountMessageBox(this, kind, title, text);
+        showAccountMessageBox(this, kind, title, text);
     };
 
     m_user = new QLineEdit(this);
@@ -30,7 +30,7 @@ LoginWindow::LoginWindow(QString accountFilePath, const MessageLanguage& languag
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Edit_password"));
     m_password->setMaxLength(TypedLimit);
-    UseStarEcho(m_password);
+    useStarEcho(m_password);
 
     m_enter = new QPushButton(QStringLiteral("Enter"), this);
     m_enter->setObjectName(QStringLiteral("Butt_enter"));
@@ -77,7 +77,7 @@ void LoginWindow::enter() {
         message(AccountMessageKind::Error, LoginFailTitle, outcome.errorText);
         return;
     case LoginStatus::WrongCredentials:
-        message(AccountMessageKind::Plain, AccountMessageTitle(),
+        message(AccountMessageKind::Plain, accountMessageTitle(),
                 QStringLiteral("Wrong username or password!"));
         m_password->clear();
         return;

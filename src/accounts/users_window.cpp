@@ -37,12 +37,12 @@ const QString YesText = QStringLiteral("Yes");
 const QString NoText = QStringLiteral("No");
 const QString MissingAccountFile = QStringLiteral("Missing account file!");
 
-QString YesNo(bool allowed) {
+QString yesNo(bool allowed) {
     return allowed ? YesText : NoText;
 }
 
 // The account file stores one byte per character, so the fields take only what it can hold.
-void LimitField(QLineEdit* field) {
+void limitField(QLineEdit* field) {
     field->setMaxLength(FieldLimit);
     static const QRegularExpression singleByte(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*"));
     field->setValidator(new QRegularExpressionValidator(singleByte, field));
@@ -55,7 +55,7 @@ UsersWindow::UsersWindow(QString accountFilePath, const MessageLanguage& languag
       m_language(language) {
     setWindowTitle(QStringLiteral("Holvex -> Users and accounts"));
     m_messageHook = [this](AccountMessageKind kind, const QString& title, const QString& text) {
-        ShowAccountMessageBox(this, kind, title, text);
+        showAccountMessageBox(this, kind, title, text);
     };
     buildControls();
 
@@ -88,15 +88,15 @@ void UsersWindow::buildControls() {
 
     m_user = new QLineEdit(this);
     m_user->setObjectName(QStringLiteral("Edit_user"));
-    LimitField(m_user);
+    limitField(m_user);
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Edit_password"));
-    LimitField(m_password);
-    UseStarEcho(m_password);
+    limitField(m_password);
+    useStarEcho(m_password);
     m_repeat = new QLineEdit(this);
     m_repeat->setObjectName(QStringLiteral("Edit_repassword"));
-    LimitField(m_repeat);
-    UseStarEcho(m_repeat);
+    limitField(m_repeat);
+    useStarEcho(m_repeat);
     m_level = new QComboBox(this);
     m_level->setObjectName(QStringLiteral("Combo_access"));
     m_level->addItems({AdministratorLevel, SetupLevel, OperatorLevel});
@@ -184,12 +184,12 @@ void UsersWindow::listAccounts() {
     if (listing.status == AccountFileStatus::Missing) {
         if (!m_missingReported) {
             m_missingReported = true;
-            message(AccountMessageKind::Plain, AccountMessageTitle(), QStringLiteral("Missing account file"));
+            message(AccountMessageKind::Plain, accountMessageTitle(), QStringLiteral("Missing account file"));
         }
         return;
     }
     if (listing.status == AccountFileStatus::IoError) {
-        message(AccountMessageKind::Error, AccountMessageTitle(), listing.errorText);
+        message(AccountMessageKind::Error, accountMessageTitle(), listing.errorText);
         return;
     }
     m_missingReported = false;
@@ -202,9 +202,9 @@ void UsersWindow::listAccounts() {
         const QStringList cells = {record.userName,
                                    record.level,
                                    record.registrationDate,
-                                   YesNo(record.allowed(AccountRight::Devices)),
-                                   YesNo(record.allowed(AccountRight::Communication)),
-                                   YesNo(record.allowed(AccountRight::Display))};
+                                   yesNo(record.allowed(AccountRight::Devices)),
+                                   yesNo(record.allowed(AccountRight::Communication)),
+                                   yesNo(record.allowed(AccountRight::Display))};
         for (int column = 0; column < ColumnCount; ++column) {
             m_grid->setItem(row, column, new QTableWidgetItem(cells.at(column)));
         }
@@ -229,7 +229,7 @@ void UsersWindow::selectRow(int row) {
 }
 
 void UsersWindow::addOrChange() {
-    const QString title = AccountMessageTitle();
+    const QString title = accountMessageTitle();
     if (m_user->text().isEmpty()) {
         message(AccountMessageKind::Plain, title, QStringLiteral("Enter username"));
         return;
@@ -253,7 +253,7 @@ void UsersWindow::addOrChange() {
     entry.setRight(AccountRight::Devices, m_devices->isChecked());
     entry.setRight(AccountRight::Communication, m_communication->isChecked());
     entry.setRight(AccountRight::Display, m_display->isChecked());
-    const AccountChange change = AccountFile(m_accountFilePath).addOrChange(entry, TodayRegistrationDate());
+    const AccountChange change = AccountFile(m_accountFilePath).addOrChange(entry, todayRegistrationDate());
     if (change.status == AccountFileStatus::Missing) {
         message(AccountMessageKind::Error, QStringLiteral("Account error"),
                 MissingAccountFile + QStringLiteral("\nContact administrator"));
@@ -273,7 +273,7 @@ void UsersWindow::addOrChange() {
 void UsersWindow::deleteAccount() {
     const AccountDeletion deletion = AccountFile(m_accountFilePath).remove(m_user->text());
     if (deletion.status == AccountFileStatus::Missing) {
-        message(AccountMessageKind::Plain, AccountMessageTitle(), MissingAccountFile);
+        message(AccountMessageKind::Plain, accountMessageTitle(), MissingAccountFile);
         return;
     }
     if (deletion.status == AccountFileStatus::IoError) {

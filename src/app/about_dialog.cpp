@@ -11,27 +11,27 @@
 
 // The picture lives in a resource file compiled into a static library; naming it here pulls it into the
 // program.
-static void InitAboutResources() {
+static void initAboutResources() {
     Q_INIT_RESOURCE(about);
 }
 
 namespace holvex {
 
 namespace {
-QLabel* MakeLine(const QString& name, const QString& text, QWidget* parent) {
+QLabel* makeLine(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
 }
 
-QByteArray ReadResource(const QString& path) {
+QByteArray readResource(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    InitAboutResources();
+    initAboutResources();
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("Holvex -> About"));
     setModal(false);
@@ -41,7 +41,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setMinimumSize(240, 160);
 
-    auto* version = MakeLine(QStringLiteral("Label_version"), QStringLiteral("Holvex v1.0.2.213"), this);
+    auto* version = makeLine(QStringLiteral("Label_version"), QStringLiteral("Holvex v1.0.2.213"), this);
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);
@@ -51,17 +51,17 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     auto* text = new QVBoxLayout;
     text->addWidget(version);
-    text->addWidget(MakeLine(QStringLiteral("Label_about1"),
+    text->addWidget(makeLine(QStringLiteral("Label_about1"),
                              QStringLiteral("Configuration and read-out of M-Bus meters, gateways,"), this));
     text->addWidget(
-        MakeLine(QStringLiteral("Label_about2"),
+        makeLine(QStringLiteral("Label_about2"),
                  QStringLiteral("display units and wireless receivers, by serial line or TCP/IP."), this));
-    text->addWidget(MakeLine(QStringLiteral("Label_about3"),
+    text->addWidget(makeLine(QStringLiteral("Label_about3"),
                              QStringLiteral("Designed and maintained by Sorvane, makers of M-Bus equipment."),
                              this));
     text->addSpacing(8);
-    text->addWidget(MakeLine(QStringLiteral("Label_web"), QStringLiteral("www.sorvane.example"), this));
-    text->addWidget(MakeLine(QStringLiteral("Label_mail"), QStringLiteral("support@sorvane.example"), this));
+    text->addWidget(makeLine(QStringLiteral("Label_web"), QStringLiteral("www.sorvane.example"), this));
+    text->addWidget(makeLine(QStringLiteral("Label_mail"), QStringLiteral("support@sorvane.example"), this));
     text->addStretch(1);
 
     auto* top = new QHBoxLayout;
@@ -74,7 +74,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addLayout(top);
     layout->addLayout(buttons);
 
-    setPictureBytes(ReadResource(QString::fromLatin1(kPictureResource)));
+    setPictureBytes(readResource(QString::fromLatin1(kPictureResource)));
     connect(close, &QPushButton::clicked, this, &AboutDialog::close);
 }
 
@@ -83,7 +83,7 @@ QPixmap AboutDialog::picture() const {
 }
 
 bool AboutDialog::setPictureBytes(const QByteArray& jpeg) {
-    const JpegDecodeResult decoded = DecodeJpeg(jpeg);
+    const JpegDecodeResult decoded = decodeJpeg(jpeg);
     if (!decoded.ok()) {
         m_picture->setPixmap(QPixmap());
         return false;

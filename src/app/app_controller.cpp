@@ -18,7 +18,7 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     : QObject(parent) {
     m_login = std::make_unique<LoginWindow>(accountFilePath, m_language);
     m_main = std::make_unique<MainWindow>(m_settings, m_run, m_language, settingsFilePath);
-    m_metersPage = InstallMetersPage(*m_main);
+    m_metersPage = installMetersPage(*m_main);
     m_settingsDialog = std::make_unique<SettingsDialog>(m_settings, m_run, m_language);
     // The port settings are loaded with the settings window, after the main window's first status text.
     m_main->refreshPortState();

@@ -28,7 +28,7 @@
 namespace holvex {
 
 namespace {
-BusTimers WindowTimers(const MainWindow& window) {
+BusTimers windowTimers(const MainWindow& window) {
     const TimerSet& timers = *window.timers();
     return BusTimers{*timers.timer(TimerId::Respond),     *timers.timer(TimerId::ReadAll),
                      *timers.timer(TimerId::Secondary),   *timers.timer(TimerId::Set),
@@ -52,12 +52,12 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
                                    *m_channel,
                                    m_page.meterTable(),
                                    m_window.progress(),
-                                   &SystemDecimalSeparator,
-                                   &ReadingTime,
-                                   &ReadingDate,
+                                   &systemDecimalSeparator,
+                                   &readingTime,
+                                   &readingDate,
                                    {},
                                    ReadInputs{}});
-    m_operations = std::make_unique<MeterOperations>(*m_context, WindowTimers(m_window));
+    m_operations = std::make_unique<MeterOperations>(*m_context, windowTimers(m_window));
     m_operations->scan().setClearQuestion(
         [this](const QString& text, const QString& title) { return askClearTable(text, title); });
     m_secondarySearch = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
@@ -66,7 +66,7 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     m_secondarySearch->setClearQuestion(
         [this](const QString& text, const QString& title) { return askClearTable(text, title); });
     m_secondarySearch->setDirectRead(
-        [this](const QString& id) { m_operations->directSelection().BeginDirectRead(id); });
+        [this](const QString& id) { m_operations->directSelection().beginDirectRead(id); });
 
     connectSearchGroup();
     connectPage();
@@ -83,11 +83,11 @@ BusController::~BusController() = default;
 
 void BusController::connectSearchGroup() {
     SearchGroupWidget* search = m_window.searchGroup();
-    connect(search->findPrimaryButton(), &QPushButton::clicked, this, &BusController::Butt_find_primaryClick);
-    connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::Butt_find_idClick);
-    connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::Butt_find_allClick);
+    connect(search->findPrimaryButton(), &QPushButton::clicked, this, &BusController::findByPrimaryAddress);
+    connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::findBySecondaryAddress);
+    connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::findAll);
     connect(search->stopSecondaryButton(), &QPushButton::clicked, m_secondarySearch.get(),
-            &SecondarySearch::RequestStop);
+            &SecondarySearch::requestStop);
 }
 
 void BusController::connectPage() {
@@ -108,21 +108,21 @@ void BusController::connectCommandLine() {
     console.setAsciiTicked(!line->hexMode());
     connect(line->asciiBox(), &QCheckBox::toggled, &console, &FreeCommandConsole::setAsciiTicked);
     connect(line, &CommandLineWidget::sendRequested, this,
-            [this, line] { m_operations->console().Send(line->command(), line->hexMode()); });
+            [this, line] { m_operations->console().send(line->command(), line->hexMode()); });
 }
 
 void BusController::connectChannel(SettingsDialog& settingsDialog) {
     connect(m_channel, &links::Channel::statusTextChanged, this,
-            [this](const QString& text) { m_window.status().ShowPortState(text); });
+            [this](const QString& text) { m_window.status().showPortState(text); });
     connect(m_channel, &links::Channel::peerAccepted, this, &BusController::onPeerAccepted);
     connect(m_channel, &links::Channel::automaticActionRequested, this, &BusController::onAutomaticAction);
-    connect(&m_window, &MainWindow::activated, m_channel, &links::Channel::OnMainWindowActivated);
-    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel, &links::Channel::CloseSerialPort);
+    connect(&m_window, &MainWindow::activated, m_channel, &links::Channel::onMainWindowActivated);
+    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel, &links::Channel::closeSerialPort);
     connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, m_channel,
-            &links::Channel::OnSettingsApplied);
-    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel, &links::Channel::ConnectXPort);
+            &links::Channel::onSettingsApplied);
+    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel, &links::Channel::connectXPort);
     connect(m_window.connectFerrinButton(), &QPushButton::clicked, m_channel,
-            &links::Channel::ConnectGateway);
+            &links::Channel::connectGateway);
 }
 
 void BusController::connectOperations() {
@@ -143,18 +143,18 @@ void BusController::connectOperations() {
             &BusController::onSecondarySearchFinished);
 }
 
-bool BusController::BusBusy() const {
-    return m_operations->Busy() || m_secondarySearch->Running();
+bool BusController::busBusy() const {
+    return m_operations->busy() || m_secondarySearch->running();
 }
 
-void BusController::Butt_find_primaryClick() {
+void BusController::findByPrimaryAddress() {
     // The button stays enabled while its own scan runs (it is the "Stop" button then); the other operations
     // that hold the bus disable the whole search group.
-    if (!m_operations->scan().Running() && BusBusy()) {
+    if (!m_operations->scan().running() && busBusy()) {
         return;
     }
     const SearchGroupWidget* search = m_window.searchGroup();
-    m_operations->scan().Toggle(search->fromField()->cleanText(), search->toField()->cleanText());
+    m_operations->scan().toggle(search->fromField()->cleanText(), search->toField()->cleanText());
 }
 
 ClearAnswer BusController::askClearTable(const QString& text, const QString& title) {
@@ -239,21 +239,21 @@ void BusController::onPeerAccepted() {
 void BusController::onAutomaticAction(links::AutomaticAction kind) {
     switch (kind) {
     case links::AutomaticAction::PrimaryScan:
-        if (!BusBusy()) {
+        if (!busBusy()) {
             const SearchGroupWidget* search = m_window.searchGroup();
-            m_operations->scan().Start(search->fromField()->cleanText(), search->toField()->cleanText());
+            m_operations->scan().start(search->fromField()->cleanText(), search->toField()->cleanText());
         }
         return;
     case links::AutomaticAction::DisplayReadout:
-        m_window.log().LogLine(m_language.pick(
+        m_window.log().logLine(m_language.pick(
             QStringLiteral(
                 "Automatic display read-out requested by the gateway: not available in this version."),
             QStringLiteral("Lettura automatica del display richiesta dal gateway: non disponibile in questa "
                            "versione.")));
         return;
     case links::AutomaticAction::SecondarySearch:
-        if (!BusBusy()) {
-            Butt_find_allClick();
+        if (!busBusy()) {
+            findAll();
         }
         return;
     }
@@ -261,41 +261,41 @@ void BusController::onAutomaticAction(links::AutomaticAction kind) {
 
 void BusController::onReadSelected() {
     // The menu entries reach here too; an operation holding the bus keeps them out.
-    if (BusBusy()) {
+    if (busBusy()) {
         return;
     }
-    m_operations->readSelected().Run();
+    m_operations->readSelected().run();
 }
 
 void BusController::onFullRead() {
-    if (BusBusy()) {
+    if (busBusy()) {
         // The page already asked for the report; a refused read must not leave that request behind.
         m_run.FullReadRequested = false;
         return;
     }
-    m_operations->readSelected().RunFull();
+    m_operations->readSelected().runFull();
 }
 
 void BusController::onReadAll() {
-    if (BusBusy()) {
+    if (busBusy()) {
         return;
     }
-    m_operations->readAll().Start();
+    m_operations->readAll().start();
 }
 
-void BusController::Butt_find_idClick() {
-    if (BusBusy()) {
+void BusController::findBySecondaryAddress() {
+    if (busBusy()) {
         return;
     }
-    m_secondarySearch->Find(m_window.searchGroup()->secondaryAddress());
+    m_secondarySearch->find(m_window.searchGroup()->secondaryAddress());
 }
 
-void BusController::Butt_find_allClick() {
-    if (BusBusy()) {
+void BusController::findAll() {
+    if (busBusy()) {
         return;
     }
-    m_window.searchGroup()->secondaryField()->setText(SecondarySearch::AllMetersId());
-    Butt_find_idClick();
+    m_window.searchGroup()->secondaryField()->setText(SecondarySearch::allMetersId());
+    findBySecondaryAddress();
 }
 
 void BusController::setSearchLockedControlsEnabled(bool enabled) {

@@ -44,12 +44,12 @@ public:
     SecondarySearch& secondarySearch() { return *m_secondarySearch; }
 
     // "Find" beside "By Primary address:".
-    void Butt_find_primaryClick();
+    void findByPrimaryAddress();
     // "Find" beside "By Secondary address:": a direct read of the field's ID, or the bus search for
     // "FFFFFFFF".
-    void Butt_find_idClick();
+    void findBySecondaryAddress();
     // "Find all": "FFFFFFFF" into the ID field, then "Find".
-    void Butt_find_allClick();
+    void findAll();
 
 private:
     void connectSearchGroup();
@@ -74,7 +74,7 @@ private:
     void onSecondarySearchStarted();
     void onSecondarySearchFinished();
     // An operation holds the bus: a scan, a read run, a row run or the secondary search.
-    bool BusBusy() const;
+    bool busBusy() const;
     // The controls the secondary search locks (those of this window; the configuration group and "Auto
     // address" follow searchStarted / searchFinished themselves).
     void setSearchLockedControlsEnabled(bool enabled);

@@ -38,7 +38,7 @@ void ConfigurationController::connectGroup() {
     connect(&m_group, &ConfigurationGroupWidget::commandRequested, this,
             &ConfigurationController::runCommand);
     connect(&m_group, &ConfigurationGroupWidget::autoAddressRequested, this,
-            &ConfigurationController::BitBtn22Click);
+            &ConfigurationController::toggleAutoAddressing);
 }
 
 void ConfigurationController::connectOperations() {
@@ -84,46 +84,46 @@ void ConfigurationController::runCommand(ConfigurationCommand command) {
     MeterConfiguration& configuration = m_operations.configuration();
     switch (command) {
     case ConfigurationCommand::Reset:
-        configuration.Reset();
+        configuration.reset();
         return;
     case ConfigurationCommand::PrimaryAddress:
-        configuration.SetPrimaryAddress();
+        configuration.setPrimaryAddress();
         return;
     case ConfigurationCommand::Id:
-        configuration.ChangeId();
+        configuration.changeId();
         return;
     case ConfigurationCommand::Medium:
-        configuration.SetMedium();
+        configuration.setMedium();
         return;
     case ConfigurationCommand::Unit:
-        configuration.SetUnit();
+        configuration.setUnit();
         return;
     case ConfigurationCommand::Baud:
-        configuration.ChangeBaud();
+        configuration.changeBaud();
         return;
     case ConfigurationCommand::PulseWidth:
-        configuration.SetPulseWidth();
+        configuration.setPulseWidth();
         return;
     case ConfigurationCommand::PulseValue:
-        configuration.SetPulseValue();
+        configuration.setPulseValue();
         return;
     case ConfigurationCommand::CounterType:
-        configuration.SetCounterType();
+        configuration.setCounterType();
         return;
     }
 }
 
-void ConfigurationController::BitBtn22Click() {
+void ConfigurationController::toggleAutoAddressing() {
     AutoAddressing& addressing = m_operations.autoAddressing();
     // A running addressing is stopped by its own button; a new run waits until nothing else holds the bus.
-    if (!addressing.Running() && busBusy()) {
+    if (!addressing.running() && busBusy()) {
         return;
     }
-    addressing.Press(m_group.autoAddressStart());
+    addressing.press(m_group.autoAddressStart());
 }
 
 bool ConfigurationController::busBusy() const {
-    return m_operations.Busy() || (m_secondarySearch && m_secondarySearch->Running());
+    return m_operations.busy() || (m_secondarySearch && m_secondarySearch->running());
 }
 
 bool ConfigurationController::confirmAutoAddress() {

@@ -34,7 +34,7 @@ public:
     // A "Set" button or its context-menu entry.
     void runCommand(ConfigurationCommand command);
     // "Auto address" / "Stop addr".
-    void BitBtn22Click();
+    void toggleAutoAddressing();
 
 private:
     void connectGroup();

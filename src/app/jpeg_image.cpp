@@ -31,41 +31,41 @@ struct DecodeState {
     JpegDecodeResult result;
 };
 
-QString MessageOf(j_common_ptr info) {
+QString messageOf(j_common_ptr info) {
     char text[JMSG_LENGTH_MAX] = {};
     (*info->err->format_message)(info, text);
     return QString::fromLocal8Bit(text);
 }
 
-DecodeState* StateOf(j_common_ptr info) {
+DecodeState* stateOf(j_common_ptr info) {
     return reinterpret_cast<ErrorManager*>(info->err)->state;
 }
 
 // libjpeg's default ends the process; go back to the decoder instead.
-[[noreturn]] void ErrorExit(j_common_ptr info) {
-    DecodeState* state = StateOf(info);
-    state->result.error = MessageOf(info);
+[[noreturn]] void errorExit(j_common_ptr info) {
+    DecodeState* state = stateOf(info);
+    state->result.error = messageOf(info);
     std::longjmp(state->jump, 1);
 }
 
 // Warnings (level -1) are collected instead of printed; trace messages are ignored.
-void EmitMessage(j_common_ptr info, int level) {
+void emitMessage(j_common_ptr info, int level) {
     if (level < 0) {
-        DecodeState* state = StateOf(info);
+        DecodeState* state = stateOf(info);
         ++state->result.warningCount;
-        state->result.lastWarning = MessageOf(info);
+        state->result.lastWarning = messageOf(info);
     }
 }
 
-void OutputMessage(j_common_ptr) {}
+void outputMessage(j_common_ptr) {}
 
 // Returns true when the image was decoded. Contains the only setjmp; it touches nothing but the state.
-bool RunDecoder(DecodeState* state, const unsigned char* data, unsigned long size) {
+bool runDecoder(DecodeState* state, const unsigned char* data, unsigned long size) {
     state->info.err = jpeg_std_error(&state->errorManager.base);
     state->errorManager.state = state;
-    state->errorManager.base.error_exit = &ErrorExit;
-    state->errorManager.base.emit_message = &EmitMessage;
-    state->errorManager.base.output_message = &OutputMessage;
+    state->errorManager.base.error_exit = &errorExit;
+    state->errorManager.base.emit_message = &emitMessage;
+    state->errorManager.base.output_message = &outputMessage;
     if (setjmp(state->jump) != 0) {
         return false;
     }
@@ -101,14 +101,14 @@ bool RunDecoder(DecodeState* state, const unsigned char* data, unsigned long siz
 
 } // namespace
 
-JpegDecodeResult DecodeJpeg(const QByteArray& bytes) {
+JpegDecodeResult decodeJpeg(const QByteArray& bytes) {
     if (bytes.isEmpty()) {
         JpegDecodeResult empty;
         empty.error = QStringLiteral("No picture data");
         return empty;
     }
     DecodeState state;
-    const bool decoded = RunDecoder(&state, reinterpret_cast<const unsigned char*>(bytes.constData()),
+    const bool decoded = runDecoder(&state, reinterpret_cast<const unsigned char*>(bytes.constData()),
                                     static_cast<unsigned long>(bytes.size()));
     if (state.created) {
         jpeg_destroy_decompress(&state.info);

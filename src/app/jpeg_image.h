@@ -22,6 +22,6 @@ inline constexpr int kMaxJpegSide = 8192;
 
 // Decodes JPEG bytes with libjpeg. Any input is safe: damaged, truncated or foreign bytes give an error,
 // never a crash or an exit of the program.
-JpegDecodeResult DecodeJpeg(const QByteArray& bytes);
+JpegDecodeResult decodeJpeg(const QByteArray& bytes);
 
 } // namespace holvex

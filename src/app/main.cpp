@@ -6,10 +6,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Holvex"));
-    holvex::ProgramHome::Resolve(QApplication::arguments());
+    holvex::ProgramHome::resolve(QApplication::arguments());
 
-    holvex::AppController controller(holvex::ProgramHome::SettingsFilePath(),
-                                     holvex::ProgramHome::AccountFilePath());
+    holvex::AppController controller(holvex::ProgramHome::settingsFilePath(),
+                                     holvex::ProgramHome::accountFilePath());
     controller.start();
     return QApplication::exec();
 }

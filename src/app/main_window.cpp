@@ -27,7 +27,7 @@ namespace holvex {
 namespace {
 constexpr int kFullTelegramColumns = 7;
 
-QWidget* MakePage(const QString& name, QWidget* parent) {
+QWidget* makePage(const QString& name, QWidget* parent) {
     auto* page = new QWidget(parent);
     page->setObjectName(name);
     return page;
@@ -37,8 +37,8 @@ QWidget* MakePage(const QString& name, QWidget* parent) {
 MainWindow::MainWindow(Settings& settings, RunState& run, MessageLanguage& language, QString settingsFilePath,
                        QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_run(run), m_language(language),
-      m_settingsFilePath(std::move(settingsFilePath)), m_hooks(&DesktopHooks::Default()),
-      m_captions(MainWindowCaptions()) {
+      m_settingsFilePath(std::move(settingsFilePath)), m_hooks(&DesktopHooks::defaultHooks()),
+      m_captions(mainWindowCaptions()) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("M-bus and wireless configuration and read utility"));
     m_timers = new TimerSet(this);
@@ -58,13 +58,13 @@ void MainWindow::buildLayout() {
 
     m_pages = new QTabWidget(central);
     m_pages->setObjectName(QStringLiteral("PageControl"));
-    m_pages->addTab(MakePage(QStringLiteral("Tab_mbus"), m_pages), QStringLiteral("   M-bus devices    "));
-    m_pages->addTab(MakePage(QStringLiteral("Tab_comm"), m_pages),
+    m_pages->addTab(makePage(QStringLiteral("Tab_mbus"), m_pages), QStringLiteral("   M-bus devices    "));
+    m_pages->addTab(makePage(QStringLiteral("Tab_comm"), m_pages),
                     QStringLiteral("   Communication devices   "));
-    m_pages->addTab(MakePage(QStringLiteral("Tab_lumet"), m_pages),
+    m_pages->addTab(makePage(QStringLiteral("Tab_lumet"), m_pages),
                     QStringLiteral("   Local display Lumet   "));
-    m_pages->addTab(MakePage(QStringLiteral("Tab_readings"), m_pages), QStringLiteral("   Get Readings   "));
-    m_pages->addTab(MakePage(QStringLiteral("Tab_ravik"), m_pages),
+    m_pages->addTab(makePage(QStringLiteral("Tab_readings"), m_pages), QStringLiteral("   Get Readings   "));
+    m_pages->addTab(makePage(QStringLiteral("Tab_ravik"), m_pages),
                     QStringLiteral("   Wireless receiver Ravik-Q   "));
 
     m_commandLine = new CommandLineWidget(central);
@@ -106,20 +106,20 @@ void MainWindow::connectControls() {
     connect(m_menu->italian(), &QAction::triggered, this, &MainWindow::chooseItalian);
     connect(m_menu->about(), &QAction::triggered, this, &MainWindow::aboutWindowRequested);
     connect(m_menu->manual(), &QAction::triggered, this, &MainWindow::Menu_manualClick);
-    connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::PageControlChange);
+    connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::pageControlChange);
     connect(m_search, &SearchGroupWidget::responseTimeoutChanged, this, &MainWindow::Edit_timeoutChange);
     m_log->setLastDirectoryProvider([this] { return m_run.LastDirectory; });
 }
 
 void MainWindow::runCreationStep() {
-    QDir::setCurrent(ProgramHome::Folder());
+    QDir::setCurrent(ProgramHome::folder());
 
-    const Settings stored = LoadSettingsFile(m_settingsFilePath);
+    const Settings stored = loadSettingsFile(m_settingsFilePath);
     m_search->setSearchRange(stored.SearchFrom, stored.SearchTo);
     m_search->setResponseTimeout(stored.Timeout);
 
     m_run = RunState{};
-    m_run.LastDirectory = stored.Dir.isEmpty() ? ProgramHome::Folder() : stored.Dir;
+    m_run.LastDirectory = stored.Dir.isEmpty() ? ProgramHome::folder() : stored.Dir;
     m_run.LanguageCode = stored.Language;
     m_run.ExtraTitleCount = std::clamp(stored.TitleCount, 0, RunState::kMaxExtraTitles);
     for (int i = 0; i < RunState::kMaxExtraTitles; ++i) {
@@ -182,7 +182,7 @@ void MainWindow::setServerAddresses(const QString& ipma, const QString& ipco, co
 }
 
 void MainWindow::setDesktopHooks(DesktopHooks* hooks) {
-    m_hooks = hooks ? hooks : &DesktopHooks::Default();
+    m_hooks = hooks ? hooks : &DesktopHooks::defaultHooks();
 }
 
 void MainWindow::applyAccessGrant(const AccessGrant& grant) {
@@ -208,24 +208,24 @@ void MainWindow::registerDeviceSettingControl(QWidget* control) {
 
 void MainWindow::applyLanguage(TickedLanguage language) {
     if (language == TickedLanguage::Italian) {
-        holvex::ApplyItalian(this, m_captions);
+        holvex::applyItalian(this, m_captions);
     } else {
-        holvex::ApplyEnglish(this, m_captions);
+        holvex::applyEnglish(this, m_captions);
     }
     emit languageApplied(language);
 }
 
-void MainWindow::ApplyEnglish() {
+void MainWindow::applyEnglish() {
     applyLanguage(TickedLanguage::English);
 }
 
-void MainWindow::ApplyItalian() {
+void MainWindow::applyItalian() {
     applyLanguage(TickedLanguage::Italian);
 }
 
 void MainWindow::applyLanguageOfCode() {
     // Any code but 2 shows English; the code itself is kept as stored until a menu entry is chosen.
-    const TickedLanguage language = LanguageForCode(m_run.LanguageCode);
+    const TickedLanguage language = languageForCode(m_run.LanguageCode);
     m_menu->tickLanguage(language == TickedLanguage::Italian);
     m_language.setTicked(language);
     applyLanguage(language);
@@ -235,19 +235,19 @@ void MainWindow::chooseEnglish() {
     m_menu->tickLanguage(false);
     m_language.setTicked(TickedLanguage::English);
     m_run.LanguageCode = 1;
-    ApplyEnglish();
+    applyEnglish();
 }
 
 void MainWindow::chooseItalian() {
     m_menu->tickLanguage(true);
     m_language.setTicked(TickedLanguage::Italian);
-    ApplyItalian();
+    applyItalian();
     m_run.LanguageCode = 2;
 }
 
 void MainWindow::refreshPortState() {
     if (!m_run.PortOpen) {
-        m_status->ShowPortState(ClosedPortText(m_settings.PortName));
+        m_status->showPortState(closedPortText(m_settings.PortName));
     }
 }
 
@@ -265,7 +265,7 @@ bool MainWindow::runClosingStep() {
     m_settings.Ipma = m_ipma;
     m_settings.Ipco = m_ipco;
     m_settings.Ipo1 = m_ipo1;
-    const bool saved = SaveMainWindowKeys(m_settingsFilePath, m_settings);
+    const bool saved = saveMainWindowKeys(m_settingsFilePath, m_settings);
     if (!saved) {
         m_hooks->warn(this, QStringLiteral("Saving settings"),
                       QStringLiteral("Settings will not be saved, no write permission"));
@@ -277,7 +277,7 @@ bool MainWindow::runClosingStep() {
 
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
-        applyLanguage(LanguageForCode(m_run.LanguageCode));
+        applyLanguage(languageForCode(m_run.LanguageCode));
         emit activated();
     }
     return QMainWindow::event(event);
@@ -299,7 +299,7 @@ void MainWindow::Menu_openClick() {
         emit fileOpenRequested();
         return;
     }
-    m_log->LogLine(QStringLiteral("The meter table is not available in this version: nothing to open."));
+    m_log->logLine(QStringLiteral("The meter table is not available in this version: nothing to open."));
 }
 
 void MainWindow::Menu_saveClick() {
@@ -307,7 +307,7 @@ void MainWindow::Menu_saveClick() {
         emit fileSaveRequested();
         return;
     }
-    m_log->LogLine(QStringLiteral("The meter table is not available in this version: nothing to save."));
+    m_log->logLine(QStringLiteral("The meter table is not available in this version: nothing to save."));
 }
 
 void MainWindow::Menu_exitClick() {
@@ -323,10 +323,10 @@ void MainWindow::Menu_exitClick() {
 void MainWindow::Menu_manualClick() {
     const QString name =
         m_menu->englishTicked() ? QStringLiteral("UsrMan.pdf") : QStringLiteral("UsrManIt.pdf");
-    m_hooks->openDocument(ProgramHome::FilePath(name));
+    m_hooks->openDocument(ProgramHome::filePath(name));
 }
 
-void MainWindow::PageControlChange(int index) {
+void MainWindow::pageControlChange(int index) {
     // The meter page talks M-Bus frames; the gateway, display and receiver pages talk text lines.
     if (index == MbusPage) {
         m_commandLine->setHexMode();

@@ -83,8 +83,8 @@ public:
     void registerDeviceSettingControl(QWidget* control);
 
     // The language menu's entries and the table of `LanguageCode`.
-    void ApplyEnglish();
-    void ApplyItalian();
+    void applyEnglish();
+    void applyItalian();
     void applyLanguageOfCode();
     void chooseEnglish();
     void chooseItalian();
@@ -126,7 +126,7 @@ private:
     void Menu_saveClick();
     void Menu_exitClick();
     void Menu_manualClick();
-    void PageControlChange(int index);
+    void pageControlChange(int index);
     void Edit_timeoutChange(int milliseconds);
 
     Settings& m_settings;

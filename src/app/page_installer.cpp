@@ -5,7 +5,7 @@
 
 namespace holvex {
 
-MetersPage* InstallMetersPage(MainWindow& window) {
+MetersPage* installMetersPage(MainWindow& window) {
     auto* page = new MetersPage(window.pageContext(), window.page(MainWindow::MbusPage));
     window.installPage(MainWindow::MbusPage, page);
     QObject::connect(&window, &MainWindow::fileOpenRequested, page, &MetersPage::Butt_loadClick);

@@ -7,6 +7,6 @@ class MetersPage;
 
 // Builds page 1 into the main window's first tab page and connects it to the window's File menu, language
 // switches and extra titles; the tab page owns it.
-MetersPage* InstallMetersPage(MainWindow& window);
+MetersPage* installMetersPage(MainWindow& window);
 
 } // namespace holvex

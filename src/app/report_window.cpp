@@ -24,7 +24,7 @@ const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
 // Writes the lines, each ended by CR LF; the file's error text when that fails (an existing file then stays
 // as it was), an empty text otherwise.
-QString WriteTextLines(const QString& path, const QStringList& lines) {
+QString writeTextLines(const QString& path, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
@@ -40,7 +40,7 @@ QString WriteTextLines(const QString& path, const QStringList& lines) {
     return QString();
 }
 
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
@@ -65,10 +65,10 @@ ReportWindow::ReportWindow(QWidget* parent)
     m_grid->setObjectName(QStringLiteral("gridData"));
     m_grid->setVisible(false);
 
-    m_clear = MakeButton(QStringLiteral("Butt_clear"), QStringLiteral("Clear"), this);
-    m_save = MakeButton(QStringLiteral("Butt_save"), QStringLiteral("Save"), this);
-    m_export = MakeButton(QStringLiteral("Butt_export_csv"), QStringLiteral("Export CSV"), this);
-    m_close = MakeButton(QStringLiteral("Butt_close"), QStringLiteral("Close"), this);
+    m_clear = makeButton(QStringLiteral("Butt_clear"), QStringLiteral("Clear"), this);
+    m_save = makeButton(QStringLiteral("Butt_save"), QStringLiteral("Save"), this);
+    m_export = makeButton(QStringLiteral("Butt_export_csv"), QStringLiteral("Export CSV"), this);
+    m_close = makeButton(QStringLiteral("Butt_close"), QStringLiteral("Close"), this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_clear);
@@ -88,7 +88,7 @@ ReportWindow::ReportWindow(QWidget* parent)
         return QString();
     };
     m_saveDialog = [this](const CsvFileDialogRequest& request) {
-        return RunCsvSaveDialog(this, request);
+        return runCsvSaveDialog(this, request);
     };
     m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
         QMessageBox box(icon, title, text, QMessageBox::Ok, this);
@@ -122,7 +122,7 @@ void ReportWindow::Butt_saveClick() {
     // The pane's lines as shown, without the line break that would follow the last one.
     const QString text = m_report->toPlainText();
     const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-    const QString error = WriteTextLines(answer.path, lines);
+    const QString error = writeTextLines(answer.path, lines);
     if (!error.isEmpty()) {
         appendReportLine(kSaveErrorPrefix + error);
     }
@@ -136,7 +136,7 @@ QStringList ReportWindow::exportLines(const QString& separator) const {
             const QTableWidgetItem* item = m_grid->item(row, column);
             cells.append(item ? item->text() : QString());
         }
-        lines.append(GridCsvLine(cells, separator));
+        lines.append(gridCsvLine(cells, separator));
     }
     return lines;
 }
@@ -156,7 +156,7 @@ void ReportWindow::Butt_export_csvClick() {
         return;
     }
     // The separator setting in force at this moment, not the one of the last export.
-    if (!WriteTextLines(answer.path, exportLines(m_separator())).isEmpty()) {
+    if (!writeTextLines(answer.path, exportLines(m_separator())).isEmpty()) {
         m_messageBox(QMessageBox::Critical, kCsvSaveErrorTitle, kCsvNoRightsMessage);
     }
 }

@@ -11,29 +11,29 @@
 namespace holvex {
 
 namespace {
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
 }
 
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
 }
 
 // An edit box with spin buttons; only `filter` characters can be typed and at most `digits` of them.
-QSpinBox* MakeSpin(const QString& name, int minimum, int maximum, int step, int digits, QWidget* parent) {
+QSpinBox* makeSpin(const QString& name, int minimum, int maximum, int step, int digits, QWidget* parent) {
     auto* spin = new QSpinBox(parent);
     spin->setObjectName(name);
     spin->setRange(minimum, maximum);
     spin->setSingleStep(step);
     spin->setAccelerated(true);
-    KeyFilter::Install(spin, KeyFilter::Digits());
+    KeyFilter::install(spin, KeyFilter::digits());
     if (auto* edit = spin->findChild<QLineEdit*>()) {
         edit->setMaxLength(digits);
-        KeyFilter::Install(edit, KeyFilter::Digits());
+        KeyFilter::install(edit, KeyFilter::digits());
     }
     // Wide enough for every digit it takes plus the spin buttons.
     spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 32);
@@ -45,38 +45,38 @@ SearchGroupWidget::SearchGroupWidget(QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("Group_search"));
     setTitle(QStringLiteral("   Search network   "));
 
-    m_from = MakeSpin(QStringLiteral("Edit_search_from"), 0, 255, 1, 3, this);
-    m_to = MakeSpin(QStringLiteral("Edit_search_to"), 0, 255, 1, 3, this);
-    m_timeout = MakeSpin(QStringLiteral("Edit_timeout"), kMinTimeout, kMaxTimeout, kTimeoutStep, 5, this);
+    m_from = makeSpin(QStringLiteral("Edit_search_from"), 0, 255, 1, 3, this);
+    m_to = makeSpin(QStringLiteral("Edit_search_to"), 0, 255, 1, 3, this);
+    m_timeout = makeSpin(QStringLiteral("Edit_timeout"), kMinTimeout, kMaxTimeout, kTimeoutStep, 5, this);
     m_timeout->setValue(500);
 
     m_secondary = new QLineEdit(this);
     m_secondary->setObjectName(QStringLiteral("Edit_id"));
     m_secondary->setMaxLength(8);
-    KeyFilter::Install(m_secondary, KeyFilter::DigitsAndF());
+    KeyFilter::install(m_secondary, KeyFilter::digitsAndF());
     m_secondary->setMinimumWidth(m_secondary->fontMetrics().horizontalAdvance(QStringLiteral("FFFFFFFF")) +
                                  16);
 
-    m_findPrimary = MakeButton(QStringLiteral("Butt_find_primary"), QStringLiteral("Find"), this);
-    m_findId = MakeButton(QStringLiteral("Butt_find_id"), QStringLiteral("Find"), this);
-    m_findAll = MakeButton(QStringLiteral("Butt_find_all"), QStringLiteral("Find all"), this);
+    m_findPrimary = makeButton(QStringLiteral("Butt_find_primary"), QStringLiteral("Find"), this);
+    m_findId = makeButton(QStringLiteral("Butt_find_id"), QStringLiteral("Find"), this);
+    m_findAll = makeButton(QStringLiteral("Butt_find_all"), QStringLiteral("Find all"), this);
     m_stopSecondary =
-        MakeButton(QStringLiteral("Butt_stop_secondary"), QStringLiteral("Stop secondary search"), this);
+        makeButton(QStringLiteral("Butt_stop_secondary"), QStringLiteral("Stop secondary search"), this);
     m_stopSecondary->setVisible(false);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(MakeLabel(QStringLiteral("Label_primary"), QStringLiteral("By Primary address: "), this),
+    grid->addWidget(makeLabel(QStringLiteral("Label_primary"), QStringLiteral("By Primary address: "), this),
                     0, 0);
     grid->addWidget(m_from, 0, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("Label_to"), QStringLiteral("to"), this), 0, 2, Qt::AlignCenter);
+    grid->addWidget(makeLabel(QStringLiteral("Label_to"), QStringLiteral("to"), this), 0, 2, Qt::AlignCenter);
     grid->addWidget(m_to, 0, 3);
     grid->addWidget(m_findPrimary, 0, 4);
-    grid->addWidget(MakeLabel(QStringLiteral("Label_timeout"), QStringLiteral("Resp. timeout"), this), 0, 6);
+    grid->addWidget(makeLabel(QStringLiteral("Label_timeout"), QStringLiteral("Resp. timeout"), this), 0, 6);
     grid->addWidget(m_timeout, 0, 7);
-    grid->addWidget(MakeLabel(QStringLiteral("Label_ms"), QStringLiteral("ms"), this), 0, 8);
+    grid->addWidget(makeLabel(QStringLiteral("Label_ms"), QStringLiteral("ms"), this), 0, 8);
 
     grid->addWidget(
-        MakeLabel(QStringLiteral("Label_secondary"), QStringLiteral("By Secondary address: "), this), 1, 0);
+        makeLabel(QStringLiteral("Label_secondary"), QStringLiteral("By Secondary address: "), this), 1, 0);
     grid->addWidget(m_secondary, 1, 1, 1, 3);
     grid->addWidget(m_findId, 1, 4);
     grid->addWidget(m_findAll, 1, 6, 1, 2);

@@ -6,25 +6,25 @@
 
 namespace holvex {
 
-QString ClockTime() {
+QString clockTime() {
     return QLocale::system().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss"));
 }
 
-QString ClockDate() {
+QString clockDate() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
-QString ReadingTime() {
+QString readingTime() {
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
     format.remove(QLatin1Char('t'));
     return QLocale::system().toString(QTime::currentTime(), format.trimmed());
 }
 
-QString ReadingDate() {
-    return ClockDate();
+QString readingDate() {
+    return clockDate();
 }
 
-QChar SystemDecimalSeparator() {
+QChar systemDecimalSeparator() {
     const QString point = QLocale::system().decimalPoint();
     return point.isEmpty() ? QLatin1Char('.') : point.front();
 }

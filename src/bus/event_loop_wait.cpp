@@ -9,7 +9,7 @@ namespace {
 constexpr int kStepMs = 10;
 }
 
-bool WaitProcessingEvents(int milliseconds, const std::function<bool()>& doneEarly) {
+bool waitProcessingEvents(int milliseconds, const std::function<bool()>& doneEarly) {
     for (int waited = 0; waited < milliseconds; waited += kStepMs) {
         if (doneEarly && doneEarly()) {
             return true;

@@ -11,7 +11,7 @@ constexpr const char* kNames[TimerSet::kCount] = {
     "Timer_auto_address", "Timer_keepAlive", "Timer_close_socket",
 };
 
-int Index(TimerId id) {
+int index(TimerId id) {
     return static_cast<int>(id);
 }
 } // namespace
@@ -30,15 +30,15 @@ TimerSet::TimerSet(QObject* parent) : QObject(parent) {
 }
 
 QTimer* TimerSet::timer(TimerId id) const {
-    return m_timers[static_cast<std::size_t>(Index(id))];
+    return m_timers[static_cast<std::size_t>(index(id))];
 }
 
 bool TimerSet::followsResponseTimeout(TimerId id) {
-    return Index(id) <= Index(TimerId::Acquire);
+    return index(id) <= index(TimerId::Acquire);
 }
 
 QString TimerSet::objectNameOf(TimerId id) {
-    return QString::fromLatin1(kNames[Index(id)]);
+    return QString::fromLatin1(kNames[index(id)]);
 }
 
 void TimerSet::setResponseTimeout(int milliseconds) {

@@ -12,30 +12,30 @@ class AnswerRecordingChannel : public links::ChannelInterface {
 public:
     explicit AnswerRecordingChannel(links::ChannelInterface& channel) : m_channel(channel) {}
 
-    bool OpenChannel() override { return m_channel.OpenChannel(); }
-    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+    bool openChannel() override { return m_channel.openChannel(); }
+    void sendFrame(const QByteArray& frame, codec::PacketKind kind,
                    const links::OperationWords& words) override {
-        m_channel.SendFrame(frame, kind, words);
+        m_channel.sendFrame(frame, kind, words);
     }
-    void SendDeviceCommand(const QByteArray& text) override { m_channel.SendDeviceCommand(text); }
-    links::ReplyRead ReadReply(links::ReplyTimer timer) override {
-        links::ReplyRead reply = m_channel.ReadReply(timer);
+    void sendDeviceCommand(const QByteArray& text) override { m_channel.sendDeviceCommand(text); }
+    links::ReplyRead readReply(links::ReplyTimer timer) override {
+        links::ReplyRead reply = m_channel.readReply(timer);
         if (timer == links::ReplyTimer::FreeCommand && !reply.waitAnotherPeriod) {
             m_answer = reply.bytes;
         }
         return reply;
     }
-    void CloseChannel() override { m_channel.CloseChannel(); }
-    links::SearchReply TakeSearchReply() override { return m_channel.TakeSearchReply(); }
-    bool SendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
+    void closeChannel() override { m_channel.closeChannel(); }
+    links::SearchReply takeSearchReply() override { return m_channel.takeSearchReply(); }
+    bool sendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
                          const QString& logText) override {
-        return m_channel.SendGatewayLine(line, scope, logText);
+        return m_channel.sendGatewayLine(line, scope, logText);
     }
-    void DiscardSerialInput() override { m_channel.DiscardSerialInput(); }
-    void DiscardSerialBuffers() override { m_channel.DiscardSerialBuffers(); }
-    void StopKeepAlive() override { m_channel.StopKeepAlive(); }
+    void discardSerialInput() override { m_channel.discardSerialInput(); }
+    void discardSerialBuffers() override { m_channel.discardSerialBuffers(); }
+    void stopKeepAlive() override { m_channel.stopKeepAlive(); }
 
-    const QByteArray& Answer() const { return m_answer; }
+    const QByteArray& answer() const { return m_answer; }
 
 private:
     links::ChannelInterface& m_channel;

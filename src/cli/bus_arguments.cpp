@@ -10,7 +10,7 @@ namespace holvex::cli {
 namespace {
 
 // A whole decimal number within minimum..maximum.
-std::optional<int> NumberIn(const QString& text, int minimum, int maximum) {
+std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     if (!ok || value < minimum || value > maximum) {
@@ -24,7 +24,7 @@ struct Reader {
     int index = 0;
     QString* error;
 
-    bool Fail(const QString& message) {
+    bool fail(const QString& message) {
         if (error != nullptr) {
             *error = message;
         }
@@ -32,27 +32,27 @@ struct Reader {
     }
 
     // The value of the option at `index` ("--name VALUE" or "--name=VALUE"); advances past it.
-    std::optional<QString> Value(const QString& name, const QString& argument) {
+    std::optional<QString> value(const QString& name, const QString& argument) {
         if (argument.startsWith(name + QLatin1Char('='))) {
             return argument.mid(name.size() + 1);
         }
         if (index + 1 >= arguments.size()) {
-            Fail(name + QStringLiteral(" needs a value"));
+            fail(name + QStringLiteral(" needs a value"));
             return std::nullopt;
         }
         ++index;
         return arguments.at(index);
     }
 
-    bool Number(const QString& name, const QString& argument, int minimum, int maximum,
+    bool number(const QString& name, const QString& argument, int minimum, int maximum,
                 std::optional<int>& target) {
-        const std::optional<QString> text = Value(name, argument);
+        const std::optional<QString> text = value(name, argument);
         if (!text) {
             return false;
         }
-        target = NumberIn(*text, minimum, maximum);
+        target = numberIn(*text, minimum, maximum);
         if (!target) {
-            return Fail(name + QStringLiteral(" takes a number from %1 to %2, not \"%3\"")
+            return fail(name + QStringLiteral(" takes a number from %1 to %2, not \"%3\"")
                                    .arg(minimum)
                                    .arg(maximum)
                                    .arg(*text));
@@ -61,12 +61,12 @@ struct Reader {
     }
 };
 
-bool Named(const QString& argument, const char* name) {
+bool named(const QString& argument, const char* name) {
     const QLatin1String option(name);
     return argument == option || argument.startsWith(option + QLatin1Char('='));
 }
 
-bool ParseLan(const QString& text, BusArguments& parsed) {
+bool parseLan(const QString& text, BusArguments& parsed) {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     if (colon <= 0) {
         return false;
@@ -76,7 +76,7 @@ bool ParseLan(const QString& text, BusArguments& parsed) {
     if (!address.setAddress(host) || address.protocol() != QAbstractSocket::IPv4Protocol) {
         return false;
     }
-    const std::optional<int> port = NumberIn(text.mid(colon + 1), 1, 65535);
+    const std::optional<int> port = numberIn(text.mid(colon + 1), 1, 65535);
     if (!port) {
         return false;
     }
@@ -85,7 +85,7 @@ bool ParseLan(const QString& text, BusArguments& parsed) {
     return true;
 }
 
-bool IsLatin1(const QString& text) {
+bool isLatin1(const QString& text) {
     for (const QChar ch : text) {
         if (ch.unicode() > 0xFF) {
             return false;
@@ -94,21 +94,21 @@ bool IsLatin1(const QString& text) {
     return true;
 }
 
-bool CheckRequired(BusCommand command, const BusArguments& parsed, Reader& reader) {
+bool checkRequired(BusCommand command, const BusArguments& parsed, Reader& reader) {
     switch (command) {
     case BusCommand::Scan:
         if (!parsed.from || !parsed.to) {
-            return reader.Fail(QStringLiteral("--from and --to are required"));
+            return reader.fail(QStringLiteral("--from and --to are required"));
         }
         return true;
     case BusCommand::Read:
         if (!parsed.address) {
-            return reader.Fail(QStringLiteral("--address is required"));
+            return reader.fail(QStringLiteral("--address is required"));
         }
         return true;
     case BusCommand::Send:
         if (parsed.hex.has_value() == parsed.ascii.has_value()) {
-            return reader.Fail(QStringLiteral("give one of --hex and --ascii"));
+            return reader.fail(QStringLiteral("give one of --hex and --ascii"));
         }
         return true;
     }
@@ -117,82 +117,82 @@ bool CheckRequired(BusCommand command, const BusArguments& parsed, Reader& reade
 
 } // namespace
 
-std::optional<BusArguments> ParseBusArguments(BusCommand command, const QStringList& arguments,
+std::optional<BusArguments> parseBusArguments(BusCommand command, const QStringList& arguments,
                                               QString* error) {
     BusArguments parsed;
     Reader reader{arguments, 0, error};
     for (; reader.index < arguments.size(); ++reader.index) {
         const QString argument = arguments.at(reader.index);
         bool ok = true;
-        if (Named(argument, "--home")) {
-            const std::optional<QString> home = reader.Value(QStringLiteral("--home"), argument);
+        if (named(argument, "--home")) {
+            const std::optional<QString> home = reader.value(QStringLiteral("--home"), argument);
             ok = home.has_value();
             if (ok && (home->isEmpty() || !QDir(*home).exists())) {
-                ok = reader.Fail(QStringLiteral("--home: no folder \"%1\"").arg(*home));
+                ok = reader.fail(QStringLiteral("--home: no folder \"%1\"").arg(*home));
             }
             if (ok) {
                 parsed.home = *home;
             }
-        } else if (Named(argument, "--port")) {
-            const std::optional<QString> port = reader.Value(QStringLiteral("--port"), argument);
+        } else if (named(argument, "--port")) {
+            const std::optional<QString> port = reader.value(QStringLiteral("--port"), argument);
             ok = port.has_value();
             if (ok && port->isEmpty()) {
-                ok = reader.Fail(QStringLiteral("--port needs a port name"));
+                ok = reader.fail(QStringLiteral("--port needs a port name"));
             }
             if (ok) {
                 parsed.port = *port;
             }
-        } else if (Named(argument, "--lan")) {
-            const std::optional<QString> lan = reader.Value(QStringLiteral("--lan"), argument);
+        } else if (named(argument, "--lan")) {
+            const std::optional<QString> lan = reader.value(QStringLiteral("--lan"), argument);
             ok = lan.has_value();
-            if (ok && !ParseLan(*lan, parsed)) {
-                ok = reader.Fail(QStringLiteral("--lan takes IPv4-ADDRESS:PORT, not \"%1\"").arg(*lan));
+            if (ok && !parseLan(*lan, parsed)) {
+                ok = reader.fail(QStringLiteral("--lan takes IPv4-ADDRESS:PORT, not \"%1\"").arg(*lan));
             }
-        } else if (Named(argument, "--timeout")) {
-            ok = reader.Number(QStringLiteral("--timeout"), argument, kMinTimeout, kMaxTimeout,
+        } else if (named(argument, "--timeout")) {
+            ok = reader.number(QStringLiteral("--timeout"), argument, kMinTimeout, kMaxTimeout,
                                parsed.timeout);
-        } else if (Named(argument, "--retry")) {
-            ok = reader.Number(QStringLiteral("--retry"), argument, 0, kMaxRetry, parsed.retry);
+        } else if (named(argument, "--retry")) {
+            ok = reader.number(QStringLiteral("--retry"), argument, 0, kMaxRetry, parsed.retry);
         } else if (argument == QLatin1String("--json")) {
             parsed.json = true;
-        } else if (command == BusCommand::Scan && Named(argument, "--from")) {
-            ok = reader.Number(QStringLiteral("--from"), argument, 0, kMaxPrimaryAddress, parsed.from);
-        } else if (command == BusCommand::Scan && Named(argument, "--to")) {
-            ok = reader.Number(QStringLiteral("--to"), argument, 0, kMaxPrimaryAddress, parsed.to);
-        } else if (command == BusCommand::Read && Named(argument, "--address")) {
-            ok = reader.Number(QStringLiteral("--address"), argument, 0, kMaxPrimaryAddress, parsed.address);
-        } else if (command == BusCommand::Send && (Named(argument, "--hex") || Named(argument, "--ascii"))) {
-            const bool hex = Named(argument, "--hex");
+        } else if (command == BusCommand::Scan && named(argument, "--from")) {
+            ok = reader.number(QStringLiteral("--from"), argument, 0, kMaxPrimaryAddress, parsed.from);
+        } else if (command == BusCommand::Scan && named(argument, "--to")) {
+            ok = reader.number(QStringLiteral("--to"), argument, 0, kMaxPrimaryAddress, parsed.to);
+        } else if (command == BusCommand::Read && named(argument, "--address")) {
+            ok = reader.number(QStringLiteral("--address"), argument, 0, kMaxPrimaryAddress, parsed.address);
+        } else if (command == BusCommand::Send && (named(argument, "--hex") || named(argument, "--ascii"))) {
+            const bool hex = named(argument, "--hex");
             const QString name = hex ? QStringLiteral("--hex") : QStringLiteral("--ascii");
-            const std::optional<QString> text = reader.Value(name, argument);
+            const std::optional<QString> text = reader.value(name, argument);
             ok = text.has_value();
             if (ok && text->isEmpty()) {
-                ok = reader.Fail(name + QStringLiteral(" needs a command"));
+                ok = reader.fail(name + QStringLiteral(" needs a command"));
             }
-            if (ok && !IsLatin1(*text)) {
-                ok = reader.Fail(name + QStringLiteral(" takes 8-bit characters only"));
+            if (ok && !isLatin1(*text)) {
+                ok = reader.fail(name + QStringLiteral(" takes 8-bit characters only"));
             }
             if (ok) {
                 (hex ? parsed.hex : parsed.ascii) = *text;
             }
         } else {
-            ok = reader.Fail(QStringLiteral("unknown argument \"%1\"").arg(argument));
+            ok = reader.fail(QStringLiteral("unknown argument \"%1\"").arg(argument));
         }
         if (!ok) {
             return std::nullopt;
         }
     }
     if (parsed.port && parsed.lanHost) {
-        reader.Fail(QStringLiteral("--port and --lan exclude each other"));
+        reader.fail(QStringLiteral("--port and --lan exclude each other"));
         return std::nullopt;
     }
-    if (!CheckRequired(command, parsed, reader)) {
+    if (!checkRequired(command, parsed, reader)) {
         return std::nullopt;
     }
     return parsed;
 }
 
-void ApplyOverrides(const BusArguments& arguments, Settings& settings) {
+void applyOverrides(const BusArguments& arguments, Settings& settings) {
     if (arguments.port) {
         settings.PortName = *arguments.port;
         settings.UseEthernet = false;

@@ -42,11 +42,11 @@ enum class BusCommand { Scan, Read, Send };
 // Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
 // into `error`. The command's own required options are checked too (scan: --from and --to, read: --address,
 // send: exactly one of --hex and --ascii).
-std::optional<BusArguments> ParseBusArguments(BusCommand command, const QStringList& arguments,
+std::optional<BusArguments> parseBusArguments(BusCommand command, const QStringList& arguments,
                                               QString* error);
 
 // The overrides applied to the settings read from the file: --port chooses the serial port (and leaves the
 // network channels), --lan the LAN adapter at that address, --timeout and --retry replace the stored values.
-void ApplyOverrides(const BusArguments& arguments, Settings& settings);
+void applyOverrides(const BusArguments& arguments, Settings& settings);
 
 } // namespace holvex::cli

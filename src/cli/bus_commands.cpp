@@ -21,43 +21,43 @@
 
 namespace holvex::cli {
 
-int RunScanCommand(const QStringList& arguments) {
+int runScanCommand(const QStringList& arguments) {
     const QString name = QStringLiteral("scan");
     QString error;
-    const std::optional<BusArguments> parsed = ParseBusArguments(BusCommand::Scan, arguments, &error);
+    const std::optional<BusArguments> parsed = parseBusArguments(BusCommand::Scan, arguments, &error);
     if (!parsed) {
-        return Fail(name, error, kBadArguments);
+        return fail(name, error, kBadArguments);
     }
-    CliBus bus(LoadBusSettings(*parsed));
+    CliBus bus(loadBusSettings(*parsed));
     PrimaryScan& scan = bus.operations().scan();
     // A fresh table: the operator's "Yes" to the clear question.
     scan.setClearQuestion([](const QString&, const QString&) { return ClearAnswer::Yes; });
     QObject::connect(&scan, &PrimaryScan::scanFinished, QCoreApplication::instance(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    const int status = RunOperation(
-        bus, [&] { return scan.Start(QString::number(*parsed->from), QString::number(*parsed->to)); });
+    const int status = runOperation(
+        bus, [&] { return scan.start(QString::number(*parsed->from), QString::number(*parsed->to)); });
     if (status != 0) {
-        return Fail(name, QStringLiteral("the channel could not be opened"), status);
+        return fail(name, QStringLiteral("the channel could not be opened"), status);
     }
-    PrintTable(bus, parsed->json);
+    printTable(bus, parsed->json);
     return 0;
 }
 
-int RunReadCommand(const QStringList& arguments) {
+int runReadCommand(const QStringList& arguments) {
     const QString name = QStringLiteral("read");
     QString error;
-    const std::optional<BusArguments> parsed = ParseBusArguments(BusCommand::Read, arguments, &error);
+    const std::optional<BusArguments> parsed = parseBusArguments(BusCommand::Read, arguments, &error);
     if (!parsed) {
-        return Fail(name, error, kBadArguments);
+        return fail(name, error, kBadArguments);
     }
-    CliBus bus(LoadBusSettings(*parsed));
+    CliBus bus(loadBusSettings(*parsed));
 
     // One marked, selected row holding the address: the decoded row replaces it.
     StringGridModel& table = bus.table();
-    table.SetCell(1, 1, QString::number(*parsed->address));
-    table.SetMarked(1, true);
-    SelectCell(table, 1, bus.state());
+    table.setCell(1, 1, QString::number(*parsed->address));
+    table.setMarked(1, true);
+    selectCell(table, 1, bus.state());
 
     // The single exchange is over when a tick of the reply timer has left it stopped (the read cycle's slot
     // was connected first, so it has run by then).
@@ -68,33 +68,33 @@ int RunReadCommand(const QStringList& arguments) {
         }
     });
 
-    const int status = RunOperation(bus, [&bus] { return bus.operations().readSelected().Run(); });
+    const int status = runOperation(bus, [&bus] { return bus.operations().readSelected().run(); });
     if (status != 0) {
-        return Fail(name, QStringLiteral("the channel could not be opened"), status);
+        return fail(name, QStringLiteral("the channel could not be opened"), status);
     }
-    PrintTable(bus, parsed->json);
+    printTable(bus, parsed->json);
     return 0;
 }
 
-int RunSendCommand(const QStringList& arguments) {
+int runSendCommand(const QStringList& arguments) {
     const QString name = QStringLiteral("send");
     QString error;
-    const std::optional<BusArguments> parsed = ParseBusArguments(BusCommand::Send, arguments, &error);
+    const std::optional<BusArguments> parsed = parseBusArguments(BusCommand::Send, arguments, &error);
     if (!parsed) {
-        return Fail(name, error, kBadArguments);
+        return fail(name, error, kBadArguments);
     }
     const bool hexMode = parsed->hex.has_value();
     const QString command = hexMode ? *parsed->hex : *parsed->ascii;
     if (command.size() > FreeCommandConsole::kMaxCommandLength) {
-        return Fail(name,
+        return fail(name,
                     QStringLiteral("a command takes at most %1 characters")
                         .arg(FreeCommandConsole::kMaxCommandLength),
                     kBadArguments);
     }
-    if (hexMode && !FreeCommandConsole::ParseHexCommand(command, &error)) {
-        return Fail(name, error, kBadArguments);
+    if (hexMode && !FreeCommandConsole::parseHexCommand(command, &error)) {
+        return fail(name, error, kBadArguments);
     }
-    CliBus bus(LoadBusSettings(*parsed));
+    CliBus bus(loadBusSettings(*parsed));
 
     // The console's exchange is over when a tick has left its timer stopped (the console's slot was connected
     // first, so it has shown the answer by then).
@@ -105,16 +105,16 @@ int RunSendCommand(const QStringList& arguments) {
         }
     });
 
-    const int status = RunOperation(bus, [&] { return bus.operations().console().Send(command, hexMode); });
+    const int status = runOperation(bus, [&] { return bus.operations().console().send(command, hexMode); });
     if (status != 0) {
-        return Fail(name, QStringLiteral("the channel could not be opened"), status);
+        return fail(name, QStringLiteral("the channel could not be opened"), status);
     }
     if (parsed->json) {
-        const QString hex = codec::SpacedHex(bus.ConsoleAnswer()).trimmed();
+        const QString hex = codec::spacedHex(bus.consoleAnswer()).trimmed();
         QByteArray out("{");
-        AppendJsonField(out, "answer", hex, false);
+        appendJsonField(out, "answer", hex, false);
         out.append("}\n");
-        WriteOut(out);
+        writeOut(out);
     }
     return 0;
 }

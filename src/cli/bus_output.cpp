@@ -17,58 +17,58 @@
 
 namespace holvex::cli {
 
-int Fail(const QString& command, const QString& message, int status) {
+int fail(const QString& command, const QString& message, int status) {
     QTextStream(stderr) << "holvex-cli " << command << ": " << message << '\n';
     return status;
 }
 
-void WriteOut(const QByteArray& bytes) {
+void writeOut(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
-Settings LoadBusSettings(const BusArguments& arguments) {
+Settings loadBusSettings(const BusArguments& arguments) {
     if (arguments.home.isEmpty()) {
-        ProgramHome::Resolve({});
+        ProgramHome::resolve({});
     } else {
-        ProgramHome::Set(arguments.home);
+        ProgramHome::set(arguments.home);
     }
-    Settings settings = LoadSettingsFile(ProgramHome::SettingsFilePath());
-    ApplyOverrides(arguments, settings);
+    Settings settings = loadSettingsFile(ProgramHome::settingsFilePath());
+    applyOverrides(arguments, settings);
     return settings;
 }
 
 namespace {
 
-bool RowIsEmpty(const QStringList& cells) {
+bool rowIsEmpty(const QStringList& cells) {
     return std::all_of(cells.begin(), cells.end(), [](const QString& cell) { return cell.isEmpty(); });
 }
 
 } // namespace
 
-QByteArray TableCsv(const StringGridModel& table, const Settings& settings) {
+QByteArray tableCsv(const StringGridModel& table, const Settings& settings) {
     QByteArray out;
-    for (int r = 1; r < table.RowCount(); ++r) {
-        QStringList cells = table.Row(r);
-        if (RowIsEmpty(cells)) {
+    for (int r = 1; r < table.gridRowCount(); ++r) {
+        QStringList cells = table.row(r);
+        if (rowIsEmpty(cells)) {
             continue;
         }
-        cells[kMeterValueColumn] = LocalisedValueText(cells[kMeterValueColumn], settings.DecSeparator);
-        out += GridCsvLine(cells, settings.ExportSeparator).toUtf8();
+        cells[kMeterValueColumn] = localisedValueText(cells[kMeterValueColumn], settings.DecSeparator);
+        out += gridCsvLine(cells, settings.ExportSeparator).toUtf8();
         out += "\r\n";
     }
     return out;
 }
 
-QByteArray TableJson(const StringGridModel& table) {
+QByteArray tableJson(const StringGridModel& table) {
     static constexpr const char* kFixedNames[kMeterFixedColumns] = {
         "id",   "address", "manufacturer", "value", "unit",  "medium",
         "time", "date",    "status",       "pulse", "model", "battery"};
     QByteArray out("{\"rows\":[");
     bool first = true;
-    for (int r = 1; r < table.RowCount(); ++r) {
-        const QStringList cells = table.Row(r);
-        if (RowIsEmpty(cells)) {
+    for (int r = 1; r < table.gridRowCount(); ++r) {
+        const QStringList cells = table.row(r);
+        if (rowIsEmpty(cells)) {
             continue;
         }
         if (!first) {
@@ -77,14 +77,14 @@ QByteArray TableJson(const StringGridModel& table) {
         first = false;
         out.append('{');
         for (int c = 0; c < kMeterFixedColumns; ++c) {
-            AppendJsonField(out, kFixedNames[c], table.Cell(r, c));
+            appendJsonField(out, kFixedNames[c], table.cell(r, c));
         }
         out.append("\"extra\":[");
-        for (int c = kMeterFixedColumns; c < table.ColumnCount(); ++c) {
+        for (int c = kMeterFixedColumns; c < table.gridColumnCount(); ++c) {
             if (c > kMeterFixedColumns) {
                 out.append(',');
             }
-            AppendJsonString(out, table.Cell(r, c));
+            appendJsonString(out, table.cell(r, c));
         }
         out.append("]}");
     }
@@ -92,14 +92,14 @@ QByteArray TableJson(const StringGridModel& table) {
     return out;
 }
 
-void PrintTable(CliBus& bus, bool json) {
-    WriteOut(json ? TableJson(bus.table()) : TableCsv(bus.table(), bus.settings()));
+void printTable(CliBus& bus, bool json) {
+    writeOut(json ? tableJson(bus.table()) : tableCsv(bus.table(), bus.settings()));
 }
 
-int RunOperation(CliBus& bus, const std::function<bool()>& start) {
+int runOperation(CliBus& bus, const std::function<bool()>& start) {
     int status = 0;
     QTimer::singleShot(0, QCoreApplication::instance(), [&] {
-        bus.PrepareChannel();
+        bus.prepareChannel();
         if (!start()) {
             status = kChannelFailed;
             QCoreApplication::quit();

@@ -30,7 +30,7 @@ public:
     // What the main window does when it comes up: the server socket listens for the gateways calling in, the
     // gateway of the server version gets its network number. With the gateways calling in, waits (the event
     // loop running) until one has identified itself, at most kCallInWaitMs.
-    void PrepareChannel();
+    void prepareChannel();
 
     MeterOperations& operations() { return m_operations; }
     StringGridModel& table() { return m_table; }
@@ -40,7 +40,7 @@ public:
     QTimer& respondTimer() { return m_respond; }
     QTimer& freeCommandTimer() { return m_freeCommand; }
     // The bytes the console's last completed tick collected (empty: nothing arrived).
-    const QByteArray& ConsoleAnswer() const { return m_recorder.Answer(); }
+    const QByteArray& consoleAnswer() const { return m_recorder.answer(); }
 
 private:
     Settings m_settings;

@@ -5,16 +5,16 @@
 namespace holvex::cli {
 
 // Each sub-command takes the arguments after its own name and returns the process exit status.
-int RunDecodeCommand(const QStringList& arguments);
-int RunInitHomeCommand(const QStringList& arguments);
+int runDecodeCommand(const QStringList& arguments);
+int runInitHomeCommand(const QStringList& arguments);
 // The bus commands run the program's own operations on the channel its settings file chooses: 0 when the
 // operation ran, 1 when the channel could not be opened, 2 for bad arguments.
-int RunScanCommand(const QStringList& arguments);
-int RunReadCommand(const QStringList& arguments);
-int RunSendCommand(const QStringList& arguments);
+int runScanCommand(const QStringList& arguments);
+int runReadCommand(const QStringList& arguments);
+int runSendCommand(const QStringList& arguments);
 // The secondary search: the wildcard search of the whole bus, or a direct read of one ID (--id).
-int RunSearchCommand(const QStringList& arguments);
+int runSearchCommand(const QStringList& arguments);
 // Gives the meter with an ID a new primary address through its selection, then reads it back.
-int RunSetAddressCommand(const QStringList& arguments);
+int runSetAddressCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

@@ -22,12 +22,12 @@ struct DecodeArguments {
     QStringList hexParts;
 };
 
-int Fail(const QString& message) {
+int fail(const QString& message) {
     QTextStream(stderr) << "holvex-cli decode: " << message << '\n';
     return 2;
 }
 
-int HexValue(char ch) {
+int hexValue(char ch) {
     if (ch >= '0' && ch <= '9') {
         return ch - '0';
     }
@@ -42,7 +42,7 @@ int HexValue(char ch) {
 
 // Hex text with blanks allowed anywhere between digits; nullopt for any other character or an odd digit
 // count.
-std::optional<QByteArray> ParseHex(QByteArrayView text) {
+std::optional<QByteArray> parseHex(QByteArrayView text) {
     QByteArray bytes;
     bytes.reserve(text.size() / 2);
     int high = -1;
@@ -50,7 +50,7 @@ std::optional<QByteArray> ParseHex(QByteArrayView text) {
         if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') {
             continue;
         }
-        const int value = HexValue(ch);
+        const int value = hexValue(ch);
         if (value < 0) {
             return std::nullopt;
         }
@@ -68,34 +68,34 @@ std::optional<QByteArray> ParseHex(QByteArrayView text) {
 }
 
 // One compact JSON object for a decode, followed by a newline.
-void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
+void appendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     out.append(result.ok ? "{\"ok\":true,\"log\":[" : "{\"ok\":false,\"log\":[");
     for (int i = 0; i < result.log.size(); ++i) {
         if (i > 0) {
             out.append(',');
         }
-        AppendJsonString(out, result.log[i]);
+        appendJsonString(out, result.log[i]);
     }
     out.append("],\"row\":");
     if (result.row) {
         const MeterRow& row = *result.row;
         out.append('{');
-        AppendJsonField(out, "id", row.id);
-        AppendJsonField(out, "address", row.address);
-        AppendJsonField(out, "manufacturer", row.manufacturer);
-        AppendJsonField(out, "value", row.value);
-        AppendJsonField(out, "unit", row.unit);
-        AppendJsonField(out, "medium", row.medium);
-        AppendJsonField(out, "status", row.status);
-        AppendJsonField(out, "pulse", row.pulse);
-        AppendJsonField(out, "model", row.model);
-        AppendJsonField(out, "battery", row.battery);
+        appendJsonField(out, "id", row.id);
+        appendJsonField(out, "address", row.address);
+        appendJsonField(out, "manufacturer", row.manufacturer);
+        appendJsonField(out, "value", row.value);
+        appendJsonField(out, "unit", row.unit);
+        appendJsonField(out, "medium", row.medium);
+        appendJsonField(out, "status", row.status);
+        appendJsonField(out, "pulse", row.pulse);
+        appendJsonField(out, "model", row.model);
+        appendJsonField(out, "battery", row.battery);
         out.append("\"extra\":[");
         for (int i = 0; i < row.extra.size(); ++i) {
             if (i > 0) {
                 out.append(',');
             }
-            AppendJsonString(out, row.extra[i]);
+            appendJsonString(out, row.extra[i]);
         }
         out.append("]}");
     } else {
@@ -105,19 +105,19 @@ void AppendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     for (int i = 0; i < result.records.size(); ++i) {
         const mbus::RecordRow& record = result.records[i];
         out.append(i > 0 ? ",{" : "{");
-        AppendJsonField(out, "number", record.number);
-        AppendJsonField(out, "value", record.value);
-        AppendJsonField(out, "unit", record.unit);
-        AppendJsonField(out, "qualifier", record.qualifier);
-        AppendJsonField(out, "dif", record.difHex);
-        AppendJsonField(out, "vif", record.vifHex);
-        AppendJsonField(out, "vife", record.vifeHex, false);
+        appendJsonField(out, "number", record.number);
+        appendJsonField(out, "value", record.value);
+        appendJsonField(out, "unit", record.unit);
+        appendJsonField(out, "qualifier", record.qualifier);
+        appendJsonField(out, "dif", record.difHex);
+        appendJsonField(out, "vif", record.vifHex);
+        appendJsonField(out, "vife", record.vifeHex, false);
         out.append('}');
     }
     out.append(result.moreRecordsPending ? "],\"more_records\":true}\n" : "],\"more_records\":false}\n");
 }
 
-std::optional<QByteArray> ReadAll(const QString& name) {
+std::optional<QByteArray> readAll(const QString& name) {
     QFile file;
     const bool opened = name == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                    : (file.setFileName(name), file.open(QIODevice::ReadOnly));
@@ -127,14 +127,14 @@ std::optional<QByteArray> ReadAll(const QString& name) {
     return file.readAll();
 }
 
-bool WriteOut(const QByteArray& bytes) {
+bool writeOut(const QByteArray& bytes) {
     return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
                static_cast<std::size_t>(bytes.size()) &&
            std::fflush(stdout) == 0;
 }
 
 // Parses the options; returns an error message, or nothing when they are good.
-std::optional<QString> ParseArguments(const QStringList& arguments, DecodeArguments& parsed) {
+std::optional<QString> parseArguments(const QStringList& arguments, DecodeArguments& parsed) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--extra")) {
@@ -166,10 +166,10 @@ std::optional<QString> ParseArguments(const QStringList& arguments, DecodeArgume
     return std::nullopt;
 }
 
-int RunBatch(const QString& name, const mbus::DecodeOptions& options) {
-    const std::optional<QByteArray> content = ReadAll(name);
+int runBatch(const QString& name, const mbus::DecodeOptions& options) {
+    const std::optional<QByteArray> content = readAll(name);
     if (!content) {
-        return Fail(QStringLiteral("cannot read ") + name);
+        return fail(QStringLiteral("cannot read ") + name);
     }
     // Every line is checked before anything is printed, so a bad file gives no partial output.
     QVector<QByteArray> frames;
@@ -187,53 +187,53 @@ int RunBatch(const QString& name, const mbus::DecodeOptions& options) {
         if (line.trimmed().isEmpty()) {
             continue;
         }
-        std::optional<QByteArray> frame = ParseHex(line);
+        std::optional<QByteArray> frame = parseHex(line);
         if (!frame) {
-            return Fail(QStringLiteral("line %1: bad hex text").arg(lineNumber));
+            return fail(QStringLiteral("line %1: bad hex text").arg(lineNumber));
         }
         frames.append(std::move(*frame));
     }
     QByteArray out;
     for (const QByteArray& frame : frames) {
-        AppendResultJson(out, mbus::DecodeResponse(frame, options));
+        appendResultJson(out, mbus::decodeResponse(frame, options));
         if (out.size() > (1 << 20)) {
-            if (!WriteOut(out)) {
-                return Fail(QStringLiteral("cannot write the output"));
+            if (!writeOut(out)) {
+                return fail(QStringLiteral("cannot write the output"));
             }
             out.clear();
         }
     }
-    return WriteOut(out) ? 0 : Fail(QStringLiteral("cannot write the output"));
+    return writeOut(out) ? 0 : fail(QStringLiteral("cannot write the output"));
 }
 
 } // namespace
 
-int RunDecodeCommand(const QStringList& arguments) {
+int runDecodeCommand(const QStringList& arguments) {
     DecodeArguments parsed;
-    if (const std::optional<QString> error = ParseArguments(arguments, parsed)) {
-        return Fail(*error);
+    if (const std::optional<QString> error = parseArguments(arguments, parsed)) {
+        return fail(*error);
     }
     if (parsed.batchFile) {
-        return RunBatch(*parsed.batchFile, parsed.options);
+        return runBatch(*parsed.batchFile, parsed.options);
     }
     QByteArray text;
     if (parsed.hexParts.isEmpty() || parsed.hexParts == QStringList{QStringLiteral("-")}) {
-        const std::optional<QByteArray> input = ReadAll(QStringLiteral("-"));
+        const std::optional<QByteArray> input = readAll(QStringLiteral("-"));
         if (!input) {
-            return Fail(QStringLiteral("cannot read standard input"));
+            return fail(QStringLiteral("cannot read standard input"));
         }
         text = *input;
     } else {
         text = parsed.hexParts.join(QLatin1Char(' ')).toLatin1();
         // A non-Latin-1 character would become '?', which the hex check refuses.
     }
-    const std::optional<QByteArray> reply = ParseHex(text);
+    const std::optional<QByteArray> reply = parseHex(text);
     if (!reply) {
-        return Fail(QStringLiteral("bad hex text"));
+        return fail(QStringLiteral("bad hex text"));
     }
     QByteArray out;
-    AppendResultJson(out, mbus::DecodeResponse(*reply, parsed.options));
-    return WriteOut(out) ? 0 : Fail(QStringLiteral("cannot write the output"));
+    appendResultJson(out, mbus::decodeResponse(*reply, parsed.options));
+    return writeOut(out) ? 0 : fail(QStringLiteral("cannot write the output"));
 }
 
 } // namespace holvex::cli

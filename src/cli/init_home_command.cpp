@@ -11,7 +11,7 @@ namespace holvex::cli {
 
 // Makes a home folder the program can start on: the settings file with every default and an account file with
 // the one default account. Files already there are left alone, so a demo home keeps what its user changed.
-int RunInitHomeCommand(const QStringList& arguments) {
+int runInitHomeCommand(const QStringList& arguments) {
     QTextStream err(stderr);
     if (arguments.size() != 1 || arguments.first().startsWith(QLatin1Char('-'))) {
         err << "usage: holvex-cli init-home DIR\n";
@@ -26,13 +26,13 @@ int RunInitHomeCommand(const QStringList& arguments) {
     if (!QFileInfo::exists(settingsPath)) {
         Settings defaults;
         defaults.Dir = home.absolutePath() + QLatin1Char('/');
-        if (!SaveAllSettings(settingsPath, defaults)) {
+        if (!saveAllSettings(settingsPath, defaults)) {
             err << "holvex-cli: cannot write " << settingsPath << "\n";
             return 1;
         }
     }
     const QString accountPath = home.filePath(QStringLiteral("files/users.dat"));
-    if (!QFileInfo::exists(accountPath) && !WriteDefaultAccountFile(accountPath)) {
+    if (!QFileInfo::exists(accountPath) && !writeDefaultAccountFile(accountPath)) {
         err << "holvex-cli: cannot write " << accountPath << "\n";
         return 1;
     }

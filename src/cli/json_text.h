@@ -6,7 +6,7 @@
 namespace holvex::cli {
 
 // A JSON string literal of the text (UTF-8, control characters escaped).
-inline void AppendJsonString(QByteArray& out, const QString& text) {
+inline void appendJsonString(QByteArray& out, const QString& text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out.append('"');
     const QByteArray utf8 = text.toUtf8();
@@ -42,11 +42,11 @@ inline void AppendJsonString(QByteArray& out, const QString& text) {
 }
 
 // "name":"value" followed by a comma unless it is the last member.
-inline void AppendJsonField(QByteArray& out, const char* name, const QString& value, bool comma = true) {
+inline void appendJsonField(QByteArray& out, const char* name, const QString& value, bool comma = true) {
     out.append('"');
     out.append(name);
     out.append("\":");
-    AppendJsonString(out, value);
+    appendJsonString(out, value);
     if (comma) {
         out.append(',');
     }

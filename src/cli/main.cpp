@@ -7,7 +7,7 @@
 
 namespace {
 
-void PrintUsage() {
+void printUsage() {
     QTextStream err(stderr);
     err << "usage: holvex-cli decode [--extra N] [--apator] [HEX | -]\n"
            "       holvex-cli decode [--extra N] [--apator] --batch FILE\n"
@@ -27,31 +27,31 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (arguments.isEmpty()) {
-        PrintUsage();
+        printUsage();
         return 2;
     }
     const QString command = arguments.takeFirst();
     if (command == QLatin1String("decode")) {
-        return holvex::cli::RunDecodeCommand(arguments);
+        return holvex::cli::runDecodeCommand(arguments);
     }
     if (command == QLatin1String("init-home")) {
-        return holvex::cli::RunInitHomeCommand(arguments);
+        return holvex::cli::runInitHomeCommand(arguments);
     }
     if (command == QLatin1String("scan")) {
-        return holvex::cli::RunScanCommand(arguments);
+        return holvex::cli::runScanCommand(arguments);
     }
     if (command == QLatin1String("read")) {
-        return holvex::cli::RunReadCommand(arguments);
+        return holvex::cli::runReadCommand(arguments);
     }
     if (command == QLatin1String("send")) {
-        return holvex::cli::RunSendCommand(arguments);
+        return holvex::cli::runSendCommand(arguments);
     }
     if (command == QLatin1String("search")) {
-        return holvex::cli::RunSearchCommand(arguments);
+        return holvex::cli::runSearchCommand(arguments);
     }
     if (command == QLatin1String("set-address")) {
-        return holvex::cli::RunSetAddressCommand(arguments);
+        return holvex::cli::runSetAddressCommand(arguments);
     }
-    PrintUsage();
+    printUsage();
     return 2;
 }

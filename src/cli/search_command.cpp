@@ -33,25 +33,25 @@ struct SearchOptions {
     QStringList common;
 };
 
-bool IsOption(const QString& argument, const char* name) {
+bool isOption(const QString& argument, const char* name) {
     const QLatin1String option(name);
     return argument == option || argument.startsWith(option + QLatin1Char('='));
 }
 
 // Eight characters, each a decimal digit or the wildcard F, as the ID field takes them.
-bool ValidIdText(const QString& id) {
+bool validIdText(const QString& id) {
     return id.size() == SecondarySearch::kIdLength && std::all_of(id.begin(), id.end(), [](QChar ch) {
                return (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('F');
            });
 }
 
-std::optional<SearchOptions> SplitOptions(const QStringList& arguments, QString* error) {
+std::optional<SearchOptions> splitOptions(const QStringList& arguments, QString* error) {
     SearchOptions options;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--lsb")) {
             options.lsb = true;
-        } else if (IsOption(argument, "--id")) {
+        } else if (isOption(argument, "--id")) {
             QString value;
             if (argument.size() > 4) {
                 value = argument.mid(5);
@@ -62,12 +62,12 @@ std::optional<SearchOptions> SplitOptions(const QStringList& arguments, QString*
                 return std::nullopt;
             }
             value = value.toUpper();
-            if (!ValidIdText(value)) {
+            if (!validIdText(value)) {
                 *error = QStringLiteral("--id takes 8 characters, digits or F, not \"%1\"").arg(value);
                 return std::nullopt;
             }
             options.id = value;
-        } else if (IsOption(argument, "--from") || IsOption(argument, "--to")) {
+        } else if (isOption(argument, "--from") || isOption(argument, "--to")) {
             // The scan's own options; the shared parser below would take them.
             *error = QStringLiteral("unknown argument \"%1\"").arg(argument);
             return std::nullopt;
@@ -80,20 +80,20 @@ std::optional<SearchOptions> SplitOptions(const QStringList& arguments, QString*
 
 } // namespace
 
-int RunSearchCommand(const QStringList& arguments) {
+int runSearchCommand(const QStringList& arguments) {
     QString error;
-    const std::optional<SearchOptions> options = SplitOptions(arguments, &error);
+    const std::optional<SearchOptions> options = splitOptions(arguments, &error);
     if (!options) {
-        return Fail(kName, error, kBadArguments);
+        return fail(kName, error, kBadArguments);
     }
     // The shared parser wants a command; the scan's range is filled in and not used.
-    const std::optional<BusArguments> parsed = ParseBusArguments(
+    const std::optional<BusArguments> parsed = parseBusArguments(
         BusCommand::Scan, options->common + QStringList{QStringLiteral("--from=0"), QStringLiteral("--to=0")},
         &error);
     if (!parsed) {
-        return Fail(kName, error, kBadArguments);
+        return fail(kName, error, kBadArguments);
     }
-    Settings settings = LoadBusSettings(*parsed);
+    Settings settings = loadBusSettings(*parsed);
     if (options->lsb) {
         settings.LsbSearch = true;
         settings.MsbSearch = false;
@@ -113,19 +113,19 @@ int RunSearchCommand(const QStringList& arguments) {
     QObject::connect(&selection, &DirectSelection::exchangeEnded, QCoreApplication::instance(),
                      &QCoreApplication::quit, Qt::QueuedConnection);
 
-    const QString id = options->id.isEmpty() ? SecondarySearch::AllMetersId() : options->id;
-    const int status = RunOperation(bus, [&] {
-        if (id == SecondarySearch::AllMetersId()) {
-            return search.StartSearch();
+    const QString id = options->id.isEmpty() ? SecondarySearch::allMetersId() : options->id;
+    const int status = runOperation(bus, [&] {
+        if (id == SecondarySearch::allMetersId()) {
+            return search.startSearch();
         }
-        selection.BeginDirectRead(id);
+        selection.beginDirectRead(id);
         // The exchange runs on Timer_secondary unless the channel could not be opened.
-        return selection.Running();
+        return selection.running();
     });
     if (status != 0) {
-        return Fail(kName, QStringLiteral("the channel could not be opened"), status);
+        return fail(kName, QStringLiteral("the channel could not be opened"), status);
     }
-    PrintTable(bus, parsed->json);
+    printTable(bus, parsed->json);
     return 0;
 }
 

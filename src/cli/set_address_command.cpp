@@ -37,14 +37,14 @@ struct SetAddressArguments {
     int newAddress = 0;
 };
 
-bool IsId(const QString& text) {
+bool isId(const QString& text) {
     return text.size() == kIdDigits && std::all_of(text.begin(), text.end(), [](QChar ch) {
                return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
            });
 }
 
 // "--name VALUE" or "--name=VALUE" at `index` (advanced past the value); nothing when it is another option.
-std::optional<QString> OptionValue(const QStringList& arguments, qsizetype& index, const QString& name,
+std::optional<QString> optionValue(const QStringList& arguments, qsizetype& index, const QString& name,
                                    QString* error) {
     const QString& argument = arguments.at(index);
     if (argument.startsWith(name + QLatin1Char('='))) {
@@ -62,7 +62,7 @@ std::optional<QString> OptionValue(const QStringList& arguments, qsizetype& inde
 }
 
 // --id and --to here, the options common to the bus commands by the shared parser.
-std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* error) {
+std::optional<SetAddressArguments> parse(const QStringList& arguments, QString* error) {
     SetAddressArguments parsed;
     std::optional<QString> id;
     std::optional<QString> to;
@@ -73,9 +73,9 @@ std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* 
             *error = QStringLiteral("unknown argument \"%1\"").arg(argument);
             return std::nullopt;
         }
-        if (std::optional<QString> value = OptionValue(arguments, i, QStringLiteral("--id"), error)) {
+        if (std::optional<QString> value = optionValue(arguments, i, QStringLiteral("--id"), error)) {
             id = *value;
-        } else if (std::optional<QString> target = OptionValue(arguments, i, QStringLiteral("--to"), error)) {
+        } else if (std::optional<QString> target = optionValue(arguments, i, QStringLiteral("--to"), error)) {
             to = *target;
         } else {
             common.append(argument);
@@ -88,7 +88,7 @@ std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* 
         *error = QStringLiteral("--id and --to are required");
         return std::nullopt;
     }
-    if (!IsId(*id)) {
+    if (!isId(*id)) {
         *error = QStringLiteral("--id takes an ID of 8 decimal digits, not \"%1\"").arg(*id);
         return std::nullopt;
     }
@@ -101,7 +101,7 @@ std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* 
     }
     // The shared parser checks the read command's --address; the target here is the ID instead.
     common.append(QStringLiteral("--address=0"));
-    const std::optional<BusArguments> bus = ParseBusArguments(BusCommand::Read, common, error);
+    const std::optional<BusArguments> bus = parseBusArguments(BusCommand::Read, common, error);
     if (!bus) {
         return std::nullopt;
     }
@@ -113,21 +113,21 @@ std::optional<SetAddressArguments> Parse(const QStringList& arguments, QString* 
 
 } // namespace
 
-int RunSetAddressCommand(const QStringList& arguments) {
+int runSetAddressCommand(const QStringList& arguments) {
     QString error;
-    const std::optional<SetAddressArguments> parsed = Parse(arguments, &error);
+    const std::optional<SetAddressArguments> parsed = parse(arguments, &error);
     if (!parsed) {
-        return Fail(kName, error, kBadArguments);
+        return fail(kName, error, kBadArguments);
     }
-    CliBus bus(LoadBusSettings(parsed->bus));
+    CliBus bus(loadBusSettings(parsed->bus));
     MeterConfiguration& configuration = bus.operations().configuration();
     DirectSelection& selection = bus.operations().directSelection();
 
     // The meter's row, marked and selected as a click leaves it: the read-back fills it by ID.
     StringGridModel& table = bus.table();
-    table.SetCell(1, 0, parsed->id);
-    table.SetMarked(1, true);
-    SelectCell(table, 1, bus.state());
+    table.setCell(1, 0, parsed->id);
+    table.setMarked(1, true);
+    selectCell(table, 1, bus.state());
     const int newAddress = parsed->newAddress;
     configuration.setInputs([newAddress] {
         ConfigurationInputs inputs;
@@ -149,8 +149,8 @@ int RunSetAddressCommand(const QStringList& arguments) {
 
     bool opened = true;
     QTimer::singleShot(0, QCoreApplication::instance(), [&] {
-        bus.PrepareChannel();
-        if (!configuration.SetPrimaryAddress()) {
+        bus.prepareChannel();
+        if (!configuration.setPrimaryAddress()) {
             opened = false;
             QCoreApplication::quit();
             return;
@@ -160,15 +160,15 @@ int RunSetAddressCommand(const QStringList& arguments) {
     QCoreApplication::exec();
 
     if (!opened) {
-        return Fail(kName, QStringLiteral("the channel could not be opened"), kChannelFailed);
+        return fail(kName, QStringLiteral("the channel could not be opened"), kChannelFailed);
     }
-    PrintTable(bus, parsed->bus.json);
+    printTable(bus, parsed->bus.json);
     if (timedOut) {
-        return Fail(kName, QStringLiteral("the exchange did not end within %1 ms").arg(limitMs),
+        return fail(kName, QStringLiteral("the exchange did not end within %1 ms").arg(limitMs),
                     kChannelFailed);
     }
-    if (!selection.LastReadDecoded()) {
-        return Fail(kName, QStringLiteral("the meter %1 did not answer").arg(parsed->id), kChannelFailed);
+    if (!selection.lastReadDecoded()) {
+        return fail(kName, QStringLiteral("the meter %1 did not answer").arg(parsed->id), kChannelFailed);
     }
     return 0;
 }

@@ -12,7 +12,7 @@ namespace holvex::cli {
 // stream sees the bus work as it happens.
 class StderrLogSink : public LogSink {
 public:
-    void LogLine(const QString& text) override {
+    void logLine(const QString& text) override {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         const QByteArray bytes = lines.toUtf8() + '\n';

@@ -34,8 +34,8 @@ public:
 
     EnvelopeAssembler(Buffer& buffer, int& count);
 
-    Result Append(const QByteArray& bytes);
-    void Clear();
+    Result append(const QByteArray& bytes);
+    void clear();
 
 private:
     Buffer& m_buffer;

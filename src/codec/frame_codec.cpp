@@ -11,7 +11,7 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 } // namespace
 
-std::uint8_t Checksum(const QByteArray& bytes, int from, int to) {
+std::uint8_t checksum(const QByteArray& bytes, int from, int to) {
     const int first = std::max(from, 0);
     const int last = std::min(to, static_cast<int>(bytes.size()) - 1);
     unsigned sum = 0;
@@ -21,7 +21,7 @@ std::uint8_t Checksum(const QByteArray& bytes, int from, int to) {
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-QByteArray ShortFrame(std::uint8_t c, std::uint8_t a) {
+QByteArray shortFrame(std::uint8_t c, std::uint8_t a) {
     QByteArray frame(5, '\0');
     frame[0] = static_cast<char>(kShortStart);
     frame[1] = static_cast<char>(c);
@@ -31,11 +31,11 @@ QByteArray ShortFrame(std::uint8_t c, std::uint8_t a) {
     return frame;
 }
 
-QByteArray ControlFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci) {
-    return LongFrame(c, a, ci, QByteArray());
+QByteArray controlFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci) {
+    return longFrame(c, a, ci, QByteArray());
 }
 
-QByteArray LongFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const QByteArray& data) {
+QByteArray longFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const QByteArray& data) {
     if (data.size() > kMaxLongFrameData) {
         return {};
     }
@@ -50,12 +50,12 @@ QByteArray LongFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const QByt
     frame.append(static_cast<char>(a));
     frame.append(static_cast<char>(ci));
     frame.append(data);
-    frame.append(static_cast<char>(Checksum(frame, 4, static_cast<int>(frame.size()) - 1)));
+    frame.append(static_cast<char>(checksum(frame, 4, static_cast<int>(frame.size()) - 1)));
     frame.append(static_cast<char>(kStop));
     return frame;
 }
 
-ReplyKind ClassifyReply(const QByteArray& reply) {
+ReplyKind classifyReply(const QByteArray& reply) {
     if (reply.isEmpty()) {
         return ReplyKind::Empty;
     }
@@ -65,7 +65,7 @@ ReplyKind ClassifyReply(const QByteArray& reply) {
     return ReplyKind::Telegram;
 }
 
-QString SpacedHex(const QByteArray& bytes) {
+QString spacedHex(const QByteArray& bytes) {
     QString out(bytes.size() * 3, Qt::Uninitialized);
     QChar* dst = out.data();
     for (char ch : bytes) {
@@ -77,20 +77,20 @@ QString SpacedHex(const QByteArray& bytes) {
     return out;
 }
 
-QString RespondTrace(const QByteArray& reply) {
-    return QStringLiteral("Respond: ") + SpacedHex(reply);
+QString respondTrace(const QByteArray& reply) {
+    return QStringLiteral("Respond: ") + spacedHex(reply);
 }
 
-FrameCheckResult CheckLongFrame(const QByteArray& reply) {
+FrameCheckResult checkLongFrame(const QByteArray& reply) {
     FrameCheckResult result;
-    result.log.append(RespondTrace(reply));
+    result.log.append(respondTrace(reply));
     const int n = static_cast<int>(reply.size());
     if (n < kMinimumReply) {
         result.tooShort = true;
         return result;
     }
     bool good = true;
-    if (Checksum(reply, 4, n - 3) != static_cast<std::uint8_t>(reply[n - 2])) {
+    if (checksum(reply, 4, n - 3) != static_cast<std::uint8_t>(reply[n - 2])) {
         result.log.append(QStringLiteral("Wrong CRC"));
         good = false;
     }

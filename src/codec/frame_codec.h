@@ -39,27 +39,27 @@ inline constexpr std::uint8_t kStop = 0x16;
 inline constexpr int kMaxLongFrameData = 252;
 
 // 8-bit arithmetic sum of bytes[from, to] (inclusive); positions outside the array are not read.
-std::uint8_t Checksum(const QByteArray& bytes, int from, int to);
+std::uint8_t checksum(const QByteArray& bytes, int from, int to);
 
 // 10 C A CS 16.
-QByteArray ShortFrame(std::uint8_t c, std::uint8_t a);
+QByteArray shortFrame(std::uint8_t c, std::uint8_t a);
 // 68 03 03 68 C A CI CS 16.
-QByteArray ControlFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci);
+QByteArray controlFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci);
 // 68 L L 68 C A CI data CS 16; empty when the data exceed 252 bytes (L is one byte).
-QByteArray LongFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const QByteArray& data);
+QByteArray longFrame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const QByteArray& data);
 
 enum class ReplyKind {
     Empty,       // the meter did not answer
     Acknowledge, // exactly one byte 0xE5
     Telegram,    // anything else: goes to the response decoder
 };
-ReplyKind ClassifyReply(const QByteArray& reply);
+ReplyKind classifyReply(const QByteArray& reply);
 
 // Upper-case hex with a blank after every byte ("68 03 03 ").
-QString SpacedHex(const QByteArray& bytes);
+QString spacedHex(const QByteArray& bytes);
 
 // The event-log trace of a received reply: "Respond: " followed by the spaced hex.
-QString RespondTrace(const QByteArray& reply);
+QString respondTrace(const QByteArray& reply);
 
 struct FrameCheckResult {
     bool tooShort = false; // fewer than 8 bytes: rejected without a further message
@@ -69,6 +69,6 @@ struct FrameCheckResult {
 
 // The checks a received long frame passes before it is decoded. The start bytes and the repeated L are not
 // examined.
-FrameCheckResult CheckLongFrame(const QByteArray& reply);
+FrameCheckResult checkLongFrame(const QByteArray& reply);
 
 } // namespace holvex::codec

@@ -10,14 +10,14 @@ constexpr std::uint8_t kPacketStart = 0x01;
 constexpr std::uint8_t kPacketStop = 0x04;
 constexpr std::uint8_t kStatusOnly = 0xA5;
 
-std::uint8_t At(const QByteArray& bytes, int index) {
+std::uint8_t at(const QByteArray& bytes, int index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
-std::uint8_t SumRange(const QByteArray& bytes, int from, int to) {
+std::uint8_t sumRange(const QByteArray& bytes, int from, int to) {
     unsigned sum = 0;
     for (int i = from; i <= to; ++i) {
-        sum += At(bytes, i);
+        sum += at(bytes, i);
     }
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
@@ -46,7 +46,7 @@ constexpr BitMessage kSecondStatusMessages[] = {
 
 } // namespace
 
-QByteArray WrapPacket(const QByteArray& payload, PacketKind kind, const NetworkNumber& network,
+QByteArray wrapPacket(const QByteArray& payload, PacketKind kind, const NetworkNumber& network,
                       std::int32_t packetSequence) {
     const int n = static_cast<int>(payload.size());
     if (n > kMaxPacketPayload) {
@@ -61,20 +61,20 @@ QByteArray WrapPacket(const QByteArray& payload, PacketKind kind, const NetworkN
     packet[6] = static_cast<char>((sequence >> 8) & 0xFF);
     packet[7] = static_cast<char>(sequence & 0xFF);
     packet[9] = 0x01;
-    packet[10] = static_cast<char>(SumRange(packet, 0, 9));
+    packet[10] = static_cast<char>(sumRange(packet, 0, 9));
     packet[11] = 0x04;
     packet[12] = static_cast<char>(kind);
     packet[13] = static_cast<char>(n + 2);
     packet[14] = static_cast<char>(kind == PacketKind::Command ? 0x10 : 0x00);
     std::copy(payload.cbegin(), payload.cend(), packet.begin() + 16);
-    packet[16 + n] = static_cast<char>(SumRange(packet, 13, 15 + n));
+    packet[16 + n] = static_cast<char>(sumRange(packet, 13, 15 + n));
     packet[17 + n] = static_cast<char>(0xAA);
-    packet[298] = static_cast<char>(SumRange(packet, 0, 297));
+    packet[298] = static_cast<char>(sumRange(packet, 0, 297));
     packet[299] = static_cast<char>(kPacketStop);
     return packet;
 }
 
-std::optional<NetworkNumber> ParseNetworkNumber(const QString& text) {
+std::optional<NetworkNumber> parseNetworkNumber(const QString& text) {
     NetworkNumber result{};
     int part = 0;
     int value = 0;
@@ -105,11 +105,11 @@ std::optional<NetworkNumber> ParseNetworkNumber(const QString& text) {
     return result;
 }
 
-QString NetworkText(const NetworkNumber& network) {
+QString networkText(const NetworkNumber& network) {
     return QStringLiteral("%1.%2.%3.%4").arg(network[0]).arg(network[1]).arg(network[2]).arg(network[3]);
 }
 
-QStringList ResultReport(std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits) {
+QStringList resultReport(std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits) {
     QStringList lines;
     if (resultCode == 0) {
         lines.append(QStringLiteral("Done!"));
@@ -128,30 +128,30 @@ QStringList ResultReport(std::uint8_t resultCode, std::uint8_t secondStatus, std
     return lines;
 }
 
-PacketCheckResult CheckPacket(const QByteArray& packet, const PacketCheckInput& input) {
+PacketCheckResult checkPacket(const QByteArray& packet, const PacketCheckInput& input) {
     PacketCheckResult result;
     const int n = static_cast<int>(std::min<qsizetype>(packet.size(), kPacketSize));
-    if (n < 1 || At(packet, 0) != kPacketStart) {
+    if (n < 1 || at(packet, 0) != kPacketStart) {
         result.log.append(QStringLiteral("Error in START byte of Ferrin-2 response..."));
         return result;
     }
-    if (n < 20 || SumRange(packet, 0, 18) != At(packet, 19)) {
+    if (n < 20 || sumRange(packet, 0, 18) != at(packet, 19)) {
         result.log.append(QStringLiteral("Error in header CRC of Ferrin-2 response..."));
         return result;
     }
-    if (n < 299 || SumRange(packet, 0, 297) != At(packet, 298)) {
+    if (n < 299 || sumRange(packet, 0, 297) != at(packet, 298)) {
         result.log.append(QStringLiteral("Error in packet CRC of Ferrin-2 response..."));
         return result;
     }
-    if (n < kPacketSize || At(packet, 299) != kPacketStop) {
+    if (n < kPacketSize || at(packet, 299) != kPacketStop) {
         result.log.append(QStringLiteral("Error in STOP byte of Ferrin-2 response..."));
         return result;
     }
     result.wellFormed = true;
 
-    const NetworkNumber network{At(packet, 1), At(packet, 2), At(packet, 3), At(packet, 4)};
+    const NetworkNumber network{at(packet, 1), at(packet, 2), at(packet, 3), at(packet, 4)};
     result.network = network;
-    result.networkText = NetworkText(network);
+    result.networkText = networkText(network);
 
     if (input.acceptOnlyNetwork && result.networkText != input.acceptedNetwork) {
         // A gateway of another installation: it is dropped and the socket waits for the right one. Its
@@ -168,17 +168,17 @@ PacketCheckResult CheckPacket(const QByteArray& packet, const PacketCheckInput& 
         return result;
     }
 
-    if (At(packet, 21) == kStatusOnly) {
-        result.log.append(ResultReport(At(packet, 24), At(packet, 25), At(packet, 26)));
+    if (at(packet, 21) == kStatusOnly) {
+        result.log.append(resultReport(at(packet, 24), at(packet, 25), at(packet, 26)));
         return result;
     }
 
     // Lengths 0..3 stand for 256..259; the status bytes are found from the length as stored.
-    const int stored = At(packet, 22);
+    const int stored = at(packet, 22);
     const int length = stored < 4 ? stored + 256 : stored;
     result.gatewayReply = packet.mid(25, length - 4);
     result.log.append(
-        ResultReport(At(packet, stored + 28), At(packet, stored + 29), At(packet, stored + 30)));
+        resultReport(at(packet, stored + 28), at(packet, stored + 29), at(packet, stored + 30)));
     return result;
 }
 

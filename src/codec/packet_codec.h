@@ -23,14 +23,14 @@ using NetworkNumber = std::array<std::uint8_t, 4>;
 
 // The 300-byte request packet around payload; empty when the payload exceeds 280 bytes (nothing is sent).
 // The sequence number is not advanced here: the sender does that after sending.
-QByteArray WrapPacket(const QByteArray& payload, PacketKind kind, const NetworkNumber& network,
+QByteArray wrapPacket(const QByteArray& payload, PacketKind kind, const NetworkNumber& network,
                       std::int32_t packetSequence);
 
 // "a.b.c.d": exactly three dots and four decimal numbers none above 255; nothing else.
-std::optional<NetworkNumber> ParseNetworkNumber(const QString& text);
+std::optional<NetworkNumber> parseNetworkNumber(const QString& text);
 
 // "a.b.c.d" of a network number.
-QString NetworkText(const NetworkNumber& network);
+QString networkText(const NetworkNumber& network);
 
 // What the connection needs to know about a received packet.
 struct PacketCheckInput {
@@ -53,9 +53,9 @@ struct PacketCheckResult {
 
 // Checks and unpacks a gateway's answer. Only the first 300 bytes are examined; a shorter packet fails the
 // first check that needs a byte it does not have.
-PacketCheckResult CheckPacket(const QByteArray& packet, const PacketCheckInput& input);
+PacketCheckResult checkPacket(const QByteArray& packet, const PacketCheckInput& input);
 
 // The result report of an answer: "Done!" for result code 0, else one line per set bit in table order.
-QStringList ResultReport(std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits);
+QStringList resultReport(std::uint8_t resultCode, std::uint8_t secondStatus, std::uint8_t statusBits);
 
 } // namespace holvex::codec

@@ -7,7 +7,7 @@ namespace holvex::codec {
 
 namespace {
 
-bool ValidPosition(int position) {
+bool validPosition(int position) {
     return position >= 1 && position <= SearchDigits::kPositions;
 }
 
@@ -15,19 +15,19 @@ struct Narrowing {
     const SearchProbe& bus;
     bool lsbFirst;
 
-    bool Stopped() const { return bus.stopRequested && bus.stopRequested(); }
-    int Retries() const { return bus.retries ? bus.retries() : 0; }
-    ProbeResult Probe(const SearchDigits& mask) const { return bus.probe(mask); }
-    void LogCollision() const {
+    bool stopped() const { return bus.stopRequested && bus.stopRequested(); }
+    int retries() const { return bus.retries ? bus.retries() : 0; }
+    ProbeResult probe(const SearchDigits& mask) const { return bus.probe(mask); }
+    void logCollision() const {
         if (bus.log) {
             bus.log(QStringLiteral("Collision"));
         }
     }
 
     // The position searched after `position`, or 0 when the search direction has run out of positions.
-    int NextPosition(int position) const {
+    int nextPosition(int position) const {
         const int next = lsbFirst ? position + 1 : position - 1;
-        return ValidPosition(next) ? next : 0;
+        return validPosition(next) ? next : 0;
     }
 
     // Several meters answered `mask`: fix each value of the next position in turn. Every value is tried
@@ -35,32 +35,32 @@ struct Narrowing {
     // A value that collides again on a repeat is not narrowed a second time: its positions below were
     // already searched with their own retries, and searching them again for every repeat would multiply the
     // search time by (1 + retries) at each level.
-    void NarrowAfter(SearchDigits mask, int position) const {
-        const int next = NextPosition(position);
+    void narrowAfter(SearchDigits mask, int position) const {
+        const int next = nextPosition(position);
         if (next == 0) {
             return;
         }
         int tries = 0;
         int value = 0;
         bool narrowed = false;
-        while (value <= 9 && !Stopped()) {
-            SetSearchDigit(mask, next, value, lsbFirst);
-            const ProbeResult result = Probe(mask);
+        while (value <= 9 && !stopped()) {
+            setSearchDigit(mask, next, value, lsbFirst);
+            const ProbeResult result = probe(mask);
             if (result != ProbeResult::Silent) {
-                if (Stopped()) {
+                if (stopped()) {
                     return;
                 }
                 if (result == ProbeResult::Collision) {
-                    LogCollision();
+                    logCollision();
                     // At the last position the colliding meters share the whole ID; nothing can part them.
-                    if (!narrowed && NextPosition(next) != 0) {
+                    if (!narrowed && nextPosition(next) != 0) {
                         narrowed = true;
-                        NarrowAfter(mask, next);
+                        narrowAfter(mask, next);
                     }
                 }
             }
             ++tries;
-            if (tries <= Retries()) {
+            if (tries <= retries()) {
                 continue;
             }
             tries = 0;
@@ -69,22 +69,22 @@ struct Narrowing {
         }
     }
 
-    void TopLevel() const {
+    void topLevel() const {
         const int first = lsbFirst ? 1 : SearchDigits::kPositions;
         SearchDigits mask;
         int tries = 0;
         int value = 0;
-        while (value <= 9 && !Stopped()) {
-            SetSearchDigit(mask, first, value, lsbFirst);
-            const ProbeResult result = Probe(mask);
+        while (value <= 9 && !stopped()) {
+            setSearchDigit(mask, first, value, lsbFirst);
+            const ProbeResult result = probe(mask);
             if (result == ProbeResult::Silent) {
                 ++tries;
-                if (tries <= Retries()) {
+                if (tries <= retries()) {
                     continue;
                 }
             } else if (result == ProbeResult::Collision) {
-                LogCollision();
-                NarrowAfter(mask, first);
+                logCollision();
+                narrowAfter(mask, first);
             }
             tries = 0;
             if (bus.topLevelStep) {
@@ -102,21 +102,21 @@ SearchDigits::SearchDigits() {
 }
 
 int SearchDigits::digit(int position) const {
-    if (!ValidPosition(position)) {
+    if (!validPosition(position)) {
         return kWildcard;
     }
     return m_digits[static_cast<std::size_t>(position - 1)];
 }
 
 void SearchDigits::setDigit(int position, int value) {
-    if (!ValidPosition(position)) {
+    if (!validPosition(position)) {
         return;
     }
     // Anything but a decimal digit would spill out of its nibble; it can only mean "any digit".
     m_digits[static_cast<std::size_t>(position - 1)] = (value >= 0 && value <= 9) ? value : kWildcard;
 }
 
-QString SearchDigits::Text() const {
+QString SearchDigits::text() const {
     QString text;
     text.reserve(kPositions);
     for (int position = kPositions; position >= 1; --position) {
@@ -126,7 +126,7 @@ QString SearchDigits::Text() const {
     return text;
 }
 
-std::array<std::uint8_t, 4> SearchDigits::IdBytes() const {
+std::array<std::uint8_t, 4> SearchDigits::idBytes() const {
     std::array<std::uint8_t, 4> bytes{};
     for (int k = 0; k < 4; ++k) {
         bytes[static_cast<std::size_t>(k)] =
@@ -135,8 +135,8 @@ std::array<std::uint8_t, 4> SearchDigits::IdBytes() const {
     return bytes;
 }
 
-void SetSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst) {
-    if (!ValidPosition(position)) {
+void setSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst) {
+    if (!validPosition(position)) {
         return;
     }
     digits.setDigit(position, value);
@@ -151,7 +151,7 @@ void SetSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst
     }
 }
 
-QByteArray SelectionFrame(const std::array<std::uint8_t, 4>& idBytes) {
+QByteArray selectionFrame(const std::array<std::uint8_t, 4>& idBytes) {
     QByteArray data;
     data.reserve(8);
     for (const std::uint8_t byte : idBytes) {
@@ -159,22 +159,22 @@ QByteArray SelectionFrame(const std::array<std::uint8_t, 4>& idBytes) {
     }
     // Manufacturer, version and medium are wildcards: the ID alone selects.
     data.append(QByteArray(4, static_cast<char>(0xFF)));
-    return codec::LongFrame(codec::control::kSndUd, codec::address::kSelected, codec::ci::kSelect, data);
+    return codec::longFrame(codec::control::kSndUd, codec::address::kSelected, codec::ci::kSelect, data);
 }
 
-QByteArray SelectionFrameForId(const QString& id) {
-    const auto idBytes = BcdIdBytes(id);
+QByteArray selectionFrameForId(const QString& id) {
+    const auto idBytes = bcdIdBytes(id);
     if (!idBytes) {
         return {};
     }
-    return SelectionFrame(*idBytes);
+    return selectionFrame(*idBytes);
 }
 
-void RunWildcardSearch(const SearchProbe& bus, bool lsbFirst) {
+void runWildcardSearch(const SearchProbe& bus, bool lsbFirst) {
     if (!bus.probe) {
         return;
     }
-    Narrowing{bus, lsbFirst}.TopLevel();
+    Narrowing{bus, lsbFirst}.topLevel();
 }
 
 } // namespace holvex::codec

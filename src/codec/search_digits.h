@@ -23,9 +23,9 @@ public:
     void setDigit(int position, int value);
 
     // Written from position 8 down to 1, a wildcard as F: "3FFFFFFF".
-    QString Text() const;
+    QString text() const;
     // The four ID bytes of the selection frame: byte k = digit(2k+2) * 16 + digit(2k+1).
-    std::array<std::uint8_t, 4> IdBytes() const;
+    std::array<std::uint8_t, 4> idBytes() const;
 
 private:
     std::array<int, kPositions> m_digits{};
@@ -33,14 +33,14 @@ private:
 
 // SetSearchDigit: position p gets the value; in LSB order every position above p becomes a wildcard, in MSB
 // order every position below p. Positions on the other side keep their digits.
-void SetSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst);
+void setSearchDigit(SearchDigits& digits, int position, int value, bool lsbFirst);
 
 // The selection frame: 68 0B 0B 68 53 FD 52 id(4) FF FF FF FF CS 16 (manufacturer, version, medium
 // wildcards).
-QByteArray SelectionFrame(const std::array<std::uint8_t, 4>& idBytes);
+QByteArray selectionFrame(const std::array<std::uint8_t, 4>& idBytes);
 // The selection frame of an 8-character ID. The frame is built digit pair by digit pair; a character that is
 // not a decimal digit ends the building, and then nothing is to be sent: empty result.
-QByteArray SelectionFrameForId(const QString& id);
+QByteArray selectionFrameForId(const QString& id);
 
 // What one attempt of the search found: nothing answered, one meter was selected and read (a hit), or the
 // answers were a mixture that did not decode (a collision).
@@ -63,6 +63,6 @@ struct SearchProbe {
 // The bus search: the ten top-level digit values of the first position (1 in LSB order, 8 in MSB order), each
 // tried until it answers or 1 + retries times; a collision narrows the next position recursively. Below the
 // top level a digit value is tried 1 + retries times even after a hit. Returns when done or stopped.
-void RunWildcardSearch(const SearchProbe& bus, bool lsbFirst);
+void runWildcardSearch(const SearchProbe& bus, bool lsbFirst);
 
 } // namespace holvex::codec

@@ -32,11 +32,11 @@ std::optional<QString> CaptionTable::caption(const QString& objectName, TickedLa
     return std::nullopt;
 }
 
-TickedLanguage LanguageForCode(int languageCode) {
+TickedLanguage languageForCode(int languageCode) {
     return languageCode == 2 ? TickedLanguage::Italian : TickedLanguage::English;
 }
 
-CaptionTable MainWindowCaptions() {
+CaptionTable mainWindowCaptions() {
     CaptionTable table;
     // Pages; the wireless receiver page keeps its English caption in both languages.
     table.add(QStringLiteral("Tab_mbus"), QStringLiteral("   M-bus devices   "),
@@ -84,7 +84,7 @@ CaptionTable MainWindowCaptions() {
     return table;
 }
 
-QStringList MeterTableHeadings(TickedLanguage language, int extraTitleCount, const QStringList& extraTitles) {
+QStringList meterTableHeadings(TickedLanguage language, int extraTitleCount, const QStringList& extraTitles) {
     const bool italian = language == TickedLanguage::Italian;
     QStringList headings = {
         QStringLiteral("ID "),
@@ -107,7 +107,7 @@ QStringList MeterTableHeadings(TickedLanguage language, int extraTitleCount, con
     return headings;
 }
 
-QMap<int, QString> DisplayTableHeadings(TickedLanguage language) {
+QMap<int, QString> displayTableHeadings(TickedLanguage language) {
     const bool italian = language == TickedLanguage::Italian;
     return {
         {3, QStringLiteral("Start ")},
@@ -123,7 +123,7 @@ QMap<int, QString> DisplayTableHeadings(TickedLanguage language) {
     };
 }
 
-QMap<int, QString> ReceiverTableHeadings() {
+QMap<int, QString> receiverTableHeadings() {
     return {
         {2, QStringLiteral("MFR ")},           {3, QStringLiteral("Version ")},
         {4, QStringLiteral("Device ")},        {6, QStringLiteral("Note ")},
@@ -132,7 +132,7 @@ QMap<int, QString> ReceiverTableHeadings() {
     };
 }
 
-QMap<int, QString> MonthHeadings(TickedLanguage language) {
+QMap<int, QString> monthHeadings(TickedLanguage language) {
     static const char* const english[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     static const char* const italianNames[12] = {"Gen", "Feb", "Mar", "Apr", "Mag", "Giu",

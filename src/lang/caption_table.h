@@ -36,18 +36,18 @@ private:
 };
 
 // `LanguageCode` 2 is Italian; every other value shows English.
-TickedLanguage LanguageForCode(int languageCode);
+TickedLanguage languageForCode(int languageCode);
 
 // The main window's rows for the search group, the pages, the menu, the command line and the log.
-CaptionTable MainWindowCaptions();
+CaptionTable mainWindowCaptions();
 
 // Row 0 of the meter table: twelve fixed headings, then the first `extraTitleCount` extra titles (0..15).
-QStringList MeterTableHeadings(TickedLanguage language, int extraTitleCount, const QStringList& extraTitles);
+QStringList meterTableHeadings(TickedLanguage language, int extraTitleCount, const QStringList& extraTitles);
 // Display table headings of columns 3..12, by column.
-QMap<int, QString> DisplayTableHeadings(TickedLanguage language);
+QMap<int, QString> displayTableHeadings(TickedLanguage language);
 // Receiver table headings by column; only the English table sets them.
-QMap<int, QString> ReceiverTableHeadings();
+QMap<int, QString> receiverTableHeadings();
 // Month headings of the readings table, columns 12..23.
-QMap<int, QString> MonthHeadings(TickedLanguage language);
+QMap<int, QString> monthHeadings(TickedLanguage language);
 
 } // namespace holvex

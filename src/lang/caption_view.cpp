@@ -12,13 +12,13 @@ namespace holvex {
 
 namespace {
 // A page of a tab widget sits in the tab widget's inner stack, two levels below it.
-QTabWidget* OwningTabWidget(QWidget* page) {
+QTabWidget* owningTabWidget(QWidget* page) {
     QWidget* stack = page->parentWidget();
     QWidget* tabs = stack ? stack->parentWidget() : nullptr;
     return qobject_cast<QTabWidget*>(tabs);
 }
 
-bool SetCaption(QObject* object, const QString& text) {
+bool setCaption(QObject* object, const QString& text) {
     if (auto* action = qobject_cast<QAction*>(object)) {
         action->setText(text);
         return true;
@@ -40,7 +40,7 @@ bool SetCaption(QObject* object, const QString& text) {
         return true;
     }
     if (auto* widget = qobject_cast<QWidget*>(object)) {
-        if (QTabWidget* tabs = OwningTabWidget(widget)) {
+        if (QTabWidget* tabs = owningTabWidget(widget)) {
             const int index = tabs->indexOf(widget);
             if (index >= 0) {
                 tabs->setTabText(index, text);
@@ -52,7 +52,7 @@ bool SetCaption(QObject* object, const QString& text) {
 }
 } // namespace
 
-int ApplyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language) {
+int applyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language) {
     int applied = 0;
     for (const CaptionRow& row : table.rows()) {
         if (language == TickedLanguage::Italian && row.englishOnly) {
@@ -62,7 +62,7 @@ int ApplyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage langu
         // Actions and menus are QObject children of their menus, so a QObject search finds them too.
         const QList<QObject*> found = root->findChildren<QObject*>(row.objectName);
         for (QObject* object : found) {
-            if (SetCaption(object, text)) {
+            if (setCaption(object, text)) {
                 ++applied;
             }
         }
@@ -70,12 +70,12 @@ int ApplyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage langu
     return applied;
 }
 
-int ApplyEnglish(QWidget* mainWindow, const CaptionTable& table) {
-    return ApplyCaptions(mainWindow, table, TickedLanguage::English);
+int applyEnglish(QWidget* mainWindow, const CaptionTable& table) {
+    return applyCaptions(mainWindow, table, TickedLanguage::English);
 }
 
-int ApplyItalian(QWidget* mainWindow, const CaptionTable& table) {
-    return ApplyCaptions(mainWindow, table, TickedLanguage::Italian);
+int applyItalian(QWidget* mainWindow, const CaptionTable& table) {
+    return applyCaptions(mainWindow, table, TickedLanguage::Italian);
 }
 
 } // namespace holvex

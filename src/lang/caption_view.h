@@ -9,10 +9,10 @@ namespace holvex {
 // Sets the caption of every control of the table found under `root` by object name: a button's or label's
 // text, a group's or menu's title, an action's text, or the tab caption of a page. Controls that do not
 // exist (yet) are passed over. Returns how many controls were set.
-int ApplyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language);
+int applyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language);
 
 // The main window's table in English / Italian.
-int ApplyEnglish(QWidget* mainWindow, const CaptionTable& table);
-int ApplyItalian(QWidget* mainWindow, const CaptionTable& table);
+int applyEnglish(QWidget* mainWindow, const CaptionTable& table);
+int applyItalian(QWidget* mainWindow, const CaptionTable& table);
 
 } // namespace holvex

@@ -27,12 +27,12 @@ Channel::Channel(Settings& settings, RunState& state, LogSink& log, const Messag
     connect(m_server, &GatewayServer::peerAccepted, this, &Channel::peerAccepted);
     connect(m_server, &GatewayServer::automaticActionRequested, this, &Channel::automaticActionRequested);
     connect(m_server, &GatewayServer::keepAliveDue, this, &Channel::sendKeepAlivePing);
-    connect(m_client, &GatewayClient::foreignNetworkSeen, m_server, &GatewayServer::DropForeignGateway);
+    connect(m_client, &GatewayClient::foreignNetworkSeen, m_server, &GatewayServer::dropForeignGateway);
 }
 
 Channel::~Channel() = default;
 
-bool Channel::SerialChosen() const {
+bool Channel::serialChosen() const {
     return !m_settings.UseEthernet && !m_settings.UseLanXp && !m_settings.UseFerrinServ;
 }
 
@@ -42,23 +42,23 @@ void Channel::advanceSequence() {
         static_cast<std::int32_t>(static_cast<std::uint32_t>(m_state.PacketSequence) + 1U);
 }
 
-bool Channel::OpenChannel() {
-    if (SerialChosen()) {
+bool Channel::openChannel() {
+    if (serialChosen()) {
         if (!m_state.PortOpen) {
-            m_serial->Toggle();
+            m_serial->toggle();
         }
         if (!m_state.PortOpen) {
             return false;
         }
-        m_serial->DiscardBoth();
+        m_serial->discardBoth();
         return true;
     }
     bool ready = false;
     if (m_settings.UseLanXp) {
-        m_lan->ConnectXPort();
+        m_lan->connectXPort();
         ready = m_state.XPortConnected;
     } else if (m_settings.UseFerrinServ) {
-        m_client->ConnectGateway();
+        m_client->connectGateway();
         ready = m_state.GatewayClientConnected;
     }
     if (m_settings.UseEthernet) {
@@ -73,27 +73,27 @@ void Channel::sendToGateway(const QByteArray& packet, const OperationWords& word
     bool sent = false;
     bool connected = false;
     if (m_settings.UseEthernet && (m_state.ServerListening || m_state.GatewayCalledIn)) {
-        connected = m_server->HasPeer();
-        sent = connected && m_server->Send(packet, &failure);
+        connected = m_server->hasPeer();
+        sent = connected && m_server->send(packet, &failure);
     } else if (m_settings.UseFerrinServ && m_state.GatewayClientConnected) {
         connected = true;
-        sent = m_client->Send(packet, &failure);
+        sent = m_client->send(packet, &failure);
     }
     if (sent) {
         advanceSequence();
     } else if (connected) {
-        m_log.LogLine(words.SocketLine(failure));
+        m_log.logLine(words.socketLine(failure));
     }
 }
 
-void Channel::SendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) {
+void Channel::sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) {
     if (words.readRequest && m_settings.UseNerit1 && m_settings.UseEthernet) {
         // A wireless interface adapter takes the read request as it is.
         if (m_state.ServerListening || m_state.GatewayCalledIn) {
             m_state.RawReply.clear();
             QString failure;
-            if (m_server->HasPeer() && !m_server->Send(frame, &failure)) {
-                m_log.LogLine(words.SocketLine(failure));
+            if (m_server->hasPeer() && !m_server->send(frame, &failure)) {
+                m_log.logLine(words.socketLine(failure));
             }
         }
         return;
@@ -101,7 +101,7 @@ void Channel::SendFrame(const QByteArray& frame, codec::PacketKind kind, const O
     if (m_settings.UseEthernet || m_settings.UseFerrinServ) {
         if (m_settings.UseEthernet && (m_state.ServerListening || m_state.GatewayCalledIn)) {
             const QByteArray packet =
-                codec::WrapPacket(frame, kind, m_state.NetworkNumber, m_state.PacketSequence);
+                codec::wrapPacket(frame, kind, m_state.NetworkNumber, m_state.PacketSequence);
             if (packet.isEmpty()) {
                 return;
             }
@@ -109,11 +109,11 @@ void Channel::SendFrame(const QByteArray& frame, codec::PacketKind kind, const O
             sendToGateway(packet, words);
         } else if (m_settings.UseFerrinServ && m_state.GatewayClientConnected) {
             m_state.GatewayReply.clear();
-            if (const auto network = codec::ParseNetworkNumber(m_settings.NetNumber)) {
+            if (const auto network = codec::parseNetworkNumber(m_settings.NetNumber)) {
                 m_state.NetworkNumber = *network;
             }
             const QByteArray packet =
-                codec::WrapPacket(frame, kind, m_state.NetworkNumber, m_state.PacketSequence);
+                codec::wrapPacket(frame, kind, m_state.NetworkNumber, m_state.PacketSequence);
             if (packet.isEmpty()) {
                 return;
             }
@@ -124,18 +124,18 @@ void Channel::SendFrame(const QByteArray& frame, codec::PacketKind kind, const O
     if (m_settings.UseLanXp) {
         m_state.RawReply.clear();
         if (m_state.XPortConnected) {
-            m_lan->Send(frame, nullptr);
+            m_lan->send(frame, nullptr);
         }
         return;
     }
-    if (m_state.PortOpen && !m_serial->Write(frame)) {
-        m_log.LogLine(QStringLiteral("Can not write to COM port - ") + words.serial);
+    if (m_state.PortOpen && !m_serial->write(frame)) {
+        m_log.logLine(QStringLiteral("Can not write to COM port - ") + words.serial);
     }
 }
 
-void Channel::SendDeviceCommand(const QByteArray& text) {
+void Channel::sendDeviceCommand(const QByteArray& text) {
     const QByteArray packet =
-        codec::WrapPacket(text, codec::PacketKind::Read, m_state.NetworkNumber, m_state.PacketSequence);
+        codec::wrapPacket(text, codec::PacketKind::Read, m_state.NetworkNumber, m_state.PacketSequence);
     if (packet.isEmpty()) {
         return;
     }
@@ -151,7 +151,7 @@ void Channel::forgetEarlierGatewayPackets() {
     m_state.ReloadCount = 0;
 }
 
-ReplyRead Channel::ReadReply(ReplyTimer timer) {
+ReplyRead Channel::readReply(ReplyTimer timer) {
     ReplyRead reply;
     const bool readTimer = timer == ReplyTimer::Respond || timer == ReplyTimer::ReadAll;
     if (readTimer && m_settings.UseNerit1 && m_settings.UseEthernet) {
@@ -170,7 +170,7 @@ ReplyRead Channel::ReadReply(ReplyTimer timer) {
             reply.waitAnotherPeriod = true;
             return reply;
         }
-        m_log.LogLine(timer == ReplyTimer::Respond ? QStringLiteral("Timer overload...")
+        m_log.logLine(timer == ReplyTimer::Respond ? QStringLiteral("Timer overload...")
                                                    : QStringLiteral("Timer overload"));
         m_state.ReloadCount = 0;
         m_state.PacketArrived = false;
@@ -186,16 +186,16 @@ ReplyRead Channel::ReadReply(ReplyTimer timer) {
         return reply;
     }
     if (m_state.PortOpen) {
-        reply.bytes = m_serial->TakeAll();
+        reply.bytes = m_serial->takeAll();
         return reply;
     }
     const bool dots = timer == ReplyTimer::Respond || timer == ReplyTimer::Secondary;
-    m_log.LogLine(dots ? QStringLiteral("No valid physical connection... ")
+    m_log.logLine(dots ? QStringLiteral("No valid physical connection... ")
                        : QStringLiteral("No valid physical connection :) "));
     return reply;
 }
 
-SearchReply Channel::TakeSearchReply() {
+SearchReply Channel::takeSearchReply() {
     SearchReply reply;
     if (m_settings.UseEthernet || m_settings.UseFerrinServ) {
         reply.bytes = m_state.GatewayReply;
@@ -207,112 +207,112 @@ SearchReply Channel::TakeSearchReply() {
         return reply;
     }
     if (m_state.PortOpen) {
-        reply.bytes = m_serial->TakeAll();
+        reply.bytes = m_serial->takeAll();
         return reply;
     }
     reply.noConnection = true;
     return reply;
 }
 
-void Channel::CloseChannel() {
+void Channel::closeChannel() {
     if (m_settings.UseEthernet) {
         m_state.GatewayReply.clear();
     }
     m_state.FullReadRequested = false;
     // The serial port is open only while an operation runs, whichever channel the settings name now.
-    if (m_state.PortOpen || m_serial->IsOpen()) {
-        m_serial->DiscardBoth();
-        m_serial->Close();
+    if (m_state.PortOpen || m_serial->isOpen()) {
+        m_serial->discardBoth();
+        m_serial->close();
     }
     if (m_settings.UseLanXp) {
         if (m_state.XPortConnected) {
-            m_lan->Drop();
+            m_lan->drop();
         }
         m_state.XPortConnected = false;
     }
     if (m_settings.UseFerrinServ && m_settings.CloseTcp) {
         if (m_state.GatewayClientConnected) {
-            m_client->Drop();
+            m_client->drop();
         }
         m_state.GatewayClientConnected = false;
     }
 }
 
-bool Channel::SendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) {
+bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) {
     const bool refused = m_settings.UseLanXp || m_settings.UseEthernet ||
                          (scope == GatewayLineScope::NetworkSetting && m_settings.UseFerrinServ);
     if (refused) {
-        m_log.LogLine(QStringLiteral("Setting of Ferrin-2 or Galdor-5 is only RS-232!"));
+        m_log.logLine(QStringLiteral("Setting of Ferrin-2 or Galdor-5 is only RS-232!"));
         return false;
     }
     if (!m_state.PortOpen) {
-        m_serial->Toggle();
+        m_serial->toggle();
     }
     if (!m_state.PortOpen) {
         return false;
     }
     if (!logText.isEmpty()) {
-        m_log.LogLine(logText);
+        m_log.logLine(logText);
     }
-    if (!m_serial->Write(line)) {
-        m_log.LogLine(QStringLiteral("Can not write to COM port - ") + QString::fromLatin1(line));
+    if (!m_serial->write(line)) {
+        m_log.logLine(QStringLiteral("Can not write to COM port - ") + QString::fromLatin1(line));
         return false;
     }
     return true;
 }
 
-void Channel::DiscardSerialInput() {
-    m_serial->DiscardInput();
+void Channel::discardSerialInput() {
+    m_serial->discardInput();
 }
 
-void Channel::DiscardSerialBuffers() {
-    m_serial->DiscardBoth();
+void Channel::discardSerialBuffers() {
+    m_serial->discardBoth();
 }
 
-void Channel::StopKeepAlive() {
-    m_server->StopKeepAlive();
+void Channel::stopKeepAlive() {
+    m_server->stopKeepAlive();
 }
 
 void Channel::sendKeepAlivePing() {
-    m_log.LogLine(QStringLiteral("Ping on ") + ClockTime());
-    SendFrame(codec::ShortFrame(codec::control::kSndNke, codec::address::kKeepAlive),
-              codec::PacketKind::Command, OperationWords::SndNke(codec::address::kKeepAlive));
+    m_log.logLine(QStringLiteral("Ping on ") + clockTime());
+    sendFrame(codec::shortFrame(codec::control::kSndNke, codec::address::kKeepAlive),
+              codec::PacketKind::Command, OperationWords::sndNke(codec::address::kKeepAlive));
 }
 
-void Channel::ToggleSerialPort() {
-    m_serial->Toggle();
+void Channel::toggleSerialPort() {
+    m_serial->toggle();
 }
 
-void Channel::CloseSerialPort() {
-    m_serial->Close();
+void Channel::closeSerialPort() {
+    m_serial->close();
 }
 
-void Channel::ToggleServerSocket(const QString& portText) {
-    m_server->Toggle(portText);
+void Channel::toggleServerSocket(const QString& portText) {
+    m_server->toggle(portText);
 }
 
-void Channel::ConnectXPort() {
-    m_lan->ConnectXPort();
+void Channel::connectXPort() {
+    m_lan->connectXPort();
 }
 
-void Channel::ConnectGateway() {
-    m_client->ConnectGateway();
+void Channel::connectGateway() {
+    m_client->connectGateway();
 }
 
-void Channel::OnMainWindowActivated() {
+void Channel::onMainWindowActivated() {
     if (m_settings.UseEthernet) {
         if (!m_state.ServerListening && !m_state.GatewayCalledIn) {
-            m_server->Toggle(m_settings.ListenPort);
+            m_server->toggle(m_settings.ListenPort);
         }
     } else if (m_settings.UseFerrinServ) {
-        if (const auto network = codec::ParseNetworkNumber(m_settings.NetNumber)) {
+        if (const auto network = codec::parseNetworkNumber(m_settings.NetNumber)) {
             m_state.NetworkNumber = *network;
         }
     }
 }
 
-void Channel::OnSettingsApplied() {
-    m_server->CloseForNewPort();
+void Channel::onSettingsApplied() {
+    m_server->closeForNewPort();
 }
 
 void Channel::setIdleTimer(QTimer* timer) {
@@ -323,20 +323,20 @@ void Channel::setKeepAliveTimer(QTimer* timer) {
     m_server->setKeepAliveTimer(timer);
 }
 
-QString Channel::PeerAddress() const {
-    return m_server->PeerAddress();
+QString Channel::peerAddress() const {
+    return m_server->peerAddress();
 }
 
-QString Channel::PeerHost() const {
-    return m_server->PeerHost();
+QString Channel::peerHost() const {
+    return m_server->peerHost();
 }
 
-quint16 Channel::PeerPort() const {
-    return m_server->PeerPort();
+quint16 Channel::peerPort() const {
+    return m_server->peerPort();
 }
 
-quint16 Channel::ListeningPort() const {
-    return m_server->ListeningPort();
+quint16 Channel::listeningPort() const {
+    return m_server->listeningPort();
 }
 
 } // namespace holvex::links

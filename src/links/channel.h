@@ -31,41 +31,41 @@ public:
             QObject* parent = nullptr);
     ~Channel() override;
 
-    bool OpenChannel() override;
-    void SendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) override;
-    void SendDeviceCommand(const QByteArray& text) override;
-    ReplyRead ReadReply(ReplyTimer timer) override;
-    void CloseChannel() override;
-    SearchReply TakeSearchReply() override;
-    bool SendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) override;
-    void DiscardSerialInput() override;
-    void DiscardSerialBuffers() override;
-    void StopKeepAlive() override;
+    bool openChannel() override;
+    void sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) override;
+    void sendDeviceCommand(const QByteArray& text) override;
+    ReplyRead readReply(ReplyTimer timer) override;
+    void closeChannel() override;
+    SearchReply takeSearchReply() override;
+    bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) override;
+    void discardSerialInput() override;
+    void discardSerialBuffers() override;
+    void stopKeepAlive() override;
 
     // The settings window's port button.
-    void ToggleSerialPort();
+    void toggleSerialPort();
     // The main window closes: the port must not stay open.
-    void CloseSerialPort();
+    void closeSerialPort();
     // The server socket toggle, with the "Port to listen:" text.
-    void ToggleServerSocket(const QString& portText);
+    void toggleServerSocket(const QString& portText);
     // The hidden "Connect to Xport" and "Connect to Ferrin" buttons.
-    void ConnectXPort();
-    void ConnectGateway();
+    void connectXPort();
+    void connectGateway();
     // Each activation of the main window: listen for gateways, or take the network number of the server
     // version.
-    void OnMainWindowActivated();
+    void onMainWindowActivated();
     // "Apply" of the settings' first page.
-    void OnSettingsApplied();
+    void onSettingsApplied();
 
     void setIdleTimer(QTimer* timer);
     void setKeepAliveTimer(QTimer* timer);
 
     // The gateway that called in.
-    QString PeerAddress() const;
-    QString PeerHost() const;
-    quint16 PeerPort() const;
+    QString peerAddress() const;
+    QString peerHost() const;
+    quint16 peerPort() const;
     // The port the server socket listens on; 0 when it does not listen.
-    quint16 ListeningPort() const;
+    quint16 listeningPort() const;
 
 signals:
     void statusTextChanged(const QString& text);
@@ -75,7 +75,7 @@ signals:
     void automaticActionRequested(holvex::links::AutomaticAction kind);
 
 private:
-    bool SerialChosen() const;
+    bool serialChosen() const;
     void sendKeepAlivePing();
     void sendToGateway(const QByteArray& packet, const OperationWords& words);
     void forgetEarlierGatewayPackets();

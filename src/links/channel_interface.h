@@ -21,14 +21,14 @@ struct OperationWords {
     QString socketLead{};
 
     // The line logged when a gateway send failed.
-    QString SocketLine(const QString& failure) const {
+    QString socketLine(const QString& failure) const {
         if (socketLeadSet) {
             return socketLead + failure;
         }
         return QStringLiteral("Socket exception during ") + socket + QStringLiteral(" - ") + failure;
     }
     // Words whose gateway failure line is `lead` + failure text.
-    static OperationWords WithLead(const QString& lead, const QString& serialWords) {
+    static OperationWords withLead(const QString& lead, const QString& serialWords) {
         OperationWords words;
         words.serial = serialWords;
         words.socketLeadSet = true;
@@ -37,12 +37,12 @@ struct OperationWords {
     }
 
     // REQ_UD2 of the scan and the read cycle: "normal read" / "reading device " + address.
-    static OperationWords Read(int address) {
+    static OperationWords read(int address) {
         return {QStringLiteral("normal read"), QStringLiteral("reading device ") + QString::number(address),
                 true};
     }
     // SND_NKE: "send_nke" / "SND_NKE device " + address.
-    static OperationWords SndNke(int address) {
+    static OperationWords sndNke(int address) {
         return {QStringLiteral("send_nke"), QStringLiteral("SND_NKE device ") + QString::number(address),
                 false};
     }
@@ -83,29 +83,29 @@ public:
     virtual ~ChannelInterface() = default;
 
     // Opens or connects the channel of the current settings; false when it is not ready.
-    virtual bool OpenChannel() = 0;
+    virtual bool openChannel() = 0;
     // One M-Bus frame (or a text line written as it is), wrapped in a gateway packet of the given kind where
     // a gateway is the channel.
-    virtual void SendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) = 0;
+    virtual void sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) = 0;
     // A text line for the display unit through a gateway (packet kind A1).
-    virtual void SendDeviceCommand(const QByteArray& text) = 0;
+    virtual void sendDeviceCommand(const QByteArray& text) = 0;
     // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
     // clear.
-    virtual ReplyRead ReadReply(ReplyTimer timer) = 0;
-    virtual void CloseChannel() = 0;
+    virtual ReplyRead readReply(ReplyTimer timer) = 0;
+    virtual void closeChannel() = 0;
     // What has arrived so far, taken at once without the gateway reload wait: the gateway's reply (gateways),
     // the LAN adapter's bytes, or the bytes waiting in the serial port. The secondary search waits one
     // response timeout itself before asking. GatewayReply and RawReply are left for the caller to clear.
-    virtual SearchReply TakeSearchReply() = 0;
+    virtual SearchReply takeSearchReply() = 0;
 
     // A gateway command line over the serial port only. Returns true when the line was written (the caller
     // then starts its answer timer); logText, when not empty, is logged just before the line goes out.
-    virtual bool SendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) = 0;
+    virtual bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) = 0;
     // Drops what waits in the serial port: the input only, or input and output.
-    virtual void DiscardSerialInput() = 0;
-    virtual void DiscardSerialBuffers() = 0;
+    virtual void discardSerialInput() = 0;
+    virtual void discardSerialBuffers() = 0;
     // A primary scan stops the keep-alive pings of a gateway that called in.
-    virtual void StopKeepAlive() = 0;
+    virtual void stopKeepAlive() = 0;
 };
 
 } // namespace holvex::links

@@ -27,10 +27,10 @@ GatewayClient::GatewayClient(Settings& settings, RunState& state, LogSink& log, 
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &GatewayClient::onError);
 }
 
-void GatewayClient::ConnectGateway() {
-    const auto endpoint = ParseRemoteEndpoint(m_settings.RemoteIp, m_settings.RemotePort, kDefaultPort);
+void GatewayClient::connectGateway() {
+    const auto endpoint = parseRemoteEndpoint(m_settings.RemoteIp, m_settings.RemotePort, kDefaultPort);
     if (!endpoint) {
-        m_log.LogLine(QStringLiteral("Remote IP and Port are not properly set..."));
+        m_log.logLine(QStringLiteral("Remote IP and Port are not properly set..."));
         m_socket.abort();
         m_state.GatewayClientConnected = false;
         return;
@@ -42,16 +42,16 @@ void GatewayClient::ConnectGateway() {
         m_socket.abort();
         m_remoteIp = endpoint->host;
         m_socket.connectToHost(endpoint->host, endpoint->port);
-        m_log.LogLine(QStringLiteral("Trying to connect to Ferrin-2 server..."));
-        WaitProcessingEvents(std::max(0, m_settings.EthTimeout) * kWaitStepMs,
+        m_log.logLine(QStringLiteral("Trying to connect to Ferrin-2 server..."));
+        waitProcessingEvents(std::max(0, m_settings.EthTimeout) * kWaitStepMs,
                              [this] { return m_state.GatewayClientConnected; });
     } catch (const std::exception&) {
-        m_log.LogLine(QStringLiteral("Unexpected exception when connecting to Ferrin-2 server..."));
+        m_log.logLine(QStringLiteral("Unexpected exception when connecting to Ferrin-2 server..."));
         m_socket.abort();
     }
 }
 
-bool GatewayClient::Send(const QByteArray& bytes, QString* failure) {
+bool GatewayClient::send(const QByteArray& bytes, QString* failure) {
     if (m_socket.write(bytes) != bytes.size()) {
         if (failure != nullptr) {
             *failure = m_socket.errorString();
@@ -62,7 +62,7 @@ bool GatewayClient::Send(const QByteArray& bytes, QString* failure) {
     return true;
 }
 
-void GatewayClient::Drop() {
+void GatewayClient::drop() {
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.abort();
     }
@@ -70,18 +70,18 @@ void GatewayClient::Drop() {
 }
 
 void GatewayClient::onConnected() {
-    m_log.LogLine(QStringLiteral("Connected TCP/IP, at ") + ClockTime() + QStringLiteral(", server ") +
+    m_log.logLine(QStringLiteral("Connected TCP/IP, at ") + clockTime() + QStringLiteral(", server ") +
                   m_remoteIp);
     m_state.GatewayClientConnected = true;
     m_state.PacketSequence = 1;
     // Half a packet left by an earlier connection must not be glued to this one's first packet.
-    m_assembler.Clear();
+    m_assembler.clear();
 }
 
 void GatewayClient::onDisconnected() {
-    m_log.LogLine(QStringLiteral("Disconnected TCP/IP connection at ") + ClockTime() +
+    m_log.logLine(QStringLiteral("Disconnected TCP/IP connection at ") + clockTime() +
                   QStringLiteral(", from server ") + m_remoteIp);
-    m_log.LogLine(QString());
+    m_log.logLine(QString());
     m_state.GatewayClientConnected = false;
 }
 
@@ -93,16 +93,16 @@ void GatewayClient::onReadyRead() {
         try {
             piece = m_socket.read(codec::EnvelopeAssembler::kMaxReadSize);
         } catch (const std::exception& failure) {
-            m_log.LogLine(QStringLiteral("Exception reading data from TCP socket (Ferrin-2) - ") +
+            m_log.logLine(QStringLiteral("Exception reading data from TCP socket (Ferrin-2) - ") +
                           QString::fromLocal8Bit(failure.what()));
             return;
         }
         if (piece.isEmpty()) {
             return;
         }
-        const codec::EnvelopeAssembler::Result result = m_assembler.Append(piece);
+        const codec::EnvelopeAssembler::Result result = m_assembler.append(piece);
         if (result.outcome == codec::EnvelopeAssembler::Outcome::WrongCount) {
-            m_log.LogLine(QStringLiteral("Wrong byte count in the telegram, ") +
+            m_log.logLine(QStringLiteral("Wrong byte count in the telegram, ") +
                           QString::number(result.count));
         } else if (result.outcome == codec::EnvelopeAssembler::Outcome::Packet) {
             takePacket(result.packet);
@@ -111,7 +111,7 @@ void GatewayClient::onReadyRead() {
 }
 
 void GatewayClient::takePacket(const QByteArray& packet) {
-    const codec::PacketCheckResult result = TakeGatewayPacket(packet, m_settings, m_state, m_log);
+    const codec::PacketCheckResult result = takeGatewayPacket(packet, m_settings, m_state, m_log);
     if (result.foreignNetwork) {
         emit foreignNetworkSeen();
     }
@@ -121,7 +121,7 @@ void GatewayClient::onError(QAbstractSocket::SocketError error) {
     if (error == QAbstractSocket::RemoteHostClosedError) {
         return;
     }
-    m_log.LogLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+    m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
 }
 
 } // namespace holvex::links

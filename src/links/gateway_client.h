@@ -26,9 +26,9 @@ public:
 
     // Connects when not connected and waits up to "Ethernet timeout" x 10 ms with the event loop running;
     // the wait ends as soon as the connection is up.
-    void ConnectGateway();
-    bool Send(const QByteArray& bytes, QString* failure);
-    void Drop();
+    void connectGateway();
+    bool send(const QByteArray& bytes, QString* failure);
+    void drop();
 
 signals:
     // A packet came from another network while only one is accepted.

@@ -26,13 +26,13 @@ GatewayServer::~GatewayServer() {
     }
 }
 
-quint16 GatewayServer::ListenPortFor(const QString& portText) {
+quint16 GatewayServer::listenPortFor(const QString& portText) {
     bool ok = false;
     const uint port = portText.trimmed().toUInt(&ok);
     return ok && port <= 65535 ? static_cast<quint16>(port) : kDefaultPort;
 }
 
-QString GatewayServer::AddressText(const QHostAddress& address) {
+QString GatewayServer::addressText(const QHostAddress& address) {
     bool isV4 = false;
     const quint32 v4 = address.toIPv4Address(&isV4);
     return isV4 ? QHostAddress(v4).toString() : address.toString();
@@ -64,12 +64,12 @@ void GatewayServer::setKeepAliveTimer(QTimer* timer) {
     connect(m_keepAliveTimer, &QTimer::timeout, this, &GatewayServer::keepAliveDue);
 }
 
-void GatewayServer::StartKeepAlive() {
+void GatewayServer::startKeepAlive() {
     m_keepAliveTimer->setInterval(kKeepAliveMs);
     m_keepAliveTimer->start();
 }
 
-void GatewayServer::StopKeepAlive() {
+void GatewayServer::stopKeepAlive() {
     m_keepAliveTimer->stop();
 }
 
@@ -77,16 +77,16 @@ void GatewayServer::restartIdleTimer() {
     m_idleTimer->start(kIdleReopenMs);
 }
 
-bool GatewayServer::HasPeer() const {
+bool GatewayServer::hasPeer() const {
     return m_peer && m_peer->state() == QAbstractSocket::ConnectedState;
 }
 
-quint16 GatewayServer::ListeningPort() const {
+quint16 GatewayServer::listeningPort() const {
     return m_server.isListening() ? m_server.serverPort() : 0;
 }
 
-bool GatewayServer::Send(const QByteArray& bytes, QString* failure) {
-    if (!HasPeer()) {
+bool GatewayServer::send(const QByteArray& bytes, QString* failure) {
+    if (!hasPeer()) {
         return false;
     }
     if (m_peer->write(bytes) != bytes.size()) {
@@ -124,8 +124,8 @@ void GatewayServer::closeServer() {
 
 bool GatewayServer::listenOn(const QString& portText) {
     closeServer();
-    if (!m_server.listen(QHostAddress::Any, ListenPortFor(portText))) {
-        m_log.LogLine(QStringLiteral("Exception opening socket - ") + m_server.errorString());
+    if (!m_server.listen(QHostAddress::Any, listenPortFor(portText))) {
+        m_log.logLine(QStringLiteral("Exception opening socket - ") + m_server.errorString());
         m_state.ServerListening = false;
         return false;
     }
@@ -134,28 +134,28 @@ bool GatewayServer::listenOn(const QString& portText) {
     return true;
 }
 
-void GatewayServer::Toggle(const QString& portText) {
+void GatewayServer::toggle(const QString& portText) {
     if (m_state.ServerListening) {
         try {
             closeServer();
         } catch (const std::exception& failure) {
-            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+            m_log.logLine(QStringLiteral("Unknown socket exception - ") +
                           QString::fromLocal8Bit(failure.what()));
         }
         m_state.ServerListening = false;
-        m_log.LogLine(QStringLiteral("Socket closed"));
+        m_log.logLine(QStringLiteral("Socket closed"));
         return;
     }
     if (portText.isEmpty()) {
-        m_log.LogLine(QStringLiteral("Socket port is not defined in Settings..."));
+        m_log.logLine(QStringLiteral("Socket port is not defined in Settings..."));
         return;
     }
     if (listenOn(portText)) {
-        m_log.LogLine(QStringLiteral("Socket is opened at port ") + portText);
+        m_log.logLine(QStringLiteral("Socket is opened at port ") + portText);
     }
 }
 
-void GatewayServer::CloseForNewPort() {
+void GatewayServer::closeForNewPort() {
     if (!m_settings.UseEthernet) {
         return;
     }
@@ -164,31 +164,31 @@ void GatewayServer::CloseForNewPort() {
         try {
             closeServer();
         } catch (const std::exception& failure) {
-            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+            m_log.logLine(QStringLiteral("Unknown socket exception - ") +
                           QString::fromLocal8Bit(failure.what()));
         }
         m_state.ServerListening = false;
     }
 }
 
-void GatewayServer::ReopenAfterIdle() {
+void GatewayServer::reopenAfterIdle() {
     m_state.ServerListening = false;
     m_state.GatewayCalledIn = false;
-    Toggle(m_settings.ListenPort);
+    toggle(m_settings.ListenPort);
     if (m_state.ServerListening) {
         m_idleTimer->stop();
     }
 }
 
 void GatewayServer::onIdleTimeout() {
-    ReopenAfterIdle();
+    reopenAfterIdle();
 }
 
-void GatewayServer::DropForeignGateway() {
+void GatewayServer::dropForeignGateway() {
     closeServer();
     m_state.PacketSequence = 1;
     m_state.GatewayCalledIn = false;
-    m_assembler.Clear();
+    m_assembler.clear();
     listenOn(m_settings.ListenPort);
 }
 
@@ -198,17 +198,17 @@ void GatewayServer::onNewConnection() {
         if (socket == nullptr) {
             return;
         }
-        const bool alreadyConnected = HasPeer();
+        const bool alreadyConnected = hasPeer();
         if (m_settings.UseEthernet) {
-            m_log.LogLine(QStringLiteral("Incoming request..."));
+            m_log.logLine(QStringLiteral("Incoming request..."));
             if (alreadyConnected) {
-                m_log.LogLine(QStringLiteral("Incoming connection ignored at ") + ClockTime());
+                m_log.logLine(QStringLiteral("Incoming connection ignored at ") + clockTime());
                 closeAtOnce(socket);
                 continue;
             }
         } else {
-            m_log.LogLine(QStringLiteral("Incoming request from Ferrin/Galdor ignored at ") + ClockTime() +
-                          QStringLiteral(", ") + ClockDate());
+            m_log.logLine(QStringLiteral("Incoming request from Ferrin/Galdor ignored at ") + clockTime() +
+                          QStringLiteral(", ") + clockDate());
         }
         if (alreadyConnected) {
             closeAtOnce(socket);
@@ -222,21 +222,21 @@ void GatewayServer::onNewConnection() {
             connect(socket, &QTcpSocket::disconnected, this, &GatewayServer::onPeerDisconnected);
             connect(socket, &QTcpSocket::readyRead, this, &GatewayServer::onPeerReadyRead);
             connect(socket, &QTcpSocket::errorOccurred, this, &GatewayServer::onPeerError);
-            m_peerAddress = AddressText(socket->peerAddress());
+            m_peerAddress = addressText(socket->peerAddress());
             m_peerHost = socket->peerName().isEmpty() ? m_peerAddress : socket->peerName();
             m_peerPort = socket->peerPort();
-            m_log.LogLine(QStringLiteral("Connected to ") + m_peerAddress + QStringLiteral(", ") +
+            m_log.logLine(QStringLiteral("Connected to ") + m_peerAddress + QStringLiteral(", ") +
                           m_peerHost + QStringLiteral(", port No ") + QString::number(m_peerPort));
-            m_log.LogLine(ClockTime() + QStringLiteral(",  ") + ClockDate());
-            m_log.LogLine(QString());
+            m_log.logLine(clockTime() + QStringLiteral(",  ") + clockDate());
+            m_log.logLine(QString());
             m_state.PacketSequence = 1;
             m_state.GatewayCalledIn = true;
             // Half a packet left by an earlier connection must not be glued to this one's first packet.
-            m_assembler.Clear();
+            m_assembler.clear();
             emit peerAccepted();
             restartIdleTimer();
         } catch (const std::exception& failure) {
-            m_log.LogLine(QStringLiteral("Unknown socket exception - ") +
+            m_log.logLine(QStringLiteral("Unknown socket exception - ") +
                           QString::fromLocal8Bit(failure.what()));
             restartIdleTimer();
         }
@@ -248,15 +248,15 @@ void GatewayServer::onPeerDisconnected() {
     if (socket == nullptr || socket != m_peer) {
         return;
     }
-    const QString address = AddressText(socket->peerAddress());
+    const QString address = addressText(socket->peerAddress());
     m_peer = nullptr;
     socket->disconnect(this);
     socket->deleteLater();
     if (address == m_peerAddress || address.isEmpty()) {
         m_state.GatewayCalledIn = false;
-        m_log.LogLine(QStringLiteral("Connection to ") + m_peerAddress +
-                      QStringLiteral(" closed by client at ") + ClockDate() + QStringLiteral(", ") +
-                      ClockTime());
+        m_log.logLine(QStringLiteral("Connection to ") + m_peerAddress +
+                      QStringLiteral(" closed by client at ") + clockDate() + QStringLiteral(", ") +
+                      clockTime());
     }
 }
 
@@ -264,7 +264,7 @@ void GatewayServer::onPeerError(QAbstractSocket::SocketError error) {
     if (error == QAbstractSocket::RemoteHostClosedError) {
         return;
     }
-    m_log.LogLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+    m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
 }
 
 void GatewayServer::onPeerReadyRead() {
@@ -284,7 +284,7 @@ void GatewayServer::onPeerReadyRead() {
         try {
             piece = peer->read(codec::EnvelopeAssembler::kMaxReadSize);
         } catch (const std::exception& failure) {
-            m_log.LogLine(QStringLiteral("Exception reading data from TCP socket - ") +
+            m_log.logLine(QStringLiteral("Exception reading data from TCP socket - ") +
                           QString::fromLocal8Bit(failure.what()));
             restartIdleTimer();
             return;
@@ -293,12 +293,12 @@ void GatewayServer::onPeerReadyRead() {
         if (piece.isEmpty()) {
             return;
         }
-        const codec::EnvelopeAssembler::Result result = m_assembler.Append(piece);
+        const codec::EnvelopeAssembler::Result result = m_assembler.append(piece);
         if (result.outcome == codec::EnvelopeAssembler::Outcome::WrongCount) {
             m_state.PacketArrived = true;
             m_state.ReloadCount = 0;
             m_state.GatewayReply.clear();
-            m_log.LogLine(QStringLiteral("Wrong byte count in the telegram, ") +
+            m_log.logLine(QStringLiteral("Wrong byte count in the telegram, ") +
                           QString::number(result.count));
         } else if (result.outcome == codec::EnvelopeAssembler::Outcome::Packet) {
             takePacket(result.packet);
@@ -307,12 +307,12 @@ void GatewayServer::onPeerReadyRead() {
 }
 
 void GatewayServer::takePacket(const QByteArray& packet) {
-    const codec::PacketCheckResult result = TakeGatewayPacket(packet, m_settings, m_state, m_log);
-    m_log.LogLine(QStringLiteral("Packet: ") + codec::SpacedHex(packet));
+    const codec::PacketCheckResult result = takeGatewayPacket(packet, m_settings, m_state, m_log);
+    m_log.logLine(QStringLiteral("Packet: ") + codec::spacedHex(packet));
     m_state.PacketArrived = true;
     if (result.foreignNetwork) {
         // The gateway is gone; nothing is started for it.
-        DropForeignGateway();
+        dropForeignGateway();
         return;
     }
     if (m_state.PacketSequence == 1) {
@@ -328,7 +328,7 @@ void GatewayServer::startAutomaticAction() {
     } else if (m_settings.AutoSec) {
         emit automaticActionRequested(AutomaticAction::SecondarySearch);
     } else if (m_settings.KeepAlive) {
-        StartKeepAlive();
+        startKeepAlive();
     }
 }
 

@@ -36,22 +36,22 @@ public:
     ~GatewayServer() override;
 
     // The socket toggle: closes a listening socket, opens a closed one on the port of portText.
-    void Toggle(const QString& portText);
+    void toggle(const QString& portText);
     // "Apply" of the settings: the socket closes so that the next activation reopens it on the new port.
-    void CloseForNewPort();
+    void closeForNewPort();
     // Timer_close_socket: drop any connection and listen again.
-    void ReopenAfterIdle();
+    void reopenAfterIdle();
     // A gateway of another network while only one is accepted: drop it and listen again.
-    void DropForeignGateway();
+    void dropForeignGateway();
 
-    bool HasPeer() const;
-    bool Send(const QByteArray& bytes, QString* failure);
+    bool hasPeer() const;
+    bool send(const QByteArray& bytes, QString* failure);
     // The port actually listened on (useful when the text asked for 0, any free port).
-    quint16 ListeningPort() const;
+    quint16 listeningPort() const;
 
-    QString PeerAddress() const { return m_peerAddress; }
-    QString PeerHost() const { return m_peerHost; }
-    quint16 PeerPort() const { return m_peerPort; }
+    QString peerAddress() const { return m_peerAddress; }
+    QString peerHost() const { return m_peerHost; }
+    quint16 peerPort() const { return m_peerPort; }
 
     // The main window may hand over its own Timer_close_socket and Timer_keepAlive; until then the server
     // uses timers of its own. The server does not take ownership.
@@ -59,11 +59,11 @@ public:
     void setKeepAliveTimer(QTimer* timer);
     QTimer* idleTimer() const { return m_idleTimer; }
     QTimer* keepAliveTimer() const { return m_keepAliveTimer; }
-    void StartKeepAlive();
-    void StopKeepAlive();
+    void startKeepAlive();
+    void stopKeepAlive();
 
     // The number a "Port to listen:" text stands for: 59615 when it is not a port number.
-    static quint16 ListenPortFor(const QString& portText);
+    static quint16 listenPortFor(const QString& portText);
 
 signals:
     // A gateway called in: the window comes to the front and beeps.
@@ -85,7 +85,7 @@ private:
     void dropPeerQuietly();
     void restartIdleTimer();
     static void closeAtOnce(QTcpSocket* socket);
-    static QString AddressText(const QHostAddress& address);
+    static QString addressText(const QHostAddress& address);
 
     Settings& m_settings;
     RunState& m_state;

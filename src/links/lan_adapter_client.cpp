@@ -18,7 +18,7 @@ namespace {
 constexpr int kWaitStepMs = 10;
 }
 
-std::optional<RemoteEndpoint> ParseRemoteEndpoint(const QString& ip, const QString& portText,
+std::optional<RemoteEndpoint> parseRemoteEndpoint(const QString& ip, const QString& portText,
                                                   quint16 defaultPort) {
     const QString host = ip.trimmed();
     if (host.isEmpty()) {
@@ -27,7 +27,7 @@ std::optional<RemoteEndpoint> ParseRemoteEndpoint(const QString& ip, const QStri
     // Digits and dots must make a whole dotted quad ("10.0.0" is not taken as 10.0.0.0); anything else is an
     // IPv6 address or a host name for the resolver.
     static const QRegularExpression digitsAndDots(QStringLiteral("^[0-9.]+$"));
-    if (digitsAndDots.match(host).hasMatch() && !codec::ParseNetworkNumber(host)) {
+    if (digitsAndDots.match(host).hasMatch() && !codec::parseNetworkNumber(host)) {
         return std::nullopt;
     }
     const QString text = portText.trimmed();
@@ -50,10 +50,10 @@ LanAdapterClient::LanAdapterClient(Settings& settings, RunState& state, LogSink&
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &LanAdapterClient::onError);
 }
 
-void LanAdapterClient::ConnectXPort() {
-    const auto endpoint = ParseRemoteEndpoint(m_settings.RemoteIp, m_settings.RemotePort, kDefaultPort);
+void LanAdapterClient::connectXPort() {
+    const auto endpoint = parseRemoteEndpoint(m_settings.RemoteIp, m_settings.RemotePort, kDefaultPort);
     if (!endpoint) {
-        m_log.LogLine(QStringLiteral("Remote IP and Port are not properly set..."));
+        m_log.logLine(QStringLiteral("Remote IP and Port are not properly set..."));
         m_socket.abort();
         m_state.XPortConnected = false;
         return;
@@ -65,15 +65,15 @@ void LanAdapterClient::ConnectXPort() {
         // A connect attempt still pending from an earlier wait starts over.
         m_socket.abort();
         m_socket.connectToHost(endpoint->host, endpoint->port);
-        m_log.LogLine(QStringLiteral("Trying to connect to Lumet-R7 ethernet..."));
-        WaitProcessingEvents(std::max(0, m_settings.EthTimeout) * kWaitStepMs);
+        m_log.logLine(QStringLiteral("Trying to connect to Lumet-R7 ethernet..."));
+        waitProcessingEvents(std::max(0, m_settings.EthTimeout) * kWaitStepMs);
     } catch (const std::exception&) {
-        m_log.LogLine(QStringLiteral("Unexpected exception when connecting to Lumet ethernet..."));
+        m_log.logLine(QStringLiteral("Unexpected exception when connecting to Lumet ethernet..."));
         m_socket.abort();
     }
 }
 
-bool LanAdapterClient::Send(const QByteArray& bytes, QString* failure) {
+bool LanAdapterClient::send(const QByteArray& bytes, QString* failure) {
     if (m_socket.write(bytes) != bytes.size()) {
         if (failure != nullptr) {
             *failure = m_socket.errorString();
@@ -84,7 +84,7 @@ bool LanAdapterClient::Send(const QByteArray& bytes, QString* failure) {
     return true;
 }
 
-void LanAdapterClient::Drop() {
+void LanAdapterClient::drop() {
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.abort();
     }
@@ -92,12 +92,12 @@ void LanAdapterClient::Drop() {
 }
 
 void LanAdapterClient::onConnected() {
-    m_log.LogLine(QStringLiteral("Connected TCP/IP, at ") + ClockTime());
+    m_log.logLine(QStringLiteral("Connected TCP/IP, at ") + clockTime());
     m_state.XPortConnected = true;
 }
 
 void LanAdapterClient::onDisconnected() {
-    m_log.LogLine(QStringLiteral("Disconnected TCP/IP connection at ") + ClockTime());
+    m_log.logLine(QStringLiteral("Disconnected TCP/IP connection at ") + clockTime());
     m_state.XPortConnected = false;
 }
 
@@ -110,7 +110,7 @@ void LanAdapterClient::onError(QAbstractSocket::SocketError error) {
     if (error == QAbstractSocket::RemoteHostClosedError) {
         return;
     }
-    m_log.LogLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+    m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
 }
 
 } // namespace holvex::links

@@ -20,7 +20,7 @@ struct RemoteEndpoint {
     QString host;
     quint16 port = 0;
 };
-std::optional<RemoteEndpoint> ParseRemoteEndpoint(const QString& ip, const QString& portText,
+std::optional<RemoteEndpoint> parseRemoteEndpoint(const QString& ip, const QString& portText,
                                                   quint16 defaultPort);
 
 // The TCP client to a serial-to-Ethernet LAN adapter: frames and text lines travel unchanged, and whatever
@@ -35,9 +35,9 @@ public:
 
     // Connects when not connected and waits "Ethernet timeout" x 10 ms, the whole time, with the event loop
     // running.
-    void ConnectXPort();
-    bool Send(const QByteArray& bytes, QString* failure);
-    void Drop();
+    void connectXPort();
+    bool send(const QByteArray& bytes, QString* failure);
+    void drop();
 
 private:
     void onConnected();

@@ -6,19 +6,19 @@
 
 namespace holvex::links {
 
-codec::PacketCheckResult TakeGatewayPacket(const QByteArray& packet, const Settings& settings,
+codec::PacketCheckResult takeGatewayPacket(const QByteArray& packet, const Settings& settings,
                                            RunState& state, LogSink& log) {
     codec::PacketCheckInput input;
     input.packetSequence = state.PacketSequence;
     input.acceptOnlyNetwork = settings.AcceptOnlyNetwork;
     input.acceptedNetwork = settings.AcceptedNetwork;
-    const codec::PacketCheckResult result = codec::CheckPacket(packet, input);
+    const codec::PacketCheckResult result = codec::checkPacket(packet, input);
     state.GatewayReply = result.gatewayReply;
     if (result.network) {
         state.NetworkNumber = *result.network;
     }
     for (const QString& line : result.log) {
-        log.LogLine(line);
+        log.logLine(line);
     }
     return result;
 }

@@ -14,7 +14,7 @@ namespace holvex::links {
 
 // A whole 300-byte packet from a gateway, on either socket: checked against the current sequence and the
 // accepted network, its payload and network number taken into the run state, its report lines logged.
-codec::PacketCheckResult TakeGatewayPacket(const QByteArray& packet, const Settings& settings,
+codec::PacketCheckResult takeGatewayPacket(const QByteArray& packet, const Settings& settings,
                                            RunState& state, LogSink& log);
 
 } // namespace holvex::links

@@ -17,7 +17,7 @@ namespace {
 constexpr int kReleaseWaitMs = 40;
 constexpr int kWriteWaitMs = 1000;
 
-QString ClosedText(const QString& name) {
+QString closedText(const QString& name) {
     return name + QStringLiteral(" is closed");
 }
 
@@ -33,7 +33,7 @@ SerialChannel::~SerialChannel() {
     }
 }
 
-qint32 SerialChannel::BaudRateFor(const QString& speed) {
+qint32 SerialChannel::baudRateFor(const QString& speed) {
     const QString text = speed.trimmed();
     if (text == QLatin1String("300")) {
         return 300;
@@ -53,7 +53,7 @@ qint32 SerialChannel::BaudRateFor(const QString& speed) {
     return QSerialPort::Baud2400;
 }
 
-QSerialPort::Parity SerialChannel::ParityFor(const QString& parity) {
+QSerialPort::Parity SerialChannel::parityFor(const QString& parity) {
     const QString text = parity.trimmed();
     if (text.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0) {
         return QSerialPort::NoParity;
@@ -70,7 +70,7 @@ QSerialPort::Parity SerialChannel::ParityFor(const QString& parity) {
     return QSerialPort::EvenParity;
 }
 
-QString SerialChannel::ParityName(QSerialPort::Parity parity) {
+QString SerialChannel::parityName(QSerialPort::Parity parity) {
     switch (parity) {
     case QSerialPort::NoParity:
         return QStringLiteral("None");
@@ -85,7 +85,7 @@ QString SerialChannel::ParityName(QSerialPort::Parity parity) {
     }
 }
 
-void SerialChannel::Toggle() {
+void SerialChannel::toggle() {
     if (m_port.isOpen() || m_state.PortOpen) {
         closeOpenPort();
     } else {
@@ -93,13 +93,13 @@ void SerialChannel::Toggle() {
     }
 }
 
-void SerialChannel::Close() {
+void SerialChannel::close() {
     if (m_port.isOpen() || m_state.PortOpen) {
         closeOpenPort();
     }
 }
 
-bool SerialChannel::IsOpen() const {
+bool SerialChannel::isOpen() const {
     return m_port.isOpen();
 }
 
@@ -109,20 +109,20 @@ void SerialChannel::closeOpenPort() {
         if (m_port.isOpen()) {
             m_port.close();
         }
-        emit statusTextChanged(ClosedText(name));
+        emit statusTextChanged(closedText(name));
         m_state.PortOpen = false;
-        WaitProcessingEvents(kReleaseWaitMs);
+        waitProcessingEvents(kReleaseWaitMs);
         m_openName.clear();
         emit serialFieldsEnabled(true);
         emit portCaptionChanged(QStringLiteral("Connect to port"));
     } catch (const std::exception&) {
-        m_log.LogLine(QStringLiteral("Unknown Exception closing serial port, please restart..."));
+        m_log.logLine(QStringLiteral("Unknown Exception closing serial port, please restart..."));
     }
 }
 
 void SerialChannel::open() {
     const QString name = m_settings.PortName;
-    const QString devicePath = SerialDevicePath(name);
+    const QString devicePath = serialDevicePath(name);
     try {
         // The probe: another program holding the port makes an exclusive open fail.
         bool probeOpened = false;
@@ -135,9 +135,9 @@ void SerialChannel::open() {
             }
         }
         if (!probeOpened) {
-            emit statusTextChanged(ClosedText(name));
+            emit statusTextChanged(closedText(name));
             m_state.PortOpen = false;
-            m_log.LogLine(m_language.pick(QStringLiteral("The selected serial port (") + name +
+            m_log.logLine(m_language.pick(QStringLiteral("The selected serial port (") + name +
                                               QStringLiteral(") is in use by another program!"),
                                           QStringLiteral("La porta selezionata (") + name +
                                               QStringLiteral(") e utilizzata da un\"altra applicazione!")));
@@ -146,8 +146,8 @@ void SerialChannel::open() {
         }
 
         // Line settings go in before opening: a pseudo-terminal refuses some of them on an open port.
-        const qint32 baud = BaudRateFor(m_settings.Speed);
-        const QSerialPort::Parity parity = ParityFor(m_settings.Parity);
+        const qint32 baud = baudRateFor(m_settings.Speed);
+        const QSerialPort::Parity parity = parityFor(m_settings.Parity);
         m_port.setPortName(devicePath);
         m_port.setBaudRate(baud);
         m_port.setParity(parity);
@@ -155,9 +155,9 @@ void SerialChannel::open() {
         m_port.setStopBits(QSerialPort::OneStop);
         m_port.setFlowControl(QSerialPort::NoFlowControl);
         if (!m_port.open(QIODevice::ReadWrite)) {
-            emit statusTextChanged(ClosedText(name));
+            emit statusTextChanged(closedText(name));
             m_state.PortOpen = false;
-            m_log.LogLine(QStringLiteral("Unknown Exception on opening serial port..."));
+            m_log.logLine(QStringLiteral("Unknown Exception on opening serial port..."));
             reportOpenFailure(devicePath);
             return;
         }
@@ -167,26 +167,26 @@ void SerialChannel::open() {
         m_port.clearError();
 
         const QString text =
-            name + QStringLiteral(" - ") + QString::number(baud) + QStringLiteral(",8,") + ParityName(parity);
+            name + QStringLiteral(" - ") + QString::number(baud) + QStringLiteral(",8,") + parityName(parity);
         m_openName = name;
         emit statusTextChanged(text);
-        m_log.LogLine(text);
+        m_log.logLine(text);
         m_state.PortOpen = true;
         emit serialFieldsEnabled(false);
         emit portCaptionChanged(QStringLiteral("Disconnect"));
     } catch (const std::exception&) {
-        m_log.LogLine(QStringLiteral("Unknown Exception on opening serial port..."));
-        emit statusTextChanged(ClosedText(name));
+        m_log.logLine(QStringLiteral("Unknown Exception on opening serial port..."));
+        emit statusTextChanged(closedText(name));
     }
 }
 
 void SerialChannel::reportOpenFailure(const QString& devicePath) {
     QString group;
-    const SerialOpenFailure failure = InspectSerialOpenFailure(devicePath, &group);
-    m_log.LogLine(SerialOpenFailureText(failure, devicePath, group, m_language.italian()));
+    const SerialOpenFailure failure = inspectSerialOpenFailure(devicePath, &group);
+    m_log.logLine(serialOpenFailureText(failure, devicePath, group, m_language.italian()));
 }
 
-bool SerialChannel::Write(const QByteArray& bytes) {
+bool SerialChannel::write(const QByteArray& bytes) {
     if (!m_port.isOpen()) {
         return false;
     }
@@ -202,20 +202,20 @@ bool SerialChannel::Write(const QByteArray& bytes) {
     return true;
 }
 
-QByteArray SerialChannel::TakeAll() {
+QByteArray SerialChannel::takeAll() {
     if (!m_port.isOpen()) {
         return {};
     }
     return m_port.readAll();
 }
 
-void SerialChannel::DiscardInput() {
+void SerialChannel::discardInput() {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::Input);
     }
 }
 
-void SerialChannel::DiscardBoth() {
+void SerialChannel::discardBoth() {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::AllDirections);
     }

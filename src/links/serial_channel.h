@@ -25,22 +25,22 @@ public:
     ~SerialChannel() override;
 
     // The port button: closes an open port, opens a closed one.
-    void Toggle();
+    void toggle();
     // Closes the port when it is open (end of an operation, main window closing).
-    void Close();
-    bool IsOpen() const;
+    void close();
+    bool isOpen() const;
 
     // Writes all bytes before returning; false when the port refused them.
-    bool Write(const QByteArray& bytes);
+    bool write(const QByteArray& bytes);
     // Every byte waiting in the receive buffer; never blocks.
-    QByteArray TakeAll();
-    void DiscardInput();
-    void DiscardBoth();
+    QByteArray takeAll();
+    void discardInput();
+    void discardBoth();
 
     // The rate and parity the port is opened with for the "Speed" and "Parity" texts.
-    static qint32 BaudRateFor(const QString& speed);
-    static QSerialPort::Parity ParityFor(const QString& parity);
-    static QString ParityName(QSerialPort::Parity parity);
+    static qint32 baudRateFor(const QString& speed);
+    static QSerialPort::Parity parityFor(const QString& parity);
+    static QString parityName(QSerialPort::Parity parity);
 
 signals:
     // The first panel of the status bar.

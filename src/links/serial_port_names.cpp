@@ -5,7 +5,7 @@
 
 namespace holvex::links {
 
-QString SerialDevicePath(const QString& name) {
+QString serialDevicePath(const QString& name) {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty()) {
         return trimmed;
@@ -22,7 +22,7 @@ QString SerialDevicePath(const QString& name) {
     return QStringLiteral("/dev/") + trimmed;
 }
 
-SerialOpenFailure ClassifySerialOpenFailure(bool exists, bool readableAndWritable) {
+SerialOpenFailure classifySerialOpenFailure(bool exists, bool readableAndWritable) {
     if (!exists) {
         return SerialOpenFailure::Missing;
     }
@@ -32,16 +32,16 @@ SerialOpenFailure ClassifySerialOpenFailure(bool exists, bool readableAndWritabl
     return SerialOpenFailure::InUse;
 }
 
-SerialOpenFailure InspectSerialOpenFailure(const QString& devicePath, QString* ownerGroup) {
+SerialOpenFailure inspectSerialOpenFailure(const QString& devicePath, QString* ownerGroup) {
     const QFileInfo info(devicePath);
     const bool exists = !devicePath.isEmpty() && info.exists();
     if (ownerGroup != nullptr) {
         *ownerGroup = exists ? info.group() : QString();
     }
-    return ClassifySerialOpenFailure(exists, exists && info.isReadable() && info.isWritable());
+    return classifySerialOpenFailure(exists, exists && info.isReadable() && info.isWritable());
 }
 
-QString SerialOpenFailureText(SerialOpenFailure failure, const QString& devicePath, const QString& ownerGroup,
+QString serialOpenFailureText(SerialOpenFailure failure, const QString& devicePath, const QString& ownerGroup,
                               bool italian) {
     switch (failure) {
     case SerialOpenFailure::Missing:

@@ -13,17 +13,17 @@ enum class SerialOpenFailure {
 
 // The device path of a "Name" setting: a full path stays as it is, "COMn" (settings written on another
 // desktop) becomes /dev/ttyS(n-1), any other name is looked up in /dev ("ttyUSB0" -> /dev/ttyUSB0).
-QString SerialDevicePath(const QString& name);
+QString serialDevicePath(const QString& name);
 
 // The reason from what the file system says about the device.
-SerialOpenFailure ClassifySerialOpenFailure(bool exists, bool readableAndWritable);
+SerialOpenFailure classifySerialOpenFailure(bool exists, bool readableAndWritable);
 
 // Looks the device up and classifies the failure; ownerGroup receives the group that owns the device
 // (empty when it does not exist).
-SerialOpenFailure InspectSerialOpenFailure(const QString& devicePath, QString* ownerGroup);
+SerialOpenFailure inspectSerialOpenFailure(const QString& devicePath, QString* ownerGroup);
 
 // One operator line saying why the device could not be opened, in English or Italian.
-QString SerialOpenFailureText(SerialOpenFailure failure, const QString& devicePath, const QString& ownerGroup,
+QString serialOpenFailureText(SerialOpenFailure failure, const QString& devicePath, const QString& ownerGroup,
                               bool italian);
 
 } // namespace holvex::links

@@ -5,7 +5,7 @@
 
 namespace holvex {
 
-bool WriteLogFile(const QString& path, const QStringList& lines) {
+bool writeLogFile(const QString& path, const QStringList& lines) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         return false;
@@ -20,7 +20,7 @@ bool WriteLogFile(const QString& path, const QStringList& lines) {
     return file.commit();
 }
 
-QString ProposedLogFileName(const QString& lastDirectory) {
+QString proposedLogFileName(const QString& lastDirectory) {
     const QString name = QStringLiteral("log.txt");
     if (lastDirectory.isEmpty()) {
         return name;

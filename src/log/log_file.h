@@ -7,9 +7,9 @@ namespace holvex {
 
 // Writes the log as plain text, one line per log line. Returns false when the file cannot be written; an
 // existing file is then left as it was.
-bool WriteLogFile(const QString& path, const QStringList& lines);
+bool writeLogFile(const QString& path, const QStringList& lines);
 
 // The name the save dialog proposes: the folder with "log.txt" in it.
-QString ProposedLogFileName(const QString& lastDirectory);
+QString proposedLogFileName(const QString& lastDirectory);
 
 } // namespace holvex

@@ -2,7 +2,7 @@
 
 namespace holvex {
 
-std::vector<LogPage> PaginateLog(int lineCount) {
+std::vector<LogPage> paginateLog(int lineCount) {
     std::vector<LogPage> pages;
     pages.push_back(LogPage{0, -1, 0});
     for (int i = 0; i < lineCount; ++i) {

@@ -20,6 +20,6 @@ struct LogPage {
 // heading alone.
 inline constexpr int kLogLinesPerPage = 35;
 
-std::vector<LogPage> PaginateLog(int lineCount);
+std::vector<LogPage> paginateLog(int lineCount);
 
 } // namespace holvex

@@ -20,7 +20,7 @@ namespace holvex {
 namespace {
 // One log entry is one line: a line break that is not a CR LF pair would otherwise split the entry on screen
 // but not in the list, and the two must agree.
-QString OneLine(QString text) {
+QString oneLine(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
@@ -64,16 +64,16 @@ LogPane::LogPane(QWidget* parent) : QWidget(parent) {
     connect(m_print, &QPushButton::clicked, this, &LogPane::Butt_print_logClick);
 }
 
-void LogPane::LogLine(const QString& text) {
+void LogPane::logLine(const QString& text) {
     // The widget belongs to the user-interface thread; a line from elsewhere is handed over, not written.
     if (QThread::currentThread() != thread()) {
         QMetaObject::invokeMethod(
-            this, [this, text] { LogLine(text); }, Qt::QueuedConnection);
+            this, [this, text] { logLine(text); }, Qt::QueuedConnection);
         return;
     }
     const QStringList parts = text.split(QStringLiteral("\r\n"));
     for (const QString& part : parts) {
-        const QString line = OneLine(part);
+        const QString line = oneLine(part);
         m_lines.append(line);
         m_pending.append(line);
     }
@@ -105,15 +105,15 @@ void LogPane::clearLog() {
 }
 
 bool LogPane::saveTo(const QString& path) {
-    if (WriteLogFile(path, m_lines)) {
+    if (writeLogFile(path, m_lines)) {
         return true;
     }
-    LogLine(QStringLiteral("Can not write file, no rights..."));
+    logLine(QStringLiteral("Can not write file, no rights..."));
     return false;
 }
 
 int LogPane::printTo(QPagedPaintDevice& device, const QDateTime& when) {
-    return PrintLog(device, m_lines, LogPrintHeading(when));
+    return printLog(device, m_lines, logPrintHeading(when));
 }
 
 void LogPane::setLastDirectoryProvider(std::function<QString()> provider) {
@@ -135,7 +135,7 @@ void LogPane::Butt_clear_logClick() {
 
 void LogPane::Butt_save_logClick() {
     const QString folder = m_lastDirectory ? m_lastDirectory() : QString();
-    const QString name = chooseSaveFileName(ProposedLogFileName(folder));
+    const QString name = chooseSaveFileName(proposedLogFileName(folder));
     if (!name.isEmpty()) {
         saveTo(name);
     }

@@ -25,7 +25,7 @@ public:
     explicit LogPane(QWidget* parent = nullptr);
 
     // Called from another thread, the line is queued to the pane's own thread and appears there.
-    void LogLine(const QString& text) override;
+    void logLine(const QString& text) override;
 
     const QStringList& lines() const { return m_lines; }
     int lineCount() const { return static_cast<int>(m_lines.size()); }

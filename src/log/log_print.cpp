@@ -20,13 +20,13 @@ constexpr double kFirstLineTopUnits = 30.0;
 constexpr int kFontPointSize = 8;
 } // namespace
 
-QString LogPrintHeading(const QDateTime& when) {
+QString logPrintHeading(const QDateTime& when) {
     const QLocale locale = QLocale::system();
     return QStringLiteral("Print of log file ") + locale.toString(when.date(), QLocale::ShortFormat) +
            QStringLiteral(", ") + locale.toString(when.time(), QLocale::ShortFormat);
 }
 
-int PrintLog(QPagedPaintDevice& device, const QStringList& lines, const QString& heading) {
+int printLog(QPagedPaintDevice& device, const QStringList& lines, const QString& heading) {
     QPainter painter;
     if (!painter.begin(&device)) {
         return 0;
@@ -45,7 +45,7 @@ int PrintLog(QPagedPaintDevice& device, const QStringList& lines, const QString&
         painter.drawText(left, top + metrics.ascent(), text);
     };
 
-    const std::vector<LogPage> pages = PaginateLog(static_cast<int>(lines.size()));
+    const std::vector<LogPage> pages = paginateLog(static_cast<int>(lines.size()));
     int printed = 0;
     for (const LogPage& page : pages) {
         if (printed > 0 && !device.newPage()) {

@@ -10,7 +10,7 @@ class LogSink {
 public:
     virtual ~LogSink() = default;
     // Appends one line; a text with CR LF pairs becomes several lines, an empty text an empty line.
-    virtual void LogLine(const QString& text) = 0;
+    virtual void logLine(const QString& text) = 0;
 };
 
 } // namespace holvex

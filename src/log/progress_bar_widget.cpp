@@ -8,7 +8,7 @@ namespace holvex {
 
 namespace {
 // True when the call came from another thread and was queued to the bar's own thread instead.
-template <typename Call> bool HandedOver(ProgressBarWidget* bar, Call call) {
+template <typename Call> bool handedOver(ProgressBarWidget* bar, Call call) {
     if (QThread::currentThread() == bar->thread()) {
         return false;
     }
@@ -25,8 +25,8 @@ ProgressBarWidget::ProgressBarWidget(QWidget* parent) : QProgressBar(parent) {
     setVisible(false);
 }
 
-void ProgressBarWidget::StartProgress(int steps) {
-    if (HandedOver(this, [this, steps] { StartProgress(steps); })) {
+void ProgressBarWidget::startProgress(int steps) {
+    if (handedOver(this, [this, steps] { startProgress(steps); })) {
         return;
     }
     // An empty range would make Qt show a busy indicator instead of a position.
@@ -35,9 +35,9 @@ void ProgressBarWidget::StartProgress(int steps) {
     setVisible(true);
 }
 
-void ProgressBarWidget::StartProgressRange(int minimum, int maximum, int position) {
-    if (HandedOver(this,
-                   [this, minimum, maximum, position] { StartProgressRange(minimum, maximum, position); })) {
+void ProgressBarWidget::startProgressRange(int minimum, int maximum, int position) {
+    if (handedOver(this,
+                   [this, minimum, maximum, position] { startProgressRange(minimum, maximum, position); })) {
         return;
     }
     setRange(minimum, std::max(maximum, minimum + 1));
@@ -45,30 +45,30 @@ void ProgressBarWidget::StartProgressRange(int minimum, int maximum, int positio
     setVisible(true);
 }
 
-void ProgressBarWidget::StepProgress() {
-    if (HandedOver(this, [this] { StepProgress(); })) {
+void ProgressBarWidget::stepProgress() {
+    if (handedOver(this, [this] { stepProgress(); })) {
         return;
     }
     setValue(std::min(value() + 1, maximum()));
 }
 
-void ProgressBarWidget::SetProgressPosition(int position) {
-    if (HandedOver(this, [this, position] { SetProgressPosition(position); })) {
+void ProgressBarWidget::setProgressPosition(int position) {
+    if (handedOver(this, [this, position] { setProgressPosition(position); })) {
         return;
     }
     setValue(std::clamp(position, minimum(), maximum()));
 }
 
-int ProgressBarWidget::ProgressPosition() const {
+int ProgressBarWidget::progressPosition() const {
     return value();
 }
 
-int ProgressBarWidget::ProgressMaximum() const {
+int ProgressBarWidget::progressMaximum() const {
     return maximum();
 }
 
-void ProgressBarWidget::EndProgress() {
-    if (HandedOver(this, [this] { EndProgress(); })) {
+void ProgressBarWidget::endProgress() {
+    if (handedOver(this, [this] { endProgress(); })) {
         return;
     }
     setMinimum(0);

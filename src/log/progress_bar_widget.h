@@ -15,13 +15,13 @@ public:
 
     explicit ProgressBarWidget(QWidget* parent = nullptr);
 
-    void StartProgress(int steps) override;
-    void StartProgressRange(int minimum, int maximum, int position) override;
-    void StepProgress() override;
-    void SetProgressPosition(int position) override;
-    int ProgressPosition() const override;
-    int ProgressMaximum() const override;
-    void EndProgress() override;
+    void startProgress(int steps) override;
+    void startProgressRange(int minimum, int maximum, int position) override;
+    void stepProgress() override;
+    void setProgressPosition(int position) override;
+    int progressPosition() const override;
+    int progressMaximum() const override;
+    void endProgress() override;
 };
 
 } // namespace holvex

@@ -18,7 +18,7 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
     }
 }
 
-void StatusBarWidget::ShowPortState(const QString& text) {
+void StatusBarWidget::showPortState(const QString& text) {
     m_panels[0]->setText(text);
 }
 

@@ -16,7 +16,7 @@ public:
 
     explicit StatusBarWidget(QWidget* parent = nullptr);
 
-    void ShowPortState(const QString& text) override;
+    void showPortState(const QString& text) override;
     QString panelText(int index) const;
     QLabel* panel(int index) const;
 

@@ -9,11 +9,11 @@ namespace holvex {
 class StatusSink {
 public:
     virtual ~StatusSink() = default;
-    virtual void ShowPortState(const QString& text) = 0;
+    virtual void showPortState(const QString& text) = 0;
 };
 
 // The closed-port text for a port name.
-inline QString ClosedPortText(const QString& portName) {
+inline QString closedPortText(const QString& portName) {
     return portName + QStringLiteral(" is closed");
 }
 

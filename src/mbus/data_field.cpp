@@ -13,28 +13,28 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Record data end before the checksum and the stop byte.
-bool FitsBeforeChecksum(const QByteArray& frame, int start, int length) {
+bool fitsBeforeChecksum(const QByteArray& frame, int start, int length) {
     return start >= 0 && length >= 0 && static_cast<qsizetype>(start) + length <= frame.size() - 2;
 }
 
-quint8 ByteAt(const QByteArray& frame, int pos) {
+quint8 byteAt(const QByteArray& frame, int pos) {
     return static_cast<quint8>(frame[pos]);
 }
 
-quint64 LittleEndian(const QByteArray& frame, int start, int length) {
+quint64 littleEndian(const QByteArray& frame, int start, int length) {
     quint64 value = 0;
     for (int i = length - 1; i >= 0; --i) {
-        value = (value << 8) | ByteAt(frame, start + i);
+        value = (value << 8) | byteAt(frame, start + i);
     }
     return value;
 }
 
 // The field's hex digits, most significant byte first.
-QString DigitsMsbFirst(const QByteArray& frame, int start, int length) {
+QString digitsMsbFirst(const QByteArray& frame, int start, int length) {
     QString out(2 * length, Qt::Uninitialized);
     QChar* dst = out.data();
     for (int i = length - 1; i >= 0; --i) {
-        const quint8 b = ByteAt(frame, start + i);
+        const quint8 b = byteAt(frame, start + i);
         *dst++ = QLatin1Char(kHexDigits[b >> 4]);
         *dst++ = QLatin1Char(kHexDigits[b & 0x0F]);
     }
@@ -42,18 +42,18 @@ QString DigitsMsbFirst(const QByteArray& frame, int start, int length) {
 }
 
 // The hex digits of the bytes in the order received.
-QString DigitsAsReceived(const QByteArray& frame, int start, int length) {
+QString digitsAsReceived(const QByteArray& frame, int start, int length) {
     QString out;
-    AppendHex(out, frame, start, length);
+    appendHex(out, frame, start, length);
     return out;
 }
 
 // BCD digits as a decimal number; error and sign nibbles (A..F) or a value beyond the 32-bit signed range
 // fail.
-bool BcdValue(const QByteArray& frame, int start, int length, qint64& value) {
+bool bcdValue(const QByteArray& frame, int start, int length, qint64& value) {
     value = 0;
     for (int i = length - 1; i >= 0; --i) {
-        const quint8 b = ByteAt(frame, start + i);
+        const quint8 b = byteAt(frame, start + i);
         const int high = b >> 4;
         const int low = b & 0x0F;
         if (high > 9 || low > 9) {
@@ -64,12 +64,12 @@ bool BcdValue(const QByteArray& frame, int start, int length, qint64& value) {
     return value <= std::numeric_limits<qint32>::max();
 }
 
-QString VariableLength(const QByteArray& frame, int dataStart, int& dataLength) {
-    if (!FitsBeforeChecksum(frame, dataStart, 1)) {
+QString variableLength(const QByteArray& frame, int dataStart, int& dataLength) {
+    if (!fitsBeforeChecksum(frame, dataStart, 1)) {
         dataLength = 1;
         return QStringLiteral("Exception ");
     }
-    const int lvar = ByteAt(frame, dataStart);
+    const int lvar = byteAt(frame, dataStart);
     const int valueStart = dataStart + 1;
     if (lvar >= 0xFB) {
         dataLength = 1;
@@ -77,30 +77,30 @@ QString VariableLength(const QByteArray& frame, int dataStart, int& dataLength) 
     }
     const int count = lvar <= 0xBF ? lvar : (lvar & 0x0F);
     dataLength = 1 + count;
-    if (!FitsBeforeChecksum(frame, valueStart, count)) {
+    if (!fitsBeforeChecksum(frame, valueStart, count)) {
         return QStringLiteral("Exception ");
     }
     if (lvar <= 0xBF) {
         return QString::fromLatin1(frame.constData() + valueStart, count);
     }
     if (lvar <= 0xCF) {
-        return DigitsAsReceived(frame, valueStart, count);
+        return digitsAsReceived(frame, valueStart, count);
     }
     if (lvar <= 0xDF) {
-        return QLatin1Char('-') + DigitsAsReceived(frame, valueStart, count);
+        return QLatin1Char('-') + digitsAsReceived(frame, valueStart, count);
     }
     if (lvar <= 0xEF) {
-        return QStringLiteral("0x") + DigitsAsReceived(frame, valueStart, count);
+        return QStringLiteral("0x") + digitsAsReceived(frame, valueStart, count);
     }
     return QStringLiteral("Floating point, to be defined in the future, but hex is: 0x") +
-           DigitsAsReceived(frame, valueStart, count);
+           digitsAsReceived(frame, valueStart, count);
 }
 
-QString DecodeValue(const QByteArray& frame, int code, int dataStart, bool fabricationNumber,
+QString decodeValue(const QByteArray& frame, int code, int dataStart, bool fabricationNumber,
                     double multiplier, int& dataLength, QChar separator) {
     static const QString kException = QStringLiteral("Exception ");
-    const int length = DataFieldLength(static_cast<quint8>(code));
-    const bool fits = FitsBeforeChecksum(frame, dataStart, length);
+    const int length = dataFieldLength(static_cast<quint8>(code));
+    const bool fits = fitsBeforeChecksum(frame, dataStart, length);
     switch (code) {
     case 0x0:
         return QStringLiteral("No data ");
@@ -111,42 +111,42 @@ QString DecodeValue(const QByteArray& frame, int code, int dataStart, bool fabri
             return kException;
         }
         if (code == 0x3 && fabricationNumber) {
-            return QStringLiteral("00") + DigitsMsbFirst(frame, dataStart, length);
+            return QStringLiteral("00") + digitsMsbFirst(frame, dataStart, length);
         }
-        const auto v = static_cast<double>(LittleEndian(frame, dataStart, length));
-        return FormatFixed(v * multiplier, code == 0x3 ? 11 : 8, separator);
+        const auto v = static_cast<double>(littleEndian(frame, dataStart, length));
+        return formatFixed(v * multiplier, code == 0x3 ? 11 : 8, separator);
     }
     case 0x4: {
         if (!fits) {
             return kException;
         }
         if (fabricationNumber) {
-            return DigitsMsbFirst(frame, dataStart, length);
+            return digitsMsbFirst(frame, dataStart, length);
         }
-        const auto v = static_cast<qint32>(static_cast<quint32>(LittleEndian(frame, dataStart, length)));
-        return FormatFixed(static_cast<double>(v) * multiplier, 13, separator);
+        const auto v = static_cast<qint32>(static_cast<quint32>(littleEndian(frame, dataStart, length)));
+        return formatFixed(static_cast<double>(v) * multiplier, 13, separator);
     }
     case 0x5:
         if (!fits) {
             return QStringLiteral("Exception on floating point value ");
         }
-        return BinaryTextToReal(HexToBinaryText(DigitsMsbFirst(frame, dataStart, length)), separator);
+        return binaryTextToReal(hexToBinaryText(digitsMsbFirst(frame, dataStart, length)), separator);
     case 0x6: {
         if (!fits) {
             return QStringLiteral("Exception on 6-byte integer ");
         }
         if (fabricationNumber) {
-            return DigitsMsbFirst(frame, dataStart, length);
+            return digitsMsbFirst(frame, dataStart, length);
         }
-        const auto v = static_cast<double>(LittleEndian(frame, dataStart, length));
-        return FormatFixed(v * multiplier, 15, separator);
+        const auto v = static_cast<double>(littleEndian(frame, dataStart, length));
+        return formatFixed(v * multiplier, 15, separator);
     }
     case 0x7:
         if (!fits) {
             return kException;
         }
         return QStringLiteral("64-bit integer not supported, but hex is: 0x") +
-               DigitsMsbFirst(frame, dataStart, length);
+               digitsMsbFirst(frame, dataStart, length);
     case 0x9:
     case 0xA:
     case 0xB:
@@ -157,17 +157,17 @@ QString DecodeValue(const QByteArray& frame, int code, int dataStart, bool fabri
         }
         // The fabrication number keeps its digits as sent (6 digits and more).
         if (fabricationNumber && length >= 3) {
-            return DigitsMsbFirst(frame, dataStart, length);
+            return digitsMsbFirst(frame, dataStart, length);
         }
         qint64 v = 0;
-        if (!BcdValue(frame, dataStart, length, v)) {
+        if (!bcdValue(frame, dataStart, length, v)) {
             return kException;
         }
         const int digits = code == 0xB ? 11 : code == 0xC ? 13 : code == 0xE ? 15 : 8;
-        return FormatFixed(static_cast<double>(v) * multiplier, digits, separator);
+        return formatFixed(static_cast<double>(v) * multiplier, digits, separator);
     }
     case 0xD:
-        return VariableLength(frame, dataStart, dataLength);
+        return variableLength(frame, dataStart, dataLength);
     default:
         return QStringLiteral("Unrecognizable DIF, not decoded ");
     }
@@ -175,12 +175,12 @@ QString DecodeValue(const QByteArray& frame, int code, int dataStart, bool fabri
 
 } // namespace
 
-int DataFieldLength(quint8 dif) {
+int dataFieldLength(quint8 dif) {
     static constexpr int kLength[16] = {0, 1, 2, 3, 4, 4, 6, 8, 0, 1, 2, 3, 4, 1, 6, 0};
     return kLength[dif & 0x0F];
 }
 
-QString FunctionFieldText(quint8 highNibble) {
+QString functionFieldText(quint8 highNibble) {
     static const QString kTexts[16] = {
         QStringLiteral("Instantenous value "),
         QStringLiteral("Maximum value "),
@@ -202,7 +202,7 @@ QString FunctionFieldText(quint8 highNibble) {
     return kTexts[highNibble & 0x0F];
 }
 
-QString StorageTariffText(quint8 dife) {
+QString storageTariffText(quint8 dife) {
     static const QString kStorage = QStringLiteral("Storage is: ");
     static const QString kTariff = QStringLiteral(", Tariff is: ");
     QChar text[32];
@@ -222,7 +222,7 @@ QString StorageTariffText(quint8 dife) {
     return QString(text, length);
 }
 
-DataFieldResult DecodeDataField(const QByteArray& frame, int difPos, int dataStart, const QString& vifHex,
+DataFieldResult decodeDataField(const QByteArray& frame, int difPos, int dataStart, const QString& vifHex,
                                 double multiplier, int dataLength, QChar decimalSeparator) {
     DataFieldResult result;
     result.dataLength = dataLength;
@@ -230,18 +230,18 @@ DataFieldResult DecodeDataField(const QByteArray& frame, int difPos, int dataSta
         result.valueText = QStringLiteral("Exception ");
         return result;
     }
-    const quint8 dif = ByteAt(frame, difPos);
-    result.fieldText = FunctionFieldText(dif >> 4);
+    const quint8 dif = byteAt(frame, difPos);
+    result.fieldText = functionFieldText(dif >> 4);
     // Only the first DIFE is shown.
     if ((dif >> 4) >= 8 && difPos + 1 < frame.size()) {
-        result.fieldText.append(StorageTariffText(ByteAt(frame, difPos + 1)));
+        result.fieldText.append(storageTariffText(byteAt(frame, difPos + 1)));
     }
     if (vifHex == QLatin1String("6C") || vifHex == QLatin1String("6D") || vifHex == QLatin1String("EC") ||
         vifHex == QLatin1String("ED")) {
-        result.valueText = DecodeDateTime(frame, vifHex, dataStart);
+        result.valueText = decodeDateTime(frame, vifHex, dataStart);
         return result;
     }
-    result.valueText = DecodeValue(frame, dif & 0x0F, dataStart, vifHex == QLatin1String("78"), multiplier,
+    result.valueText = decodeValue(frame, dif & 0x0F, dataStart, vifHex == QLatin1String("78"), multiplier,
                                    result.dataLength, decimalSeparator);
     return result;
 }

@@ -9,25 +9,25 @@ namespace holvex::mbus {
 
 namespace {
 
-bool FitsBeforeChecksum(const QByteArray& frame, int start, int length) {
+bool fitsBeforeChecksum(const QByteArray& frame, int start, int length) {
     return start >= 0 && static_cast<qsizetype>(start) + length <= frame.size() - 2;
 }
 
-quint8 ByteAt(const QByteArray& frame, int pos) {
+quint8 byteAt(const QByteArray& frame, int pos) {
     return static_cast<quint8>(frame[pos]);
 }
 
 } // namespace
 
-FixedRecordResult DecodeFixedRecord(const QByteArray& frame, int dataStart, QChar decimalSeparator) {
+FixedRecordResult decodeFixedRecord(const QByteArray& frame, int dataStart, QChar decimalSeparator) {
     FixedRecordResult result;
     // The DIF sits four bytes and the VIF two bytes before the data; all of it lies before the checksum.
-    if (!FitsBeforeChecksum(frame, dataStart - 4, 4)) {
+    if (!fitsBeforeChecksum(frame, dataStart - 4, 4)) {
         return result;
     }
-    const int code = ByteAt(frame, dataStart - 4) & 0x0F;
+    const int code = byteAt(frame, dataStart - 4) & 0x0F;
     VifResult vif;
-    LookupPrimaryVif(ByteAt(frame, dataStart - 2) & 0x0F, vif);
+    lookupPrimaryVif(byteAt(frame, dataStart - 2) & 0x0F, vif);
 
     int length = 0;
     bool bcd = false;
@@ -59,13 +59,13 @@ FixedRecordResult DecodeFixedRecord(const QByteArray& frame, int dataStart, QCha
         result.logLine = QStringLiteral("Unrecognizable DIF value - not decoded, 1...");
         return result;
     }
-    if (!FitsBeforeChecksum(frame, dataStart, length)) {
+    if (!fitsBeforeChecksum(frame, dataStart, length)) {
         return result;
     }
     qint64 value = 0;
     if (bcd) {
         for (int i = length - 1; i >= 0; --i) {
-            const quint8 b = ByteAt(frame, dataStart + i);
+            const quint8 b = byteAt(frame, dataStart + i);
             if ((b >> 4) > 9 || (b & 0x0F) > 9) {
                 return result;
             }
@@ -77,11 +77,11 @@ FixedRecordResult DecodeFixedRecord(const QByteArray& frame, int dataStart, QCha
     } else {
         quint32 raw = 0;
         for (int i = length - 1; i >= 0; --i) {
-            raw = (raw << 8) | ByteAt(frame, dataStart + i);
+            raw = (raw << 8) | byteAt(frame, dataStart + i);
         }
         value = signed32 ? static_cast<qint64>(static_cast<qint32>(raw)) : static_cast<qint64>(raw);
     }
-    result.value = FormatFixed(static_cast<double>(value) * vif.multiplier, 8, decimalSeparator);
+    result.value = formatFixed(static_cast<double>(value) * vif.multiplier, 8, decimalSeparator);
     result.unit = vif.unit;
     return result;
 }

@@ -16,6 +16,6 @@ struct FixedRecordResult {
 // One register of the fixed-layout telegram: data code from byte dataStart - 4, energy VIF from the low
 // nibble of byte dataStart - 2, data from dataStart. Registers that would reach the checksum (frame.size() -
 // 2) or beyond, or start before the frame, give empty value and unit. Never throws.
-FixedRecordResult DecodeFixedRecord(const QByteArray& frame, int dataStart, QChar decimalSeparator);
+FixedRecordResult decodeFixedRecord(const QByteArray& frame, int dataStart, QChar decimalSeparator);
 
 } // namespace holvex::mbus

@@ -12,7 +12,7 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Value of one hex digit, -1 for any other character.
-int HexValue(QChar c) {
+int hexValue(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9') {
         return u - u'0';
@@ -28,13 +28,13 @@ int HexValue(QChar c) {
 
 } // namespace
 
-QString HexText(const QByteArray& bytes) {
+QString hexText(const QByteArray& bytes) {
     QString out;
-    AppendHex(out, bytes, 0, static_cast<int>(bytes.size()));
+    appendHex(out, bytes, 0, static_cast<int>(bytes.size()));
     return out;
 }
 
-void AppendHex(QString& out, const QByteArray& bytes, int from, int count) {
+void appendHex(QString& out, const QByteArray& bytes, int from, int count) {
     const qsizetype size = bytes.size();
     if (from < 0) {
         count += from;
@@ -54,13 +54,13 @@ void AppendHex(QString& out, const QByteArray& bytes, int from, int count) {
     }
 }
 
-quint32 HexToInt(const QString& text) {
+quint32 hexToInt(const QString& text) {
     if (text.size() < 8) {
         throw DecodeError("'" + text.toStdString() + "' is not a valid 8-digit hex number");
     }
     quint32 result = 0;
     for (int i = 0; i < 8; ++i) {
-        const int digit = HexValue(text[i]);
+        const int digit = hexValue(text[i]);
         if (digit < 0) {
             throw DecodeError("'" + text.left(8).toStdString() + "' is not a valid hex number");
         }
@@ -69,11 +69,11 @@ quint32 HexToInt(const QString& text) {
     return result;
 }
 
-QString HexToBinaryText(const QString& hex) {
+QString hexToBinaryText(const QString& hex) {
     QString out;
     out.reserve(hex.size() * 4);
     for (const QChar c : hex) {
-        const int digit = HexValue(c);
+        const int digit = hexValue(c);
         if (digit < 0) {
             continue;
         }
@@ -84,7 +84,7 @@ QString HexToBinaryText(const QString& hex) {
     return out;
 }
 
-QString BinaryTextToReal(const QString& binary, QChar decimalSeparator) {
+QString binaryTextToReal(const QString& binary, QChar decimalSeparator) {
     if (binary.size() != 32) {
         return QStringLiteral("NaN");
     }
@@ -102,7 +102,7 @@ QString BinaryTextToReal(const QString& binary, QChar decimalSeparator) {
     // The implicit leading 1 is taken for every exponent, zero included: this coding knows no subnormals.
     const double mantissa = 1.0 + static_cast<double>(bits & 0x7FFFFF) / 8388608.0;
     const auto value = static_cast<float>(std::ldexp(mantissa, exponent - 127));
-    QString text = FormatFixedDecimals(static_cast<double>(value), 9, 5, decimalSeparator);
+    QString text = formatFixedDecimals(static_cast<double>(value), 9, 5, decimalSeparator);
     if ((bits & 0x80000000U) != 0) {
         text.prepend(QLatin1Char('-'));
     }

@@ -6,23 +6,23 @@
 namespace holvex::mbus {
 
 // Two upper-case hex digits per byte, no blanks.
-QString HexText(const QByteArray& bytes);
+QString hexText(const QByteArray& bytes);
 
 // Appends two upper-case hex digits per byte of bytes[from, from + count) to out; bytes outside the array are
 // not read (the range is clipped).
-void AppendHex(QString& out, const QByteArray& bytes, int from, int count);
+void appendHex(QString& out, const QByteArray& bytes, int from, int count);
 
 // The first eight characters as a 32-bit two's complement number ("FFFFFFFF" is -1 as qint32).
 // Throws DecodeError when the text has fewer than eight characters or one of the eight is not a hex digit.
-quint32 HexToInt(const QString& text);
+quint32 hexToInt(const QString& text);
 
 // Each hex digit (either case) becomes four binary characters; any other character is skipped.
-QString HexToBinaryText(const QString& hex);
+QString hexToBinaryText(const QString& hex);
 
 // 32 characters "0"/"1", most significant bit first, to the text of the single-precision real:
 // "NaN" unless exactly 32 characters, "NaN or Infinite" for exponent 255, otherwise fixed-point with 5
 // decimals and at most 9 significant digits ("." as separator unless given), "Exception on float conversion"
 // on a character other than "0"/"1". Never throws.
-QString BinaryTextToReal(const QString& binary, QChar decimalSeparator = QLatin1Char('.'));
+QString binaryTextToReal(const QString& binary, QChar decimalSeparator = QLatin1Char('.'));
 
 } // namespace holvex::mbus

@@ -6,7 +6,7 @@ namespace holvex::mbus {
 
 namespace {
 
-int HexValue(QChar c) {
+int hexValue(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9') {
         return u - u'0';
@@ -21,13 +21,13 @@ int HexValue(QChar c) {
 }
 
 // A voltage byte counts in steps of 1/51 V.
-QString Volts(int raw, QChar decimalSeparator) {
-    return FormatFixedDecimals(raw / 51.0, 4, 2, decimalSeparator) + QLatin1Char('V');
+QString volts(int raw, QChar decimalSeparator) {
+    return formatFixedDecimals(raw / 51.0, 4, 2, decimalSeparator) + QLatin1Char('V');
 }
 
 } // namespace
 
-QString ManufacturerLetters(quint16 field) {
+QString manufacturerLetters(quint16 field) {
     // Bit 15 is kept: such a field gives a first character past "Z".
     const QChar letters[3] = {QChar(static_cast<char16_t>(64 + (field >> 10))),
                               QChar(static_cast<char16_t>(64 + ((field >> 5) & 0x1F))),
@@ -35,14 +35,14 @@ QString ManufacturerLetters(quint16 field) {
     return QString(letters, 3);
 }
 
-int ManufacturerCode(const QString& letters) {
+int manufacturerCode(const QString& letters) {
     if (letters.size() != 3) {
         return 0;
     }
     return letters[0].unicode() * 1024 + letters[1].unicode() * 32 + letters[2].unicode() - 67648;
 }
 
-MediumInfo MediumName(quint8 medium) {
+MediumInfo mediumName(quint8 medium) {
     const QString na = QStringLiteral("N/A");
     const QString other = QStringLiteral("Other");
     const QString unknown = QStringLiteral("Unknown");
@@ -95,7 +95,7 @@ MediumInfo MediumName(quint8 medium) {
     }
 }
 
-QString RadioMediumName(quint8 deviceType) {
+QString radioMediumName(quint8 deviceType) {
     switch (deviceType) {
     case 0x00:
         return QStringLiteral("Other");
@@ -135,7 +135,7 @@ QString RadioMediumName(quint8 deviceType) {
     }
 }
 
-int MediumCode(const QString& name) {
+int mediumCode(const QString& name) {
     struct Entry {
         const char* name;
         int code;
@@ -155,7 +155,7 @@ int MediumCode(const QString& name) {
     return 0x0F;
 }
 
-int UnitCode(const QString& unit, const QString& multiplier) {
+int unitCode(const QString& unit, const QString& multiplier) {
     if (unit == QLatin1String("N/A")) {
         return 0x6E;
     }
@@ -179,7 +179,7 @@ int UnitCode(const QString& unit, const QString& multiplier) {
     return 0;
 }
 
-QString ModelName(quint8 version) {
+QString modelName(quint8 version) {
     const int low = version & 0x0F;
     QString model;
     switch (version >> 4) {
@@ -202,7 +202,7 @@ QString ModelName(quint8 version) {
     return model;
 }
 
-QString PulseWidthName(quint8 status) {
+QString pulseWidthName(quint8 status) {
     switch (status >> 4) {
     case 0x0:
         return QStringLiteral("Not supported");
@@ -223,7 +223,7 @@ QString PulseWidthName(quint8 status) {
     }
 }
 
-QString BatteryText(const QString& frameHex, QChar decimalSeparator, QString* logLine) {
+QString batteryText(const QString& frameHex, QChar decimalSeparator, QString* logLine) {
     const QString none = QStringLiteral("0");
     if (frameHex.size() < 52) {
         return none;
@@ -248,8 +248,8 @@ QString BatteryText(const QString& frameHex, QChar decimalSeparator, QString* lo
     if (marker + 12 > frameHex.size()) {
         return fail("the telegram ends too soon after the 0F marker");
     }
-    const int d[4] = {HexValue(frameHex[marker + 8]), HexValue(frameHex[marker + 9]),
-                      HexValue(frameHex[marker + 10]), HexValue(frameHex[marker + 11])};
+    const int d[4] = {hexValue(frameHex[marker + 8]), hexValue(frameHex[marker + 9]),
+                      hexValue(frameHex[marker + 10]), hexValue(frameHex[marker + 11])};
     for (const int digit : d) {
         if (digit < 0) {
             return fail("the battery bytes are not hex digits");
@@ -259,10 +259,10 @@ QString BatteryText(const QString& frameHex, QChar decimalSeparator, QString* lo
     const int second = d[2] * 16 + d[3];
     QString result = none;
     if (first > 51) {
-        result = Volts(first, decimalSeparator);
+        result = volts(first, decimalSeparator);
     }
     if (second > 51) {
-        result.append(Volts(second, decimalSeparator));
+        result.append(volts(second, decimalSeparator));
     }
     return result;
 }

@@ -6,9 +6,9 @@
 namespace holvex::mbus {
 
 // Three letters of the little-endian manufacturer field (bit 15 is not masked off).
-QString ManufacturerLetters(quint16 field);
+QString manufacturerLetters(quint16 field);
 // The reverse: exactly three characters to the field value, otherwise 0.
-int ManufacturerCode(const QString& letters);
+int manufacturerCode(const QString& letters);
 
 struct MediumInfo {
     QString name;
@@ -18,23 +18,23 @@ struct MediumInfo {
 };
 
 // Wired telegram medium byte to name and the three main units.
-MediumInfo MediumName(quint8 medium);
+MediumInfo mediumName(quint8 medium);
 // Radio telegram device-type byte to name; empty when not listed.
-QString RadioMediumName(quint8 deviceType);
+QString radioMediumName(quint8 deviceType);
 // Medium name to code (0x0F for a name not known).
-int MediumCode(const QString& name);
+int mediumCode(const QString& name);
 // Unit text and multiplier text to the VIF written to a meter (0 when not known).
-int UnitCode(const QString& unit, const QString& multiplier);
+int unitCode(const QString& unit, const QString& multiplier);
 
 // Version byte to model text ("QSB-3", "Unknown").
-QString ModelName(quint8 version);
+QString modelName(quint8 version);
 // Status byte's high nibble to pulse width text.
-QString PulseWidthName(quint8 status);
+QString pulseWidthName(quint8 status);
 
 // Battery voltage(s) from the frame's hex text: "0" when the frame is too short or nothing qualifies.
 // When the search fails, logLine (if given) receives the event-log line; the result is then "0". Never
 // throws.
-QString BatteryText(const QString& frameHex, QChar decimalSeparator = QLatin1Char('.'),
+QString batteryText(const QString& frameHex, QChar decimalSeparator = QLatin1Char('.'),
                     QString* logLine = nullptr);
 
 } // namespace holvex::mbus

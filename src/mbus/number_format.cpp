@@ -12,7 +12,7 @@ namespace {
 
 // Exponent form for numbers whose integer part is longer than the allowed digits: the significant digits
 // without trailing zeros, then "E" and the decimal exponent ("1.2345679E8", "-2E15").
-QString ExponentForm(bool negative, const char* digits, int digitCount, int exponent,
+QString exponentForm(bool negative, const char* digits, int digitCount, int exponent,
                      QChar decimalSeparator) {
     while (digitCount > 1 && digits[digitCount - 1] == '0') {
         --digitCount;
@@ -36,7 +36,7 @@ QString ExponentForm(bool negative, const char* digits, int digitCount, int expo
 
 // The common case without printf: the value rounded to the decimals as a whole number, when that rounding is
 // clear-cut (not near a half) and keeps no more significant digits than allowed. Returns false otherwise.
-bool FastFixed(double value, int precision, int decimals, QChar decimalSeparator, QString& out) {
+bool fastFixed(double value, int precision, int decimals, QChar decimalSeparator, QString& out) {
     static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (decimals > 9) {
         return false;
@@ -81,11 +81,11 @@ bool FastFixed(double value, int precision, int decimals, QChar decimalSeparator
 
 } // namespace
 
-QString FormatFixed(double value, int maxSignificantDigits, QChar decimalSeparator) {
-    return FormatFixedDecimals(value, maxSignificantDigits, 3, decimalSeparator);
+QString formatFixed(double value, int maxSignificantDigits, QChar decimalSeparator) {
+    return formatFixedDecimals(value, maxSignificantDigits, 3, decimalSeparator);
 }
 
-QString FormatFixedDecimals(double value, int maxSignificantDigits, int decimals, QChar decimalSeparator) {
+QString formatFixedDecimals(double value, int maxSignificantDigits, int decimals, QChar decimalSeparator) {
     if (std::isnan(value)) {
         return QStringLiteral("NAN");
     }
@@ -95,7 +95,7 @@ QString FormatFixedDecimals(double value, int maxSignificantDigits, int decimals
     const int precision = std::clamp(maxSignificantDigits, 1, 17);
     decimals = std::clamp(decimals, 0, 17);
     QString fast;
-    if (FastFixed(value, precision, decimals, decimalSeparator, fast)) {
+    if (fastFixed(value, precision, decimals, decimalSeparator, fast)) {
         return fast;
     }
     const bool negative = std::signbit(value);
@@ -116,7 +116,7 @@ QString FormatFixedDecimals(double value, int maxSignificantDigits, int decimals
     const int exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
     const bool isZero = magnitude == 0.0;
     if (!isZero && exponent + 1 > precision) {
-        return ExponentForm(negative, digits, digitCount, exponent, decimalSeparator);
+        return exponentForm(negative, digits, digitCount, exponent, decimalSeparator);
     }
 
     // Rounded to the decimals; when that keeps more significant digits than allowed, the digits past the

@@ -16,41 +16,41 @@ constexpr quint8 kIdleFiller = 0x2F;
 constexpr quint8 kMoreRecordsFollow = 0x1F;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-quint8 ByteAt(const QByteArray& frame, int index) {
+quint8 byteAt(const QByteArray& frame, int index) {
     return static_cast<quint8>(frame[index]);
 }
 
-void AppendByteHex(QString& out, quint8 byte) {
+void appendByteHex(QString& out, quint8 byte) {
     out.append(QLatin1Char(kHexDigits[byte >> 4]));
     out.append(QLatin1Char(kHexDigits[byte & 0x0F]));
 }
 
 // Each byte of frame[from, to) as two hex digits and a blank.
-QString SpacedBytes(const QByteArray& frame, int from, int to) {
+QString spacedBytes(const QByteArray& frame, int from, int to) {
     QString out;
     out.reserve((to - from) * 3);
     for (int i = from; i < to; ++i) {
-        AppendByteHex(out, ByteAt(frame, i));
+        appendByteHex(out, byteAt(frame, i));
         out.append(QLatin1Char(' '));
     }
     return out;
 }
 
-QString ByteHex(quint8 byte) {
+QString byteHex(quint8 byte) {
     QString out;
     out.reserve(2);
-    AppendByteHex(out, byte);
+    appendByteHex(out, byte);
     return out;
 }
 
 // Hex digit k of the frame's hex text: digit 2k is the high nibble of byte k.
-QChar DigitAt(const QByteArray& frame, int k) {
-    const quint8 byte = ByteAt(frame, k / 2);
+QChar digitAt(const QByteArray& frame, int k) {
+    const quint8 byte = byteAt(frame, k / 2);
     return QLatin1Char(kHexDigits[(k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)]);
 }
 
 // The meter's value relayed by the radio receiver, at digit positions chosen by the selector byte 38.
-void AppendApatorValue(const QByteArray& frame, int recordNumber, const DecodeOptions& options,
+void appendApatorValue(const QByteArray& frame, int recordNumber, const DecodeOptions& options,
                        DecodeResult& result) {
     constexpr int kSelectorOffset = 38;
     const int dataEnd = static_cast<int>(frame.size()) - 2;
@@ -58,7 +58,7 @@ void AppendApatorValue(const QByteArray& frame, int recordNumber, const DecodeOp
         throw DecodeError("the telegram is too short for the Apator value");
     }
     int length = 23;
-    switch (ByteAt(frame, kSelectorOffset)) {
+    switch (byteAt(frame, kSelectorOffset)) {
     case 0x40:
         length = 20;
         break;
@@ -78,23 +78,23 @@ void AppendApatorValue(const QByteArray& frame, int recordNumber, const DecodeOp
     QString digits;
     digits.reserve(8);
     for (int k : {s + 5, s + 6, s + 3, s + 4, s + 1, s + 2, s - 1, s}) {
-        digits.append(DigitAt(frame, k));
+        digits.append(digitAt(frame, k));
     }
-    const auto raw = static_cast<qint32>(HexToInt(digits));
+    const auto raw = static_cast<qint32>(hexToInt(digits));
     RecordRow row;
     row.number = QString::number(recordNumber + 1);
-    row.value = FormatFixed(raw / 1000.0, 8, options.decimalSeparator);
+    row.value = formatFixed(raw / 1000.0, 8, options.decimalSeparator);
     row.unit = QStringLiteral("m3");
     row.qualifier = QStringLiteral("Apator");
     result.records.append(row);
 }
 
-void ManufacturerBlock(const QByteArray& frame, int p, int recordNumber, const DecodeOptions& options,
+void manufacturerBlock(const QByteArray& frame, int p, int recordNumber, const DecodeOptions& options,
                        DecodeResult& result) {
-    const quint8 dif = ByteAt(frame, p);
-    const QString data = SpacedBytes(frame, p + 1, static_cast<int>(frame.size()) - 2);
+    const quint8 dif = byteAt(frame, p);
+    const QString data = spacedBytes(frame, p + 1, static_cast<int>(frame.size()) - 2);
     if (options.fullRead) {
-        result.reportLines.append(QStringLiteral("DIF:") + ByteHex(dif) +
+        result.reportLines.append(QStringLiteral("DIF:") + byteHex(dif) +
                                   QStringLiteral(", Manufacturer specific: ") + data);
     }
     result.gridDataRows.append({QString(), QString(), QStringLiteral("Manf. specific"), data, QString()});
@@ -104,9 +104,9 @@ void ManufacturerBlock(const QByteArray& frame, int p, int recordNumber, const D
     row.qualifier = QStringLiteral("Manf. secific");
     result.records.append(row);
 
-    if (options.apator && ByteAt(frame, 11) == 0x01 && ByteAt(frame, 12) == 0x06) {
+    if (options.apator && byteAt(frame, 11) == 0x01 && byteAt(frame, 12) == 0x06) {
         try {
-            AppendApatorValue(frame, recordNumber, options, result);
+            appendApatorValue(frame, recordNumber, options, result);
         } catch (const std::exception& error) {
             result.log.append(QStringLiteral("Exception Apator - ") + QString::fromUtf8(error.what()));
         }
@@ -116,70 +116,70 @@ void ManufacturerBlock(const QByteArray& frame, int p, int recordNumber, const D
 
 } // namespace
 
-void DecodeRecords(const QByteArray& frame, const DecodeOptions& options, DecodeResult& result) {
+void decodeRecords(const QByteArray& frame, const DecodeOptions& options, DecodeResult& result) {
     const int end = static_cast<int>(frame.size()) - 2; // checksum and stop byte are never records
     int recordNumber = 1;
     int p = kFirstRecordOffset;
     while (p < end) {
-        const quint8 dif = ByteAt(frame, p);
+        const quint8 dif = byteAt(frame, p);
         if (dif == kIdleFiller) {
             if (options.fullRead) {
-                result.reportLines.append(QStringLiteral("DIF:") + ByteHex(dif) +
+                result.reportLines.append(QStringLiteral("DIF:") + byteHex(dif) +
                                           QStringLiteral(", Idle filtering, skipping..."));
             }
             ++p;
             continue;
         }
         if ((dif & 0x0F) == 0x0F) {
-            ManufacturerBlock(frame, p, recordNumber, options, result);
+            manufacturerBlock(frame, p, recordNumber, options, result);
             return;
         }
 
         // DIF and DIFEs up to the first byte without the extension bit; the VIF follows.
         int q = p;
-        while ((ByteAt(frame, q) & 0x80) && q + 1 < end) {
+        while ((byteAt(frame, q) & 0x80) && q + 1 < end) {
             ++q;
         }
         const int vifPos = q + 1;
-        if ((ByteAt(frame, q) & 0x80) || vifPos >= end) {
+        if ((byteAt(frame, q) & 0x80) || vifPos >= end) {
             return;
         }
         int r = vifPos;
-        while ((ByteAt(frame, r) & 0x80) && r + 1 < end) {
+        while ((byteAt(frame, r) & 0x80) && r + 1 < end) {
             ++r;
         }
-        if (ByteAt(frame, r) & 0x80) {
+        if (byteAt(frame, r) & 0x80) {
             return;
         }
         const int walkEnd = r + 1;
-        const quint8 vif = ByteAt(frame, vifPos);
-        const QString vifHex = ByteHex(vif);
+        const quint8 vif = byteAt(frame, vifPos);
+        const QString vifHex = byteHex(vif);
 
-        const VifResult unit = LookupVif(frame, vifPos, walkEnd, vifHex);
+        const VifResult unit = lookupVif(frame, vifPos, walkEnd, vifHex);
         // A plain-text unit: the length byte follows the VIF itself and the text follows it (the VIFEs of
         // 0xFC come after the text). The walk stopped on the length byte, so L + 1 bytes from there lead to
         // the data.
         int dataStart = walkEnd;
         int textLength = 0;
         if (unit.qualifier == QLatin1String("text")) {
-            textLength = ByteAt(frame, vifPos + 1) + 1;
+            textLength = byteAt(frame, vifPos + 1) + 1;
             if (walkEnd + textLength > end) {
                 throw DecodeError("the plain-text unit of record " + std::to_string(recordNumber) +
                                   " runs past the end of the telegram");
             }
             dataStart += textLength;
         }
-        const QString vifeHex = SpacedBytes(frame, vifPos + 1, dataStart);
+        const QString vifeHex = spacedBytes(frame, vifPos + 1, dataStart);
 
-        DataFieldResult field = DecodeDataField(frame, p, dataStart, vifHex, unit.multiplier,
-                                                DataFieldLength(dif), options.decimalSeparator);
+        DataFieldResult field = decodeDataField(frame, p, dataStart, vifHex, unit.multiplier,
+                                                dataFieldLength(dif), options.decimalSeparator);
         if (field.dataLength < 0 || dataStart + field.dataLength > end) {
             throw DecodeError("data record " + std::to_string(recordNumber) +
                               " runs past the end of the telegram");
         }
         field.dataLength += textLength;
 
-        const QString difHex = SpacedBytes(frame, p, vifPos);
+        const QString difHex = spacedBytes(frame, p, vifPos);
         if (options.fullRead) {
             result.reportLines.append(QStringLiteral("DIF,DIFE=") + difHex + QStringLiteral("; VIF, VIFE=") +
                                       vifHex + QLatin1Char(' ') + vifeHex + QStringLiteral("; ") +

@@ -13,6 +13,6 @@ inline constexpr int kFirstRecordOffset = 19;
 // rows, the report grid rows and (with fullRead) the report-pane lines to result, and sets
 // result.moreRecordsPending. A record whose header runs into the checksum ends the walk without a row.
 // Throws DecodeError when a record's data (or its plain-text unit) would run past the end of the telegram.
-void DecodeRecords(const QByteArray& frame, const DecodeOptions& options, DecodeResult& result);
+void decodeRecords(const QByteArray& frame, const DecodeOptions& options, DecodeResult& result);
 
 } // namespace holvex::mbus

@@ -19,7 +19,7 @@ constexpr int kExtraSlotLength = 15;
 constexpr int kMaxExtraTitles = 15;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-quint8 ByteAt(const QByteArray& frame, int index) {
+quint8 byteAt(const QByteArray& frame, int index) {
     return static_cast<quint8>(frame[index]);
 }
 
@@ -36,28 +36,28 @@ struct Header {
     QString battery;
 };
 
-Header DecodeHeader(const QByteArray& frame, const DecodeOptions& options, QStringList& log) {
+Header decodeHeader(const QByteArray& frame, const DecodeOptions& options, QStringList& log) {
     Header header;
     header.id.reserve(8);
     for (int i = 10; i >= 7; --i) {
-        const quint8 byte = ByteAt(frame, i);
+        const quint8 byte = byteAt(frame, i);
         header.id.append(QLatin1Char(kHexDigits[byte >> 4]));
         header.id.append(QLatin1Char(kHexDigits[byte & 0x0F]));
     }
-    header.address = QString::number(ByteAt(frame, 5));
-    header.manufacturer = ManufacturerLetters(
-        static_cast<quint16>(ByteAt(frame, 11) | (static_cast<quint16>(ByteAt(frame, 12)) << 8)));
-    header.model = ModelName(ByteAt(frame, 13));
-    header.medium = MediumName(ByteAt(frame, 14));
-    header.access = QString::number(ByteAt(frame, 15));
-    const quint8 status = ByteAt(frame, 16);
+    header.address = QString::number(byteAt(frame, 5));
+    header.manufacturer = manufacturerLetters(
+        static_cast<quint16>(byteAt(frame, 11) | (static_cast<quint16>(byteAt(frame, 12)) << 8)));
+    header.model = modelName(byteAt(frame, 13));
+    header.medium = mediumName(byteAt(frame, 14));
+    header.access = QString::number(byteAt(frame, 15));
+    const quint8 status = byteAt(frame, 16);
     header.status.append(QLatin1Char(kHexDigits[status >> 4]));
     header.status.append(QLatin1Char(kHexDigits[status & 0x0F]));
     // Only the maker's own meters carry pulse width and battery in the status and data bytes.
     if (header.model != QLatin1String("Unknown") && header.manufacturer == QLatin1String("HVX")) {
-        header.pulse = PulseWidthName(status);
+        header.pulse = pulseWidthName(status);
         QString batteryLog;
-        header.battery = BatteryText(HexText(frame), options.decimalSeparator, &batteryLog);
+        header.battery = batteryText(hexText(frame), options.decimalSeparator, &batteryLog);
         if (!batteryLog.isEmpty()) {
             log.append(batteryLog);
         }
@@ -66,7 +66,7 @@ Header DecodeHeader(const QByteArray& frame, const DecodeOptions& options, QStri
 }
 
 // A register's value text read back as a number; 0 when empty or not a number.
-double TextToNumber(QString text, QChar decimalSeparator) {
+double textToNumber(QString text, QChar decimalSeparator) {
     if (decimalSeparator != QLatin1Char('.')) {
         text.replace(decimalSeparator, QLatin1Char('.'));
     }
@@ -76,7 +76,7 @@ double TextToNumber(QString text, QChar decimalSeparator) {
 }
 
 // Bytes a fixed-layout register's data field occupies, by its data code; 0 for a code it does not decode.
-int FixedRegisterLength(quint8 code) {
+int fixedRegisterLength(quint8 code) {
     switch (code) {
     case 0x1:
     case 0x9:
@@ -100,13 +100,13 @@ int FixedRegisterLength(quint8 code) {
 }
 
 // Both registers must lie before the checksum; the bytes beyond the end are not there to read.
-bool FixedRegistersPresent(const QByteArray& frame) {
+bool fixedRegistersPresent(const QByteArray& frame) {
     const int dataEnd = static_cast<int>(frame.size()) - 2;
     for (int start : {23, 33}) {
         if (start - 4 >= dataEnd) {
             return false;
         }
-        const int length = FixedRegisterLength(ByteAt(frame, start - 4) & 0x0F);
+        const int length = fixedRegisterLength(byteAt(frame, start - 4) & 0x0F);
         if (start - 2 >= dataEnd || start + length > dataEnd) {
             return false;
         }
@@ -120,36 +120,36 @@ struct MainValues {
     QStringList extras;
 };
 
-MainValues FixedLayoutValues(const QByteArray& frame, const DecodeOptions& options, QStringList& log) {
-    if (!FixedRegistersPresent(frame)) {
+MainValues fixedLayoutValues(const QByteArray& frame, const DecodeOptions& options, QStringList& log) {
+    if (!fixedRegistersPresent(frame)) {
         throw DecodeError("the telegram is too short for its two registers");
     }
-    const FixedRecordResult first = DecodeFixedRecord(frame, 23, options.decimalSeparator);
+    const FixedRecordResult first = decodeFixedRecord(frame, 23, options.decimalSeparator);
     if (!first.logLine.isEmpty()) {
         log.append(first.logLine);
     }
-    const FixedRecordResult second = DecodeFixedRecord(frame, 33, options.decimalSeparator);
+    const FixedRecordResult second = decodeFixedRecord(frame, 33, options.decimalSeparator);
     if (!second.logLine.isEmpty()) {
         log.append(second.logLine);
     }
-    const double a = TextToNumber(first.value, options.decimalSeparator);
-    const double b = TextToNumber(second.value, options.decimalSeparator);
+    const double a = textToNumber(first.value, options.decimalSeparator);
+    const double b = textToNumber(second.value, options.decimalSeparator);
     MainValues values;
-    values.value = FormatFixed(a + b, 8, options.decimalSeparator);
+    values.value = formatFixed(a + b, 8, options.decimalSeparator);
     values.unit = second.unit;
     values.extras = QStringList(kMaxExtraTitles + 1, QString());
-    values.extras[1] = FormatFixed(a, 8, options.decimalSeparator);
-    values.extras[2] = FormatFixed(b, 8, options.decimalSeparator);
+    values.extras[1] = formatFixed(a, 8, options.decimalSeparator);
+    values.extras[2] = formatFixed(b, 8, options.decimalSeparator);
     return values;
 }
 
-int RowStart(const RecordRow& row, int index) {
+int rowStart(const RecordRow& row, int index) {
     bool ok = false;
     const int number = row.number.toInt(&ok);
     return ok ? number : index;
 }
 
-MainValues GeneralValues(const DecodeResult& result, Header& header, int extraTitleCount) {
+MainValues generalValues(const DecodeResult& result, Header& header, int extraTitleCount) {
     MainValues values;
     const QVector<RecordRow>& rows = result.records;
     int mainIndex = -1;
@@ -169,7 +169,7 @@ MainValues GeneralValues(const DecodeResult& result, Header& header, int extraTi
     }
 
     values.extras = QStringList(kMaxExtraTitles + 1, QString());
-    const QStringList& units = ExtraValueUnits();
+    const QStringList& units = extraValueUnits();
     int start = 0;
     for (int slot = 1; slot <= extraTitleCount; ++slot) {
         bool found = false;
@@ -178,7 +178,7 @@ MainValues GeneralValues(const DecodeResult& result, Header& header, int extraTi
                 continue;
             }
             values.extras[slot] = (rows[i].value + QLatin1Char(' ') + rows[i].unit).left(kExtraSlotLength);
-            start = RowStart(rows[i], i);
+            start = rowStart(rows[i], i);
             found = true;
             break;
         }
@@ -189,7 +189,7 @@ MainValues GeneralValues(const DecodeResult& result, Header& header, int extraTi
     return values;
 }
 
-void WriteReport(const QByteArray& reply, const DecodeOptions& options, const Header& header,
+void writeReport(const QByteArray& reply, const DecodeOptions& options, const Header& header,
                  DecodeResult& result) {
     result.reportLines.append(QStringLiteral("ID:") + header.id + QStringLiteral(", Mfr: ") +
                               header.manufacturer + QStringLiteral(", Main medium: ") + header.medium.name);
@@ -201,7 +201,7 @@ void WriteReport(const QByteArray& reply, const DecodeOptions& options, const He
                                 QStringLiteral("Main medium: ") + header.medium.name,
                                 QStringLiteral("Access Counter: ") + counters, QString()});
     try {
-        DecodeRecords(reply, options, result);
+        decodeRecords(reply, options, result);
     } catch (const std::exception&) {
         const QString line = QStringLiteral("Exception decoding all values!!!");
         result.reportLines.append(line);
@@ -220,7 +220,7 @@ void WriteReport(const QByteArray& reply, const DecodeOptions& options, const He
 
 } // namespace
 
-const QStringList& ExtraValueUnits() {
+const QStringList& extraValueUnits() {
     static const QStringList units = {
         QStringLiteral("m3"),      QStringLiteral("kWh"),        QStringLiteral("MWh"),
         QStringLiteral("mbar"),    QStringLiteral("kW"),         QStringLiteral("l/h"),
@@ -232,9 +232,9 @@ const QStringList& ExtraValueUnits() {
     return units;
 }
 
-DecodeResult DecodeResponse(const QByteArray& reply, const DecodeOptions& options) {
+DecodeResult decodeResponse(const QByteArray& reply, const DecodeOptions& options) {
     DecodeResult result;
-    codec::FrameCheckResult check = codec::CheckLongFrame(reply);
+    codec::FrameCheckResult check = codec::checkLongFrame(reply);
     result.log = std::move(check.log);
     if (!check.passed) {
         return result;
@@ -250,11 +250,11 @@ DecodeResult DecodeResponse(const QByteArray& reply, const DecodeOptions& option
         return result;
     }
 
-    Header header = DecodeHeader(reply, options, result.log);
+    Header header = decodeHeader(reply, options, result.log);
     const int extraCount = std::clamp(options.extraTitleCount, 0, kMaxExtraTitles);
 
     if (options.fullRead) {
-        WriteReport(reply, options, header, result);
+        writeReport(reply, options, header, result);
         result.ok = true;
         return result;
     }
@@ -262,15 +262,15 @@ DecodeResult DecodeResponse(const QByteArray& reply, const DecodeOptions& option
     MainValues values;
     if (header.manufacturer == QLatin1String("ZPA")) {
         try {
-            values = FixedLayoutValues(reply, options, result.log);
+            values = fixedLayoutValues(reply, options, result.log);
         } catch (const std::exception&) {
             result.log.append(QStringLiteral("Unknown exception decoding ZPA meter..."));
             return result;
         }
     } else {
         try {
-            DecodeRecords(reply, options, result);
-            values = GeneralValues(result, header, extraCount);
+            decodeRecords(reply, options, result);
+            values = generalValues(result, header, extraCount);
         } catch (const std::exception& error) {
             result.log.append(QStringLiteral("Unexpected error in the telegram - ") +
                               QString::fromUtf8(error.what()));

@@ -10,9 +10,9 @@ namespace holvex::mbus {
 // meter-table row, the record table and, for a full read, the detailed report. Pure: everything it would
 // write comes back in the result, and the caller applies it (the meter table's model applies the row rules).
 // Never throws.
-DecodeResult DecodeResponse(const QByteArray& reply, const DecodeOptions& options);
+DecodeResult decodeResponse(const QByteArray& reply, const DecodeOptions& options);
 
 // The unit texts that qualify a record for an extra column, in order.
-const QStringList& ExtraValueUnits();
+const QStringList& extraValueUnits();
 
 } // namespace holvex::mbus

@@ -2,7 +2,7 @@
 
 namespace holvex::mbus {
 
-QString VifExtensionFD(quint8 code) {
+QString vifExtensionFd(quint8 code) {
     code &= 0x7F;
     if (code <= 0x03) {
         return QStringLiteral("Credit in currency units");
@@ -68,7 +68,7 @@ QString VifExtensionFD(quint8 code) {
     }
 }
 
-VifExtensionFbEntry VifExtensionFB(quint8 code) {
+VifExtensionFbEntry vifExtensionFb(quint8 code) {
     code &= 0x7F;
     // Fahrenheit temperatures: four steps 0.001 .. 1 within each group of four codes.
     static constexpr double kStep[4] = {0.001, 0.01, 0.1, 1.0};

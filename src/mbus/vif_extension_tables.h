@@ -5,7 +5,7 @@
 namespace holvex::mbus {
 
 // Unit text of the 0xFD extension table for a code 0x00..0x7F ("VIF not supported" when not listed).
-QString VifExtensionFD(quint8 code);
+QString vifExtensionFd(quint8 code);
 
 struct VifExtensionFbEntry {
     QString unit;
@@ -13,6 +13,6 @@ struct VifExtensionFbEntry {
 };
 
 // Unit and multiplier of the 0xFB extension table for a code 0x00..0x7F.
-VifExtensionFbEntry VifExtensionFB(quint8 code);
+VifExtensionFbEntry vifExtensionFb(quint8 code);
 
 } // namespace holvex::mbus

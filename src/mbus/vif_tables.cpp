@@ -10,21 +10,21 @@ namespace {
 // Powers of ten as exact literals (10^-6 .. 10^6), so 0x13 scales by the same double as the literal 0.001.
 constexpr double kPow10[] = {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
 
-double Pow10(int exponent) {
+double pow10(int exponent) {
     if (exponent < -6 || exponent > 6) {
         return 1.0;
     }
     return kPow10[exponent + 6];
 }
 
-void Set(VifResult& result, const QString& unit, const QString& qualifier, double multiplier) {
+void set(VifResult& result, const QString& unit, const QString& qualifier, double multiplier) {
     result.unit = unit;
     result.qualifier = qualifier;
     result.multiplier = multiplier;
 }
 
 // The byte at pos, which must lie before the checksum; a telegram cut short is the caller's error.
-quint8 ByteBeforeChecksum(const QByteArray& frame, int pos, const char* what) {
+quint8 byteBeforeChecksum(const QByteArray& frame, int pos, const char* what) {
     if (pos < 0 || pos >= frame.size() - 2) {
         throw DecodeError(std::string(what) + " lies past the end of the telegram");
     }
@@ -32,7 +32,7 @@ quint8 ByteBeforeChecksum(const QByteArray& frame, int pos, const char* what) {
 }
 
 // The plain text of a 0x7C/0xFC VIF: the characters after the length byte, in the order received.
-QString PlainText(const QByteArray& frame, int lengthPos, int length) {
+QString plainText(const QByteArray& frame, int lengthPos, int length) {
     if (lengthPos + 1 + length > frame.size() - 2) {
         throw DecodeError("The plain-text VIF of " + std::to_string(length) +
                           " characters runs past the end of the telegram");
@@ -42,61 +42,61 @@ QString PlainText(const QByteArray& frame, int lengthPos, int length) {
 
 } // namespace
 
-bool LookupPrimaryVif(quint8 code, VifResult& result) {
+bool lookupPrimaryVif(quint8 code, VifResult& result) {
     const int n = code;
     if (n <= 0x07) {
-        Set(result, QStringLiteral("kWh"), {}, Pow10(n - 6));
+        set(result, QStringLiteral("kWh"), {}, pow10(n - 6));
     } else if (n <= 0x0D) {
-        Set(result, QStringLiteral("kJ"), {}, Pow10(n - 11));
+        set(result, QStringLiteral("kJ"), {}, pow10(n - 11));
     } else if (n <= 0x0F) {
-        Set(result, QStringLiteral("MJ"), {}, Pow10(n - 14));
+        set(result, QStringLiteral("MJ"), {}, pow10(n - 14));
     } else if (n <= 0x17) {
-        Set(result, QStringLiteral("m3"), {}, Pow10(n - 22));
+        set(result, QStringLiteral("m3"), {}, pow10(n - 22));
     } else if (n >= 0x20 && n <= 0x23) {
         static const QString kOnTime[] = {QStringLiteral("seconds"), QStringLiteral("minutes"),
                                           QStringLiteral("hours"), QStringLiteral("days")};
-        Set(result, QStringLiteral("On Time"), kOnTime[n - 0x20], 1.0);
+        set(result, QStringLiteral("On Time"), kOnTime[n - 0x20], 1.0);
     } else if (n >= 0x24 && n <= 0x27) {
         static const QString kOperating[] = {QStringLiteral("seconds"), QStringLiteral("minutes"),
                                              QStringLiteral("hours"), QStringLiteral("days")};
-        Set(result, QStringLiteral("Operating Time"), kOperating[n - 0x24], 1.0);
+        set(result, QStringLiteral("Operating Time"), kOperating[n - 0x24], 1.0);
     } else if (n >= 0x28 && n <= 0x2D) {
-        Set(result, QStringLiteral("W"), {}, Pow10(n - 43));
+        set(result, QStringLiteral("W"), {}, pow10(n - 43));
     } else if (n >= 0x2E && n <= 0x2F) {
-        Set(result, QStringLiteral("kW"), {}, Pow10(n - 46));
+        set(result, QStringLiteral("kW"), {}, pow10(n - 46));
     } else if (n >= 0x30 && n <= 0x36) {
-        Set(result, QStringLiteral("J/h"), {}, Pow10(n - 48));
+        set(result, QStringLiteral("J/h"), {}, pow10(n - 48));
     } else if (n >= 0x38 && n <= 0x3F) {
-        Set(result, QStringLiteral("l/h"), QStringLiteral("Debit"), Pow10(n - 59));
+        set(result, QStringLiteral("l/h"), QStringLiteral("Debit"), pow10(n - 59));
     } else if (n >= 0x58 && n <= 0x5B) {
-        Set(result, QStringLiteral("deg. C"), QStringLiteral("Flow Temp."), Pow10(n - 91));
+        set(result, QStringLiteral("deg. C"), QStringLiteral("Flow Temp."), pow10(n - 91));
     } else if (n >= 0x5C && n <= 0x5F) {
-        Set(result, QStringLiteral("deg. C"), QStringLiteral("Return Temp."), Pow10(n - 95));
+        set(result, QStringLiteral("deg. C"), QStringLiteral("Return Temp."), pow10(n - 95));
     } else if (n >= 0x60 && n <= 0x63) {
-        Set(result, QStringLiteral("deg. K"), QStringLiteral("TDiff"), Pow10(n - 99));
+        set(result, QStringLiteral("deg. K"), QStringLiteral("TDiff"), pow10(n - 99));
     } else if (n >= 0x64 && n <= 0x67) {
-        Set(result, QStringLiteral("deg. C"), QStringLiteral("External Temperature"), Pow10(n - 103));
+        set(result, QStringLiteral("deg. C"), QStringLiteral("External Temperature"), pow10(n - 103));
     } else if (n >= 0x68 && n <= 0x6A) {
-        Set(result, QStringLiteral("mbar"), {}, Pow10(n - 104));
+        set(result, QStringLiteral("mbar"), {}, pow10(n - 104));
     } else if (n == 0x6C) {
-        Set(result, QStringLiteral("Time point"), QStringLiteral("Date (dd.mm.yyyy)"), 1.0);
+        set(result, QStringLiteral("Time point"), QStringLiteral("Date (dd.mm.yyyy)"), 1.0);
     } else if (n == 0x6D) {
-        Set(result, QStringLiteral("Time point"), QStringLiteral("Date and time (hh:mm, dd.mm.yyyy)"), 1.0);
+        set(result, QStringLiteral("Time point"), QStringLiteral("Date and time (hh:mm, dd.mm.yyyy)"), 1.0);
     } else if (n == 0x6E) {
-        Set(result, QStringLiteral("N/A"), {}, 1.0);
+        set(result, QStringLiteral("N/A"), {}, 1.0);
     } else if (n == 0x70) {
-        Set(result, QStringLiteral("Average duration"), {}, 1.0);
+        set(result, QStringLiteral("Average duration"), {}, 1.0);
     } else if (n == 0x74) {
-        Set(result, QStringLiteral("Actuality Duration"), {}, 1.0);
+        set(result, QStringLiteral("Actuality Duration"), {}, 1.0);
     } else if (n == 0x78) {
-        Set(result, QStringLiteral("Fabr. No."), {}, 1.0);
+        set(result, QStringLiteral("Fabr. No."), {}, 1.0);
     } else {
         return false;
     }
     return true;
 }
 
-VifResult LookupVif(const QByteArray& frame, int vifPos, int dataStart, const QString& vifHex) {
+VifResult lookupVif(const QByteArray& frame, int vifPos, int dataStart, const QString& vifHex) {
     // The VIF byte and everything after it are read from the frame itself.
     Q_UNUSED(dataStart);
     Q_UNUSED(vifHex);
@@ -114,9 +114,9 @@ VifResult LookupVif(const QByteArray& frame, int vifPos, int dataStart, const QS
     case 0xFC: {
         // A zero length leaves the default result and nothing to skip.
         // The length byte and the text follow the VIF itself (any VIFEs of 0xFC come after the text).
-        const int length = ByteBeforeChecksum(frame, vifPos + 1, "The plain-text length of a VIF");
+        const int length = byteBeforeChecksum(frame, vifPos + 1, "The plain-text length of a VIF");
         if (length > 0) {
-            const QString text = PlainText(frame, vifPos + 1, length);
+            const QString text = plainText(frame, vifPos + 1, length);
             result.unit = vif == 0x7C ? text : QStringLiteral("VIF is user ASCII string: ") + text;
             result.qualifier = QStringLiteral("text");
         }
@@ -124,13 +124,13 @@ VifResult LookupVif(const QByteArray& frame, int vifPos, int dataStart, const QS
     }
     case 0x7D:
     case 0xFD:
-        result.unit = VifExtensionFD(ByteBeforeChecksum(frame, vifPos + 1, "The VIF extension") & 0x7F);
+        result.unit = vifExtensionFd(byteBeforeChecksum(frame, vifPos + 1, "The VIF extension") & 0x7F);
         result.multiplier = 1.0;
         return result;
     case 0x7B:
     case 0xFB: {
         const VifExtensionFbEntry entry =
-            VifExtensionFB(ByteBeforeChecksum(frame, vifPos + 1, "The VIF extension") & 0x7F);
+            vifExtensionFb(byteBeforeChecksum(frame, vifPos + 1, "The VIF extension") & 0x7F);
         result.unit = entry.unit;
         result.multiplier = entry.multiplier;
         return result;
@@ -146,7 +146,7 @@ VifResult LookupVif(const QByteArray& frame, int vifPos, int dataStart, const QS
         code = vif & 0x7F;
     }
     if (code <= 0x7F) {
-        LookupPrimaryVif(code, result);
+        lookupPrimaryVif(code, result);
     }
     return result;
 }

@@ -17,10 +17,10 @@ struct VifResult {
 // caller to skip L + 1 bytes. dataStart and vifHex are not needed: the bytes are read from the frame. Throws
 // DecodeError when a byte the lookup needs (the extension selector, the text length byte or the text itself)
 // would lie at or past the checksum (frame.size() - 2).
-VifResult LookupVif(const QByteArray& frame, int vifPos, int dataStart, const QString& vifHex);
+VifResult lookupVif(const QByteArray& frame, int vifPos, int dataStart, const QString& vifHex);
 
 // The primary table alone, for a code 0x00..0x7F (after the extension bit is cleared by the caller).
 // Returns false when the code is not listed (result untouched).
-bool LookupPrimaryVif(quint8 code, VifResult& result);
+bool lookupPrimaryVif(quint8 code, VifResult& result);
 
 } // namespace holvex::mbus

@@ -23,7 +23,7 @@ namespace {
 constexpr int kPortNameLength = 255;
 constexpr int kComPortCount = 30;
 
-QStringList PortNames() {
+QStringList portNames() {
     QStringList names;
     for (int i = 1; i <= kComPortCount; ++i) {
         names << QStringLiteral("COM%1").arg(i);
@@ -120,7 +120,7 @@ QWidget* CommunicationPage::buildSerialGroup() {
     m_nameLabel = new QLabel(QStringLiteral("Name"), m_serialGroup);
     m_speedLabel = new QLabel(QStringLiteral("Speed"), m_serialGroup);
     m_parityLabel = new QLabel(QStringLiteral("Parity"), m_serialGroup);
-    m_portName = makeCombo("Combo_port_name", &Settings::PortName, PortNames(), kPortNameLength);
+    m_portName = makeCombo("Combo_port_name", &Settings::PortName, portNames(), kPortNameLength);
     m_portName->setMinimumContentsLength(14); // room for "/dev/ttyUSB0" and the like
     m_portName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_speed = makeCombo("Combo_speed", &Settings::Speed,
@@ -204,11 +204,11 @@ QWidget* CommunicationPage::buildRemoteGroup() {
     m_remoteGroup = new QGroupBox(QStringLiteral("   Remote connection settings   "), this);
     m_remoteGroup->setObjectName(QStringLiteral("Group_remote"));
     m_remoteIp = makeEdit("Edit_remote_ip", &Settings::RemoteIp, 15);
-    KeyFilter::Install(m_remoteIp, KeyFilter::DigitsAndDot());
+    KeyFilter::install(m_remoteIp, KeyFilter::digitsAndDot());
     m_remotePort = makeEdit("Edit_remote_port", &Settings::RemotePort, 5);
-    KeyFilter::Install(m_remotePort, KeyFilter::Digits());
+    KeyFilter::install(m_remotePort, KeyFilter::digits());
     m_netNumber = makeEdit("Edit_net_number", &Settings::NetNumber, 0);
-    KeyFilter::Install(m_netNumber, KeyFilter::DigitsAndDot());
+    KeyFilter::install(m_netNumber, KeyFilter::digitsAndDot());
     m_ethTimeout = makeSpin("UD_eth_timeout", &Settings::EthTimeout, 20, 999);
     m_closeTcp =
         makeBox(QStringLiteral("Close automatically connection"), "Check_close_tcp", &Settings::CloseTcp);
@@ -234,7 +234,7 @@ QWidget* CommunicationPage::buildEthernetGroup() {
     m_ethernetGroup = new QGroupBox(QStringLiteral("   Ethernet settings   "), this);
     m_ethernetGroup->setObjectName(QStringLiteral("Group_ethernet"));
     m_listenPort = makeEdit("Edit_listen_port", &Settings::ListenPort, 0);
-    KeyFilter::Install(m_listenPort, KeyFilter::Digits());
+    KeyFilter::install(m_listenPort, KeyFilter::digits());
     m_autoOpen = makeBox(QStringLiteral("Auto open and listen"), "Check_auto_open", &Settings::AutoOpen);
     m_autoLumet = makeBox(QStringLiteral("Auto read Pavo Display"), "Check_auto_lumet", &Settings::AutoLumet);
     m_autoMbus =
@@ -246,7 +246,7 @@ QWidget* CommunicationPage::buildEthernetGroup() {
     m_acceptNetwork = makeBox(QStringLiteral("Accept only this network"), "Check_accept_network",
                               &Settings::AcceptOnlyNetwork);
     m_acceptedNetwork = makeEdit("Edit_accepted_network", &Settings::AcceptedNetwork, 15);
-    KeyFilter::Install(m_acceptedNetwork, KeyFilter::DigitsAndDot());
+    KeyFilter::install(m_acceptedNetwork, KeyFilter::digitsAndDot());
 
     auto* grid = new QGridLayout(m_ethernetGroup);
     grid->addWidget(new QLabel(QStringLiteral("Port to listen:"), m_ethernetGroup), 0, 0);

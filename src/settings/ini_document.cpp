@@ -13,11 +13,11 @@ namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-bool SameName(const QString& a, const QString& b) {
+bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool IsQuoted(const QString& text) {
+bool isQuoted(const QString& text) {
     return text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'));
 }
 
@@ -98,7 +98,7 @@ IniDocument::Line IniDocument::parseLine(const QString& text) {
     line.kind = Kind::Key;
     line.name = name;
     line.value = trimmed.mid(equals + 1).trimmed();
-    if (IsQuoted(line.value)) {
+    if (isQuoted(line.value)) {
         line.value = line.value.mid(1, line.value.size() - 2);
     }
     return line;
@@ -110,7 +110,7 @@ QString IniDocument::encodeValue(const QString& value) {
     out.replace(QLatin1Char('\r'), QLatin1Char(' '));
     out.replace(QLatin1Char('\n'), QLatin1Char(' '));
     // Blanks at either end and a value that is itself quoted survive reading only inside quotes.
-    if (out != out.trimmed() || IsQuoted(out)) {
+    if (out != out.trimmed() || isQuoted(out)) {
         out = QLatin1Char('"') + out + QLatin1Char('"');
     }
     return out;
@@ -118,7 +118,7 @@ QString IniDocument::encodeValue(const QString& value) {
 
 int IniDocument::findSection(const QString& section) const {
     for (int i = 0; i < m_lines.size(); ++i) {
-        if (m_lines.at(i).kind == Kind::Section && SameName(m_lines.at(i).name, section)) {
+        if (m_lines.at(i).kind == Kind::Section && sameName(m_lines.at(i).name, section)) {
             return i;
         }
     }
@@ -130,8 +130,8 @@ int IniDocument::findKey(const QString& section, const QString& key) const {
     for (int i = 0; i < m_lines.size(); ++i) {
         const Line& line = m_lines.at(i);
         if (line.kind == Kind::Section) {
-            inSection = SameName(line.name, section);
-        } else if (inSection && line.kind == Kind::Key && SameName(line.name, key)) {
+            inSection = sameName(line.name, section);
+        } else if (inSection && line.kind == Kind::Key && sameName(line.name, key)) {
             return i;
         }
     }

@@ -8,19 +8,19 @@ namespace holvex {
 
 KeyFilter::KeyFilter(QString allowed, QObject* parent) : QObject(parent), m_allowed(std::move(allowed)) {}
 
-void KeyFilter::Install(QWidget* field, const QString& allowed) {
+void KeyFilter::install(QWidget* field, const QString& allowed) {
     field->installEventFilter(new KeyFilter(allowed, field));
 }
 
-QString KeyFilter::Digits() {
+QString KeyFilter::digits() {
     return QStringLiteral("0123456789");
 }
 
-QString KeyFilter::DigitsAndDot() {
+QString KeyFilter::digitsAndDot() {
     return QStringLiteral("0123456789.");
 }
 
-QString KeyFilter::DigitsAndF() {
+QString KeyFilter::digitsAndF() {
     return QStringLiteral("0123456789F");
 }
 

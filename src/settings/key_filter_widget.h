@@ -15,11 +15,11 @@ public:
     explicit KeyFilter(QString allowed, QObject* parent = nullptr);
 
     // Installs a filter on the field; the filter is owned by the field.
-    static void Install(QWidget* field, const QString& allowed);
+    static void install(QWidget* field, const QString& allowed);
 
-    static QString Digits();       // "0123456789"
-    static QString DigitsAndDot(); // digits and "."
-    static QString DigitsAndF();   // digits and "F", the wildcard digit of a secondary address
+    static QString digits();       // "0123456789"
+    static QString digitsAndDot(); // digits and "."
+    static QString digitsAndF();   // digits and "F", the wildcard digit of a secondary address
 
     bool accepts(const QString& typed) const;
 

@@ -6,57 +6,57 @@
 namespace holvex {
 
 namespace {
-QString& HomeFolder() {
+QString& homeFolder() {
     static QString folder;
     return folder;
 }
 } // namespace
 
-void ProgramHome::Resolve(const QStringList& arguments) {
+void ProgramHome::resolve(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (arg == QLatin1String("--home") && i + 1 < arguments.size()) {
-            Set(arguments.at(i + 1));
+            set(arguments.at(i + 1));
             return;
         }
         if (arg.startsWith(QLatin1String("--home="))) {
-            Set(arg.mid(7));
+            set(arg.mid(7));
             return;
         }
     }
     const QString fromEnvironment = qEnvironmentVariable("HOLVEX_HOME");
     if (!fromEnvironment.isEmpty()) {
-        Set(fromEnvironment);
+        set(fromEnvironment);
         return;
     }
-    Set(QCoreApplication::applicationDirPath());
+    set(QCoreApplication::applicationDirPath());
 }
 
-void ProgramHome::Set(const QString& folder) {
-    HomeFolder() = QDir(folder).absolutePath();
+void ProgramHome::set(const QString& folder) {
+    homeFolder() = QDir(folder).absolutePath();
 }
 
-QString ProgramHome::Folder() {
-    if (HomeFolder().isEmpty()) {
-        HomeFolder() = QCoreApplication::applicationDirPath();
+QString ProgramHome::folder() {
+    if (homeFolder().isEmpty()) {
+        homeFolder() = QCoreApplication::applicationDirPath();
     }
-    return HomeFolder();
+    return homeFolder();
 }
 
-QString ProgramHome::SettingsFilePath() {
-    return FilePath(QStringLiteral("holvex.ini"));
+QString ProgramHome::settingsFilePath() {
+    return filePath(QStringLiteral("holvex.ini"));
 }
 
-QString ProgramHome::AccountFolder() {
-    return FilePath(QStringLiteral("files"));
+QString ProgramHome::accountFolder() {
+    return filePath(QStringLiteral("files"));
 }
 
-QString ProgramHome::AccountFilePath() {
-    return FilePath(QStringLiteral("files/users.dat"));
+QString ProgramHome::accountFilePath() {
+    return filePath(QStringLiteral("files/users.dat"));
 }
 
-QString ProgramHome::FilePath(const QString& name) {
-    return QDir(Folder()).filePath(name);
+QString ProgramHome::filePath(const QString& name) {
+    return QDir(folder()).filePath(name);
 }
 
 } // namespace holvex

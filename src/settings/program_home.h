@@ -11,14 +11,14 @@ class ProgramHome {
 public:
     // Picks the folder from the arguments ("--home DIR" or "--home=DIR"), then HOLVEX_HOME, then the
     // executable's folder; call once at start, after the application object exists.
-    static void Resolve(const QStringList& arguments);
-    static void Set(const QString& folder);
+    static void resolve(const QStringList& arguments);
+    static void set(const QString& folder);
 
-    static QString Folder();
-    static QString SettingsFilePath(); // "<folder>/holvex.ini"
-    static QString AccountFolder();    // "<folder>/files"
-    static QString AccountFilePath();  // "<folder>/files/users.dat"
-    static QString FilePath(const QString& name);
+    static QString folder();
+    static QString settingsFilePath(); // "<folder>/holvex.ini"
+    static QString accountFolder();    // "<folder>/files"
+    static QString accountFilePath();  // "<folder>/files/users.dat"
+    static QString filePath(const QString& name);
 };
 
 } // namespace holvex

@@ -40,18 +40,18 @@ SettingsDialog::SettingsDialog(Settings& settings, RunState& state, const Messag
     connect(m_titles->applyButton(), &QPushButton::clicked, this, &SettingsDialog::applyTitles);
     connect(m_titles->closeButton(), &QPushButton::clicked, this, &SettingsDialog::reject);
 
-    LoadFromFile();
+    loadFromFile();
 }
 
-void SettingsDialog::LoadFromFile() {
-    const Settings stored = LoadSettingsFile(ProgramHome::SettingsFilePath());
+void SettingsDialog::loadFromFile() {
+    const Settings stored = loadSettingsFile(ProgramHome::settingsFilePath());
     m_communication->load(m_unsavedCommunication ? *m_unsavedCommunication : stored);
     m_titles->load(m_unsavedTitles ? *m_unsavedTitles : stored);
     m_communication->applyLanguage(m_language);
 }
 
 void SettingsDialog::activate() {
-    LoadFromFile();
+    loadFromFile();
     // The caption given at creation gives way to the short one at the first activation.
     setWindowTitle(m_language.pick(QStringLiteral("Settings"), QStringLiteral("Impostazioni")));
 }
@@ -78,7 +78,7 @@ void SettingsDialog::warnNotSaved() {
 }
 
 void SettingsDialog::applyCommunication() {
-    if (SaveCommunicationKeys(ProgramHome::SettingsFilePath(), m_settings)) {
+    if (saveCommunicationKeys(ProgramHome::settingsFilePath(), m_settings)) {
         m_unsavedCommunication.reset();
     } else {
         m_unsavedCommunication = m_settings;
@@ -97,7 +97,7 @@ void SettingsDialog::applyCommunication() {
 }
 
 void SettingsDialog::applyTitles() {
-    if (SaveTitleKeys(ProgramHome::SettingsFilePath(), m_settings)) {
+    if (saveTitleKeys(ProgramHome::settingsFilePath(), m_settings)) {
         m_unsavedTitles.reset();
     } else {
         m_unsavedTitles = m_settings;

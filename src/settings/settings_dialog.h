@@ -32,7 +32,7 @@ public:
     // Fills every control from the settings file (defaults for missing keys) and sets the captions in the
     // ticked language. Showing or activating the window does this and also replaces the window title
     // "Holvex -> Settings" by "Settings" or "Impostazioni".
-    void LoadFromFile();
+    void loadFromFile();
 
     // Shows the "Saving settings" warning; tests replace it to avoid a modal box.
     std::function<void(QWidget* parent, const QString& title, const QString& text)> warn;

@@ -12,18 +12,18 @@ namespace holvex {
 // "Timeout=100" reads 300). "Language" has no range and is kept as stored. Texts are cut to the length their
 // field takes: separators 1, "Speed" 6, "Parity" 5, remote IP 15, remote port 5, titles 15, port name 255.
 // An empty separator gives the default, since a CSV file needs one.
-Settings LoadSettingsFile(const QString& path);
+Settings loadSettingsFile(const QString& path);
 
 // Writing keeps every line the program does not write (unknown sections and keys, comments). Each returns
 // false when the file cannot be written (read-only file or folder, unreadable file), leaving it untouched.
 
 // The dialog's first page: [Com port], [Misc] without "Dir" and "Language", [Ethernet], [LANXP].
-bool SaveCommunicationKeys(const QString& path, const Settings& s);
+bool saveCommunicationKeys(const QString& path, const Settings& s);
 // [Titles]: "Count" and "Title1" .. "Title15".
-bool SaveTitleKeys(const QString& path, const Settings& s);
+bool saveTitleKeys(const QString& path, const Settings& s);
 // The main window's keys: [Mbus], [Misc] "Dir" and "Language", [IPaddress].
-bool SaveMainWindowKeys(const QString& path, const Settings& s);
+bool saveMainWindowKeys(const QString& path, const Settings& s);
 // Every key, e.g. to create a new home folder.
-bool SaveAllSettings(const QString& path, const Settings& s);
+bool saveAllSettings(const QString& path, const Settings& s);
 
 } // namespace holvex

@@ -28,7 +28,7 @@ void DesktopHooks::openDocument(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-DesktopHooks& DesktopHooks::Default() {
+DesktopHooks& DesktopHooks::defaultHooks() {
     static DesktopHooks hooks;
     return hooks;
 }

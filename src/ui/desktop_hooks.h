@@ -22,7 +22,7 @@ public:
     virtual void openDocument(const QString& path);
 
     // The hooks used when none are set.
-    static DesktopHooks& Default();
+    static DesktopHooks& defaultHooks();
 };
 
 } // namespace holvex

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace holvex;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 namespace {
 
@@ -21,7 +21,7 @@ const char* const SetupRecordHex = "05 5D 58 51 55 52 00 00 00 00 00"           
                                    "03 68 36 50"                                     // h6P
                                    "00";
 
-AccountRecord SetupRecord() {
+AccountRecord setupRecord() {
     AccountRecord record;
     record.userName = "admin";
     record.password = "1234";
@@ -36,13 +36,13 @@ AccountRecord SetupRecord() {
 } // namespace
 
 TEST(AccountCodec, EncodesTheHandWrittenRecord) {
-    const QByteArray expected = Hex(SetupRecordHex);
+    const QByteArray expected = hex(SetupRecordHex);
     ASSERT_EQ(expected.size(), AccountRecordSize);
-    EXPECT_EQ(EncodeAccountRecord(SetupRecord()), expected);
+    EXPECT_EQ(encodeAccountRecord(setupRecord()), expected);
 }
 
 TEST(AccountCodec, DecodesTheHandWrittenRecord) {
-    const AccountRecord record = DecodeAccountRecord(Hex(SetupRecordHex));
+    const AccountRecord record = decodeAccountRecord(hex(SetupRecordHex));
     EXPECT_EQ(record.userName, "admin");
     EXPECT_EQ(record.password, "1234");
     EXPECT_EQ(record.level, "Setup");
@@ -56,14 +56,14 @@ TEST(AccountCodec, DecodesTheHandWrittenRecord) {
 }
 
 TEST(AccountCodec, CutsTextsToTheirFields) {
-    AccountRecord record = SetupRecord();
+    AccountRecord record = setupRecord();
     record.userName = "abcdefghijKLM";
     record.password = "0123456789xyz";
     record.level = "AdministratorXYZ";
     record.registrationDate = "2024-02-01 long date";
-    const QByteArray bytes = EncodeAccountRecord(record);
+    const QByteArray bytes = encodeAccountRecord(record);
     ASSERT_EQ(bytes.size(), AccountRecordSize);
-    const AccountRecord back = DecodeAccountRecord(bytes);
+    const AccountRecord back = decodeAccountRecord(bytes);
     EXPECT_EQ(back.userName, "abcdefghij");
     EXPECT_EQ(back.password, "0123456789");
     EXPECT_EQ(back.level, "AdministratorXY");
@@ -72,11 +72,11 @@ TEST(AccountCodec, CutsTextsToTheirFields) {
 }
 
 TEST(AccountCodec, ClampsOversizedLengthBytesToTheField) {
-    QByteArray bytes = Hex(SetupRecordHex);
+    QByteArray bytes = hex(SetupRecordHex);
     bytes[0] = char(0xFF);  // name claims 255 characters
     bytes[11] = char(0x0B); // password claims 11 of 10
     bytes[38] = char(0x40); // date claims 64
-    const AccountRecord record = DecodeAccountRecord(bytes);
+    const AccountRecord record = decodeAccountRecord(bytes);
     EXPECT_EQ(record.userName.size(), AccountNameWidth);
     EXPECT_TRUE(record.userName.startsWith("admin"));
     EXPECT_EQ(record.password.size(), AccountPasswordWidth);
@@ -103,18 +103,18 @@ TEST(AccountCodec, RightsCountOnlyWithTheExactCode) {
         {62, "03 78 33 4E", AccountRight::Display, false},       // x3N
     };
     for (const Row& row : rows) {
-        QByteArray bytes = Hex(SetupRecordHex);
-        bytes.replace(row.offset, 4, Hex(row.field));
-        EXPECT_EQ(DecodeAccountRecord(bytes).allowed(row.right), row.allowed) << row.field;
+        QByteArray bytes = hex(SetupRecordHex);
+        bytes.replace(row.offset, 4, hex(row.field));
+        EXPECT_EQ(decodeAccountRecord(bytes).allowed(row.right), row.allowed) << row.field;
     }
 }
 
 TEST(AccountCodec, ShortInputReadsOnlyWhatIsThere) {
-    const QByteArray whole = Hex(SetupRecordHex);
+    const QByteArray whole = hex(SetupRecordHex);
     for (int size = 0; size < AccountRecordSize; ++size) {
         // A copy of exactly size bytes, so a sanitizer build catches any read beyond it.
         const QByteArray part = whole.left(size);
-        const AccountRecord record = DecodeAccountRecord(part);
+        const AccountRecord record = decodeAccountRecord(part);
         EXPECT_LE(record.userName.size(), AccountNameWidth);
         if (size >= 6) {
             EXPECT_EQ(record.userName, "admin");
@@ -123,19 +123,19 @@ TEST(AccountCodec, ShortInputReadsOnlyWhatIsThere) {
             EXPECT_FALSE(record.allowed(AccountRight::Display)) << size;
         }
     }
-    EXPECT_EQ(DecodeAccountRecord(whole.left(3)).userName, "ad");
+    EXPECT_EQ(decodeAccountRecord(whole.left(3)).userName, "ad");
 }
 
 TEST(AccountCodec, FileKeepsWholeRecordsOnly) {
-    const QByteArray one = Hex(SetupRecordHex);
-    EXPECT_TRUE(DecodeAccountFile(QByteArray()).isEmpty());
-    EXPECT_TRUE(DecodeAccountFile(one.left(66)).isEmpty());
-    EXPECT_EQ(DecodeAccountFile(one + one.left(30)).size(), 1);
-    EXPECT_EQ(DecodeAccountFile(one + one).size(), 2);
+    const QByteArray one = hex(SetupRecordHex);
+    EXPECT_TRUE(decodeAccountFile(QByteArray()).isEmpty());
+    EXPECT_TRUE(decodeAccountFile(one.left(66)).isEmpty());
+    EXPECT_EQ(decodeAccountFile(one + one.left(30)).size(), 1);
+    EXPECT_EQ(decodeAccountFile(one + one).size(), 2);
 }
 
 TEST(AccountCodec, RewriteKeepsNameAndDateBytes) {
-    QByteArray stored = Hex(SetupRecordHex);
+    QByteArray stored = hex(SetupRecordHex);
     stored[7] = char(0x99); // a don't-care byte behind the name stays as it was
     AccountRecord changes;
     changes.userName = "ignored";
@@ -145,11 +145,11 @@ TEST(AccountCodec, RewriteKeepsNameAndDateBytes) {
     changes.setRight(AccountRight::Devices, false);
     changes.setRight(AccountRight::Communication, true);
     changes.setRight(AccountRight::Display, false);
-    const QByteArray rewritten = RewriteAccountRecord(stored, changes);
+    const QByteArray rewritten = rewriteAccountRecord(stored, changes);
     ASSERT_EQ(rewritten.size(), AccountRecordSize);
     EXPECT_EQ(rewritten.left(11), stored.left(11));
     EXPECT_EQ(rewritten.mid(38, 16), stored.mid(38, 16));
-    const AccountRecord back = DecodeAccountRecord(rewritten);
+    const AccountRecord back = decodeAccountRecord(rewritten);
     EXPECT_EQ(back.password, "pw");
     EXPECT_EQ(back.level, "Operator");
     EXPECT_EQ(back.communicationCode, "j4T");
@@ -171,7 +171,7 @@ TEST(AccessGate, ToolsEntriesFollowTheLevel) {
         {"setup", "Operator", false, false},
     };
     for (const Row& row : rows) {
-        const AccessGrant grant = GrantAccess(row.level, SetupRecord());
+        const AccessGrant grant = grantAccess(row.level, setupRecord());
         EXPECT_EQ(grant.level, row.granted) << row.level;
         EXPECT_EQ(grant.usersEntryEnabled, row.users) << row.level;
         EXPECT_EQ(grant.settingsEntryEnabled, row.settings) << row.level;
@@ -182,7 +182,7 @@ TEST(AccessGate, ToolsEntriesFollowTheLevel) {
 }
 
 TEST(AccessGate, UnknownLevelKeepsTheLevelBefore) {
-    EXPECT_EQ(NextLevel("Setup", "Administrator"), "Setup");
-    EXPECT_EQ(NextLevel("Guru", "Administrator"), "Administrator");
-    EXPECT_EQ(NextLevel("administrator", ""), "");
+    EXPECT_EQ(nextLevel("Setup", "Administrator"), "Setup");
+    EXPECT_EQ(nextLevel("Guru", "Administrator"), "Administrator");
+    EXPECT_EQ(nextLevel("administrator", ""), "");
 }

@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 
 using namespace holvex;
-using holvex::test::ReadFile;
-using holvex::test::WriteFile;
+using holvex::test::readFile;
+using holvex::test::writeFile;
 
 namespace {
 
-AccountRecord Account(const QString& name, const QString& password, const QString& level, bool devices = true,
+AccountRecord account(const QString& name, const QString& password, const QString& level, bool devices = true,
                       bool communication = true, bool display = true, const QString& date = "01/01/20") {
     AccountRecord record;
     record.userName = name;
@@ -27,18 +27,18 @@ AccountRecord Account(const QString& name, const QString& password, const QStrin
     return record;
 }
 
-QByteArray Records(const QList<AccountRecord>& records) {
+QByteArray recordBytes(const QList<AccountRecord>& records) {
     QByteArray bytes;
     for (const AccountRecord& record : records) {
-        bytes += EncodeAccountRecord(record);
+        bytes += encodeAccountRecord(record);
     }
     return bytes;
 }
 
 class AccountFileTest : public ::testing::Test {
 protected:
-    QString Write(const QByteArray& bytes) { return WriteFile(m_dir, "files/users.dat", bytes); }
-    QString Write(const QList<AccountRecord>& records) { return Write(Records(records)); }
+    QString write(const QByteArray& bytes) { return writeFile(m_dir, "files/users.dat", bytes); }
+    QString write(const QList<AccountRecord>& records) { return write(recordBytes(records)); }
 
     QTemporaryDir m_dir;
 };
@@ -46,7 +46,7 @@ protected:
 } // namespace
 
 TEST_F(AccountFileTest, LoginOutcomes) {
-    const QString path = Write({Account("admin", "admin", "Administrator"), Account("op", "Pw", "Operator")});
+    const QString path = write({account("admin", "admin", "Administrator"), account("op", "Pw", "Operator")});
     struct Row {
         const char* name;
         const char* password;
@@ -70,15 +70,15 @@ TEST_F(AccountFileTest, LoginOutcomes) {
 TEST_F(AccountFileTest, MissingAndEmptyFiles) {
     EXPECT_EQ(AccountFile(m_dir.filePath("files/users.dat")).login("a", "b").status,
               LoginStatus::MissingFile);
-    EXPECT_EQ(AccountFile(Write(QByteArray())).login("a", "b").status, LoginStatus::EmptyFile);
+    EXPECT_EQ(AccountFile(write(QByteArray())).login("a", "b").status, LoginStatus::EmptyFile);
     // Less than one whole record holds no account either.
-    const QByteArray one = EncodeAccountRecord(Account("a", "b", "Operator"));
-    EXPECT_EQ(AccountFile(Write(one.left(40))).login("a", "b").status, LoginStatus::EmptyFile);
+    const QByteArray one = encodeAccountRecord(account("a", "b", "Operator"));
+    EXPECT_EQ(AccountFile(write(one.left(40))).login("a", "b").status, LoginStatus::EmptyFile);
 }
 
 TEST_F(AccountFileTest, GrantFollowsLevelAndRights) {
-    const QString path = Write({Account("setup", "s", "Setup", false, true, false),
-                                Account("admin", "a", "Administrator", true, false, true)});
+    const QString path = write({account("setup", "s", "Setup", false, true, false),
+                                account("admin", "a", "Administrator", true, false, true)});
     const LoginOutcome setup = AccountFile(path).login("setup", "s");
     ASSERT_EQ(setup.status, LoginStatus::Granted);
     EXPECT_EQ(setup.grant.level, "Setup");
@@ -96,8 +96,8 @@ TEST_F(AccountFileTest, GrantFollowsLevelAndRights) {
 }
 
 TEST_F(AccountFileTest, UnknownLevelKeepsTheEarlierMatchOrOpensOnlyOperator) {
-    const QString path = Write({Account("u", "p", "Setup"), Account("u", "p", "Wizard", false, false, false),
-                                Account("v", "p", "Wizard")});
+    const QString path = write({account("u", "p", "Setup"), account("u", "p", "Wizard", false, false, false),
+                                account("v", "p", "Wizard")});
     const LoginOutcome twice = AccountFile(path).login("u", "p");
     EXPECT_EQ(twice.grant.level, "Setup");
     EXPECT_TRUE(twice.grant.settingsEntryEnabled);
@@ -111,12 +111,12 @@ TEST_F(AccountFileTest, UnknownLevelKeepsTheEarlierMatchOrOpensOnlyOperator) {
 }
 
 TEST_F(AccountFileTest, ChangeKeepsNameAndRegistrationDate) {
-    const QString path = Write({Account("admin", "a", "Administrator"), Account("bob", "old", "Operator")});
+    const QString path = write({account("admin", "a", "Administrator"), account("bob", "old", "Operator")});
     const AccountChange change = AccountFile(path).addOrChange(
-        Account("bob", "new", "Setup", false, true, false, "ignored"), "31/12/99");
+        account("bob", "new", "Setup", false, true, false, "ignored"), "31/12/99");
     EXPECT_EQ(change.status, AccountFileStatus::Done);
     EXPECT_FALSE(change.appended);
-    const QList<AccountRecord> records = DecodeAccountFile(ReadFile(path));
+    const QList<AccountRecord> records = decodeAccountFile(readFile(path));
     ASSERT_EQ(records.size(), 2);
     EXPECT_EQ(records[1].userName, "bob");
     EXPECT_EQ(records[1].password, "new");
@@ -128,62 +128,63 @@ TEST_F(AccountFileTest, ChangeKeepsNameAndRegistrationDate) {
 }
 
 TEST_F(AccountFileTest, AddAppendsWithTodaysDate) {
-    const QString path = Write({Account("admin", "a", "Administrator")});
-    const AccountChange change = AccountFile(path).addOrChange(Account("Admin", "x", "Operator"), "02/03/24");
+    const QString path = write({account("admin", "a", "Administrator")});
+    const AccountChange change = AccountFile(path).addOrChange(account("Admin", "x", "Operator"), "02/03/24");
     EXPECT_TRUE(change.appended); // names are case-sensitive: "Admin" is a new user
-    const QByteArray bytes = ReadFile(path);
+    const QByteArray bytes = readFile(path);
     ASSERT_EQ(bytes.size(), 2 * AccountRecordSize);
-    EXPECT_EQ(DecodeAccountFile(bytes)[1].registrationDate, "02/03/24");
-    EXPECT_EQ(DecodeAccountFile(bytes)[1].userName, "Admin");
+    EXPECT_EQ(decodeAccountFile(bytes)[1].registrationDate, "02/03/24");
+    EXPECT_EQ(decodeAccountFile(bytes)[1].userName, "Admin");
 }
 
 TEST_F(AccountFileTest, AddOverTrailingPartialRecordKeepsAlignment) {
-    const QByteArray admin = EncodeAccountRecord(Account("admin", "a", "Administrator"));
-    const QString path = Write(admin + admin.left(20));
-    AccountFile(path).addOrChange(Account("new", "n", "Operator"), "d");
-    const QByteArray bytes = ReadFile(path);
+    const QByteArray admin = encodeAccountRecord(account("admin", "a", "Administrator"));
+    const QString path = write(admin + admin.left(20));
+    AccountFile(path).addOrChange(account("new", "n", "Operator"), "d");
+    const QByteArray bytes = readFile(path);
     ASSERT_EQ(bytes.size(), 2 * AccountRecordSize);
-    EXPECT_EQ(DecodeAccountFile(bytes)[1].userName, "new");
+    EXPECT_EQ(decodeAccountFile(bytes)[1].userName, "new");
 }
 
 TEST_F(AccountFileTest, DeleteMovesLaterRecordsUpAndCutsTheFile) {
-    const QList<AccountRecord> all = {Account("a", "1", "Administrator"), Account("b", "2", "Operator"),
-                                      Account("c", "3", "Setup"), Account("d", "4", "Operator")};
-    const QString path = Write(all);
+    const QList<AccountRecord> all = {account("a", "1", "Administrator"), account("b", "2", "Operator"),
+                                      account("c", "3", "Setup"), account("d", "4", "Operator")};
+    const QString path = write(all);
     const AccountDeletion deletion = AccountFile(path).remove("b");
     EXPECT_EQ(deletion.status, AccountFileStatus::Done);
     EXPECT_EQ(deletion.outcome, DeleteOutcome::Deleted);
-    EXPECT_EQ(ReadFile(path), Records({all[0], all[2], all[3]}));
+    EXPECT_EQ(readFile(path), recordBytes({all[0], all[2], all[3]}));
 
     EXPECT_EQ(AccountFile(path).remove("B").outcome, DeleteOutcome::NotFound);
-    EXPECT_EQ(ReadFile(path).size(), 3 * AccountRecordSize);
+    EXPECT_EQ(readFile(path).size(), 3 * AccountRecordSize);
 
     EXPECT_EQ(AccountFile(path).remove("d").outcome, DeleteOutcome::Deleted);
-    EXPECT_EQ(ReadFile(path), Records({all[0], all[2]}));
+    EXPECT_EQ(readFile(path), recordBytes({all[0], all[2]}));
 }
 
 TEST_F(AccountFileTest, DeleteRefusedWithoutAdministrator) {
-    const QByteArray bytes = Records({Account("b", "2", "Operator"), Account("c", "3", "administrator")});
-    const QString path = Write(bytes);
+    const QByteArray bytes = recordBytes({account("b", "2", "Operator"), account("c", "3", "administrator")});
+    const QString path = write(bytes);
     EXPECT_EQ(AccountFile(path).remove("b").outcome, DeleteOutcome::NoAdministrator);
-    EXPECT_EQ(ReadFile(path), bytes);
+    EXPECT_EQ(readFile(path), bytes);
 }
 
 TEST_F(AccountFileTest, MissingFileIsNeverCreated) {
     const QString path = m_dir.filePath("users.dat");
     EXPECT_EQ(AccountFile(path).list().status, AccountFileStatus::Missing);
-    EXPECT_EQ(AccountFile(path).addOrChange(Account("x", "y", "Operator"), "d").status,
+    EXPECT_EQ(AccountFile(path).addOrChange(account("x", "y", "Operator"), "d").status,
               AccountFileStatus::Missing);
     EXPECT_EQ(AccountFile(path).remove("x").status, AccountFileStatus::Missing);
     EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(AccountFileTest, OversizedLengthBytesReadWhatIsSound) {
-    QByteArray bytes = Records({Account("admin", "admin", "Administrator"), Account("op", "op", "Operator")});
+    QByteArray bytes =
+        recordBytes({account("admin", "admin", "Administrator"), account("op", "op", "Operator")});
     bytes[0] = char(0xFF);                      // name length far beyond the field
     bytes[AccountRecordSize + 22] = char(0xFF); // level length too
     bytes += QByteArray(66, char(0xFF));        // and a partial record of garbage
-    const QString path = Write(bytes);
+    const QString path = write(bytes);
     const AccountListing listing = AccountFile(path).list();
     ASSERT_EQ(listing.status, AccountFileStatus::Done);
     ASSERT_EQ(listing.records.size(), 2);
@@ -196,8 +197,8 @@ TEST_F(AccountFileTest, OversizedLengthBytesReadWhatIsSound) {
 
 TEST_F(AccountFileTest, DefaultFileHoldsTheAdministrator) {
     const QString path = m_dir.filePath("home/files/users.dat");
-    ASSERT_TRUE(WriteDefaultAccountFile(path));
-    EXPECT_EQ(ReadFile(path).size(), AccountRecordSize);
+    ASSERT_TRUE(writeDefaultAccountFile(path));
+    EXPECT_EQ(readFile(path).size(), AccountRecordSize);
     const LoginOutcome outcome = AccountFile(path).login("admin", "admin");
     ASSERT_EQ(outcome.status, LoginStatus::Granted);
     EXPECT_EQ(outcome.grant.level, "Administrator");

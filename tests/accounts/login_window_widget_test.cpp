@@ -24,7 +24,7 @@ struct Shown {
     QString text;
 };
 
-AccountRecord Account(const QString& name, const QString& password, const QString& level) {
+AccountRecord account(const QString& name, const QString& password, const QString& level) {
     AccountRecord record;
     record.userName = name;
     record.password = password;
@@ -38,7 +38,7 @@ AccountRecord Account(const QString& name, const QString& password, const QStrin
 
 class LoginWindowTest : public ::testing::Test {
 protected:
-    void Open(const QString& path) {
+    void open(const QString& path) {
         m_window = std::make_unique<LoginWindow>(path, m_language);
         m_window->setMessageHook([this](AccountMessageKind kind, const QString& title, const QString& text) {
             m_shown.push_back({kind, title, text});
@@ -48,20 +48,20 @@ protected:
         QObject::connect(m_window.get(), &LoginWindow::quitRequested, [this] { ++m_quits; });
         m_window->show();
     }
-    void OpenWith(const QList<AccountRecord>& records) {
+    void openWith(const QList<AccountRecord>& records) {
         QByteArray bytes;
         for (const AccountRecord& record : records) {
-            bytes += EncodeAccountRecord(record);
+            bytes += encodeAccountRecord(record);
         }
-        Open(test::WriteFile(m_dir, "files/users.dat", bytes));
+        open(test::writeFile(m_dir, "files/users.dat", bytes));
     }
-    QLineEdit* User() { return m_window->findChild<QLineEdit*>("Edit_user"); }
-    QLineEdit* Password() { return m_window->findChild<QLineEdit*>("Edit_password"); }
-    void Type(const QString& user, const QString& password) {
-        User()->setText(user);
-        Password()->setText(password);
+    QLineEdit* userField() { return m_window->findChild<QLineEdit*>("Edit_user"); }
+    QLineEdit* passwordField() { return m_window->findChild<QLineEdit*>("Edit_password"); }
+    void type(const QString& user, const QString& password) {
+        userField()->setText(user);
+        passwordField()->setText(password);
     }
-    void Click(const char* name) {
+    void click(const char* name) {
         QTest::mouseClick(m_window->findChild<QPushButton*>(name), Qt::LeftButton);
     }
 
@@ -76,20 +76,21 @@ protected:
 } // namespace
 
 TEST_F(LoginWindowTest, Controls) {
-    OpenWith({Account("admin", "admin", "Administrator")});
+    openWith({account("admin", "admin", "Administrator")});
     EXPECT_EQ(m_window->windowTitle(), "Login ");
-    EXPECT_EQ(User()->maxLength(), 15);
-    EXPECT_EQ(Password()->maxLength(), 15);
-    EXPECT_EQ(Password()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(Password()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, Password()),
-              '*');
+    EXPECT_EQ(userField()->maxLength(), 15);
+    EXPECT_EQ(passwordField()->maxLength(), 15);
+    EXPECT_EQ(passwordField()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(
+        passwordField()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, passwordField()),
+        '*');
     EXPECT_NE(m_window->findChild<QPushButton*>("Butt_cancel"), nullptr);
 }
 
 TEST_F(LoginWindowTest, SuccessHandsOverTheGrantAndHides) {
-    OpenWith({Account("op", "x", "Operator"), Account("setup", "Secret", "Setup")});
-    Type("setup", "Secret");
-    Click("Butt_enter");
+    openWith({account("op", "x", "Operator"), account("setup", "Secret", "Setup")});
+    type("setup", "Secret");
+    click("Butt_enter");
     ASSERT_TRUE(m_grant.has_value());
     EXPECT_EQ(m_grant->level, "Setup");
     EXPECT_FALSE(m_grant->usersEntryEnabled);
@@ -97,31 +98,31 @@ TEST_F(LoginWindowTest, SuccessHandsOverTheGrantAndHides) {
     EXPECT_TRUE(m_grant->devicesAllowed);
     EXPECT_FALSE(m_grant->communicationAllowed);
     EXPECT_TRUE(m_shown.empty());
-    EXPECT_TRUE(Password()->text().isEmpty());
+    EXPECT_TRUE(passwordField()->text().isEmpty());
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_quits, 0);
 }
 
 TEST_F(LoginWindowTest, ReturnInThePasswordFieldEnters) {
-    OpenWith({Account("admin", "admin", "Administrator")});
-    Type("admin", "admin");
-    QTest::keyClick(Password(), Qt::Key_Return);
+    openWith({account("admin", "admin", "Administrator")});
+    type("admin", "admin");
+    QTest::keyClick(passwordField(), Qt::Key_Return);
     ASSERT_TRUE(m_grant.has_value());
     EXPECT_TRUE(m_grant->usersEntryEnabled);
 }
 
 TEST_F(LoginWindowTest, WrongCredentialsKeepTheWindow) {
-    OpenWith({Account("admin", "admin", "Administrator")});
+    openWith({account("admin", "admin", "Administrator")});
     const std::pair<QString, QString> attempts[] = {
         {"admin", "wrong"}, {"Admin", "admin"}, {"admin", "ADMIN"}};
     for (const auto& [user, password] : attempts) {
         m_shown.clear();
-        Type(user, password);
-        Click("Butt_enter");
+        type(user, password);
+        click("Butt_enter");
         ASSERT_EQ(m_shown.size(), 1u) << user.toStdString();
         EXPECT_EQ(m_shown[0].text, "Wrong username or password!");
-        EXPECT_TRUE(Password()->text().isEmpty());
-        EXPECT_EQ(User()->text(), user);
+        EXPECT_TRUE(passwordField()->text().isEmpty());
+        EXPECT_EQ(userField()->text(), user);
     }
     EXPECT_FALSE(m_grant.has_value());
     EXPECT_TRUE(m_window->isVisible());
@@ -143,10 +144,10 @@ TEST_F(LoginWindowTest, MissingOrEmptyFileEndsTheProgram) {
         m_shown.clear();
         m_quits = 0;
         const QString path =
-            row.create ? test::WriteFile(m_dir, "users.dat", row.bytes) : m_dir.filePath("none.dat");
-        Open(path);
-        Type("admin", "admin");
-        Click("Butt_enter");
+            row.create ? test::writeFile(m_dir, "users.dat", row.bytes) : m_dir.filePath("none.dat");
+        open(path);
+        type("admin", "admin");
+        click("Butt_enter");
         ASSERT_EQ(m_shown.size(), 1u) << row.text;
         EXPECT_EQ(m_shown[0].kind, AccountMessageKind::Warning);
         EXPECT_EQ(m_shown[0].title, "Login fail");
@@ -157,8 +158,8 @@ TEST_F(LoginWindowTest, MissingOrEmptyFileEndsTheProgram) {
 }
 
 TEST_F(LoginWindowTest, CancelCloses) {
-    OpenWith({Account("admin", "admin", "Administrator")});
-    Click("Butt_cancel");
+    openWith({account("admin", "admin", "Administrator")});
+    click("Butt_cancel");
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_quits, 1);
     EXPECT_FALSE(m_grant.has_value());

@@ -22,7 +22,7 @@ using namespace holvex;
 
 namespace {
 
-AccountRecord Account(const QString& name, const QString& password, const QString& level, bool devices,
+AccountRecord account(const QString& name, const QString& password, const QString& level, bool devices,
                       bool communication, bool display, const QString& date = "01/01/20") {
     AccountRecord record;
     record.userName = name;
@@ -39,32 +39,32 @@ class UsersWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_path =
-            test::WriteFile(m_dir, "files/users.dat",
-                            EncodeAccountRecord(Account("admin", "a", "Administrator", true, true, true)) +
-                                EncodeAccountRecord(Account("bob", "b", "Operator", false, true, false)));
+            test::writeFile(m_dir, "files/users.dat",
+                            encodeAccountRecord(account("admin", "a", "Administrator", true, true, true)) +
+                                encodeAccountRecord(account("bob", "b", "Operator", false, true, false)));
         m_window = std::make_unique<UsersWindow>(m_path, m_language);
         m_window->setMessageHook(
             [this](AccountMessageKind, const QString&, const QString& text) { m_shown.append(text); });
     }
-    template <typename T> T* Get(const char* name) {
+    template <typename T> T* get(const char* name) {
         T* control = m_window->findChild<T*>(name);
         EXPECT_NE(control, nullptr) << name;
         return control;
     }
-    QTableWidget* Grid() { return Get<QTableWidget>("Grid_users"); }
-    QString Cell(int row, int column) {
-        const QTableWidgetItem* item = Grid()->item(row, column);
+    QTableWidget* grid() { return get<QTableWidget>("Grid_users"); }
+    QString cell(int row, int column) {
+        const QTableWidgetItem* item = grid()->item(row, column);
         return item != nullptr ? item->text() : QString();
     }
-    QString Heading(int column) { return Grid()->horizontalHeaderItem(column)->text(); }
-    void Fill(const QString& user, const QString& password, const QString& repeat, int level) {
-        Get<QLineEdit>("Edit_user")->setText(user);
-        Get<QLineEdit>("Edit_password")->setText(password);
-        Get<QLineEdit>("Edit_repassword")->setText(repeat);
-        Get<QComboBox>("Combo_access")->setCurrentIndex(level);
+    QString heading(int column) { return grid()->horizontalHeaderItem(column)->text(); }
+    void fill(const QString& user, const QString& password, const QString& repeat, int level) {
+        get<QLineEdit>("Edit_user")->setText(user);
+        get<QLineEdit>("Edit_password")->setText(password);
+        get<QLineEdit>("Edit_repassword")->setText(repeat);
+        get<QComboBox>("Combo_access")->setCurrentIndex(level);
     }
-    void Click(const char* name) { QTest::mouseClick(Get<QPushButton>(name), Qt::LeftButton); }
-    QList<AccountRecord> Stored() { return DecodeAccountFile(test::ReadFile(m_path)); }
+    void click(const char* name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    QList<AccountRecord> stored() { return decodeAccountFile(test::readFile(m_path)); }
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -78,74 +78,74 @@ protected:
 TEST_F(UsersWindowTest, CreationTexts) {
     EXPECT_EQ(m_window->windowTitle(), "Holvex -> Users and accounts");
     EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(Get<QLabel>("Label_user")->text(), "Username:");
-    EXPECT_EQ(Get<QCheckBox>("Check_devices")->text(), "Allow setting devices");
-    EXPECT_EQ(Get<QLineEdit>("Edit_user")->maxLength(), 10);
-    EXPECT_EQ(Get<QLineEdit>("Edit_password")->maxLength(), 10);
-    EXPECT_EQ(Get<QLineEdit>("Edit_repassword")->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(Get<QComboBox>("Combo_access")->currentIndex(), -1);
-    ASSERT_EQ(Grid()->columnCount(), 6);
-    EXPECT_EQ(Heading(0), "User");
-    EXPECT_EQ(Heading(5), "Display");
+    EXPECT_EQ(get<QLabel>("Label_user")->text(), "Username:");
+    EXPECT_EQ(get<QCheckBox>("Check_devices")->text(), "Allow setting devices");
+    EXPECT_EQ(get<QLineEdit>("Edit_user")->maxLength(), 10);
+    EXPECT_EQ(get<QLineEdit>("Edit_password")->maxLength(), 10);
+    EXPECT_EQ(get<QLineEdit>("Edit_repassword")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(get<QComboBox>("Combo_access")->currentIndex(), -1);
+    ASSERT_EQ(grid()->columnCount(), 6);
+    EXPECT_EQ(heading(0), "User");
+    EXPECT_EQ(heading(5), "Display");
 }
 
 TEST_F(UsersWindowTest, ActivationListsInTheTickedLanguage) {
     QEvent activation(QEvent::WindowActivate);
     QCoreApplication::sendEvent(m_window.get(), &activation);
     EXPECT_EQ(m_window->windowTitle(), "Users and accounts");
-    EXPECT_EQ(Get<QLabel>("Label_user")->text(), "User:");
-    EXPECT_EQ(Get<QCheckBox>("Check_devices")->text(), "Allow settings devices");
-    ASSERT_EQ(Grid()->rowCount(), 3);
+    EXPECT_EQ(get<QLabel>("Label_user")->text(), "User:");
+    EXPECT_EQ(get<QCheckBox>("Check_devices")->text(), "Allow settings devices");
+    ASSERT_EQ(grid()->rowCount(), 3);
     const QStringList bob = {"bob", "Operator", "01/01/20", "No", "Yes", "No"};
     for (int column = 0; column < 6; ++column) {
-        EXPECT_EQ(Cell(1, column), bob[column]);
-        EXPECT_TRUE(Cell(2, column).isEmpty());
+        EXPECT_EQ(cell(1, column), bob[column]);
+        EXPECT_TRUE(cell(2, column).isEmpty());
     }
-    EXPECT_EQ(Cell(0, 3), "Yes");
+    EXPECT_EQ(cell(0, 3), "Yes");
 
     m_language.setTicked(TickedLanguage::Italian);
     m_window->activate();
     EXPECT_EQ(m_window->windowTitle(), "Utenti e account");
-    EXPECT_EQ(Get<QLabel>("Label_user")->text(), "Nome utente:");
-    EXPECT_EQ(Get<QLabel>("Label_repassword")->text(), "Re-inserisci password:");
-    EXPECT_EQ(Get<QLabel>("Label_access")->text(), "Livello di accesso:");
-    EXPECT_EQ(Get<QCheckBox>("Check_communication")->text(), "Consenti config. comunicazione");
-    EXPECT_EQ(Get<QPushButton>("Butt_add")->text(), "Aggiungi/Change");
-    EXPECT_EQ(Get<QPushButton>("Butt_delete")->text(), "Cancella");
-    EXPECT_EQ(Get<QPushButton>("Butt_exit")->text(), "Esci");
-    EXPECT_EQ(Heading(0), "Utenti");
-    EXPECT_EQ(Heading(2), "Data res.");
+    EXPECT_EQ(get<QLabel>("Label_user")->text(), "Nome utente:");
+    EXPECT_EQ(get<QLabel>("Label_repassword")->text(), "Re-inserisci password:");
+    EXPECT_EQ(get<QLabel>("Label_access")->text(), "Livello di accesso:");
+    EXPECT_EQ(get<QCheckBox>("Check_communication")->text(), "Consenti config. comunicazione");
+    EXPECT_EQ(get<QPushButton>("Butt_add")->text(), "Aggiungi/Change");
+    EXPECT_EQ(get<QPushButton>("Butt_delete")->text(), "Cancella");
+    EXPECT_EQ(get<QPushButton>("Butt_exit")->text(), "Esci");
+    EXPECT_EQ(heading(0), "Utenti");
+    EXPECT_EQ(heading(2), "Data res.");
     EXPECT_TRUE(m_shown.isEmpty());
 }
 
 TEST_F(UsersWindowTest, SelectingARowCopiesIt) {
     m_window->activate();
     m_window->selectRow(1);
-    EXPECT_EQ(Get<QLineEdit>("Edit_user")->text(), "bob");
-    EXPECT_EQ(Get<QComboBox>("Combo_access")->currentText(), "Operator");
-    EXPECT_FALSE(Get<QCheckBox>("Check_devices")->isChecked());
-    EXPECT_TRUE(Get<QCheckBox>("Check_communication")->isChecked());
-    EXPECT_FALSE(Get<QCheckBox>("Check_display")->isChecked());
+    EXPECT_EQ(get<QLineEdit>("Edit_user")->text(), "bob");
+    EXPECT_EQ(get<QComboBox>("Combo_access")->currentText(), "Operator");
+    EXPECT_FALSE(get<QCheckBox>("Check_devices")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("Check_communication")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>("Check_display")->isChecked());
     m_window->selectRow(2); // the empty row
-    EXPECT_TRUE(Get<QLineEdit>("Edit_user")->text().isEmpty());
-    EXPECT_EQ(Get<QComboBox>("Combo_access")->currentIndex(), -1);
+    EXPECT_TRUE(get<QLineEdit>("Edit_user")->text().isEmpty());
+    EXPECT_EQ(get<QComboBox>("Combo_access")->currentIndex(), -1);
     m_window->selectRow(7); // beyond the grid: nothing
 }
 
 TEST_F(UsersWindowTest, ClickingARowCopiesItAndListingDoesNot) {
     m_window->show();
     m_window->activate();
-    const QRect cell = Grid()->visualItemRect(Grid()->item(0, 0));
-    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(Get<QLineEdit>("Edit_user")->text(), "admin");
-    EXPECT_EQ(Get<QComboBox>("Combo_access")->currentText(), "Administrator");
-    EXPECT_TRUE(Get<QCheckBox>("Check_display")->isChecked());
+    const QRect cell = grid()->visualItemRect(grid()->item(0, 0));
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(get<QLineEdit>("Edit_user")->text(), "admin");
+    EXPECT_EQ(get<QComboBox>("Combo_access")->currentText(), "Administrator");
+    EXPECT_TRUE(get<QCheckBox>("Check_display")->isChecked());
 
-    Get<QLineEdit>("Edit_user")->setText("typed");
+    get<QLineEdit>("Edit_user")->setText("typed");
     m_window->activate(); // the refill is not a selection
-    EXPECT_EQ(Get<QLineEdit>("Edit_user")->text(), "typed");
-    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(Get<QLineEdit>("Edit_user")->text(), "admin");
+    EXPECT_EQ(get<QLineEdit>("Edit_user")->text(), "typed");
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(get<QLineEdit>("Edit_user")->text(), "admin");
 }
 
 TEST_F(UsersWindowTest, AddChecksInOrder) {
@@ -163,53 +163,53 @@ TEST_F(UsersWindowTest, AddChecksInOrder) {
         {"carl", "x", "y", -1, "Select access level for this user"},
         {"carl", "x", "y", 2, "Passwords does not match!"},
     };
-    const QByteArray before = test::ReadFile(m_path);
+    const QByteArray before = test::readFile(m_path);
     for (const Row& row : rows) {
         m_shown.clear();
-        Fill(row.user, row.password, row.repeat, row.level);
-        Click("Butt_add");
+        fill(row.user, row.password, row.repeat, row.level);
+        click("Butt_add");
         EXPECT_EQ(m_shown, QStringList{row.message});
     }
-    EXPECT_EQ(test::ReadFile(m_path), before);
+    EXPECT_EQ(test::readFile(m_path), before);
 }
 
 TEST_F(UsersWindowTest, AddAppendsAndChangeKeepsTheDate) {
     m_window->activate();
-    Fill("carl", "pw", "pw", 1);
-    Get<QCheckBox>("Check_display")->setChecked(true);
-    Click("Butt_add");
+    fill("carl", "pw", "pw", 1);
+    get<QCheckBox>("Check_display")->setChecked(true);
+    click("Butt_add");
     EXPECT_TRUE(m_shown.isEmpty());
-    ASSERT_EQ(Stored().size(), 3);
-    EXPECT_EQ(Stored()[2].level, "Setup");
-    EXPECT_EQ(Stored()[2].registrationDate, TodayRegistrationDate());
-    EXPECT_TRUE(Stored()[2].allowed(AccountRight::Display));
-    EXPECT_TRUE(Get<QLineEdit>("Edit_user")->text().isEmpty());
-    EXPECT_TRUE(Get<QLineEdit>("Edit_password")->text().isEmpty());
-    EXPECT_EQ(Grid()->rowCount(), 4);
-    EXPECT_EQ(Cell(2, 0), "carl");
+    ASSERT_EQ(stored().size(), 3);
+    EXPECT_EQ(stored()[2].level, "Setup");
+    EXPECT_EQ(stored()[2].registrationDate, todayRegistrationDate());
+    EXPECT_TRUE(stored()[2].allowed(AccountRight::Display));
+    EXPECT_TRUE(get<QLineEdit>("Edit_user")->text().isEmpty());
+    EXPECT_TRUE(get<QLineEdit>("Edit_password")->text().isEmpty());
+    EXPECT_EQ(grid()->rowCount(), 4);
+    EXPECT_EQ(cell(2, 0), "carl");
 
-    Fill("bob", "new", "new", 0);
-    Click("Butt_add");
-    ASSERT_EQ(Stored().size(), 3);
-    EXPECT_EQ(Stored()[1].password, "new");
-    EXPECT_EQ(Stored()[1].level, "Administrator");
-    EXPECT_EQ(Stored()[1].registrationDate, "01/01/20");
-    EXPECT_EQ(Cell(1, 1), "Administrator");
+    fill("bob", "new", "new", 0);
+    click("Butt_add");
+    ASSERT_EQ(stored().size(), 3);
+    EXPECT_EQ(stored()[1].password, "new");
+    EXPECT_EQ(stored()[1].level, "Administrator");
+    EXPECT_EQ(stored()[1].registrationDate, "01/01/20");
+    EXPECT_EQ(cell(1, 1), "Administrator");
 }
 
 TEST_F(UsersWindowTest, DeleteMovesUpOrRefuses) {
     m_window->activate();
-    Get<QLineEdit>("Edit_user")->setText("admin");
-    Click("Butt_delete");
-    ASSERT_EQ(Stored().size(), 1);
-    EXPECT_EQ(Stored()[0].userName, "bob");
-    EXPECT_EQ(Grid()->rowCount(), 2);
-    EXPECT_EQ(Cell(0, 0), "bob");
+    get<QLineEdit>("Edit_user")->setText("admin");
+    click("Butt_delete");
+    ASSERT_EQ(stored().size(), 1);
+    EXPECT_EQ(stored()[0].userName, "bob");
+    EXPECT_EQ(grid()->rowCount(), 2);
+    EXPECT_EQ(cell(0, 0), "bob");
 
     // No administrator is left, so nothing more can be deleted.
-    Get<QLineEdit>("Edit_user")->setText("bob");
-    Click("Butt_delete");
-    EXPECT_EQ(Stored().size(), 1);
+    get<QLineEdit>("Edit_user")->setText("bob");
+    click("Butt_delete");
+    EXPECT_EQ(stored().size(), 1);
     EXPECT_TRUE(m_shown.isEmpty());
 }
 
@@ -219,10 +219,10 @@ TEST_F(UsersWindowTest, MissingFileMessages) {
     m_window->activate(); // activation again after the box closed: no second box
     EXPECT_EQ(m_shown, QStringList{"Missing account file"});
 
-    Fill("carl", "pw", "pw", 2);
-    Click("Butt_add");
+    fill("carl", "pw", "pw", 2);
+    click("Butt_add");
     EXPECT_EQ(m_shown.last(), "Missing account file!\nContact administrator");
-    Click("Butt_delete");
+    click("Butt_delete");
     EXPECT_EQ(m_shown.last(), "Missing account file!");
     EXPECT_FALSE(QFile::exists(m_path));
 
@@ -234,14 +234,14 @@ TEST_F(UsersWindowTest, MissingFileMessages) {
 
 TEST_F(UsersWindowTest, ClosingClearsFieldsAndBoxes) {
     m_window->show();
-    Fill("bob", "x", "x", 2);
-    Get<QCheckBox>("Check_devices")->setChecked(true);
-    Get<QCheckBox>("Check_display")->setChecked(true);
-    Click("Butt_exit");
+    fill("bob", "x", "x", 2);
+    get<QCheckBox>("Check_devices")->setChecked(true);
+    get<QCheckBox>("Check_display")->setChecked(true);
+    click("Butt_exit");
     EXPECT_FALSE(m_window->isVisible());
-    EXPECT_TRUE(Get<QLineEdit>("Edit_user")->text().isEmpty());
-    EXPECT_TRUE(Get<QLineEdit>("Edit_repassword")->text().isEmpty());
-    EXPECT_EQ(Get<QComboBox>("Combo_access")->currentIndex(), -1);
-    EXPECT_FALSE(Get<QCheckBox>("Check_devices")->isChecked());
-    EXPECT_FALSE(Get<QCheckBox>("Check_display")->isChecked());
+    EXPECT_TRUE(get<QLineEdit>("Edit_user")->text().isEmpty());
+    EXPECT_TRUE(get<QLineEdit>("Edit_repassword")->text().isEmpty());
+    EXPECT_EQ(get<QComboBox>("Combo_access")->currentIndex(), -1);
+    EXPECT_FALSE(get<QCheckBox>("Check_devices")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>("Check_display")->isChecked());
 }

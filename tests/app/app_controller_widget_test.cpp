@@ -24,16 +24,16 @@ class AppControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
-        ProgramHome::Set(m_home.path());
-        QDir().mkpath(ProgramHome::AccountFolder());
-        ASSERT_TRUE(WriteDefaultAccountFile(ProgramHome::AccountFilePath()));
+        ProgramHome::set(m_home.path());
+        QDir().mkpath(ProgramHome::accountFolder());
+        ASSERT_TRUE(writeDefaultAccountFile(ProgramHome::accountFilePath()));
     }
 
     QTemporaryDir m_home;
 };
 
 TEST_F(AppControllerTest, CreatesTheSixWindowsAndShowsOnlyTheLogin) {
-    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    AppController controller(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
     ASSERT_NE(controller.loginWindow(), nullptr);
     ASSERT_NE(controller.mainWindow(), nullptr);
     ASSERT_NE(controller.settingsDialog(), nullptr);
@@ -51,7 +51,7 @@ TEST_F(AppControllerTest, CreatesTheSixWindowsAndShowsOnlyTheLogin) {
 }
 
 TEST_F(AppControllerTest, LoginShowsTheMainWindowWithTheGrantAndClosingEndsIt) {
-    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    AppController controller(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
     controller.start();
     AccessGrant operatorGrant;
     operatorGrant.level = QStringLiteral("Operator");
@@ -72,11 +72,11 @@ TEST_F(AppControllerTest, LoginShowsTheMainWindowWithTheGrantAndClosingEndsIt) {
     main->close();
     EXPECT_FALSE(main->isVisible());
     EXPECT_FALSE(controller.loginWindow()->isVisible());
-    EXPECT_TRUE(QFile::exists(ProgramHome::SettingsFilePath())); // the closing step wrote the window's keys
+    EXPECT_TRUE(QFile::exists(ProgramHome::settingsFilePath())); // the closing step wrote the window's keys
 }
 
 TEST_F(AppControllerTest, ToolsEntriesShowTheirWindows) {
-    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    AppController controller(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
     controller.start();
     AccessGrant admin;
     admin.level = QStringLiteral("Administrator");
@@ -94,8 +94,8 @@ TEST_F(AppControllerTest, ToolsEntriesShowTheirWindows) {
 TEST_F(AppControllerTest, TheFirstStatusPanelNamesTheStoredPortFromTheStart) {
     Settings stored;
     stored.PortName = QStringLiteral("ttyUSB3");
-    ASSERT_TRUE(SaveAllSettings(ProgramHome::SettingsFilePath(), stored));
-    AppController controller(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+    ASSERT_TRUE(saveAllSettings(ProgramHome::settingsFilePath(), stored));
+    AppController controller(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
     EXPECT_EQ(controller.mainWindow()->statusPanels()->panelText(0), QStringLiteral("ttyUSB3 is closed"));
 }
 

@@ -54,11 +54,11 @@ class ConfigurationControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
-        ProgramHome::Set(m_home.path());
+        ProgramHome::set(m_home.path());
         m_window =
-            std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::SettingsFilePath());
+            std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::settingsFilePath());
         m_window->setDesktopHooks(&m_hooks);
-        m_page = InstallMetersPage(*m_window);
+        m_page = installMetersPage(*m_window);
         AccessGrant grant;
         grant.devicesAllowed = true;
         m_window->applyAccessGrant(grant);
@@ -101,14 +101,14 @@ protected:
             rows.append({ids[i], QString::number(i + 1)});
         }
         rows.append(QStringList{});
-        table().SetRows(1, rows);
+        table().setRows(1, rows);
     }
     void selectOnly(int row) {
-        for (int r = 1; r < table().RowCount(); ++r) {
-            table().SetMarked(r, r == row);
+        for (int r = 1; r < table().gridRowCount(); ++r) {
+            table().setMarked(r, r == row);
         }
-        m_run.SelectedAddress = table().Cell(row, 1);
-        m_run.SelectedId = table().Cell(row, 0);
+        m_run.SelectedAddress = table().cell(row, 1);
+        m_run.SelectedId = table().cell(row, 0);
         m_run.FocusedRow = row;
     }
     // Whether every control an addressing run locks has the given state.
@@ -197,7 +197,7 @@ TEST_P(ContextEntryTest, RunsTheMatchingSetButtonsCommand) {
     fillMeters({"12345678"});
     selectOnly(1);
     entry(GetParam().entry)->trigger();
-    EXPECT_TRUE(m_log.Has(QString::fromLatin1(GetParam().logged))) << m_log.lines.join('|').toStdString();
+    EXPECT_TRUE(m_log.has(QString::fromLatin1(GetParam().logged))) << m_log.lines.join('|').toStdString();
     EXPECT_TRUE(m_channel.sent.isEmpty());
 }
 
@@ -225,11 +225,11 @@ TEST_F(ConfigurationControllerTest, WithoutTheRightToSetDevicesTheMenuEntriesRea
 TEST_F(ConfigurationControllerTest, SeveralMarksLockTheGroupUntilTheLastRowIsPassed) {
     m_settings.Retry = 0;
     fillMeters({"11111111", "22222222"});
-    table().SetMarked(1, true);
-    table().SetMarked(2, true);
+    table().setMarked(1, true);
+    table().setMarked(2, true);
     group().baudBox()->setEditText(QStringLiteral("300"));
     group().commandButton(ConfigurationCommand::Baud)->click();
-    ASSERT_TRUE(m_ops->rowRunner().Running());
+    ASSERT_TRUE(m_ops->rowRunner().running());
     expectGroupEnabled(false);
 
     // A menu entry cannot reach the locked group.
@@ -237,10 +237,10 @@ TEST_F(ConfigurationControllerTest, SeveralMarksLockTheGroupUntilTheLastRowIsPas
     entry(MetersPage::SetBaudEntry)->trigger();
     EXPECT_EQ(m_channel.sent.size(), sent);
 
-    for (int tick = 0; tick < 10 && m_ops->rowRunner().Running(); ++tick) {
-        m_ops->rowRunner().Tick();
+    for (int tick = 0; tick < 10 && m_ops->rowRunner().running(); ++tick) {
+        m_ops->rowRunner().tick();
     }
-    ASSERT_FALSE(m_ops->rowRunner().Running());
+    ASSERT_FALSE(m_ops->rowRunner().running());
     expectGroupEnabled(true);
     EXPECT_TRUE(m_channel.sent.contains(QStringLiteral("68 03 03 68 53 02 B8 0D 16")));
 }
@@ -263,7 +263,7 @@ TEST_F(ConfigurationControllerTest, AutoAddressAsksFirstAndNoStartsNothing) {
     ASSERT_EQ(m_hooks.titles.size(), 1);
     EXPECT_EQ(m_hooks.titles[0], QStringLiteral("Address confirmation"));
     EXPECT_EQ(m_hooks.texts[0], QStringLiteral("This will address automatically ALL devices (primary), OK?"));
-    EXPECT_FALSE(m_ops->autoAddressing().Running());
+    EXPECT_FALSE(m_ops->autoAddressing().running());
     EXPECT_EQ(group().autoAddressButton()->text(), QStringLiteral("Auto address"));
     expectAddressingLocks(true);
     EXPECT_TRUE(m_channel.sent.isEmpty());
@@ -274,18 +274,18 @@ TEST_F(ConfigurationControllerTest, AutoAddressAsksFirstAndNoStartsNothing) {
     ASSERT_EQ(m_hooks.titles.size(), 2);
     EXPECT_EQ(m_hooks.titles[1], QStringLiteral("Conferma addressing"));
     EXPECT_EQ(m_hooks.texts[1], QStringLiteral("This will address automatically ALL devices (primary), OK?"));
-    EXPECT_FALSE(m_ops->autoAddressing().Running());
+    EXPECT_FALSE(m_ops->autoAddressing().running());
 }
 
 TEST_F(ConfigurationControllerTest, AnAddressingRunLocksItsControlsAndTheButtonStopsIt) {
     fillMeters({"11111111", "22222222", "33333333"});
-    table().SetMarked(1, true); // the set-primary-address command wants exactly one marked row
+    table().setMarked(1, true); // the set-primary-address command wants exactly one marked row
     m_page->broadcastBox()->setChecked(true);
     group().autoAddressField()->setValue(10);
     m_hooks.answer = YesNoCancel::Yes;
     group().autoAddressButton()->click();
 
-    ASSERT_TRUE(m_ops->autoAddressing().Running());
+    ASSERT_TRUE(m_ops->autoAddressing().running());
     EXPECT_EQ(group().autoAddressButton()->text(), QStringLiteral("Stop addr"));
     EXPECT_TRUE(group().autoAddressButton()->isEnabled());
     expectAddressingLocks(false);
@@ -298,7 +298,7 @@ TEST_F(ConfigurationControllerTest, AnAddressingRunLocksItsControlsAndTheButtonS
     EXPECT_TRUE(m_channel.sent.first().startsWith(QStringLiteral("68 0B 0B 68 53 FD 52 11 11 11 11")));
 
     group().autoAddressButton()->click();
-    EXPECT_FALSE(m_ops->autoAddressing().Running());
+    EXPECT_FALSE(m_ops->autoAddressing().running());
     EXPECT_EQ(group().autoAddressButton()->text(), QStringLiteral("Auto address"));
     expectAddressingLocks(true);
     EXPECT_EQ(m_hooks.titles.size(), 1); // stopping asks nothing
@@ -307,26 +307,26 @@ TEST_F(ConfigurationControllerTest, AnAddressingRunLocksItsControlsAndTheButtonS
 TEST_F(ConfigurationControllerTest, ATableWithOneRowHasNothingToAutoAddress) {
     m_hooks.answer = YesNoCancel::Yes;
     group().autoAddressButton()->click();
-    EXPECT_TRUE(m_log.Has(QStringLiteral("Nothing to auto address...")));
+    EXPECT_TRUE(m_log.has(QStringLiteral("Nothing to auto address...")));
     EXPECT_TRUE(m_hooks.titles.isEmpty());
-    EXPECT_FALSE(m_ops->autoAddressing().Running());
+    EXPECT_FALSE(m_ops->autoAddressing().running());
 }
 
 TEST_F(ConfigurationControllerTest, AScanLocksTheGroupAndAutoAddressUntilItEnds) {
     fillMeters({"11111111", "22222222"});
-    ASSERT_TRUE(m_ops->scan().Start(QStringLiteral("1"), QStringLiteral("3")));
+    ASSERT_TRUE(m_ops->scan().start(QStringLiteral("1"), QStringLiteral("3")));
     expectGroupEnabled(false);
     EXPECT_FALSE(group().autoAddressButton()->isEnabled());
 
     // Even a press that reaches the controller directly starts nothing while the bus is held.
     m_hooks.answer = YesNoCancel::Yes;
-    m_controller->BitBtn22Click();
+    m_controller->toggleAutoAddressing();
     EXPECT_TRUE(m_hooks.titles.isEmpty());
     const qsizetype sent = m_channel.sent.size();
     m_controller->runCommand(ConfigurationCommand::Reset);
     EXPECT_EQ(m_channel.sent.size(), sent);
 
-    m_ops->scan().Stop();
+    m_ops->scan().stop();
     expectGroupEnabled(true);
     EXPECT_TRUE(group().autoAddressButton()->isEnabled());
 }

@@ -9,7 +9,7 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
-static QByteArray AboutPicture() {
+static QByteArray aboutPicture() {
     Q_INIT_RESOURCE(about);
     QFile file(QString::fromLatin1(holvex::AboutDialog::kPictureResource));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -19,9 +19,9 @@ namespace holvex {
 namespace {
 
 TEST(DecodeJpeg, DecodesTheAboutPicture) {
-    const QByteArray bytes = AboutPicture();
+    const QByteArray bytes = aboutPicture();
     ASSERT_FALSE(bytes.isEmpty());
-    const JpegDecodeResult result = DecodeJpeg(bytes);
+    const JpegDecodeResult result = decodeJpeg(bytes);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(result.image.format(), QImage::Format_RGB888);
     EXPECT_EQ(result.image.size(), QSize(240, 160));
@@ -36,9 +36,9 @@ TEST(DecodeJpeg, DecodesTheAboutPicture) {
 class TruncatedJpeg : public ::testing::TestWithParam<int> {};
 
 TEST_P(TruncatedJpeg, NeverCrashesAndSaysWhatHappened) {
-    const QByteArray bytes = AboutPicture();
+    const QByteArray bytes = aboutPicture();
     const int keep = GetParam() < 0 ? static_cast<int>(bytes.size()) + GetParam() : GetParam();
-    const JpegDecodeResult result = DecodeJpeg(bytes.left(keep));
+    const JpegDecodeResult result = decodeJpeg(bytes.left(keep));
     if (result.ok()) {
         // Cut inside the picture data: shown partly, with a warning about the missing end.
         EXPECT_GT(result.warningCount, 0) << "kept " << keep;
@@ -52,7 +52,7 @@ TEST_P(TruncatedJpeg, NeverCrashesAndSaysWhatHappened) {
 INSTANTIATE_TEST_SUITE_P(Lengths, TruncatedJpeg, ::testing::Values(0, 1, 2, 3, 20, 100, 400, 1000, 3000, -2));
 
 TEST(DecodeJpeg, HeaderCutShortIsAnError) {
-    const JpegDecodeResult result = DecodeJpeg(AboutPicture().left(100));
+    const JpegDecodeResult result = decodeJpeg(aboutPicture().left(100));
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.error.isEmpty());
 }
@@ -66,14 +66,14 @@ TEST(DecodeJpeg, RejectsBytesThatAreNoJpeg) {
         QByteArray(4096, '\0'),
     };
     for (const QByteArray& input : inputs) {
-        const JpegDecodeResult result = DecodeJpeg(input);
+        const JpegDecodeResult result = decodeJpeg(input);
         EXPECT_FALSE(result.ok()) << input.toHex().toStdString();
         EXPECT_FALSE(result.error.isEmpty());
     }
 }
 
 TEST(DecodeJpeg, RandomBytesAfterAValidStartDoNotCrash) {
-    const QByteArray good = AboutPicture();
+    const QByteArray good = aboutPicture();
     QRandomGenerator random(1234);
     for (int round = 0; round < 40; ++round) {
         QByteArray damaged = good;
@@ -82,20 +82,20 @@ TEST(DecodeJpeg, RandomBytesAfterAValidStartDoNotCrash) {
         for (int i = start; i < start + 32 && i < damaged.size(); ++i) {
             damaged[i] = static_cast<char>(random.bounded(256));
         }
-        const JpegDecodeResult result = DecodeJpeg(damaged);
+        const JpegDecodeResult result = decodeJpeg(damaged);
         EXPECT_TRUE(result.ok() || !result.error.isEmpty());
     }
 }
 
 TEST(DecodeJpeg, RefusesHugeDimensionsBeforeAllocating) {
-    QByteArray bytes = AboutPicture();
+    QByteArray bytes = aboutPicture();
     const int sof = static_cast<int>(bytes.indexOf(QByteArray::fromHex("FFC0")));
     ASSERT_GT(sof, 0);
     // Marker, length (2), precision (1), then height and width, big-endian.
     for (int i = sof + 5; i < sof + 9; ++i) {
         bytes[i] = static_cast<char>(0xFF);
     }
-    const JpegDecodeResult result = DecodeJpeg(bytes);
+    const JpegDecodeResult result = decodeJpeg(bytes);
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.error.isEmpty());
 }
@@ -121,7 +121,7 @@ TEST(AboutDialog, DamagedPictureLeavesAnEmptyPictureBox) {
     AboutDialog about;
     EXPECT_FALSE(about.setPictureBytes(QByteArray("garbage")));
     EXPECT_TRUE(about.picture().isNull());
-    EXPECT_TRUE(about.setPictureBytes(AboutPicture()));
+    EXPECT_TRUE(about.setPictureBytes(aboutPicture()));
 }
 
 } // namespace

@@ -52,11 +52,11 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
-        ProgramHome::Set(m_home.path());
-        m_settingsPath = ProgramHome::SettingsFilePath();
+        ProgramHome::set(m_home.path());
+        m_settingsPath = ProgramHome::settingsFilePath();
     }
 
-    void writeSettings(const QByteArray& ini) { test::WriteFile(m_home, QStringLiteral("holvex.ini"), ini); }
+    void writeSettings(const QByteArray& ini) { test::writeFile(m_home, QStringLiteral("holvex.ini"), ini); }
 
     MainWindow& create() {
         m_window = std::make_unique<MainWindow>(m_settings, m_run, m_language, m_settingsPath);
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, StoredKeysAreShownAsStored) {
     writeSettings(
         "[Com port]\nName=ttyUSB0\n[Mbus]\nSearchFrom=7\nSearchTo=3\nTimeout=1200\n"
         "[Misc]\nDir=/srv/meters\nLanguage=1\n[Titles]\nCount=2\nTitle1=Flow\nTitle2=Return temp\n");
-    m_settings = LoadSettingsFile(m_settingsPath);
+    m_settings = loadSettingsFile(m_settingsPath);
     MainWindow& window = create();
     EXPECT_EQ(window.searchGroup()->searchFrom(), 7); // the scan swaps them when it starts
     EXPECT_EQ(window.searchGroup()->searchTo(), 3);
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, ItalianFromTheFirstPaintAndBackToEnglish) {
     EXPECT_TRUE(window.mainMenu()->english()->isChecked());
     EXPECT_FALSE(window.mainMenu()->italian()->isChecked());
     EXPECT_FALSE(m_language.italian());
-    const CaptionTable table = MainWindowCaptions();
+    const CaptionTable table = mainWindowCaptions();
     for (const CaptionRow& row : table.rows()) {
         QObject* object = window.findChild<QObject*>(row.objectName);
         ASSERT_NE(object, nullptr) << row.objectName.toStdString();
@@ -254,10 +254,10 @@ TEST_F(MainWindowTest, LanguageThreeShowsEnglishAndIsKeptUntilChosen) {
     EXPECT_EQ(m_run.LanguageCode, 3);
     EXPECT_TRUE(window.mainMenu()->english()->isChecked());
     EXPECT_EQ(find<QMenu>("Menu_tools")->title(), QStringLiteral("Tools"));
-    window.ApplyEnglish(); // as an activation does
+    window.applyEnglish(); // as an activation does
     EXPECT_EQ(m_run.LanguageCode, 3);
     ASSERT_TRUE(window.runClosingStep());
-    EXPECT_EQ(LoadSettingsFile(m_settingsPath).Language, 3);
+    EXPECT_EQ(loadSettingsFile(m_settingsPath).Language, 3);
     window.mainMenu()->italian()->trigger();
     EXPECT_EQ(m_run.LanguageCode, 2);
     EXPECT_TRUE(m_language.italian());
@@ -431,20 +431,20 @@ TEST_F(MainWindowTest, ClosingWritesTheWindowKeys) {
     EXPECT_TRUE(window.runClosingStep());
     EXPECT_EQ(portCloses, 1);
     EXPECT_FALSE(window.timers()->timer(TimerId::Set)->isActive());
-    const Settings stored = LoadSettingsFile(m_settingsPath);
+    const Settings stored = loadSettingsFile(m_settingsPath);
     EXPECT_EQ(stored.SearchFrom, 4);
     EXPECT_EQ(stored.SearchTo, 9);
     EXPECT_EQ(stored.Timeout, 800);
     EXPECT_EQ(stored.Language, 2);
     EXPECT_EQ(stored.Dir, QStringLiteral("/data/exports"));
     EXPECT_EQ(stored.Ipma, window.manufacturerServer());
-    EXPECT_TRUE(test::ReadFile(m_settingsPath).contains("Keep=me"));
+    EXPECT_TRUE(test::readFile(m_settingsPath).contains("Keep=me"));
     EXPECT_TRUE(m_hooks.warnings.isEmpty());
 }
 
 TEST_F(MainWindowTest, ClosingWithoutWritePermissionWarnsAndStillEnds) {
     // A plain file where the settings file's folder should be: not writable for anybody, root included.
-    const QString blocker = test::WriteFile(m_home, QStringLiteral("blocker"), "x");
+    const QString blocker = test::writeFile(m_home, QStringLiteral("blocker"), "x");
     m_settingsPath = blocker + QStringLiteral("/holvex.ini");
     MainWindow& window = create();
     int portCloses = 0;

@@ -39,7 +39,7 @@ TEST(ReportWindow, ClearEmptiesAndCloseHidesKeepingTheText) {
     EXPECT_TRUE(window.reportText().isEmpty());
 }
 
-QString Cell(const QTableWidget* grid, int row, int column) {
+QString cell(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text() : QString();
 }
@@ -59,12 +59,12 @@ TEST(ReportWindow, GridRowsFollowTheEmptyHeadingAndGrowUntilClear) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.filledGridRows(), 2);
     ASSERT_EQ(grid->rowCount(), 3);
-    EXPECT_TRUE(Cell(grid, 0, 0).isEmpty()); // the heading row stays empty
-    EXPECT_EQ(Cell(grid, 1, 0), QStringLiteral("04 13"));
-    EXPECT_EQ(Cell(grid, 1, 2), QStringLiteral("m3"));
-    EXPECT_TRUE(Cell(grid, 1, 3).isEmpty());
-    EXPECT_EQ(Cell(grid, 2, 3), QStringLiteral("0A0B"));
-    EXPECT_EQ(Cell(grid, 2, 4), QStringLiteral("too")); // cells past the fifth are dropped
+    EXPECT_TRUE(cell(grid, 0, 0).isEmpty()); // the heading row stays empty
+    EXPECT_EQ(cell(grid, 1, 0), QStringLiteral("04 13"));
+    EXPECT_EQ(cell(grid, 1, 2), QStringLiteral("m3"));
+    EXPECT_TRUE(cell(grid, 1, 3).isEmpty());
+    EXPECT_EQ(cell(grid, 2, 3), QStringLiteral("0A0B"));
+    EXPECT_EQ(cell(grid, 2, 4), QStringLiteral("too")); // cells past the fifth are dropped
     EXPECT_EQ(window.reportText(), QStringLiteral("ID: 21034501\n"));
 
     window.appendReport({}, {}, true, nullptr);
@@ -73,9 +73,9 @@ TEST(ReportWindow, GridRowsFollowTheEmptyHeadingAndGrowUntilClear) {
     window.clearButton()->click();
     EXPECT_EQ(grid->rowCount(), 2);
     EXPECT_EQ(window.filledGridRows(), 0);
-    EXPECT_TRUE(Cell(grid, 1, 0).isEmpty());
+    EXPECT_TRUE(cell(grid, 1, 0).isEmpty());
     window.appendGridRow({QStringLiteral("x")});
-    EXPECT_EQ(Cell(grid, 1, 0), QStringLiteral("x"));
+    EXPECT_EQ(cell(grid, 1, 0), QStringLiteral("x"));
     EXPECT_EQ(grid->rowCount(), 2);
 }
 
@@ -94,8 +94,8 @@ protected:
             m_boxes.append({icon, title, text});
         });
     }
-    QString PathOf(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
-    void Choose(const QString& name) { m_answer = {true, PathOf(name)}; }
+    QString pathOf(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    void choose(const QString& name) { m_answer = {true, pathOf(name)}; }
 
     struct Box {
         QMessageBox::Icon icon;
@@ -115,13 +115,13 @@ TEST_F(ReportFileTest, SaveWritesThePaneLinesThroughATxtDialog) {
     m_window.appendReportLine(QStringLiteral("ID: 21034501"));
     m_window.appendReportLine(QStringLiteral("Decoded at 10:00:00, 08/12/2026"));
     m_window.appendReportLine(QString());
-    Choose(QStringLiteral("report.txt"));
+    choose(QStringLiteral("report.txt"));
     m_window.saveButton()->click();
 
     ASSERT_EQ(m_requests.size(), 1);
     EXPECT_EQ(m_requests[0].filter, QStringLiteral("TXT files (*.txt)"));
     EXPECT_EQ(m_requests[0].defaultSuffix, QStringLiteral("txt"));
-    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("report.txt"))),
+    EXPECT_EQ(test::readFile(pathOf(QStringLiteral("report.txt"))),
               QByteArray("ID: 21034501\r\nDecoded at 10:00:00, 08/12/2026\r\n\r\n"));
     EXPECT_TRUE(m_boxes.isEmpty());
 }
@@ -130,7 +130,7 @@ TEST_F(ReportFileTest, ASaveThatCannotWriteSaysSoInThePane) {
     m_window.appendReportLine(QStringLiteral("ID: 21034501"));
     // A folder in place of the file: nothing can be written there.
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.txt")));
-    Choose(QStringLiteral("taken.txt"));
+    choose(QStringLiteral("taken.txt"));
     m_window.saveButton()->click();
     const QStringList lines = m_window.reportText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2);
@@ -142,14 +142,14 @@ TEST_F(ReportFileTest, ASaveThatCannotWriteSaysSoInThePane) {
 TEST_F(ReportFileTest, ExportRightAfterClearWritesOneLineOfFiveSeparators) {
     m_window.appendGridRow({QStringLiteral("04 13"), QStringLiteral("1.5")});
     m_window.clearButton()->click();
-    Choose(QStringLiteral("meters_data.csv"));
+    choose(QStringLiteral("meters_data.csv"));
     m_window.exportButton()->click();
 
     ASSERT_EQ(m_requests.size(), 1);
     EXPECT_EQ(m_requests[0].folder, m_dir.path());
     EXPECT_EQ(m_requests[0].proposedName, QStringLiteral("meters_data.csv"));
     EXPECT_EQ(m_requests[0].filter, QStringLiteral("TXT files (*.txt)"));
-    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("meters_data.csv"))), QByteArray(";;;;;\r\n"));
+    EXPECT_EQ(test::readFile(pathOf(QStringLiteral("meters_data.csv"))), QByteArray(";;;;;\r\n"));
 }
 
 TEST_F(ReportFileTest, ExportWritesEveryRowWithTheSeparatorInForceAtThePress) {
@@ -157,18 +157,18 @@ TEST_F(ReportFileTest, ExportWritesEveryRowWithTheSeparatorInForceAtThePress) {
                             QStringLiteral("Main medium: Water"), QStringLiteral("Access Counter: 1")});
     m_window.appendGridRow(
         {QStringLiteral("Inst. value 32 bit"), QStringLiteral("123.456"), QStringLiteral("m3"), QString()});
-    Choose(QStringLiteral("a.csv"));
+    choose(QStringLiteral("a.csv"));
     m_settings.ExportSeparator = QStringLiteral(",");
     m_window.exportButton()->click();
-    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("a.csv"))),
+    EXPECT_EQ(test::readFile(pathOf(QStringLiteral("a.csv"))),
               QByteArray("ID:21034501,Mfr:SEN,Main medium: Water,Access Counter: 1,,\r\n"
                          "Inst. value 32 bit,123.456,m3,,,\r\n"));
 
     // The setting changed in the settings dialog counts from the next export on.
     m_settings.ExportSeparator = QStringLiteral(";");
-    Choose(QStringLiteral("b.csv"));
+    choose(QStringLiteral("b.csv"));
     m_window.exportButton()->click();
-    EXPECT_EQ(test::ReadFile(PathOf(QStringLiteral("b.csv"))),
+    EXPECT_EQ(test::readFile(pathOf(QStringLiteral("b.csv"))),
               QByteArray("ID:21034501;Mfr:SEN;Main medium: Water;Access Counter: 1;;\r\n"
                          "Inst. value 32 bit;123.456;m3;;;\r\n"));
     EXPECT_EQ(m_window.exportLines(QStringLiteral("|")).size(), 2);
@@ -195,7 +195,7 @@ TEST_F(ReportFileTest, ExportFailuresShowTheirBoxes) {
     EXPECT_EQ(m_boxes[0].text, QStringLiteral("File cannot be written or open!\nContact administrator."));
 
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.csv")));
-    Choose(QStringLiteral("taken.csv"));
+    choose(QStringLiteral("taken.csv"));
     m_window.exportButton()->click();
     ASSERT_EQ(m_boxes.size(), 2);
     EXPECT_EQ(m_boxes[1].icon, QMessageBox::Critical);

@@ -73,17 +73,17 @@ class RoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
-        ProgramHome::Set(m_home.path());
-        QDir().mkpath(ProgramHome::AccountFolder());
-        ASSERT_TRUE(WriteDefaultAccountFile(ProgramHome::AccountFilePath()));
+        ProgramHome::set(m_home.path());
+        QDir().mkpath(ProgramHome::accountFolder());
+        ASSERT_TRUE(writeDefaultAccountFile(ProgramHome::accountFilePath()));
 
         QString error;
-        ASSERT_TRUE(m_sim.Start(QByteArray(kInstallation), &error)) << error.toStdString();
-        const std::optional<quint16> port = m_sim.AddLan(0);
+        ASSERT_TRUE(m_sim.start(QByteArray(kInstallation), &error)) << error.toStdString();
+        const std::optional<quint16> port = m_sim.addLan(0);
         ASSERT_TRUE(port.has_value());
 
         m_controller =
-            std::make_unique<AppController>(ProgramHome::SettingsFilePath(), ProgramHome::AccountFilePath());
+            std::make_unique<AppController>(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
         m_main = m_controller->mainWindow();
         m_main->setDesktopHooks(&m_hooks);
         Settings& settings = m_main->settings();
@@ -103,7 +103,7 @@ protected:
 
     void TearDown() override {
         m_controller.reset();
-        m_sim.Stop();
+        m_sim.stop();
     }
 
     MetersPage& page() { return *m_controller->metersPage(); }
@@ -111,22 +111,22 @@ protected:
     QPushButton* findButton() { return m_main->searchGroup()->findPrimaryButton(); }
     BusController& bus() { return *m_controller->bus(); }
 
-    bool LogHas(const QString& text) {
+    bool logHas(const QString& text) {
         const QStringList lines = m_main->logPane()->lines();
         return std::any_of(lines.begin(), lines.end(),
                            [&](const QString& line) { return line.contains(text); });
     }
 
     // Clicks "Find" and waits for the scan to end.
-    void ScanOnce() {
+    void scanOnce() {
         QSignalSpy finished(&bus().operations().scan(), &PrimaryScan::scanFinished);
         QTest::mouseClick(findButton(), Qt::LeftButton);
         ASSERT_TRUE(finished.wait(kScanBound));
     }
 
-    int FramesSeenBy(int address) {
+    int framesSeenBy(int address) {
         int seen = -1;
-        m_sim.With([&](sim::SimInstallation& bus) { seen = bus.MeterByAddress(address)->FramesSeen(); });
+        m_sim.with([&](sim::SimInstallation& bus) { seen = bus.meterByAddress(address)->framesSeen(); });
         return seen;
     }
 
@@ -163,16 +163,16 @@ TEST_F(RoadTest, FindScansTheRangeAndFilesEveryMeterThatAnswers) {
     EXPECT_TRUE(m_main->commandLine()->sendButton()->isEnabled());
 
     // Three meters and the empty row a scan leaves at the end.
-    ASSERT_EQ(table().RowCount(), 5);
+    ASSERT_EQ(table().gridRowCount(), 5);
     const QStringList expectedIds = {QStringLiteral("21034501"), QStringLiteral("67112403"),
                                      QStringLiteral("50912205")};
     const QStringList expectedAddresses = {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("5")};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(table().Cell(i + 1, 0), expectedIds.at(i)) << i;
-        EXPECT_EQ(table().Cell(i + 1, 1), expectedAddresses.at(i)) << i;
+        EXPECT_EQ(table().cell(i + 1, 0), expectedIds.at(i)) << i;
+        EXPECT_EQ(table().cell(i + 1, 1), expectedAddresses.at(i)) << i;
     }
-    EXPECT_TRUE(table().Cell(4, 0).isEmpty());
-    EXPECT_TRUE(LogHas(QStringLiteral("Reading device 5")));
+    EXPECT_TRUE(table().cell(4, 0).isEmpty());
+    EXPECT_TRUE(logHas(QStringLiteral("Reading device 5")));
 }
 
 TEST_F(RoadTest, StopEndsTheScanAndReleasesTheLock) {
@@ -183,44 +183,44 @@ TEST_F(RoadTest, StopEndsTheScanAndReleasesTheLock) {
     ASSERT_EQ(finished.count(), 1);
     EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
     EXPECT_TRUE(page().readAllButton()->isEnabled());
-    EXPECT_FALSE(bus().operations().Busy());
+    EXPECT_FALSE(bus().operations().busy());
 }
 
 TEST_F(RoadTest, CancelToTheClearQuestionStartsNothing) {
     m_hooks.answer = YesNoCancel::Cancel;
     QTest::mouseClick(findButton(), Qt::LeftButton);
     EXPECT_EQ(m_hooks.questions, 1);
-    EXPECT_FALSE(bus().operations().scan().Running());
+    EXPECT_FALSE(bus().operations().scan().running());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
 }
 
 TEST_F(RoadTest, AReversedRangeIsSwappedInTheSpinBoxes) {
     m_main->searchGroup()->setSearchRange(5, 3);
-    ScanOnce();
+    scanOnce();
     EXPECT_EQ(m_main->searchGroup()->searchFrom(), 3);
     EXPECT_EQ(m_main->searchGroup()->searchTo(), 5);
-    ASSERT_EQ(table().RowCount(), 4);
-    EXPECT_EQ(table().Cell(1, 1), QStringLiteral("3"));
-    EXPECT_EQ(table().Cell(2, 1), QStringLiteral("5"));
+    ASSERT_EQ(table().gridRowCount(), 4);
+    EXPECT_EQ(table().cell(1, 1), QStringLiteral("3"));
+    EXPECT_EQ(table().cell(2, 1), QStringLiteral("5"));
 }
 
 TEST_F(RoadTest, ReadSelectedReadsTheMarkedMeterIntoItsOwnRow) {
-    ScanOnce();
-    ASSERT_EQ(table().RowCount(), 5);
+    scanOnce();
+    ASSERT_EQ(table().gridRowCount(), 5);
     page().tableView()->setCurrentGridRow(2); // the meter at address 3
-    table().ClearMarks();
-    table().SetMarked(2, true);
+    table().clearMarks();
+    table().setMarked(2, true);
     ASSERT_EQ(m_main->runState().SelectedAddress, QStringLiteral("3"));
 
-    const int before = FramesSeenBy(3);
+    const int before = framesSeenBy(3);
     QTimer* respond = m_main->timers()->timer(TimerId::Respond);
     QTest::mouseClick(page().readSelectedButton(), Qt::LeftButton);
     EXPECT_TRUE(respond->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(!respond->isActive(), 5000);
-    EXPECT_EQ(FramesSeenBy(3), before + 1);
-    EXPECT_EQ(table().RowCount(), 5); // read into the meter's row, no new row
-    EXPECT_EQ(table().Cell(2, 0), QStringLiteral("67112403"));
-    EXPECT_FALSE(LogHas(QStringLiteral("No response from address")));
+    EXPECT_EQ(framesSeenBy(3), before + 1);
+    EXPECT_EQ(table().gridRowCount(), 5); // read into the meter's row, no new row
+    EXPECT_EQ(table().cell(2, 0), QStringLiteral("67112403"));
+    EXPECT_FALSE(logHas(QStringLiteral("No response from address")));
     EXPECT_EQ(page().addressLabel()->text(), QStringLiteral("Addr.:3"));
 }
 
@@ -230,7 +230,7 @@ TEST_F(RoadTest, TheCommandLineSendsHexAndLogsTheHexAnswer) {
     line->commandField()->setText(QStringLiteral("10 7B 01 7C 16"));
     QTest::mouseClick(line->sendButton(), Qt::LeftButton);
     // The meter at address 1 answers with a long frame: 68 L L 68 ...
-    QTRY_VERIFY_WITH_TIMEOUT(LogHas(QStringLiteral("68 ")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(logHas(QStringLiteral("68 ")), 5000);
     const QStringList lines = m_main->logPane()->lines();
     const auto answer = std::find_if(lines.begin(), lines.end(),
                                      [](const QString& l) { return l.startsWith(QStringLiteral("68 ")); });
@@ -244,7 +244,7 @@ TEST_F(RoadTest, FindAllSearchesTheBusBySecondaryAddressWithTheControlsLocked) {
     QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
     QTest::mouseClick(search->findAllButton(), Qt::LeftButton);
     EXPECT_EQ(search->secondaryAddress(), QStringLiteral("FFFFFFFF"));
-    ASSERT_TRUE(bus().secondarySearch().Running());
+    ASSERT_TRUE(bus().secondarySearch().running());
     EXPECT_FALSE(search->stopSecondaryButton()->isHidden());
     EXPECT_FALSE(findButton()->isEnabled());
     EXPECT_FALSE(search->findIdButton()->isEnabled());
@@ -255,14 +255,14 @@ TEST_F(RoadTest, FindAllSearchesTheBusBySecondaryAddressWithTheControlsLocked) {
     EXPECT_FALSE(m_main->commandLine()->sendButton()->isEnabled());
     // The menu cannot start a read on the bus the search holds.
     emit page().readAllRequested();
-    EXPECT_FALSE(bus().operations().Busy());
+    EXPECT_FALSE(bus().operations().busy());
     ASSERT_TRUE(finished.wait(kScanBound));
-    EXPECT_TRUE(LogHas(QStringLiteral("Checking 9FFFFFFF...")));
-    EXPECT_TRUE(LogHas(QStringLiteral("Secondary search thread terminated normally.")));
+    EXPECT_TRUE(logHas(QStringLiteral("Checking 9FFFFFFF...")));
+    EXPECT_TRUE(logHas(QStringLiteral("Secondary search thread terminated normally.")));
     QStringList ids;
-    for (int row = 1; row < table().RowCount(); ++row) {
-        if (!table().Cell(row, 0).isEmpty()) {
-            ids.append(table().Cell(row, 0));
+    for (int row = 1; row < table().gridRowCount(); ++row) {
+        if (!table().cell(row, 0).isEmpty()) {
+            ids.append(table().cell(row, 0));
         }
     }
     EXPECT_EQ(ids, (QStringList{"21034501", "50912205", "67112403"}));
@@ -276,12 +276,12 @@ TEST_F(RoadTest, FindAllSearchesTheBusBySecondaryAddressWithTheControlsLocked) {
 TEST_F(RoadTest, AnIncompleteSecondaryIdIsRefused) {
     m_main->searchGroup()->secondaryField()->setText(QStringLiteral("1234"));
     QTest::mouseClick(m_main->searchGroup()->findIdButton(), Qt::LeftButton);
-    EXPECT_TRUE(LogHas(QStringLiteral("Incorrect ID entered")));
-    EXPECT_FALSE(bus().secondarySearch().Running());
+    EXPECT_TRUE(logHas(QStringLiteral("Incorrect ID entered")));
+    EXPECT_FALSE(bus().secondarySearch().running());
 }
 
 TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
-    ScanOnce();
+    scanOnce();
     QSignalSpy started(&bus().operations().readAll(), &ReadAllCycle::readAllStarted);
     QSignalSpy finished(&bus().operations().readAll(), &ReadAllCycle::readAllFinished);
     QTest::mouseClick(page().readAllButton(), Qt::LeftButton);
@@ -302,31 +302,31 @@ TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
 
 TEST_F(RoadTest, AGatewaysAutomaticScanAndSearchRunAndTheReadOutSaysItIsMissing) {
     emit bus().channel().automaticActionRequested(links::AutomaticAction::PrimaryScan);
-    EXPECT_TRUE(bus().operations().scan().Running());
+    EXPECT_TRUE(bus().operations().scan().running());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
     QTest::mouseClick(findButton(), Qt::LeftButton);
-    EXPECT_FALSE(bus().operations().scan().Running());
+    EXPECT_FALSE(bus().operations().scan().running());
 
     emit bus().channel().automaticActionRequested(links::AutomaticAction::DisplayReadout);
-    EXPECT_TRUE(LogHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
+    EXPECT_TRUE(logHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
     // The gateway's search runs as "Find all" would, and the stop button ends it.
     m_main->settings().Timeout = 60;
     QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
     emit bus().channel().automaticActionRequested(links::AutomaticAction::SecondarySearch);
-    EXPECT_TRUE(bus().secondarySearch().Running());
+    EXPECT_TRUE(bus().secondarySearch().running());
     EXPECT_EQ(m_main->searchGroup()->secondaryAddress(), QStringLiteral("FFFFFFFF"));
     QTest::mouseClick(m_main->searchGroup()->stopSecondaryButton(), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(kScanBound));
-    EXPECT_FALSE(LogHas(QStringLiteral("Checking 1FFFFFFF...")));
+    EXPECT_FALSE(logHas(QStringLiteral("Checking 1FFFFFFF...")));
 }
 
 TEST_F(RoadTest, ReadSelectedWithSeveralMarksRunsTheRowsWithTheSearchGroupLocked) {
-    ScanOnce();
-    table().ClearMarks();
-    table().SetMarked(1, true);
-    table().SetMarked(3, true);
-    const int firstBefore = FramesSeenBy(1);
-    const int lastBefore = FramesSeenBy(5);
+    scanOnce();
+    table().clearMarks();
+    table().setMarked(1, true);
+    table().setMarked(3, true);
+    const int firstBefore = framesSeenBy(1);
+    const int lastBefore = framesSeenBy(5);
     QSignalSpy finished(&bus().operations().rowRunner(), &RowRunner::rowRunFinished);
     QTest::mouseClick(page().readSelectedButton(), Qt::LeftButton);
     EXPECT_FALSE(m_main->searchGroup()->isEnabled());
@@ -334,16 +334,16 @@ TEST_F(RoadTest, ReadSelectedWithSeveralMarksRunsTheRowsWithTheSearchGroupLocked
     ASSERT_TRUE(finished.wait(kScanBound));
     EXPECT_TRUE(m_main->searchGroup()->isEnabled());
     EXPECT_TRUE(page().contextAction(MetersPage::ReadSelectedEntry)->isEnabled());
-    EXPECT_EQ(FramesSeenBy(1), firstBefore + 1);
-    EXPECT_EQ(FramesSeenBy(5), lastBefore + 1);
-    EXPECT_EQ(table().RowCount(), 5);
+    EXPECT_EQ(framesSeenBy(1), firstBefore + 1);
+    EXPECT_EQ(framesSeenBy(5), lastBefore + 1);
+    EXPECT_EQ(table().gridRowCount(), 5);
 }
 
 TEST_F(RoadTest, FullReadShowsTheDetailedReportWithItsRecordRows) {
-    ScanOnce();
+    scanOnce();
     page().tableView()->setCurrentGridRow(1);
-    table().ClearMarks();
-    table().SetMarked(1, true);
+    table().clearMarks();
+    table().setMarked(1, true);
     ReportWindow* report = m_controller->reportWindow();
     ASSERT_FALSE(report->isVisible());
     page().contextAction(MetersPage::FullReadEntry)->trigger();

@@ -13,7 +13,7 @@
 namespace holvex::cli::test {
 
 // The lines of a command's output, without the empty piece after the last line break.
-inline QList<QByteArray> Lines(const QByteArray& out) {
+inline QList<QByteArray> outputLines(const QByteArray& out) {
     QList<QByteArray> lines = out.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();
@@ -40,7 +40,7 @@ struct RunResult {
     QByteArray err;
 };
 
-inline QString CliPath() {
+inline QString cliPath() {
     return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../holvex-cli"))
         .absoluteFilePath();
 }
@@ -50,28 +50,28 @@ inline QString CliPath() {
 class BusCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo::exists(CliPath())) {
+        if (!QFileInfo::exists(cliPath())) {
             GTEST_SKIP() << "holvex-cli is not built next to the tests";
         }
         QString error;
-        ASSERT_TRUE(m_sim.Start(kThreeMeters, &error)) << error.toStdString();
-        const std::optional<quint16> port = m_sim.AddLan(0);
+        ASSERT_TRUE(m_sim.start(kThreeMeters, &error)) << error.toStdString();
+        const std::optional<quint16> port = m_sim.addLan(0);
         ASSERT_TRUE(port.has_value());
         m_lan = QStringLiteral("127.0.0.1:%1").arg(*port);
         ASSERT_TRUE(m_home.isValid());
-        WriteSettings("[Misc]\r\nExportSeparator=;\r\nDecSeparator=,\r\nRetry=0\r\n");
+        writeSettings("[Misc]\r\nExportSeparator=;\r\nDecSeparator=,\r\nRetry=0\r\n");
     }
 
     // Runs a bus command against the simulator with the short timeout.
-    RunResult Run(const QStringList& arguments) {
-        return RunRaw(arguments + QStringList{QStringLiteral("--home"), m_home.path(),
+    RunResult runCli(const QStringList& arguments) {
+        return runRaw(arguments + QStringList{QStringLiteral("--home"), m_home.path(),
                                               QStringLiteral("--lan"), m_lan, QStringLiteral("--timeout"),
                                               QStringLiteral("300")});
     }
 
-    static RunResult RunRaw(const QStringList& arguments) {
+    static RunResult runRaw(const QStringList& arguments) {
         QProcess process;
-        process.start(CliPath(), arguments);
+        process.start(cliPath(), arguments);
         RunResult result;
         if (!process.waitForStarted(10000)) {
             return result;
@@ -84,11 +84,11 @@ protected:
         return result;
     }
 
-    QString HomePath() const { return m_home.path(); }
-    sim::SimThread& Sim() { return m_sim; }
+    QString homePath() const { return m_home.path(); }
+    sim::SimThread& sim() { return m_sim; }
 
     // Replaces the program folder's settings file.
-    void WriteSettings(const QByteArray& ini) {
+    void writeSettings(const QByteArray& ini) {
         QFile file(m_home.filePath(QStringLiteral("holvex.ini")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(ini);

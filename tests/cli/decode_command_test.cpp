@@ -23,14 +23,14 @@ struct RunResult {
     QByteArray err;
 };
 
-QString CliPath() {
+QString cliPath() {
     return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../holvex-cli"))
         .absoluteFilePath();
 }
 
-RunResult RunCli(const QStringList& arguments, const QByteArray& input = QByteArray()) {
+RunResult runCli(const QStringList& arguments, const QByteArray& input = QByteArray()) {
     QProcess process;
-    process.start(CliPath(), QStringList{QStringLiteral("decode")} + arguments);
+    process.start(cliPath(), QStringList{QStringLiteral("decode")} + arguments);
     RunResult result;
     if (!process.waitForStarted(10000)) {
         return result;
@@ -44,7 +44,7 @@ RunResult RunCli(const QStringList& arguments, const QByteArray& input = QByteAr
     return result;
 }
 
-QJsonObject ParseObject(const QByteArray& line) {
+QJsonObject parseObject(const QByteArray& line) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(line, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
@@ -54,7 +54,7 @@ QJsonObject ParseObject(const QByteArray& line) {
 class DecodeCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo::exists(CliPath())) {
+        if (!QFileInfo::exists(cliPath())) {
             GTEST_SKIP() << "holvex-cli is not built next to the tests";
         }
     }
@@ -62,10 +62,10 @@ protected:
 
 TEST_F(DecodeCommandTest, DecodesTheHexArgument) {
     const RunResult run =
-        RunCli({QStringLiteral("--extra"), QStringLiteral("2"), QString::fromLatin1(kHeatMeter)});
+        runCli({QStringLiteral("--extra"), QStringLiteral("2"), QString::fromLatin1(kHeatMeter)});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty());
-    const QJsonObject object = ParseObject(run.out);
+    const QJsonObject object = parseObject(run.out);
     EXPECT_TRUE(object.value(QStringLiteral("ok")).toBool());
     const QJsonArray log = object.value(QStringLiteral("log")).toArray();
     ASSERT_EQ(log.size(), 1);
@@ -101,9 +101,9 @@ TEST_F(DecodeCommandTest, DecodesTheHexArgument) {
 
 TEST_F(DecodeCommandTest, ReadsStandardInputWithDashOrNothing) {
     for (const QStringList& arguments : {QStringList{QStringLiteral("-")}, QStringList{}}) {
-        const RunResult run = RunCli(arguments, QByteArray(kHeatMeter) + "\n");
+        const RunResult run = runCli(arguments, QByteArray(kHeatMeter) + "\n");
         ASSERT_EQ(run.exitCode, 0);
-        EXPECT_EQ(ParseObject(run.out)
+        EXPECT_EQ(parseObject(run.out)
                       .value(QStringLiteral("row"))
                       .toObject()
                       .value(QStringLiteral("extra"))
@@ -113,9 +113,9 @@ TEST_F(DecodeCommandTest, ReadsStandardInputWithDashOrNothing) {
 }
 
 TEST_F(DecodeCommandTest, FailedDecodeStillExitsZeroWithNullRow) {
-    const RunResult run = RunCli({QStringLiteral("68 01 01 68 08 09 16")});
+    const RunResult run = runCli({QStringLiteral("68 01 01 68 08 09 16")});
     ASSERT_EQ(run.exitCode, 0);
-    const QJsonObject object = ParseObject(run.out);
+    const QJsonObject object = parseObject(run.out);
     EXPECT_FALSE(object.value(QStringLiteral("ok")).toBool());
     EXPECT_TRUE(object.value(QStringLiteral("row")).isNull());
     EXPECT_EQ(object.value(QStringLiteral("log")).toArray(),
@@ -136,7 +136,7 @@ TEST_F(DecodeCommandTest, BadArgumentsExitTwoWithOneLine) {
         {QStringLiteral("--batch"), QStringLiteral("/nonexistent/frames.txt")},
     };
     for (const QStringList& arguments : cases) {
-        const RunResult run = RunCli(arguments);
+        const RunResult run = runCli(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
@@ -148,12 +148,12 @@ TEST_F(DecodeCommandTest, ApatorOptionAddsTheRelayedValue) {
     // bytes 23..26.
     const char* frame = "68 26 26 68 08 01 72 78 56 34 12 01 06 01 07 05 00 00 00 "
                         "0F 00 00 00 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00 40 00 00 00 5B 16";
-    const RunResult plain = RunCli({QString::fromLatin1(frame)});
-    const RunResult apator = RunCli({QStringLiteral("--apator"), QString::fromLatin1(frame)});
+    const RunResult plain = runCli({QString::fromLatin1(frame)});
+    const RunResult apator = runCli({QStringLiteral("--apator"), QString::fromLatin1(frame)});
     ASSERT_EQ(plain.exitCode, 0);
     ASSERT_EQ(apator.exitCode, 0);
-    EXPECT_EQ(ParseObject(plain.out).value(QStringLiteral("records")).toArray().size(), 1);
-    const QJsonArray records = ParseObject(apator.out).value(QStringLiteral("records")).toArray();
+    EXPECT_EQ(parseObject(plain.out).value(QStringLiteral("records")).toArray().size(), 1);
+    const QJsonArray records = parseObject(apator.out).value(QStringLiteral("records")).toArray();
     ASSERT_EQ(records.size(), 2);
     EXPECT_EQ(records[1].toObject().value(QStringLiteral("qualifier")).toString(), QStringLiteral("Apator"));
     EXPECT_EQ(records[1].toObject().value(QStringLiteral("value")).toString(), QStringLiteral("12.345"));
@@ -162,21 +162,21 @@ TEST_F(DecodeCommandTest, ApatorOptionAddsTheRelayedValue) {
 TEST_F(DecodeCommandTest, BatchPrintsOneCompactObjectPerFrame) {
     QTemporaryDir dir;
     const QByteArray content = QByteArray(kHeatMeter) + "\r\n\n   \n68 01 01 68 08 09 16\nE5\n";
-    const QString path = test::WriteFile(dir, QStringLiteral("frames.txt"), content);
+    const QString path = test::writeFile(dir, QStringLiteral("frames.txt"), content);
     for (const QStringList& arguments :
          {QStringList{QStringLiteral("--extra"), QStringLiteral("1"), QStringLiteral("--batch"), path},
           QStringList{QStringLiteral("--batch"), QStringLiteral("-"), QStringLiteral("--extra"),
                       QStringLiteral("1")}}) {
-        const RunResult run = RunCli(arguments, content);
+        const RunResult run = runCli(arguments, content);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QList<QByteArray> lines = run.out.trimmed().split('\n');
         ASSERT_EQ(lines.size(), 3);
-        const QJsonObject first = ParseObject(lines[0]);
+        const QJsonObject first = parseObject(lines[0]);
         EXPECT_TRUE(first.value(QStringLiteral("ok")).toBool());
         EXPECT_EQ(
             first.value(QStringLiteral("row")).toObject().value(QStringLiteral("extra")).toArray().size(), 1);
-        EXPECT_FALSE(ParseObject(lines[1]).value(QStringLiteral("ok")).toBool());
-        EXPECT_EQ(ParseObject(lines[2]).value(QStringLiteral("log")).toArray(),
+        EXPECT_FALSE(parseObject(lines[1]).value(QStringLiteral("ok")).toBool());
+        EXPECT_EQ(parseObject(lines[2]).value(QStringLiteral("log")).toArray(),
                   QJsonArray{QStringLiteral("Respond: E5 ")});
     }
 }
@@ -184,8 +184,8 @@ TEST_F(DecodeCommandTest, BatchPrintsOneCompactObjectPerFrame) {
 TEST_F(DecodeCommandTest, BatchWithABadLinePrintsNothing) {
     QTemporaryDir dir;
     const QString path =
-        test::WriteFile(dir, QStringLiteral("frames.txt"), QByteArray(kHeatMeter) + "\nXY\n");
-    const RunResult run = RunCli({QStringLiteral("--batch"), path});
+        test::writeFile(dir, QStringLiteral("frames.txt"), QByteArray(kHeatMeter) + "\nXY\n");
+    const RunResult run = runCli({QStringLiteral("--batch"), path});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains("line 2"));
@@ -195,9 +195,9 @@ TEST_F(DecodeCommandTest, TextUnitsAreEscapedAsJson) {
     // A plain-text unit holding a quote, a backslash and a control character.
     const char* frame = "68 16 16 68 08 01 72 78 56 34 12 43 04 01 07 05 00 00 00 "
                         "01 7C 03 22 5C 01 05 E7 16";
-    const RunResult run = RunCli({QString::fromLatin1(frame)});
+    const RunResult run = runCli({QString::fromLatin1(frame)});
     ASSERT_EQ(run.exitCode, 0);
-    const QJsonArray records = ParseObject(run.out).value(QStringLiteral("records")).toArray();
+    const QJsonArray records = parseObject(run.out).value(QStringLiteral("records")).toArray();
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records[0].toObject().value(QStringLiteral("unit")).toString(), QStringLiteral("\"\\\x01"));
 }

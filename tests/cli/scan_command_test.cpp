@@ -10,10 +10,10 @@ namespace holvex::cli::test {
 namespace {
 
 TEST_F(BusCommandTest, ScanFindsTheThreeMetersAsCsvLines) {
-    const RunResult result = Run({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"),
-                                  QStringLiteral("--to"), QStringLiteral("5")});
+    const RunResult result = runCli({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"),
+                                     QStringLiteral("--to"), QStringLiteral("5")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QByteArray> lines = Lines(result.out);
+    const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 3) << result.out.toStdString();
     for (const QByteArray& line : lines) {
         EXPECT_TRUE(line.endsWith(";\r")) << line.toStdString(); // every field ends with the separator
@@ -29,8 +29,8 @@ TEST_F(BusCommandTest, ScanFindsTheThreeMetersAsCsvLines) {
 }
 
 TEST_F(BusCommandTest, ScanAsJson) {
-    const RunResult result = Run({QStringLiteral("scan"), QStringLiteral("--from=5"),
-                                  QStringLiteral("--to=1"), QStringLiteral("--json")});
+    const RunResult result = runCli({QStringLiteral("scan"), QStringLiteral("--from=5"),
+                                     QStringLiteral("--to=1"), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(result.out, &error).object();
@@ -51,18 +51,18 @@ TEST_F(BusCommandTest, ScanAsJson) {
 }
 
 TEST_F(BusCommandTest, TheSettingsFileChoosesTheGatewayOfTheServerVersion) {
-    const std::optional<quint16> port = Sim().AddGatewayServer(0);
+    const std::optional<quint16> port = sim().addGatewayServer(0);
     ASSERT_TRUE(port.has_value());
-    WriteSettings(
+    writeSettings(
         QStringLiteral("[Misc]\r\nUseFerrinServ=1\r\nRetry=0\r\n[LANXP]\r\nIP=127.0.0.1\r\nPort=%1\r\n"
                        "NetNumber=0.0.0.1\r\n[Mbus]\r\nTimeout=600\r\n")
             .arg(*port)
             .toLatin1());
     const RunResult result =
-        RunRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
-                QStringLiteral("2"), QStringLiteral("--home"), HomePath()});
+        runRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                QStringLiteral("2"), QStringLiteral("--home"), homePath()});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QByteArray> lines = Lines(result.out);
+    const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 2) << result.out.toStdString() << result.err.toStdString();
     EXPECT_TRUE(lines[0].startsWith("21034501;1;")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith("21034502;2;")) << lines[1].toStdString();
@@ -73,13 +73,13 @@ TEST_F(BusCommandTest, ReadThroughAGatewayCallingIn) {
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const quint16 port = probe.serverPort();
     probe.close();
-    WriteSettings(QStringLiteral("[Misc]\r\nUseEthernet=1\r\nRetry=0\r\n[Ethernet]\r\nPort=%1\r\n"
+    writeSettings(QStringLiteral("[Misc]\r\nUseEthernet=1\r\nRetry=0\r\n[Ethernet]\r\nPort=%1\r\n"
                                  "[Mbus]\r\nTimeout=600\r\n")
                       .arg(port)
                       .toLatin1());
-    Sim().AddGatewayCall(QStringLiteral("127.0.0.1"), port, 50);
-    const RunResult result = RunRaw({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("4"),
-                                     QStringLiteral("--home"), HomePath()});
+    sim().addGatewayCall(QStringLiteral("127.0.0.1"), port, 50);
+    const RunResult result = runRaw({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("4"),
+                                     QStringLiteral("--home"), homePath()});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.startsWith("21034504;4;")) << result.out.toStdString() << result.err.toStdString();
 }
@@ -89,29 +89,31 @@ TEST_F(BusCommandTest, ScanOnTheSerialPortNamedByPort) {
     ASSERT_TRUE(links.isValid());
     const QString link = links.filePath(QStringLiteral("ttyMBUS"));
     QString error;
-    ASSERT_TRUE(Sim().AddPty(link, &error)) << error.toStdString();
+    ASSERT_TRUE(sim().addPty(link, &error)) << error.toStdString();
     // --port wins over the LAN adapter of the settings file.
-    WriteSettings("[Misc]\r\nUseLanXp=1\r\nRetry=0\r\n");
+    writeSettings("[Misc]\r\nUseLanXp=1\r\nRetry=0\r\n");
     const RunResult result =
-        RunRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
-                QStringLiteral("2"), QStringLiteral("--home"), HomePath(), QStringLiteral("--port"), link,
+        runRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                QStringLiteral("2"), QStringLiteral("--home"), homePath(), QStringLiteral("--port"), link,
                 QStringLiteral("--timeout"), QStringLiteral("300")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QByteArray> lines = Lines(result.out);
+    const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 2) << result.out.toStdString() << result.err.toStdString();
     EXPECT_TRUE(lines[1].startsWith("21034502;2;")) << lines[1].toStdString();
 }
 
 TEST_F(BusCommandTest, ReadOneAddress) {
-    const RunResult result = Run({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("2")});
+    const RunResult result =
+        runCli({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("2")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QByteArray> lines = Lines(result.out);
+    const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 1) << result.out.toStdString();
     EXPECT_TRUE(lines[0].startsWith("21034502;2;SEN;7,5")) << lines[0].toStdString();
 }
 
 TEST_F(BusCommandTest, ReadOfASilentAddressKeepsTheRow) {
-    const RunResult result = Run({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("3")});
+    const RunResult result =
+        runCli({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("3")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("No response from address 3")) << result.err.toStdString();
     EXPECT_EQ(result.out, QByteArray(";3;;;;;;;;;;;\r\n"));
@@ -125,7 +127,7 @@ struct BadArguments {
 class BadArgumentsTest : public BusCommandTest, public ::testing::WithParamInterface<BadArguments> {};
 
 TEST_P(BadArgumentsTest, ExitTwoWithOneLine) {
-    const RunResult result = RunRaw(GetParam().arguments);
+    const RunResult result = runRaw(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.out.isEmpty());
     EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
@@ -152,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadArguments>& test) { return std::string(test.param.name); });
 
 TEST_F(BusCommandTest, UnknownCommandShowsTheUsage) {
-    const RunResult result = RunRaw({QStringLiteral("sweep")});
+    const RunResult result = runRaw({QStringLiteral("sweep")});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("holvex-cli scan --from A --to B")) << result.err.toStdString();
 }
@@ -163,16 +165,16 @@ TEST_F(BusCommandTest, LanPortNobodyListensOnExitsOne) {
     const quint16 port = server.serverPort();
     server.close(); // the port is free again and nobody accepts on it
     const RunResult result =
-        RunRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
-                QStringLiteral("2"), QStringLiteral("--home"), HomePath(), QStringLiteral("--lan"),
+        runRaw({QStringLiteral("scan"), QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                QStringLiteral("2"), QStringLiteral("--home"), homePath(), QStringLiteral("--lan"),
                 QStringLiteral("127.0.0.1:%1").arg(port)});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty());
 }
 
 TEST_F(BusCommandTest, MissingSerialPortExitsOne) {
-    const RunResult result = RunRaw({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("1"),
-                                     QStringLiteral("--home"), HomePath(), QStringLiteral("--port"),
+    const RunResult result = runRaw({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("1"),
+                                     QStringLiteral("--home"), homePath(), QStringLiteral("--port"),
                                      QStringLiteral("/nonexistent/ttyHOLVEX")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty());

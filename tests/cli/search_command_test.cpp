@@ -10,9 +10,9 @@ namespace {
 // The three meters end in 1, 2 and 4: in LSB order each answers alone at the top level, which keeps the run
 // to a few seconds at the shortest timeout.
 TEST_F(BusCommandTest, SearchInLsbOrderFindsEveryMeter) {
-    const RunResult result = Run({QStringLiteral("search"), QStringLiteral("--lsb")});
+    const RunResult result = runCli({QStringLiteral("search"), QStringLiteral("--lsb")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QByteArray> lines = Lines(result.out);
+    const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 3) << result.out.toStdString() << result.err.toStdString();
     EXPECT_TRUE(lines[0].startsWith("21034501;1;")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith("21034502;2;")) << lines[1].toStdString();
@@ -25,8 +25,8 @@ TEST_F(BusCommandTest, SearchInLsbOrderFindsEveryMeter) {
 }
 
 TEST_F(BusCommandTest, SearchWithAnIdReadsThatMeterAsJson) {
-    const RunResult result = Run({QStringLiteral("search"), QStringLiteral("--id"),
-                                  QStringLiteral("21034502"), QStringLiteral("--json")});
+    const RunResult result = runCli({QStringLiteral("search"), QStringLiteral("--id"),
+                                     QStringLiteral("21034502"), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(result.out, &error).object();
@@ -38,14 +38,14 @@ TEST_F(BusCommandTest, SearchWithAnIdReadsThatMeterAsJson) {
 }
 
 TEST_F(BusCommandTest, SearchWithAWildcardIdSendsNothingAndSaysSo) {
-    const RunResult result = Run({QStringLiteral("search"), QStringLiteral("--id=1234FFFF")});
+    const RunResult result = runCli({QStringLiteral("search"), QStringLiteral("--id=1234FFFF")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
     EXPECT_TRUE(result.err.contains("No response from device 1234FFFF")) << result.err.toStdString();
 }
 
 TEST_F(BusCommandTest, SearchOnAMissingSerialPortExitsOne) {
-    const RunResult result = RunRaw({QStringLiteral("search"), QStringLiteral("--home"), HomePath(),
+    const RunResult result = runRaw({QStringLiteral("search"), QStringLiteral("--home"), homePath(),
                                      QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyHOLVEX")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty());
@@ -59,7 +59,7 @@ struct BadSearch {
 class BadSearchTest : public BusCommandTest, public ::testing::WithParamInterface<BadSearch> {};
 
 TEST_P(BadSearchTest, ExitTwoWithOneLine) {
-    const RunResult result = RunRaw(GetParam().arguments);
+    const RunResult result = runRaw(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.out.isEmpty());
     EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();

@@ -8,15 +8,15 @@ namespace {
 
 TEST_F(BusCommandTest, SendHexLogsTheAnswer) {
     const RunResult result =
-        Run({QStringLiteral("send"), QStringLiteral("--hex"), QStringLiteral("10 40 04 44 16")});
+        runCli({QStringLiteral("send"), QStringLiteral("--hex"), QStringLiteral("10 40 04 44 16")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty()); // no table
     EXPECT_TRUE(result.err.contains("E5 \n")) << result.err.toStdString();
 }
 
 TEST_F(BusCommandTest, SendHexAsJson) {
-    const RunResult result = Run({QStringLiteral("send"), QStringLiteral("--hex"),
-                                  QStringLiteral("10 7B 01 7C 16"), QStringLiteral("--json")});
+    const RunResult result = runCli({QStringLiteral("send"), QStringLiteral("--hex"),
+                                     QStringLiteral("10 7B 01 7C 16"), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(result.out, &error).object();
@@ -29,15 +29,15 @@ TEST_F(BusCommandTest, SendHexAsJson) {
 }
 
 TEST_F(BusCommandTest, SendToASilentAddressAnswersNothing) {
-    const RunResult result = Run({QStringLiteral("send"), QStringLiteral("--hex"),
-                                  QStringLiteral("10 7B 03 7E 16"), QStringLiteral("--json")});
+    const RunResult result = runCli({QStringLiteral("send"), QStringLiteral("--hex"),
+                                     QStringLiteral("10 7B 03 7E 16"), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, QByteArray("{\"answer\":\"\"}\n"));
 }
 
 TEST_F(BusCommandTest, SendTextWhichTheMetersIgnore) {
-    const RunResult result = Run({QStringLiteral("send"), QStringLiteral("--ascii"),
-                                  QStringLiteral("GET MAIN"), QStringLiteral("--json")});
+    const RunResult result = runCli({QStringLiteral("send"), QStringLiteral("--ascii"),
+                                     QStringLiteral("GET MAIN"), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, QByteArray("{\"answer\":\"\"}\n"));
 }

@@ -3,33 +3,33 @@
 namespace holvex::cli::test {
 namespace {
 
-QStringList SetAddress(const char* id, const char* to) {
+QStringList setAddress(const char* id, const char* to) {
     return {QStringLiteral("set-address"), QStringLiteral("--id"), QString::fromLatin1(id),
             QStringLiteral("--to"), QString::fromLatin1(to)};
 }
 
 TEST_F(BusCommandTest, SetAddressGivesTheMeterItsNewAddressAndPrintsTheReadBack) {
-    const RunResult result = Run(SetAddress("21034502", "7"));
+    const RunResult result = runCli(setAddress("21034502", "7"));
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.startsWith("21034502;7;SEN;7,5")) << result.out.toStdString();
     EXPECT_EQ(result.out.count('\n'), 1);
     EXPECT_TRUE(result.err.contains("0xE5 (Acknowledge)")) << result.err.toStdString();
 
     // The meter now answers at its new address only.
-    const RunResult read = Run({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("7")});
+    const RunResult read = runCli({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("7")});
     ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
     EXPECT_TRUE(read.out.startsWith("21034502;7;")) << read.out.toStdString();
 }
 
 TEST_F(BusCommandTest, SetAddressAsJson) {
-    const RunResult result = Run(SetAddress("21034504", "12") + QStringList{QStringLiteral("--json")});
+    const RunResult result = runCli(setAddress("21034504", "12") + QStringList{QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.startsWith("{\"rows\":[{\"id\":\"21034504\",\"address\":\"12\""))
         << result.out.toStdString();
 }
 
 TEST_F(BusCommandTest, SetAddressOfAnAbsentIdExitsOne) {
-    const RunResult result = Run(SetAddress("99999999", "7"));
+    const RunResult result = runCli(setAddress("99999999", "7"));
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("No response from device 99999999")) << result.err.toStdString();
     EXPECT_EQ(result.out, QByteArray("99999999;;;;;;;;;;;;\r\n"));
@@ -43,7 +43,7 @@ struct BadSetAddress {
 class BadSetAddressTest : public BusCommandTest, public ::testing::WithParamInterface<BadSetAddress> {};
 
 TEST_P(BadSetAddressTest, ExitTwoWithOneLine) {
-    const RunResult result = RunRaw(GetParam().arguments);
+    const RunResult result = runRaw(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.out.isEmpty());
     EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BusCommandTest, SetAddressOnAMissingSerialPortExitsOne) {
     const RunResult result =
-        RunRaw(SetAddress("12345678", "7") + QStringList{QStringLiteral("--home"), HomePath(),
+        runRaw(setAddress("12345678", "7") + QStringList{QStringLiteral("--home"), homePath(),
                                                          QStringLiteral("--port"),
                                                          QStringLiteral("/nonexistent/ttyHOLVEX")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();

@@ -12,12 +12,12 @@ namespace holvex {
 namespace {
 
 // Frames compared as spaced hex, so a failure shows both byte strings readably.
-std::string Spaced(const QByteArray& bytes) {
-    return test::SpacedHex(bytes).trimmed().toStdString();
+std::string spaced(const QByteArray& bytes) {
+    return test::spacedHex(bytes).trimmed().toStdString();
 }
 
-std::string Expected(const char* hex) {
-    return Spaced(test::Hex(hex));
+std::string expected(const char* hex) {
+    return spaced(test::hex(hex));
 }
 
 struct FrameCase {
@@ -27,42 +27,42 @@ struct FrameCase {
 };
 
 TEST(ConfigFrames, BuildTheCommandFramesByteForByte) {
-    const auto water = ConfigMediumCode(QStringLiteral("Water"));
+    const auto water = configMediumCode(QStringLiteral("Water"));
     const FrameCase cases[] = {
-        {"selection of 12345678", codec::SelectionFrameForId(QStringLiteral("12345678")),
+        {"selection of 12345678", codec::selectionFrameForId(QStringLiteral("12345678")),
          "68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16"},
-        {"set address 7 on the selected meter", codec::SetPrimaryAddressFrame(0xFD, 7),
+        {"set address 7 on the selected meter", codec::setPrimaryAddressFrame(0xFD, 7),
          "68 06 06 68 73 FD 51 01 7A 07 43 16"},
-        {"change ID of address 5", codec::ChangeIdFrame(5, QStringLiteral("00000042")),
+        {"change ID of address 5", codec::changeIdFrame(5, QStringLiteral("00000042")),
          "68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16"},
         {"baud 2400 to address 1",
-         codec::ChangeBaudFrame(1, codec::BaudCode(QStringLiteral("2400")).value_or(0)),
+         codec::changeBaudFrame(1, codec::baudCode(QStringLiteral("2400")).value_or(0)),
          "68 03 03 68 53 01 BB 0F 16"},
         {"set type l / 0.01 / Water",
-         codec::SetTypeFrame(3, ConfigUnitCode(QStringLiteral("l"), QStringLiteral("0.01")), water),
+         codec::setTypeFrame(3, configUnitCode(QStringLiteral("l"), QStringLiteral("0.01")), water),
          "68 09 09 68 53 03 51 0F 11 03 07 01 01 D3 16"},
-        {"pulse value of eight nines", codec::PulseValueFrame(2, 99999999U),
+        {"pulse value of eight nines", codec::pulseValueFrame(2, 99999999U),
          "68 09 09 68 53 02 51 04 13 FF E0 F5 00 91 16"},
-        {"relay value 12345 in litres", codec::RelayCounterFrame(4, 0x13, QStringLiteral("12345")),
+        {"relay value 12345 in litres", codec::relayCounterFrame(4, 0x13, QStringLiteral("12345")),
          "68 09 09 68 53 04 51 0C 13 45 23 01 00 30 16"},
-        {"pulse width 50ms", codec::PulseWidthFrame(1, codec::PulseWidthCode(QStringLiteral("50ms"))),
+        {"pulse width 50ms", codec::pulseWidthFrame(1, codec::pulseWidthCode(QStringLiteral("50ms"))),
          "68 0B 0B 68 53 01 51 0F FD 0B 04 00 00 00 04 C4 16"},
-        {"counter type independent addresses", codec::CounterTypeFrame(1, 0xC3, 0x01),
+        {"counter type independent addresses", codec::counterTypeFrame(1, 0xC3, 0x01),
          "68 0B 0B 68 53 01 51 0F FF 00 04 FF FE C3 01 78 16"},
         {"medium Water on broadcast",
-         codec::SetMediumFrame(0xFE, codec::MediumIdBytes(QStringLiteral("FFFFFFFF"), nullptr), water),
+         codec::setMediumFrame(0xFE, codec::mediumIdBytes(QStringLiteral("FFFFFFFF"), nullptr), water),
          "68 0D 0D 68 53 FE 51 07 79 FF FF FF FF FF FF FF 07 22 16"},
     };
     for (const FrameCase& c : cases) {
-        EXPECT_EQ(Spaced(c.frame), Expected(c.bytes)) << c.what;
+        EXPECT_EQ(spaced(c.frame), expected(c.bytes)) << c.what;
     }
 }
 
 TEST(ConfigFrames, PulseValueKeepsOnlyTheLowThreeBytes) {
     // 2^24 + 1: the top byte is dropped, the fourth value byte stays zero.
-    const QByteArray frame = codec::PulseValueFrame(0, (1U << 24) + 1U);
+    const QByteArray frame = codec::pulseValueFrame(0, (1U << 24) + 1U);
     ASSERT_EQ(frame.size(), 15);
-    EXPECT_EQ(Spaced(frame.mid(9, 4)), Expected("01 00 00 00"));
+    EXPECT_EQ(spaced(frame.mid(9, 4)), expected("01 00 00 00"));
 }
 
 struct BcdCase {
@@ -80,31 +80,31 @@ TEST(BcdIdBytes, OnlyEightDecimalDigitsConvert) {
         {" 1234567", false, ""},           {"-1234567", false, ""},
     };
     for (const BcdCase& c : cases) {
-        const auto bytes = codec::BcdIdBytes(QString::fromUtf8(c.text));
+        const auto bytes = codec::bcdIdBytes(QString::fromUtf8(c.text));
         ASSERT_EQ(bytes.has_value(), c.valid) << c.text;
         if (bytes) {
             const QByteArray raw(reinterpret_cast<const char*>(bytes->data()), 4);
-            EXPECT_EQ(Spaced(raw), Expected(c.bytes)) << c.text;
+            EXPECT_EQ(spaced(raw), expected(c.bytes)) << c.text;
         }
     }
     // Digits of other scripts are not decimal digits of an M-Bus ID.
-    EXPECT_FALSE(codec::BcdIdBytes(QString::fromUtf8("1234567\xd9\xa3")).has_value());
+    EXPECT_FALSE(codec::bcdIdBytes(QString::fromUtf8("1234567\xd9\xa3")).has_value());
 }
 
 TEST(ConfigFrames, BadIdTextsGiveNoFrame) {
     for (const char* text : {"1234567", "123456789", "12a45678", "", "FFFFFFFF"}) {
-        EXPECT_TRUE(codec::ChangeIdFrame(1, QString::fromUtf8(text)).isEmpty()) << text;
-        EXPECT_TRUE(codec::SelectionFrameForId(QString::fromUtf8(text)).isEmpty()) << text;
+        EXPECT_TRUE(codec::changeIdFrame(1, QString::fromUtf8(text)).isEmpty()) << text;
+        EXPECT_TRUE(codec::selectionFrameForId(QString::fromUtf8(text)).isEmpty()) << text;
     }
 }
 
 TEST(SelectionFrameForId, ANonDigitMeansNothingIsSent) {
     // The wildcard letter cannot be typed into a direct read: nothing is to be sent.
-    EXPECT_TRUE(codec::SelectionFrameForId(QStringLiteral("1234FFFF")).isEmpty());
-    EXPECT_TRUE(codec::SelectionFrameForId(QStringLiteral("F2345678")).isEmpty());
-    EXPECT_TRUE(codec::SelectionFrameForId(QStringLiteral("1234567F")).isEmpty());
-    EXPECT_EQ(Spaced(codec::SelectionFrameForId(QStringLiteral("00000001"))),
-              Expected("68 0B 0B 68 53 FD 52 01 00 00 00 FF FF FF FF 9F 16"));
+    EXPECT_TRUE(codec::selectionFrameForId(QStringLiteral("1234FFFF")).isEmpty());
+    EXPECT_TRUE(codec::selectionFrameForId(QStringLiteral("F2345678")).isEmpty());
+    EXPECT_TRUE(codec::selectionFrameForId(QStringLiteral("1234567F")).isEmpty());
+    EXPECT_EQ(spaced(codec::selectionFrameForId(QStringLiteral("00000001"))),
+              expected("68 0B 0B 68 53 FD 52 01 00 00 00 FF FF FF FF 9F 16"));
 }
 
 TEST(MediumIdBytes, AnyOtherTextIsOverriddenWithWildcards) {
@@ -119,12 +119,12 @@ TEST(MediumIdBytes, AnyOtherTextIsOverriddenWithWildcards) {
     };
     for (const Case& c : cases) {
         bool overridden = !c.overridden;
-        const auto bytes = codec::MediumIdBytes(QString::fromUtf8(c.id), &overridden);
+        const auto bytes = codec::mediumIdBytes(QString::fromUtf8(c.id), &overridden);
         const QByteArray raw(reinterpret_cast<const char*>(bytes.data()), 4);
-        EXPECT_EQ(Spaced(raw), Expected(c.bytes)) << c.id;
+        EXPECT_EQ(spaced(raw), expected(c.bytes)) << c.id;
         EXPECT_EQ(overridden, c.overridden) << c.id;
     }
-    EXPECT_EQ(codec::MediumIdBytes(QStringLiteral("12"), nullptr)[0], 0xFF); // no flag wanted
+    EXPECT_EQ(codec::mediumIdBytes(QStringLiteral("12"), nullptr)[0], 0xFF); // no flag wanted
 }
 
 TEST(RelayCounterFrame, PadsToEightDigitsAndRefusesWhatDoesNotFit) {
@@ -146,13 +146,13 @@ TEST(RelayCounterFrame, PadsToEightDigitsAndRefusesWhatDoesNotFit) {
         {" 12", ""},
     };
     for (const Case& c : cases) {
-        const QByteArray frame = codec::RelayCounterFrame(1, 0x6E, QString::fromUtf8(c.value));
+        const QByteArray frame = codec::relayCounterFrame(1, 0x6E, QString::fromUtf8(c.value));
         if (*c.bytes == '\0') {
             EXPECT_TRUE(frame.isEmpty()) << c.value;
             continue;
         }
         ASSERT_EQ(frame.size(), 15) << c.value;
-        EXPECT_EQ(Spaced(frame.mid(9, 4)), Expected(c.bytes)) << c.value;
+        EXPECT_EQ(spaced(frame.mid(9, 4)), expected(c.bytes)) << c.value;
         EXPECT_EQ(static_cast<std::uint8_t>(frame[8]), 0x6E);
     }
 }
@@ -169,9 +169,9 @@ TEST(ConfigCodes, BaudTexts) {
         {"", -1, false},      {"2400 ", -1, false}, {"19200", -1, false},
     };
     for (const Case& c : cases) {
-        const auto code = codec::BaudCode(QString::fromUtf8(c.text));
+        const auto code = codec::baudCode(QString::fromUtf8(c.text));
         EXPECT_EQ(code ? int{*code} : -1, c.code) << c.text;
-        EXPECT_EQ(codec::IsKnownBaudText(QString::fromUtf8(c.text)), c.known) << c.text;
+        EXPECT_EQ(codec::isKnownBaudText(QString::fromUtf8(c.text)), c.known) << c.text;
     }
 }
 
@@ -179,42 +179,42 @@ TEST(ConfigCodes, PulseWidthTexts) {
     const std::pair<const char*, int> cases[] = {{"5ms", 1},   {"10ms", 2}, {"20ms", 3}, {"50ms", 4},
                                                  {"100ms", 5}, {"", 0},     {"5", 0},    {"200ms", 0}};
     for (const auto& [text, code] : cases) {
-        EXPECT_EQ(codec::PulseWidthCode(QString::fromUtf8(text)), code) << text;
+        EXPECT_EQ(codec::pulseWidthCode(QString::fromUtf8(text)), code) << text;
     }
 }
 
 TEST(ConfigCodes, CounterTypeTexts) {
-    const auto incremental = codec::CounterTypeBytes(QStringLiteral("Incremental ID for each input"));
-    const auto single = codec::CounterTypeBytes(QStringLiteral("Single ID for all"));
-    const auto independent = codec::CounterTypeBytes(QStringLiteral("Independent addresses"));
+    const auto incremental = codec::counterTypeBytes(QStringLiteral("Incremental ID for each input"));
+    const auto single = codec::counterTypeBytes(QStringLiteral("Single ID for all"));
+    const auto independent = codec::counterTypeBytes(QStringLiteral("Independent addresses"));
     ASSERT_TRUE(incremental && single && independent);
     EXPECT_EQ(*incremental, (std::array<std::uint8_t, 2>{0xC2, 0x01}));
     EXPECT_EQ(*single, (std::array<std::uint8_t, 2>{0xC2, 0x00}));
     EXPECT_EQ(*independent, (std::array<std::uint8_t, 2>{0xC3, 0x01}));
-    EXPECT_FALSE(codec::CounterTypeBytes(QStringLiteral("single ID for all")).has_value());
-    EXPECT_FALSE(codec::CounterTypeBytes(QString()).has_value());
+    EXPECT_FALSE(codec::counterTypeBytes(QStringLiteral("single ID for all")).has_value());
+    EXPECT_FALSE(codec::counterTypeBytes(QString()).has_value());
 }
 
 TEST(ConfigCodes, UnitAndConstant) {
     const char* constants[] = {"0.001", "0.01", "0.1", "1", "10", "100", "1000", "10000"};
     for (int offset = 0; offset < 8; ++offset) {
         const QString constant = QString::fromUtf8(constants[offset]);
-        EXPECT_EQ(ConfigUnitCode(QStringLiteral("Wh"), constant), 0x00 + offset) << constants[offset];
-        EXPECT_EQ(ConfigUnitCode(QStringLiteral("kJ"), constant), 0x08 + offset) << constants[offset];
-        EXPECT_EQ(ConfigUnitCode(QStringLiteral("l"), constant), 0x10 + offset) << constants[offset];
-        EXPECT_EQ(ConfigUnitCode(QStringLiteral("N/A"), constant), 0x6E) << constants[offset];
+        EXPECT_EQ(configUnitCode(QStringLiteral("Wh"), constant), 0x00 + offset) << constants[offset];
+        EXPECT_EQ(configUnitCode(QStringLiteral("kJ"), constant), 0x08 + offset) << constants[offset];
+        EXPECT_EQ(configUnitCode(QStringLiteral("l"), constant), 0x10 + offset) << constants[offset];
+        EXPECT_EQ(configUnitCode(QStringLiteral("N/A"), constant), 0x6E) << constants[offset];
     }
-    EXPECT_EQ(ConfigUnitCode(QStringLiteral("N/A"), QStringLiteral("whatever")), 0x6E);
-    EXPECT_EQ(ConfigUnitCode(QStringLiteral("N/A"), QString()), 0x6E);
-    EXPECT_EQ(ConfigUnitCode(QStringLiteral("kJ"), QStringLiteral("5")), 0x00);
-    EXPECT_EQ(ConfigUnitCode(QStringLiteral("m3"), QStringLiteral("1")), 0x00);
-    EXPECT_EQ(ConfigUnitCode(QStringLiteral("L"), QStringLiteral("1")), 0x00);
+    EXPECT_EQ(configUnitCode(QStringLiteral("N/A"), QStringLiteral("whatever")), 0x6E);
+    EXPECT_EQ(configUnitCode(QStringLiteral("N/A"), QString()), 0x6E);
+    EXPECT_EQ(configUnitCode(QStringLiteral("kJ"), QStringLiteral("5")), 0x00);
+    EXPECT_EQ(configUnitCode(QStringLiteral("m3"), QStringLiteral("1")), 0x00);
+    EXPECT_EQ(configUnitCode(QStringLiteral("L"), QStringLiteral("1")), 0x00);
 
     for (const char* unit : {"l", "Wh", "kJ", "N/A"}) {
-        EXPECT_TRUE(IsKnownUnitText(QString::fromUtf8(unit))) << unit;
+        EXPECT_TRUE(isKnownUnitText(QString::fromUtf8(unit))) << unit;
     }
     for (const char* unit : {"", "L", "wh", "m3", "N/A "}) {
-        EXPECT_FALSE(IsKnownUnitText(QString::fromUtf8(unit))) << unit;
+        EXPECT_FALSE(isKnownUnitText(QString::fromUtf8(unit))) << unit;
     }
 }
 
@@ -224,10 +224,10 @@ TEST(ConfigCodes, MediumBoxInOrderWithItsCodes) {
         {"H.C.A", 0x08},       {"Heat meter", 0x04}, {"Cold meter", 0x0B}, {"Gas", 0x03},
         {"Oil", 0x01},         {"Pressure", 0x18},   {"Other", 0x00},
     };
-    const auto& entries = MediumBoxEntries();
+    const auto& entries = mediumBoxEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i], QString::fromUtf8(box[i].first)) << i;
-        EXPECT_EQ(ConfigMediumCode(entries[i]), box[i].second) << box[i].first;
+        EXPECT_EQ(configMediumCode(entries[i]), box[i].second) << box[i].first;
     }
     // Names the table's "Medium" cell may hold beyond the box.
     const std::pair<const char*, int> cells[] = {
@@ -236,7 +236,7 @@ TEST(ConfigCodes, MediumBoxInOrderWithItsCodes) {
         {"water", 0x0F},       {"Bus/System", 0x0F},
     };
     for (const auto& [name, code] : cells) {
-        EXPECT_EQ(ConfigMediumCode(QString::fromUtf8(name)), code) << name;
+        EXPECT_EQ(configMediumCode(QString::fromUtf8(name)), code) << name;
     }
 }
 

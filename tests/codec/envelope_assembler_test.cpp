@@ -9,7 +9,7 @@ using Outcome = EnvelopeAssembler::Outcome;
 
 namespace {
 
-QByteArray Numbered(int size, int first = 0) {
+QByteArray numbered(int size, int first = 0) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
         bytes[i] = static_cast<char>((first + i) & 0xFF);
@@ -25,14 +25,14 @@ protected:
 };
 
 TEST_F(EnvelopeAssemblerTest, PacketInThreePiecesIsCompleteOnlyAfterTheThird) {
-    const QByteArray whole = Numbered(300);
-    auto first = assembler.Append(whole.mid(0, 100));
+    const QByteArray whole = numbered(300);
+    auto first = assembler.append(whole.mid(0, 100));
     EXPECT_EQ(first.outcome, Outcome::Waiting);
     EXPECT_EQ(count, 100);
-    auto second = assembler.Append(whole.mid(100, 100));
+    auto second = assembler.append(whole.mid(100, 100));
     EXPECT_EQ(second.outcome, Outcome::Waiting);
     EXPECT_EQ(count, 200);
-    auto third = assembler.Append(whole.mid(200, 100));
+    auto third = assembler.append(whole.mid(200, 100));
     ASSERT_EQ(third.outcome, Outcome::Packet);
     EXPECT_EQ(third.packet, whole);
     EXPECT_EQ(count, 0);
@@ -40,20 +40,20 @@ TEST_F(EnvelopeAssemblerTest, PacketInThreePiecesIsCompleteOnlyAfterTheThird) {
 }
 
 TEST_F(EnvelopeAssemblerTest, ThreeHundredAndOneBytesAreReportedAndDiscarded) {
-    EXPECT_EQ(assembler.Append(Numbered(300).left(200)).outcome, Outcome::Waiting);
-    auto result = assembler.Append(Numbered(101));
+    EXPECT_EQ(assembler.append(numbered(300).left(200)).outcome, Outcome::Waiting);
+    auto result = assembler.append(numbered(101));
     EXPECT_EQ(result.outcome, Outcome::WrongCount);
     EXPECT_EQ(result.count, 301);
     EXPECT_EQ(count, 0);
     // The next packet starts clean.
-    const QByteArray whole = Numbered(300, 7);
-    EXPECT_EQ(assembler.Append(whole).packet, whole);
+    const QByteArray whole = numbered(300, 7);
+    EXPECT_EQ(assembler.append(whole).packet, whole);
 }
 
 TEST_F(EnvelopeAssemblerTest, FullReadOnTopOfAlmostFullBufferNeverWritesPastIt) {
     // 299 bytes waiting, then a whole read of 300: the count reached is 599 and nothing is copied.
-    ASSERT_EQ(assembler.Append(Numbered(299)).outcome, Outcome::Waiting);
-    auto result = assembler.Append(QByteArray(300, '\x55'));
+    ASSERT_EQ(assembler.append(numbered(299)).outcome, Outcome::Waiting);
+    auto result = assembler.append(QByteArray(300, '\x55'));
     EXPECT_EQ(result.outcome, Outcome::WrongCount);
     EXPECT_EQ(result.count, 599);
     EXPECT_EQ(count, 0);
@@ -62,7 +62,7 @@ TEST_F(EnvelopeAssemblerTest, FullReadOnTopOfAlmostFullBufferNeverWritesPastIt) 
 
 TEST_F(EnvelopeAssemblerTest, NegativeCountIsReportedAndReset) {
     count = -5;
-    auto result = assembler.Append(Numbered(10));
+    auto result = assembler.append(numbered(10));
     EXPECT_EQ(result.outcome, Outcome::WrongCount);
     EXPECT_EQ(result.count, 5);
     EXPECT_EQ(count, 0);
@@ -78,16 +78,16 @@ TEST_F(EnvelopeAssemblerTest, PieceSizesThatAddUpExactly) {
         {{150, 149}, Outcome::Waiting}, {{150, 151}, Outcome::WrongCount}, {{0, 0, 300}, Outcome::Packet},
     };
     for (const Case& c : cases) {
-        assembler.Clear();
+        assembler.clear();
         EnvelopeAssembler::Result result;
         int offset = 0;
         for (int size : c.pieces) {
-            result = assembler.Append(Numbered(size, offset));
+            result = assembler.append(numbered(size, offset));
             offset += size;
         }
         EXPECT_EQ(result.outcome, c.last) << "pieces of " << c.pieces.size();
         if (result.outcome == Outcome::Packet) {
-            EXPECT_EQ(result.packet, Numbered(300));
+            EXPECT_EQ(result.packet, numbered(300));
         }
     }
 }

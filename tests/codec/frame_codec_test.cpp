@@ -9,7 +9,7 @@
 namespace holvex::codec {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 struct ShortFrameCase {
     std::uint8_t c;
@@ -20,7 +20,7 @@ struct ShortFrameCase {
 class ShortFrameTest : public ::testing::TestWithParam<ShortFrameCase> {};
 
 TEST_P(ShortFrameTest, BuildsTheFiveBytes) {
-    EXPECT_EQ(ShortFrame(GetParam().c, GetParam().a), Hex(GetParam().expected));
+    EXPECT_EQ(shortFrame(GetParam().c, GetParam().a), hex(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -34,31 +34,31 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortFrameCase{control::kSndNke, address::kKeepAlive, "10 40 F9 39 16"}));
 
 TEST(LongFrameTest, ControlFrameHasLengthThree) {
-    EXPECT_EQ(ControlFrame(control::kSndUd, 0x01, 0xB8), Hex("68 03 03 68 53 01 B8 0C 16"));
+    EXPECT_EQ(controlFrame(control::kSndUd, 0x01, 0xB8), hex("68 03 03 68 53 01 B8 0C 16"));
 }
 
 TEST(LongFrameTest, CarriesDataAndChecksum) {
     // Selection by secondary address 12345678, wildcards elsewhere.
-    EXPECT_EQ(LongFrame(control::kSndUd, address::kSelected, ci::kSelect, Hex("78 56 34 12 FF FF FF FF")),
-              Hex("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16"));
+    EXPECT_EQ(longFrame(control::kSndUd, address::kSelected, ci::kSelect, hex("78 56 34 12 FF FF FF FF")),
+              hex("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16"));
 }
 
 TEST(LongFrameTest, RefusesMoreDataThanOneLengthByteHolds) {
-    EXPECT_EQ(LongFrame(control::kSndUd, 1, ci::kDataSend, QByteArray(252, 'x')).size(), 261);
-    EXPECT_TRUE(LongFrame(control::kSndUd, 1, ci::kDataSend, QByteArray(253, 'x')).isEmpty());
+    EXPECT_EQ(longFrame(control::kSndUd, 1, ci::kDataSend, QByteArray(252, 'x')).size(), 261);
+    EXPECT_TRUE(longFrame(control::kSndUd, 1, ci::kDataSend, QByteArray(253, 'x')).isEmpty());
 }
 
 TEST(ChecksumTest, ClipsTheRangeToTheBytes) {
-    EXPECT_EQ(Checksum(Hex("01 02 03"), -5, 10), 6);
-    EXPECT_EQ(Checksum(QByteArray(), 0, 3), 0);
+    EXPECT_EQ(checksum(hex("01 02 03"), -5, 10), 6);
+    EXPECT_EQ(checksum(QByteArray(), 0, 3), 0);
 }
 
 TEST(ClassifyReplyTest, OnlyASingleE5IsAnAcknowledgement) {
-    EXPECT_EQ(ClassifyReply(QByteArray()), ReplyKind::Empty);
-    EXPECT_EQ(ClassifyReply(Hex("E5")), ReplyKind::Acknowledge);
-    EXPECT_EQ(ClassifyReply(Hex("E5 E5")), ReplyKind::Telegram);
-    EXPECT_EQ(ClassifyReply(Hex("E5 68 03 03 68 08 01 72 7B 16")), ReplyKind::Telegram);
-    EXPECT_EQ(ClassifyReply(Hex("00")), ReplyKind::Telegram);
+    EXPECT_EQ(classifyReply(QByteArray()), ReplyKind::Empty);
+    EXPECT_EQ(classifyReply(hex("E5")), ReplyKind::Acknowledge);
+    EXPECT_EQ(classifyReply(hex("E5 E5")), ReplyKind::Telegram);
+    EXPECT_EQ(classifyReply(hex("E5 68 03 03 68 08 01 72 7B 16")), ReplyKind::Telegram);
+    EXPECT_EQ(classifyReply(hex("00")), ReplyKind::Telegram);
 }
 
 struct FrameCheckCase {
@@ -78,11 +78,11 @@ class FrameCheckTest : public ::testing::TestWithParam<FrameCheckCase> {};
 
 TEST_P(FrameCheckTest, LogsTheTraceAndEachFailedCheck) {
     const FrameCheckCase& c = GetParam();
-    const QByteArray reply = Hex(c.reply);
-    const FrameCheckResult result = CheckLongFrame(reply);
+    const QByteArray reply = hex(c.reply);
+    const FrameCheckResult result = checkLongFrame(reply);
     EXPECT_EQ(result.tooShort, c.tooShort);
     EXPECT_EQ(result.passed, c.passed);
-    QStringList expected{QStringLiteral("Respond: ") + test::SpacedHex(reply)};
+    QStringList expected{QStringLiteral("Respond: ") + test::spacedHex(reply)};
     expected += c.failures;
     EXPECT_EQ(result.log, expected);
 }
@@ -114,13 +114,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FrameCheckCase>& p) { return std::string(p.param.name); });
 
 TEST(FrameCheckTest, TraceOfAnEmptyReplyIsTheWordAlone) {
-    const FrameCheckResult result = CheckLongFrame(QByteArray());
+    const FrameCheckResult result = checkLongFrame(QByteArray());
     EXPECT_TRUE(result.tooShort);
     EXPECT_EQ(result.log, QStringList{QStringLiteral("Respond: ")});
 }
 
 TEST(FrameCheckTest, TraceKeepsZeroBytes) {
-    EXPECT_EQ(RespondTrace(Hex("00 E5 0a")), QStringLiteral("Respond: 00 E5 0A "));
+    EXPECT_EQ(respondTrace(hex("00 E5 0a")), QStringLiteral("Respond: 00 E5 0A "));
 }
 
 } // namespace

@@ -9,10 +9,10 @@
 namespace holvex::codec {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 // An answer packet with correct checksums and stop byte; the caller fills the middle first.
-QByteArray Seal(QByteArray packet) {
+QByteArray seal(QByteArray packet) {
     packet.resize(kPacketSize, '\0');
     packet[0] = 0x01;
     unsigned header = 0;
@@ -29,17 +29,17 @@ QByteArray Seal(QByteArray packet) {
     return packet;
 }
 
-QByteArray StatusAnswer(std::uint8_t code, std::uint8_t second, std::uint8_t bits) {
+QByteArray statusAnswer(std::uint8_t code, std::uint8_t second, std::uint8_t bits) {
     QByteArray packet(kPacketSize, '\0');
     packet[4] = 0x01;
     packet[21] = static_cast<char>(0xA5);
     packet[24] = static_cast<char>(code);
     packet[25] = static_cast<char>(second);
     packet[26] = static_cast<char>(bits);
-    return Seal(packet);
+    return seal(packet);
 }
 
-QByteArray DataAnswer(const QByteArray& payload, std::uint8_t code, std::uint8_t second, std::uint8_t bits) {
+QByteArray dataAnswer(const QByteArray& payload, std::uint8_t code, std::uint8_t second, std::uint8_t bits) {
     QByteArray packet(kPacketSize, '\0');
     packet[4] = 0x01;
     const int stored = (payload.size() + 4) & 0xFF;
@@ -50,35 +50,35 @@ QByteArray DataAnswer(const QByteArray& payload, std::uint8_t code, std::uint8_t
     packet[stored + 28] = static_cast<char>(code);
     packet[stored + 29] = static_cast<char>(second);
     packet[stored + 30] = static_cast<char>(bits);
-    return Seal(packet);
+    return seal(packet);
 }
 
-PacketCheckInput Answering() {
+PacketCheckInput answering() {
     PacketCheckInput input;
     input.packetSequence = 5;
     return input;
 }
 
 TEST(WrapPacketTest, ReadRequestToAddressFive) {
-    const QByteArray packet = WrapPacket(Hex("10 7B 05 80 16"), PacketKind::Read, {0, 0, 0, 1}, 2);
-    QByteArray expected = Hex("01 00 00 00 01 00 00 02 00 01 05 04 A1 07 00 00 10 7B 05 80 16 2D AA");
+    const QByteArray packet = wrapPacket(hex("10 7B 05 80 16"), PacketKind::Read, {0, 0, 0, 1}, 2);
+    QByteArray expected = hex("01 00 00 00 01 00 00 02 00 01 05 04 A1 07 00 00 10 7B 05 80 16 2D AA");
     expected.append(QByteArray(275, '\0'));
-    expected.append(Hex("B3 04"));
+    expected.append(hex("B3 04"));
     EXPECT_EQ(packet, expected);
 }
 
 TEST(WrapPacketTest, CommandKindMarksByteFourteenAndSequenceIsHighByteFirst) {
     const QByteArray packet =
-        WrapPacket(Hex("10 40 05 45 16"), PacketKind::Command, {10, 20, 30, 40}, 0x12345);
+        wrapPacket(hex("10 40 05 45 16"), PacketKind::Command, {10, 20, 30, 40}, 0x12345);
     ASSERT_EQ(packet.size(), kPacketSize);
-    EXPECT_EQ(packet.mid(0, 16), Hex("01 0A 14 1E 28 00 23 45 00 01 CE 04 A8 07 10 00"));
+    EXPECT_EQ(packet.mid(0, 16), hex("01 0A 14 1E 28 00 23 45 00 01 CE 04 A8 07 10 00"));
 }
 
 TEST(WrapPacketTest, PayloadLimitIs280Bytes) {
-    const QByteArray full = WrapPacket(QByteArray(280, '\x01'), PacketKind::Read, {1, 2, 3, 4}, 1);
+    const QByteArray full = wrapPacket(QByteArray(280, '\x01'), PacketKind::Read, {1, 2, 3, 4}, 1);
     ASSERT_EQ(full.size(), kPacketSize);
     EXPECT_EQ(static_cast<std::uint8_t>(full[297]), 0xAA);
-    EXPECT_TRUE(WrapPacket(QByteArray(281, '\x01'), PacketKind::Read, {1, 2, 3, 4}, 1).isEmpty());
+    EXPECT_TRUE(wrapPacket(QByteArray(281, '\x01'), PacketKind::Read, {1, 2, 3, 4}, 1).isEmpty());
 }
 
 struct NetworkCase {
@@ -89,7 +89,7 @@ struct NetworkCase {
 class ParseNetworkNumberTest : public ::testing::TestWithParam<NetworkCase> {};
 
 TEST_P(ParseNetworkNumberTest, AcceptsOnlyFourNumbersUpTo255) {
-    EXPECT_EQ(ParseNetworkNumber(QString::fromLatin1(GetParam().text)), GetParam().expected);
+    EXPECT_EQ(parseNetworkNumber(QString::fromLatin1(GetParam().text)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,12 +117,12 @@ void PrintTo(const CheckFailureCase& row, std::ostream* out) {
 class CheckPacketFailureTest : public ::testing::TestWithParam<CheckFailureCase> {};
 
 TEST_P(CheckPacketFailureTest, ReportsOnlyTheFirstFailingCheck) {
-    QByteArray packet = StatusAnswer(0, 0, 0);
+    QByteArray packet = statusAnswer(0, 0, 0);
     if (GetParam().corruptAt >= 0) {
         packet[GetParam().corruptAt] = static_cast<char>(packet[GetParam().corruptAt] ^ 0x55);
     }
     packet.truncate(GetParam().size);
-    const PacketCheckResult result = CheckPacket(packet, Answering());
+    const PacketCheckResult result = checkPacket(packet, answering());
     EXPECT_FALSE(result.wellFormed);
     EXPECT_TRUE(result.gatewayReply.isEmpty());
     EXPECT_FALSE(result.network.has_value());
@@ -145,10 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CheckFailureCase>& p) { return std::string(p.param.name); });
 
 TEST(CheckPacketTest, HeaderAndStopBothWrongReportsTheHeader) {
-    QByteArray packet = StatusAnswer(0, 0, 0);
+    QByteArray packet = statusAnswer(0, 0, 0);
     packet[19] = static_cast<char>(packet[19] + 1);
     packet[299] = 0x05;
-    EXPECT_EQ(CheckPacket(packet, Answering()).log,
+    EXPECT_EQ(checkPacket(packet, answering()).log,
               QStringList{QStringLiteral("Error in header CRC of Ferrin-2 response...")});
 }
 
@@ -169,7 +169,7 @@ class ResultReportTest : public ::testing::TestWithParam<StatusCase> {};
 
 TEST_P(ResultReportTest, StatusOnlyAnswer) {
     const StatusCase& c = GetParam();
-    const PacketCheckResult result = CheckPacket(StatusAnswer(c.code, c.second, c.bits), Answering());
+    const PacketCheckResult result = checkPacket(statusAnswer(c.code, c.second, c.bits), answering());
     EXPECT_TRUE(result.wellFormed);
     EXPECT_TRUE(result.gatewayReply.isEmpty());
     EXPECT_EQ(result.log, c.expected);
@@ -194,8 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<StatusCase>& p) { return std::string(p.param.name); });
 
 TEST(CheckPacketTest, DataAnswerYieldsThePayload) {
-    const QByteArray frame = Hex("68 03 03 68 08 01 72 7B 16");
-    const PacketCheckResult result = CheckPacket(DataAnswer(frame, 0, 0, 0), Answering());
+    const QByteArray frame = hex("68 03 03 68 08 01 72 7B 16");
+    const PacketCheckResult result = checkPacket(dataAnswer(frame, 0, 0, 0), answering());
     EXPECT_TRUE(result.wellFormed);
     EXPECT_EQ(result.gatewayReply, frame);
     EXPECT_EQ(result.network, (NetworkNumber{0, 0, 0, 1}));
@@ -204,25 +204,25 @@ TEST(CheckPacketTest, DataAnswerYieldsThePayload) {
 }
 
 TEST(CheckPacketTest, DataAnswerStatusFollowsThePayload) {
-    const PacketCheckResult result = CheckPacket(DataAnswer(Hex("E5"), 3, 0x80, 0x04), Answering());
-    EXPECT_EQ(result.gatewayReply, Hex("E5"));
+    const PacketCheckResult result = checkPacket(dataAnswer(hex("E5"), 3, 0x80, 0x04), answering());
+    EXPECT_EQ(result.gatewayReply, hex("E5"));
     EXPECT_EQ(result.log, (QStringList{QStringLiteral("Wrong telegram length..."),
                                        QStringLiteral("Bad packet, general communication error...")}));
 }
 
 TEST(CheckPacketTest, LengthBelowFourStandsFor256AndMore) {
     const QByteArray payload(253, '\x68'); // L = 257 is stored as 1
-    const PacketCheckResult result = CheckPacket(DataAnswer(payload, 0, 0, 0), Answering());
+    const PacketCheckResult result = checkPacket(dataAnswer(payload, 0, 0, 0), answering());
     EXPECT_EQ(result.gatewayReply.size(), 253);
 }
 
 TEST(CheckPacketTest, FirstPacketOfAConnectionIdentifiesTheGateway) {
-    QByteArray packet = StatusAnswer(1, 0xFF, 0xFF);
+    QByteArray packet = statusAnswer(1, 0xFF, 0xFF);
     packet[1] = static_cast<char>(192);
-    packet = Seal(packet);
+    packet = seal(packet);
     PacketCheckInput input;
     input.packetSequence = 1;
-    const PacketCheckResult result = CheckPacket(packet, input);
+    const PacketCheckResult result = checkPacket(packet, input);
     EXPECT_TRUE(result.identification);
     EXPECT_EQ(result.network, (NetworkNumber{192, 0, 0, 1}));
     EXPECT_EQ(result.log, QStringList{QStringLiteral("Connected Ferrin Network number: 192.0.0.1")});
@@ -233,7 +233,7 @@ TEST(CheckPacketTest, ForeignNetworkIsDroppedWhenOnlyOneIsAccepted) {
     input.packetSequence = 4;
     input.acceptOnlyNetwork = true;
     input.acceptedNetwork = QStringLiteral("0.0.0.2");
-    const PacketCheckResult result = CheckPacket(DataAnswer(Hex("E5"), 0, 0, 0), input);
+    const PacketCheckResult result = checkPacket(dataAnswer(hex("E5"), 0, 0, 0), input);
     EXPECT_TRUE(result.foreignNetwork);
     EXPECT_FALSE(result.identification);
     EXPECT_TRUE(result.gatewayReply.isEmpty());
@@ -246,9 +246,9 @@ TEST(CheckPacketTest, AcceptedNetworkPassesThrough) {
     input.packetSequence = 4;
     input.acceptOnlyNetwork = true;
     input.acceptedNetwork = QStringLiteral("0.0.0.1");
-    const PacketCheckResult result = CheckPacket(DataAnswer(Hex("E5"), 0, 0, 0), input);
+    const PacketCheckResult result = checkPacket(dataAnswer(hex("E5"), 0, 0, 0), input);
     EXPECT_FALSE(result.foreignNetwork);
-    EXPECT_EQ(result.gatewayReply, Hex("E5"));
+    EXPECT_EQ(result.gatewayReply, hex("E5"));
 }
 
 } // namespace

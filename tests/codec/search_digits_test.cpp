@@ -15,7 +15,7 @@ namespace holvex {
 namespace {
 
 // A mask from its written form, position 8 first.
-codec::SearchDigits Mask(const char* text) {
+codec::SearchDigits maskOf(const char* text) {
     codec::SearchDigits mask;
     for (int i = 0; i < codec::SearchDigits::kPositions; ++i) {
         const char c = text[i];
@@ -25,22 +25,22 @@ codec::SearchDigits Mask(const char* text) {
     return mask;
 }
 
-std::string Text(const codec::SearchDigits& mask) {
-    return mask.Text().toStdString();
+std::string text(const codec::SearchDigits& mask) {
+    return mask.text().toStdString();
 }
 
 TEST(SearchDigits, StartsAllWildcardAndIgnoresPositionsOutsideOneToEight) {
     codec::SearchDigits mask;
-    EXPECT_EQ(Text(mask), "FFFFFFFF");
+    EXPECT_EQ(text(mask), "FFFFFFFF");
     mask.setDigit(0, 3);
     mask.setDigit(9, 3);
     mask.setDigit(-100, 3);
-    EXPECT_EQ(Text(mask), "FFFFFFFF");
+    EXPECT_EQ(text(mask), "FFFFFFFF");
     EXPECT_EQ(mask.digit(0), codec::SearchDigits::kWildcard);
     EXPECT_EQ(mask.digit(9), codec::SearchDigits::kWildcard);
     mask.setDigit(8, 12); // not a digit: stays a wildcard instead of spilling into the next nibble
     mask.setDigit(1, -1);
-    EXPECT_EQ(Text(mask), "FFFFFFFF");
+    EXPECT_EQ(text(mask), "FFFFFFFF");
 }
 
 TEST(SetSearchDigit, ClearsTheOtherSideOfTheSearchDirection) {
@@ -60,9 +60,9 @@ TEST(SetSearchDigit, ClearsTheOtherSideOfTheSearchDirection) {
         {"12345678", 0, 0, true, "12345678"},  {"12345678", 9, 0, false, "12345678"},
     };
     for (const Case& c : cases) {
-        codec::SearchDigits mask = Mask(c.start);
-        codec::SetSearchDigit(mask, c.position, c.value, c.lsbFirst);
-        EXPECT_EQ(Text(mask), c.expected) << c.start << " p" << c.position << " lsb " << c.lsbFirst;
+        codec::SearchDigits mask = maskOf(c.start);
+        codec::setSearchDigit(mask, c.position, c.value, c.lsbFirst);
+        EXPECT_EQ(text(mask), c.expected) << c.start << " p" << c.position << " lsb " << c.lsbFirst;
     }
 }
 
@@ -76,14 +76,14 @@ TEST(SearchDigits, IdBytesAndSelectionFrame) {
                           {"FFFFFF03", "03 FF FF FF"},
                           {"FFFFFFFF", "FF FF FF FF"}};
     for (const Case& c : cases) {
-        const auto bytes = Mask(c.mask).IdBytes();
+        const auto bytes = maskOf(c.mask).idBytes();
         const QByteArray raw(reinterpret_cast<const char*>(bytes.data()), 4);
-        EXPECT_EQ(raw, test::Hex(c.bytes)) << c.mask;
+        EXPECT_EQ(raw, test::hex(c.bytes)) << c.mask;
     }
-    EXPECT_EQ(codec::SelectionFrame(Mask("FFFFFFF3").IdBytes()),
-              test::Hex("68 0B 0B 68 53 FD 52 F3 FF FF FF FF FF FF FF 8E 16"));
-    EXPECT_EQ(codec::SelectionFrame(Mask("12345678").IdBytes()),
-              test::Hex("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16"));
+    EXPECT_EQ(codec::selectionFrame(maskOf("FFFFFFF3").idBytes()),
+              test::hex("68 0B 0B 68 53 FD 52 F3 FF FF FF FF FF FF FF 8E 16"));
+    EXPECT_EQ(codec::selectionFrame(maskOf("12345678").idBytes()),
+              test::hex("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16"));
 }
 
 // A bus of meters answering masks: silence when no ID matches, a hit when exactly one does, a collision
@@ -92,10 +92,10 @@ class SimulatedBus {
 public:
     explicit SimulatedBus(QStringList ids) : m_ids(std::move(ids)) {}
 
-    codec::SearchProbe Probe(bool lsbFirst) {
+    codec::SearchProbe probe(bool lsbFirst) {
         codec::SearchProbe bus;
         bus.probe = [this, lsbFirst](const codec::SearchDigits& mask) {
-            return Answer(mask, lsbFirst);
+            return answer(mask, lsbFirst);
         };
         bus.stopRequested = [this] {
             return m_stop;
@@ -123,9 +123,9 @@ public:
     bool m_shapeOk = true;
 
 private:
-    codec::ProbeResult Answer(const codec::SearchDigits& mask, bool lsbFirst) {
+    codec::ProbeResult answer(const codec::SearchDigits& mask, bool lsbFirst) {
         EXPECT_FALSE(m_stop) << "probed after stop";
-        const QString text = mask.Text();
+        const QString text = mask.text();
         m_masks.append(text);
         // The digits fixed so far always sit at the start of the search direction.
         static const QRegularExpression msbShape(QStringLiteral("^[0-9]*F*$"));
@@ -160,7 +160,7 @@ private:
     QStringList m_ids;
 };
 
-QStringList Split(const char* masks) {
+QStringList split(const char* masks) {
     return QString::fromUtf8(masks).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
@@ -237,8 +237,8 @@ TEST(RunWildcardSearch, ProbesTheMasksInOrder) {
     for (const SequenceCase& c : cases) {
         SimulatedBus bus(c.ids);
         bus.m_retries = c.retries;
-        codec::RunWildcardSearch(bus.Probe(c.lsbFirst), c.lsbFirst);
-        EXPECT_EQ(bus.m_masks, Split(c.masks)) << c.what;
+        codec::runWildcardSearch(bus.probe(c.lsbFirst), c.lsbFirst);
+        EXPECT_EQ(bus.m_masks, split(c.masks)) << c.what;
         EXPECT_EQ(bus.m_log.count(QStringLiteral("Collision")), c.collisions) << c.what;
         EXPECT_EQ(bus.m_log.size(), c.collisions) << c.what;
         EXPECT_EQ(bus.m_steps, 10) << c.what;
@@ -280,7 +280,7 @@ TEST(RunWildcardSearch, FindsEveryMeterOfSmallBuses) {
     for (const BusCase& c : cases) {
         SimulatedBus bus(c.ids);
         bus.m_retries = c.retries;
-        codec::RunWildcardSearch(bus.Probe(c.lsbFirst), c.lsbFirst);
+        codec::runWildcardSearch(bus.probe(c.lsbFirst), c.lsbFirst);
         EXPECT_EQ(bus.m_hits, std::set<QString>(c.ids.begin(), c.ids.end())) << c.what;
         EXPECT_EQ(bus.m_masks.size(), c.probes) << c.what;
         EXPECT_EQ(bus.m_log.size(), c.collisions) << c.what;
@@ -293,7 +293,7 @@ TEST(RunWildcardSearch, TwoIdenticalIdsKeepCollidingButTheSearchEnds) {
         for (const int retries : {0, 1, 2}) {
             SimulatedBus bus({QStringLiteral("55555555"), QStringLiteral("55555555")});
             bus.m_retries = retries;
-            codec::RunWildcardSearch(bus.Probe(lsbFirst), lsbFirst);
+            codec::runWildcardSearch(bus.probe(lsbFirst), lsbFirst);
             // Top: nine silent values (1 + retries times) and the collision; seven narrowed positions.
             EXPECT_EQ(bus.m_masks.size(), 9 * (1 + retries) + 1 + 7 * 10 * (1 + retries))
                 << lsbFirst << " " << retries;
@@ -305,7 +305,7 @@ TEST(RunWildcardSearch, TwoIdenticalIdsKeepCollidingButTheSearchEnds) {
     }
 }
 
-QStringList RandomIds(unsigned seed) {
+QStringList randomIds(unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> digit(0, 9);
     std::uniform_int_distribution<int> pick(0, 3);
@@ -323,7 +323,7 @@ QStringList RandomIds(unsigned seed) {
     return QStringList(ids.begin(), ids.end());
 }
 
-QStringList Reversed(const QStringList& ids) {
+QStringList reversed(const QStringList& ids) {
     QStringList out;
     for (const QString& id : ids) {
         QString reversed = id;
@@ -334,14 +334,14 @@ QStringList Reversed(const QStringList& ids) {
 }
 
 TEST(RunWildcardSearch, FindsFiftyRandomMetersInBothOrders) {
-    const QStringList ids = RandomIds(20240611U);
+    const QStringList ids = randomIds(20240611U);
     for (const bool lsbFirst : {false, true}) {
         // In LSB order the trailing digits are the shared ones.
-        const QStringList busIds = lsbFirst ? Reversed(ids) : ids;
+        const QStringList busIds = lsbFirst ? reversed(ids) : ids;
         for (const int retries : {0, 1}) {
             SimulatedBus bus(busIds);
             bus.m_retries = retries;
-            codec::RunWildcardSearch(bus.Probe(lsbFirst), lsbFirst);
+            codec::runWildcardSearch(bus.probe(lsbFirst), lsbFirst);
             EXPECT_EQ(bus.m_hits, std::set<QString>(busIds.begin(), busIds.end())) << lsbFirst << retries;
             EXPECT_TRUE(bus.m_shapeOk);
             EXPECT_EQ(bus.m_steps, 10);
@@ -356,13 +356,13 @@ TEST(RunWildcardSearch, FindsFiftyRandomMetersInBothOrders) {
 }
 
 TEST(RunWildcardSearch, StopEndsTheSearchAfterTheCurrentAttempt) {
-    const QStringList ids = RandomIds(7U);
+    const QStringList ids = randomIds(7U);
     for (const bool lsbFirst : {false, true}) {
         for (const int stopAfter : {1, 5, 12, 37, 60}) {
-            SimulatedBus bus(lsbFirst ? Reversed(ids) : ids);
+            SimulatedBus bus(lsbFirst ? reversed(ids) : ids);
             bus.m_retries = 1;
             bus.m_stopAfter = stopAfter;
-            codec::RunWildcardSearch(bus.Probe(lsbFirst), lsbFirst);
+            codec::runWildcardSearch(bus.probe(lsbFirst), lsbFirst);
             EXPECT_EQ(bus.m_masks.size(), stopAfter) << lsbFirst << " " << stopAfter;
             EXPECT_LE(bus.m_steps, 10);
         }
@@ -374,7 +374,7 @@ TEST(RunWildcardSearch, AStopDuringANarrowingReadLogsNoFurtherCollision) {
     // narrowed.
     SimulatedBus bus({QStringLiteral("41000000"), QStringLiteral("41000001")});
     bus.m_stopAfter = 7; // 0F..4F, 40, 41
-    codec::RunWildcardSearch(bus.Probe(false), false);
+    codec::runWildcardSearch(bus.probe(false), false);
     EXPECT_EQ(bus.m_masks.size(), 7);
     EXPECT_EQ(bus.m_masks.back(), QStringLiteral("41FFFFFF"));
     EXPECT_EQ(bus.m_log.size(), 1);
@@ -383,7 +383,7 @@ TEST(RunWildcardSearch, AStopDuringANarrowingReadLogsNoFurtherCollision) {
 TEST(RunWildcardSearch, StoppedBeforeStartingProbesNothing) {
     SimulatedBus bus({QStringLiteral("12345678")});
     bus.m_stop = true;
-    codec::RunWildcardSearch(bus.Probe(true), true);
+    codec::runWildcardSearch(bus.probe(true), true);
     EXPECT_TRUE(bus.m_masks.isEmpty());
     EXPECT_EQ(bus.m_steps, 0);
 }
@@ -391,7 +391,7 @@ TEST(RunWildcardSearch, StoppedBeforeStartingProbesNothing) {
 TEST(RunWildcardSearch, ANegativeRetryCountMeansOneTry) {
     SimulatedBus bus({});
     bus.m_retries = -3;
-    codec::RunWildcardSearch(bus.Probe(false), false);
+    codec::runWildcardSearch(bus.probe(false), false);
     EXPECT_EQ(bus.m_masks.size(), 10);
 }
 
@@ -401,12 +401,12 @@ TEST(RunWildcardSearch, MissingCallbacksAreNotCalled) {
     // Every top-level mask collides and every narrower one hits.
     only.probe = [&probes](const codec::SearchDigits& mask) {
         ++probes;
-        return mask.Text().count(QLatin1Char('F')) == 7 ? codec::ProbeResult::Collision
+        return mask.text().count(QLatin1Char('F')) == 7 ? codec::ProbeResult::Collision
                                                         : codec::ProbeResult::Hit;
     };
-    codec::RunWildcardSearch(only, false);
+    codec::runWildcardSearch(only, false);
     EXPECT_EQ(probes, 10 + 10 * 10);
-    codec::RunWildcardSearch(codec::SearchProbe{}, true); // nothing to probe with: returns at once
+    codec::runWildcardSearch(codec::SearchProbe{}, true); // nothing to probe with: returns at once
 }
 
 } // namespace

@@ -51,7 +51,7 @@ const char kConfigured[] = R"({
 
 // What the installation receives to give the selected meter a new address: the selection, the address
 // write to 0xFD, the read-back at 0xFD and the link reset that ends the selection.
-QStringList AddressRowFrames(const char* selection, const char* addressWrite) {
+QStringList addressRowFrames(const char* selection, const char* addressWrite) {
     return {QString::fromLatin1(selection), QString::fromLatin1(addressWrite),
             QStringLiteral("10 7B FD 78 16"), QStringLiteral("10 40 FD 3D 16")};
 }
@@ -72,27 +72,27 @@ protected:
         QObject::connect(&addressing, &AutoAddressing::runFinished, [this] { ++finished; });
     }
 
-    void Start(const char* json) {
+    void start(const char* json) {
         QString error;
-        ASSERT_TRUE(b.Start(Road::SerialPty, QByteArray(json), &error)) << error.toStdString();
+        ASSERT_TRUE(b.start(Road::SerialPty, QByteArray(json), &error)) << error.toStdString();
     }
 
     // The table as a scan leaves it, one "ID/address" per row and the empty row at the end; `marked` is the
     // row the operator clicked.
-    void FillTable(const QStringList& rows, int marked) {
-        b.table.SetRowCount(static_cast<int>(rows.size()) + 2);
+    void fillTable(const QStringList& rows, int marked) {
+        b.table.setRowCount(static_cast<int>(rows.size()) + 2);
         for (int row = 1; row <= rows.size(); ++row) {
             const QStringList cells = rows.at(row - 1).split(QLatin1Char('/'));
-            b.table.SetCell(row, 0, cells.at(0));
-            b.table.SetCell(row, 1, cells.at(1));
+            b.table.setCell(row, 0, cells.at(0));
+            b.table.setCell(row, 1, cells.at(1));
         }
-        b.table.ClearMarks();
-        b.table.SetMarked(marked, true);
-        SelectCell(b.table, marked, b.state);
+        b.table.clearMarks();
+        b.table.setMarked(marked, true);
+        selectCell(b.table, marked, b.state);
     }
 
-    std::optional<sim::SimMeterState> Meter(const QString& id) {
-        for (const sim::SimMeterState& meter : b.sim.MeterStates()) {
+    std::optional<sim::SimMeterState> meterState(const QString& id) {
+        for (const sim::SimMeterState& meter : b.sim.meterStates()) {
             if (meter.id == id) {
                 return meter;
             }
@@ -100,17 +100,17 @@ protected:
         return std::nullopt;
     }
 
-    std::optional<int> AddressOf(const char* id) {
-        const std::optional<sim::SimMeterState> meter = Meter(QString::fromLatin1(id));
+    std::optional<int> addressOf(const char* id) {
+        const std::optional<sim::SimMeterState> meter = meterState(QString::fromLatin1(id));
         if (!meter || !meter->address) {
             return std::nullopt;
         }
         return *meter->address;
     }
 
-    bool RunAutoAddressing(int startAddress) {
-        b.operations.autoAddressing().Press(startAddress);
-        return test::SpinFor([this] { return finished > 0; }, 8000);
+    bool runAutoAddressing(int startAddress) {
+        b.operations.autoAddressing().press(startAddress);
+        return test::spinFor([this] { return finished > 0; }, 8000);
     }
 
     RoadBench b;
@@ -120,122 +120,122 @@ protected:
 };
 
 TEST_F(ConfigurationRoadTest, AutoAddressingFromTenGivesThreeMetersTenElevenTwelve) {
-    Start(kUnaddressed);
-    FillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
+    start(kUnaddressed);
+    fillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
 
-    ASSERT_TRUE(RunAutoAddressing(10)) << "the run did not finish";
+    ASSERT_TRUE(runAutoAddressing(10)) << "the run did not finish";
 
     EXPECT_EQ(confirmations, 1);
     EXPECT_EQ(finished, 1);
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Auto addressing has finished...")));
-    EXPECT_FALSE(b.log.HasPrefix(QStringLiteral("No response from device ")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Auto addressing has finished...")));
+    EXPECT_FALSE(b.log.hasPrefix(QStringLiteral("No response from device ")));
     // The read-backs updated the rows in place by ID; the empty row stays last.
-    EXPECT_EQ(b.Rows(), (QStringList{"41000001/10", "41000002/11", "41000003/12", "/"}));
-    EXPECT_EQ(AddressOf("41000001"), 10);
-    EXPECT_EQ(AddressOf("41000002"), 11);
-    EXPECT_EQ(AddressOf("41000003"), 12);
+    EXPECT_EQ(b.rows(), (QStringList{"41000001/10", "41000002/11", "41000003/12", "/"}));
+    EXPECT_EQ(addressOf("41000001"), 10);
+    EXPECT_EQ(addressOf("41000002"), 11);
+    EXPECT_EQ(addressOf("41000003"), 12);
     EXPECT_FALSE(b.state.AutoAddressRunning);
     EXPECT_FALSE(b.state.AddressWritePending);
 
-    QStringList expected = AddressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
+    QStringList expected = addressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
                                             "68 06 06 68 73 FD 51 01 7A 0A 46 16");
-    expected += AddressRowFrames("68 0B 0B 68 53 FD 52 02 00 00 41 FF FF FF FF E1 16",
+    expected += addressRowFrames("68 0B 0B 68 53 FD 52 02 00 00 41 FF FF FF FF E1 16",
                                  "68 06 06 68 73 FD 51 01 7A 0B 47 16");
-    expected += AddressRowFrames("68 0B 0B 68 53 FD 52 03 00 00 41 FF FF FF FF E2 16",
+    expected += addressRowFrames("68 0B 0B 68 53 FD 52 03 00 00 41 FF FF FF FF E2 16",
                                  "68 06 06 68 73 FD 51 01 7A 0C 48 16");
-    EXPECT_EQ(b.Recorded(), expected);
+    EXPECT_EQ(b.recorded(), expected);
     // Every selection was ended: no meter is left answering at 0xFD.
-    for (const sim::SimMeterState& meter : b.sim.MeterStates()) {
+    for (const sim::SimMeterState& meter : b.sim.meterStates()) {
         EXPECT_FALSE(meter.selected) << meter.id.toStdString();
     }
-    ASSERT_TRUE(b.RunToEnd());
+    ASSERT_TRUE(b.runToEnd());
 }
 
 TEST_F(ConfigurationRoadTest, AutoAddressingFromTwoFortyEightStopsAtTheLastAddress) {
-    Start(kUnaddressed);
-    FillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
+    start(kUnaddressed);
+    fillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
 
-    ASSERT_TRUE(RunAutoAddressing(248)) << "the run did not finish";
+    ASSERT_TRUE(runAutoAddressing(248)) << "the run did not finish";
 
     EXPECT_EQ(b.log.lines.last(), QStringLiteral("Primary address can not be above 249, aborting..."));
-    EXPECT_FALSE(b.log.Has(QStringLiteral("Auto addressing has finished...")));
-    EXPECT_EQ(b.Rows(), (QStringList{"41000001/248", "41000002/249", "41000003/0", "/"}));
-    EXPECT_EQ(AddressOf("41000001"), 248);
-    EXPECT_EQ(AddressOf("41000002"), 249);
-    EXPECT_EQ(AddressOf("41000003"), 0);
+    EXPECT_FALSE(b.log.has(QStringLiteral("Auto addressing has finished...")));
+    EXPECT_EQ(b.rows(), (QStringList{"41000001/248", "41000002/249", "41000003/0", "/"}));
+    EXPECT_EQ(addressOf("41000001"), 248);
+    EXPECT_EQ(addressOf("41000002"), 249);
+    EXPECT_EQ(addressOf("41000003"), 0);
     // Nothing at all went to the third meter.
-    QStringList expected = AddressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
+    QStringList expected = addressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
                                             "68 06 06 68 73 FD 51 01 7A F8 34 16");
-    expected += AddressRowFrames("68 0B 0B 68 53 FD 52 02 00 00 41 FF FF FF FF E1 16",
+    expected += addressRowFrames("68 0B 0B 68 53 FD 52 02 00 00 41 FF FF FF FF E1 16",
                                  "68 06 06 68 73 FD 51 01 7A F9 35 16");
-    EXPECT_EQ(b.Recorded(), expected);
-    EXPECT_EQ(Meter(QStringLiteral("41000003"))->framesSeen, 0);
+    EXPECT_EQ(b.recorded(), expected);
+    EXPECT_EQ(meterState(QStringLiteral("41000003"))->framesSeen, 0);
     EXPECT_FALSE(b.state.AutoAddressRunning);
 }
 
 TEST_F(ConfigurationRoadTest, AutoAddressingUsesUpTheNumbersOfAnEmptyRowAndASilentMeter) {
-    Start(kUnaddressed);
-    b.sim.With([](sim::SimInstallation& bus) {
-        bus.MeterById(QStringLiteral("41000002"))->SetFaults({.silent = true});
+    start(kUnaddressed);
+    b.sim.with([](sim::SimInstallation& bus) {
+        bus.meterById(QStringLiteral("41000002"))->setFaults({.silent = true});
     });
-    FillTable({"41000001/0", "/", "41000002/0", "41000003/0"}, 1);
+    fillTable({"41000001/0", "/", "41000002/0", "41000003/0"}, 1);
 
-    ASSERT_TRUE(RunAutoAddressing(10)) << "the run did not finish";
+    ASSERT_TRUE(runAutoAddressing(10)) << "the run did not finish";
 
-    EXPECT_TRUE(b.log.Has(QStringLiteral("No response from device 41000002")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("No response from device 41000002")));
     EXPECT_EQ(b.log.lines.last(), QStringLiteral("Auto addressing has finished..."));
-    EXPECT_EQ(b.Rows(), (QStringList{"41000001/10", "/", "41000002/0", "41000003/13", "/"}));
-    EXPECT_EQ(AddressOf("41000001"), 10);
-    EXPECT_EQ(AddressOf("41000002"), 0);
-    EXPECT_EQ(AddressOf("41000003"), 13);
+    EXPECT_EQ(b.rows(), (QStringList{"41000001/10", "/", "41000002/0", "41000003/13", "/"}));
+    EXPECT_EQ(addressOf("41000001"), 10);
+    EXPECT_EQ(addressOf("41000002"), 0);
+    EXPECT_EQ(addressOf("41000003"), 13);
     // Nothing goes out for the empty row; the silent meter gets its selection only.
-    QStringList expected = AddressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
+    QStringList expected = addressRowFrames("68 0B 0B 68 53 FD 52 01 00 00 41 FF FF FF FF E0 16",
                                             "68 06 06 68 73 FD 51 01 7A 0A 46 16");
     expected += QStringLiteral("68 0B 0B 68 53 FD 52 02 00 00 41 FF FF FF FF E1 16");
-    expected += AddressRowFrames("68 0B 0B 68 53 FD 52 03 00 00 41 FF FF FF FF E2 16",
+    expected += addressRowFrames("68 0B 0B 68 53 FD 52 03 00 00 41 FF FF FF FF E2 16",
                                  "68 06 06 68 73 FD 51 01 7A 0D 49 16");
-    EXPECT_EQ(b.Recorded(), expected);
+    EXPECT_EQ(b.recorded(), expected);
     EXPECT_FALSE(b.state.AddressWritePending);
 }
 
 TEST_F(ConfigurationRoadTest, ChangeIdAtAPrimaryAddressIsReadBackWithTheNewId) {
-    Start(kConfigured);
-    FillTable({"21034505/5"}, 1);
+    start(kConfigured);
+    fillTable({"21034505/5"}, 1);
     inputs.newId = QStringLiteral("00000042");
 
-    ASSERT_TRUE(b.operations.configuration().ChangeId());
-    ASSERT_TRUE(b.RunToEnd()) << "the exchange did not end";
+    ASSERT_TRUE(b.operations.configuration().changeId());
+    ASSERT_TRUE(b.runToEnd()) << "the exchange did not end";
 
-    EXPECT_EQ(b.Recorded(), (QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16", "10 7B 05 80 16"}));
-    const std::optional<sim::SimMeterState> meter = Meter(QStringLiteral("00000042"));
+    EXPECT_EQ(b.recorded(), (QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16", "10 7B 05 80 16"}));
+    const std::optional<sim::SimMeterState> meter = meterState(QStringLiteral("00000042"));
     ASSERT_TRUE(meter.has_value());
     EXPECT_EQ(meter->address, std::optional<std::uint8_t>(5));
-    EXPECT_FALSE(Meter(QStringLiteral("21034505")).has_value());
-    EXPECT_EQ(b.Rows(), (QStringList{"00000042/5", "/"}));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("0xE5 (Acknowledge) 1")));
-    EXPECT_FALSE(b.log.HasPrefix(QStringLiteral("No response from address ")));
+    EXPECT_FALSE(meterState(QStringLiteral("21034505")).has_value());
+    EXPECT_EQ(b.rows(), (QStringList{"00000042/5", "/"}));
+    EXPECT_TRUE(b.log.has(QStringLiteral("0xE5 (Acknowledge) 1")));
+    EXPECT_FALSE(b.log.hasPrefix(QStringLiteral("No response from address ")));
 }
 
 TEST_F(ConfigurationRoadTest, SetAddressThroughTheSelectionMovesOnlyTheSelectedMeter) {
-    Start(kConfigured);
-    FillTable({"12345677/3", "12345678/3"}, 2);
+    start(kConfigured);
+    fillTable({"12345677/3", "12345678/3"}, 2);
     ASSERT_EQ(b.state.SelectedId, QStringLiteral("12345678"));
     inputs.newPrimaryAddress = 7;
 
-    ASSERT_TRUE(b.operations.configuration().SetPrimaryAddress());
-    ASSERT_TRUE(b.RunToEnd()) << "the exchange did not end";
+    ASSERT_TRUE(b.operations.configuration().setPrimaryAddress());
+    ASSERT_TRUE(b.runToEnd()) << "the exchange did not end";
 
-    EXPECT_EQ(b.Recorded(), AddressRowFrames("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16",
+    EXPECT_EQ(b.recorded(), addressRowFrames("68 0B 0B 68 53 FD 52 78 56 34 12 FF FF FF FF B2 16",
                                              "68 06 06 68 73 FD 51 01 7A 07 43 16"));
-    EXPECT_EQ(AddressOf("12345678"), 7);
-    EXPECT_EQ(AddressOf("12345677"), 3);
-    EXPECT_EQ(AddressOf("21034505"), 5);
+    EXPECT_EQ(addressOf("12345678"), 7);
+    EXPECT_EQ(addressOf("12345677"), 3);
+    EXPECT_EQ(addressOf("21034505"), 5);
     // The read-back found its row by ID, not by the shared address.
-    EXPECT_EQ(b.Rows(), (QStringList{"12345677/3", "12345678/7", "/"}));
+    EXPECT_EQ(b.rows(), (QStringList{"12345677/3", "12345678/7", "/"}));
     EXPECT_FALSE(b.state.AddressWritePending);
     EXPECT_FALSE(b.state.MatchRowById);
-    EXPECT_FALSE(b.log.HasPrefix(QStringLiteral("No response from device ")));
-    EXPECT_EQ(Meter(QStringLiteral("12345677"))->commandsCarriedOut, 0);
+    EXPECT_FALSE(b.log.hasPrefix(QStringLiteral("No response from device ")));
+    EXPECT_EQ(meterState(QStringLiteral("12345677"))->commandsCarriedOut, 0);
 }
 
 } // namespace

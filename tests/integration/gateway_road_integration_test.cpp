@@ -18,11 +18,11 @@ namespace {
 
 using test::Road;
 using test::RoadBench;
-using test::SpinFor;
+using test::spinFor;
 
 // An answer packet as a gateway sends it: start, network 0.0.0.3, header checksum at 19, byte 21 (0xA5 for a
 // status-only answer), L at 22, payload from 25, result code at L + 28, packet checksum at 298, stop.
-QByteArray AnswerPacket(const QByteArray& payload, bool statusOnly = false) {
+QByteArray answerPacket(const QByteArray& payload, bool statusOnly = false) {
     QByteArray packet(300, '\0');
     packet[0] = 0x01;
     packet[4] = 0x03;
@@ -46,9 +46,9 @@ QByteArray AnswerPacket(const QByteArray& payload, bool statusOnly = false) {
 }
 
 // A water meter's answer with the ID 12345678 and a volume.
-QByteArray MeterTelegram(int address) {
+QByteArray meterTelegram(int address) {
     const QByteArray data = QByteArray::fromHex("78563412B4090107050000000C1345230100");
-    return codec::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
+    return codec::longFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
 }
 
 // A gateway played by the test on a plain socket, calling in to the program's server socket.
@@ -57,17 +57,17 @@ protected:
     void SetUp() override {
         b.settings.UseEthernet = true;
         b.settings.ListenPort = QStringLiteral("0");
-        b.channel.ToggleServerSocket(b.settings.ListenPort);
+        b.channel.toggleServerSocket(b.settings.ListenPort);
         ASSERT_TRUE(b.state.ServerListening);
-        gateway.connectToHost(QHostAddress::LocalHost, b.channel.ListeningPort());
-        ASSERT_TRUE(SpinFor([this] { return b.state.GatewayCalledIn; }, 3000));
-        WriteInPieces(AnswerPacket({}, /*statusOnly=*/true), 3);
-        ASSERT_TRUE(SpinFor(
-            [this] { return b.log.Has(QStringLiteral("Connected Ferrin Network number: 0.0.0.3")); }, 3000));
+        gateway.connectToHost(QHostAddress::LocalHost, b.channel.listeningPort());
+        ASSERT_TRUE(spinFor([this] { return b.state.GatewayCalledIn; }, 3000));
+        writeInPieces(answerPacket({}, /*statusOnly=*/true), 3);
+        ASSERT_TRUE(spinFor(
+            [this] { return b.log.has(QStringLiteral("Connected Ferrin Network number: 0.0.0.3")); }, 3000));
     }
 
     // Writes the bytes in `pieces` equal parts, each taken into the program's envelope before the next.
-    void WriteInPieces(const QByteArray& bytes, int pieces) {
+    void writeInPieces(const QByteArray& bytes, int pieces) {
         const int size = static_cast<int>(bytes.size()) / pieces;
         for (int i = 0; i < pieces; ++i) {
             const int before = b.state.EnvelopeCount;
@@ -75,14 +75,14 @@ protected:
             gateway.write(piece);
             gateway.flush();
             if (i + 1 < pieces) {
-                ASSERT_TRUE(SpinFor([&] { return b.state.EnvelopeCount == before + piece.size(); }, 2000));
+                ASSERT_TRUE(spinFor([&] { return b.state.EnvelopeCount == before + piece.size(); }, 2000));
             }
         }
     }
 
     // The next request packet the program sends; its payload is the M-Bus frame.
-    QByteArray ReceivePayload() {
-        if (!SpinFor([this] { return gateway.bytesAvailable() >= codec::kPacketSize; }, 2000)) {
+    QByteArray receivePayload() {
+        if (!spinFor([this] { return gateway.bytesAvailable() >= codec::kPacketSize; }, 2000)) {
             return {};
         }
         const QByteArray packet = gateway.read(codec::kPacketSize);
@@ -90,13 +90,13 @@ protected:
         return packet.mid(16, length);
     }
 
-    void ReadAddressFive() {
-        b.table.SetRowCount(2);
-        b.table.SetCell(1, 1, QStringLiteral("5"));
-        b.table.SetMarked(1, true);
+    void readAddressFive() {
+        b.table.setRowCount(2);
+        b.table.setCell(1, 1, QStringLiteral("5"));
+        b.table.setMarked(1, true);
         b.state.SelectedAddress = QStringLiteral("5");
-        ASSERT_TRUE(b.operations.readSelected().Run());
-        ASSERT_EQ(ReceivePayload(), codec::ShortFrame(codec::control::kReqUd2, 5));
+        ASSERT_TRUE(b.operations.readSelected().run());
+        ASSERT_EQ(receivePayload(), codec::shortFrame(codec::control::kReqUd2, 5));
     }
 
     RoadBench b{150};
@@ -104,34 +104,34 @@ protected:
 };
 
 TEST_F(FakeGatewayTest, AnswerInThreePiecesIsCheckedOnceAndDecoded) {
-    ReadAddressFive();
-    WriteInPieces(AnswerPacket(MeterTelegram(5)), 3);
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("12345678"));
+    readAddressFive();
+    writeInPieces(answerPacket(meterTelegram(5)), 3);
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("12345678"));
     // The identification and the answer: each checked once, as a whole.
     EXPECT_EQ(b.log.lines.filter(QStringLiteral("Packet: ")).size(), 2);
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Done!")));
-    EXPECT_FALSE(b.log.HasPrefix(QStringLiteral("No response from address ")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Done!")));
+    EXPECT_FALSE(b.log.hasPrefix(QStringLiteral("No response from address ")));
 }
 
 TEST_F(FakeGatewayTest, ThreeHundredAndOneBytesAreDiscardedAndTheNextReadWorks) {
-    ReadAddressFive();
+    readAddressFive();
     gateway.write(QByteArray(200, '\x01'));
     gateway.flush();
-    ASSERT_TRUE(SpinFor([this] { return b.state.EnvelopeCount == 200; }, 2000));
+    ASSERT_TRUE(spinFor([this] { return b.state.EnvelopeCount == 200; }, 2000));
     gateway.write(QByteArray(101, '\x02'));
     gateway.flush();
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Wrong byte count in the telegram, 301")));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("No response from address 5")));
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_TRUE(b.log.has(QStringLiteral("Wrong byte count in the telegram, 301")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("No response from address 5")));
     EXPECT_EQ(b.state.EnvelopeCount, 0);
-    EXPECT_TRUE(b.table.Cell(1, 0).isEmpty());
+    EXPECT_TRUE(b.table.cell(1, 0).isEmpty());
 
     // Nothing of the broken packet is left over to spoil the next one.
-    ReadAddressFive();
-    WriteInPieces(AnswerPacket(MeterTelegram(5)), 1);
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("12345678"));
+    readAddressFive();
+    writeInPieces(answerPacket(meterTelegram(5)), 1);
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("12345678"));
 }
 
 // The simulated gateway of network 0.0.0.3, quiet when a meter does not answer, waiting 400 ms for one.
@@ -152,24 +152,24 @@ class CallingInGatewayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QString error;
-        ASSERT_TRUE(b.Start(Road::GatewayCallingIn, QByteArray(kQuietGateway), &error))
+        ASSERT_TRUE(b.start(Road::GatewayCallingIn, QByteArray(kQuietGateway), &error))
             << error.toStdString();
         // A first read takes the identification's place as the last packet arrived.
-        Read(QStringLiteral("1"));
-        ASSERT_EQ(b.table.Cell(1, 0), QStringLiteral("21034501"));
+        read(QStringLiteral("1"));
+        ASSERT_EQ(b.table.cell(1, 0), QStringLiteral("21034501"));
     }
 
     // A single read of the address; returns the milliseconds until it ended.
-    qint64 Read(const QString& address) {
-        b.table.SetRowCount(2);
-        b.table.SetCell(1, 0, QString());
-        b.table.SetCell(1, 1, address);
-        b.table.SetMarked(1, true);
+    qint64 read(const QString& address) {
+        b.table.setRowCount(2);
+        b.table.setCell(1, 0, QString());
+        b.table.setCell(1, 1, address);
+        b.table.setMarked(1, true);
         b.state.SelectedAddress = address;
         QElapsedTimer clock;
         clock.start();
-        EXPECT_TRUE(b.operations.readSelected().Run());
-        EXPECT_TRUE(b.RunToEnd());
+        EXPECT_TRUE(b.operations.readSelected().run());
+        EXPECT_TRUE(b.runToEnd());
         return clock.elapsed();
     }
 
@@ -179,10 +179,10 @@ protected:
 
 TEST_F(CallingInGatewayTest, ReloadWaitsThreePeriodsBeforeTimerOverload) {
     b.settings.TReload = 2;
-    const qint64 elapsed = Read(QStringLiteral("9"));
+    const qint64 elapsed = read(QStringLiteral("9"));
     EXPECT_GE(elapsed, 3 * kPeriod - 10);
     EXPECT_LT(elapsed, 3 * kPeriod + 250);
-    EXPECT_EQ(b.log.Count(QStringLiteral("Timer overload...")), 1);
+    EXPECT_EQ(b.log.count(QStringLiteral("Timer overload...")), 1);
     const auto overload = b.log.lines.indexOf(QStringLiteral("Timer overload..."));
     const auto missing = b.log.lines.indexOf(QStringLiteral("No response from address 9"));
     ASSERT_GE(missing, 0);
@@ -192,31 +192,31 @@ TEST_F(CallingInGatewayTest, ReloadWaitsThreePeriodsBeforeTimerOverload) {
 
 TEST_F(CallingInGatewayTest, WithoutReloadTheFirstEmptyPeriodIsAnOverload) {
     b.settings.TReload = 0;
-    const qint64 elapsed = Read(QStringLiteral("9"));
+    const qint64 elapsed = read(QStringLiteral("9"));
     EXPECT_LT(elapsed, 2 * kPeriod + 100);
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Timer overload...")));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("No response from address 9")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Timer overload...")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("No response from address 9")));
 }
 
 TEST_F(CallingInGatewayTest, LateAnswerArrivesDuringTheReloadPeriods) {
     b.settings.TReload = 2;
-    Read(QStringLiteral("2"));
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("21034502"));
-    EXPECT_FALSE(b.log.Has(QStringLiteral("Timer overload...")));
+    read(QStringLiteral("2"));
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("21034502"));
+    EXPECT_FALSE(b.log.has(QStringLiteral("Timer overload...")));
 }
 
 TEST_F(CallingInGatewayTest, SecondGatewayIsRefusedAndTheFirstStillServes) {
     QTcpSocket second;
-    second.connectToHost(QHostAddress::LocalHost, b.channel.ListeningPort());
+    second.connectToHost(QHostAddress::LocalHost, b.channel.listeningPort());
     ASSERT_TRUE(
-        SpinFor([&] { return b.log.HasPrefix(QStringLiteral("Incoming connection ignored at ")); }, 3000));
-    ASSERT_TRUE(SpinFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }, 3000));
+        spinFor([&] { return b.log.hasPrefix(QStringLiteral("Incoming connection ignored at ")); }, 3000));
+    ASSERT_TRUE(spinFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }, 3000));
     EXPECT_TRUE(b.state.GatewayCalledIn);
 
     b.settings.TReload = 2; // the meter at 2 answers late
-    ASSERT_TRUE(b.operations.scan().Start(QStringLiteral("1"), QStringLiteral("2")));
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.Rows(), (QStringList{"21034501/1", "21034502/2", "/"}));
+    ASSERT_TRUE(b.operations.scan().start(QStringLiteral("1"), QStringLiteral("2")));
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.rows(), (QStringList{"21034501/1", "21034502/2", "/"}));
 }
 
 } // namespace

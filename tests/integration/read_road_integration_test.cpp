@@ -13,7 +13,7 @@ using test::Road;
 using test::RoadBench;
 
 // Meters at 1, 3 and 5; a meter at 7 with two telegrams; a silent meter at 9.
-QByteArray Installation(bool ackAsData = false) {
+QByteArray installation(bool ackAsData = false) {
     QByteArray json = R"({
   "turnaroundMs": 5,
   "gateway": {"network": "0.0.0.3", "timeoutMs": 40, "answerTimeout": true, "ackAsData": ACK},
@@ -37,23 +37,23 @@ QByteArray Installation(bool ackAsData = false) {
 
 class ReadRoadTest : public ::testing::TestWithParam<Road> {
 protected:
-    void StartRoad(bool ackAsData = false) {
+    void startRoad(bool ackAsData = false) {
         QString error;
-        ASSERT_TRUE(b.Start(GetParam(), Installation(ackAsData), &error)) << error.toStdString();
+        ASSERT_TRUE(b.start(GetParam(), installation(ackAsData), &error)) << error.toStdString();
     }
 
     // A primary scan of from..to, run to its end.
-    void Scan(const char* from, const char* to) {
-        ASSERT_TRUE(b.operations.scan().Start(QString::fromLatin1(from), QString::fromLatin1(to)));
-        ASSERT_TRUE(b.RunToEnd(10000)) << "the scan did not end";
+    void scan(const char* from, const char* to) {
+        ASSERT_TRUE(b.operations.scan().start(QString::fromLatin1(from), QString::fromLatin1(to)));
+        ASSERT_TRUE(b.runToEnd(10000)) << "the scan did not end";
     }
 
     // One table row holding the address, marked and selected, as a click on it leaves them.
-    void SelectOne(const QString& address) {
-        b.table.SetRowCount(2);
-        b.table.SetCell(1, 1, address);
-        b.table.ClearMarks();
-        b.table.SetMarked(1, true);
+    void selectOne(const QString& address) {
+        b.table.setRowCount(2);
+        b.table.setCell(1, 1, address);
+        b.table.clearMarks();
+        b.table.setMarked(1, true);
         b.state.SelectedAddress = address;
     }
 
@@ -61,105 +61,105 @@ protected:
 };
 
 TEST_P(ReadRoadTest, ScanOfOneToFiveFindsTheThreeMeters) {
-    StartRoad();
-    Scan("1", "5");
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16", "10 7B 03 7E 16",
+    startRoad();
+    scan("1", "5");
+    EXPECT_EQ(b.recorded(), (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16", "10 7B 03 7E 16",
                                          "10 7B 04 7F 16", "10 7B 05 80 16"}));
     // Heading, three meters, the empty row a scan leaves at the end.
-    EXPECT_EQ(b.Rows(), (QStringList{"21034501/1", "21034503/3", "21034505/5", "/"}));
-    EXPECT_EQ(b.log.Count(QStringLiteral("Reading device 5")), 1);
-    EXPECT_FALSE(b.log.Has(QStringLiteral("Reading device 1"))); // the first request is not logged
+    EXPECT_EQ(b.rows(), (QStringList{"21034501/1", "21034503/3", "21034505/5", "/"}));
+    EXPECT_EQ(b.log.count(QStringLiteral("Reading device 5")), 1);
+    EXPECT_FALSE(b.log.has(QStringLiteral("Reading device 1"))); // the first request is not logged
     EXPECT_FALSE(b.state.ScanRunning);
     EXPECT_FALSE(b.progress.shown);
 }
 
 TEST_P(ReadRoadTest, SilentAddressesAreAskedOncePlusRetryTimes) {
-    StartRoad();
+    startRoad();
     b.settings.Retry = 2;
-    Scan("8", "9");
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 7B 08 83 16", "10 7B 08 83 16", "10 7B 08 83 16",
+    scan("8", "9");
+    EXPECT_EQ(b.recorded(), (QStringList{"10 7B 08 83 16", "10 7B 08 83 16", "10 7B 08 83 16",
                                          "10 7B 09 84 16", "10 7B 09 84 16", "10 7B 09 84 16"}));
-    EXPECT_EQ(b.Rows(), (QStringList{"/"}));
+    EXPECT_EQ(b.rows(), (QStringList{"/"}));
 }
 
 TEST_P(ReadRoadTest, LinkResetThenReadOnItsAcknowledgement) {
     // Gateways hand the acknowledgement of a command packet back as data only when told to; otherwise it is
     // a status answer and the scan never gets to read.
-    StartRoad(/*ackAsData=*/true);
+    startRoad(/*ackAsData=*/true);
     b.settings.Retry = 1;
     b.operations.readCycle().setUseSndNke(true);
-    Scan("1", "2");
-    EXPECT_EQ(b.Recorded(),
+    scan("1", "2");
+    EXPECT_EQ(b.recorded(),
               (QStringList{"10 40 01 41 16", "10 7B 01 7C 16", "10 40 02 42 16", "10 40 02 42 16"}));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("0xE5 (Acknowledge) 1")));
-    EXPECT_EQ(b.Rows(), (QStringList{"21034501/1", "/"}));
+    EXPECT_TRUE(b.log.has(QStringLiteral("0xE5 (Acknowledge) 1")));
+    EXPECT_EQ(b.rows(), (QStringList{"21034501/1", "/"}));
 }
 
 TEST_P(ReadRoadTest, ControlCode5BWhenTicked) {
-    StartRoad();
+    startRoad();
     b.settings.Use5B = true;
-    Scan("3", "3");
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 5B 03 5E 16"}));
-    EXPECT_EQ(b.Rows(), (QStringList{"21034503/3", "/"}));
+    scan("3", "3");
+    EXPECT_EQ(b.recorded(), (QStringList{"10 5B 03 5E 16"}));
+    EXPECT_EQ(b.rows(), (QStringList{"21034503/3", "/"}));
 }
 
 TEST_P(ReadRoadTest, MeterWithTwoTelegramsIsReadTwice) {
-    StartRoad();
+    startRoad();
     b.settings.Multitelegram = true;
-    SelectOne(QStringLiteral("7"));
-    ASSERT_TRUE(b.operations.readSelected().Run());
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 7B 07 82 16", "10 7B 07 82 16"}));
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("21034507"));
+    selectOne(QStringLiteral("7"));
+    ASSERT_TRUE(b.operations.readSelected().run());
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.recorded(), (QStringList{"10 7B 07 82 16", "10 7B 07 82 16"}));
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("21034507"));
     EXPECT_FALSE(b.state.MoreRecordsPending);
-    EXPECT_FALSE(b.log.HasPrefix(QStringLiteral("No response from address ")));
+    EXPECT_FALSE(b.log.hasPrefix(QStringLiteral("No response from address ")));
 }
 
 TEST_P(ReadRoadTest, WithoutMultitelegramOnlyTheFirstTelegramIsAsked) {
-    StartRoad();
-    SelectOne(QStringLiteral("7"));
-    ASSERT_TRUE(b.operations.readSelected().Run());
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 7B 07 82 16"}));
+    startRoad();
+    selectOne(QStringLiteral("7"));
+    ASSERT_TRUE(b.operations.readSelected().run());
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.recorded(), (QStringList{"10 7B 07 82 16"}));
 }
 
 TEST_P(ReadRoadTest, SilentMeterReadAloneIsReported) {
-    StartRoad();
-    SelectOne(QStringLiteral("9"));
-    ASSERT_TRUE(b.operations.readSelected().Run());
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_TRUE(b.log.Has(QStringLiteral("No response from address 9")));
-    EXPECT_EQ(b.Recorded(), (QStringList{"10 7B 09 84 16"}));
+    startRoad();
+    selectOne(QStringLiteral("9"));
+    ASSERT_TRUE(b.operations.readSelected().run());
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_TRUE(b.log.has(QStringLiteral("No response from address 9")));
+    EXPECT_EQ(b.recorded(), (QStringList{"10 7B 09 84 16"}));
 }
 
 TEST_P(ReadRoadTest, ReadAllAfterAScanPassesOverTheEmptyRow) {
-    StartRoad();
-    Scan("1", "5");
-    ASSERT_TRUE(b.operations.readAll().Start());
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.Recorded().mid(5), (QStringList{"10 7B 01 7C 16", "10 7B 03 7E 16", "10 7B 05 80 16"}));
-    EXPECT_EQ(b.Rows(), (QStringList{"21034501/1", "21034503/3", "21034505/5", "/"}));
+    startRoad();
+    scan("1", "5");
+    ASSERT_TRUE(b.operations.readAll().start());
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.recorded().mid(5), (QStringList{"10 7B 01 7C 16", "10 7B 03 7E 16", "10 7B 05 80 16"}));
+    EXPECT_EQ(b.rows(), (QStringList{"21034501/1", "21034503/3", "21034505/5", "/"}));
 }
 
 TEST_P(ReadRoadTest, ReadSelectedReadsEveryMarkedRow) {
-    StartRoad();
-    Scan("1", "5");
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(3, true);
-    ASSERT_TRUE(b.operations.readSelected().Run());
-    ASSERT_TRUE(b.RunToEnd());
-    EXPECT_EQ(b.Recorded().mid(5), (QStringList{"10 7B 01 7C 16", "10 7B 05 80 16"}));
+    startRoad();
+    scan("1", "5");
+    b.table.setMarked(1, true);
+    b.table.setMarked(3, true);
+    ASSERT_TRUE(b.operations.readSelected().run());
+    ASSERT_TRUE(b.runToEnd());
+    EXPECT_EQ(b.recorded().mid(5), (QStringList{"10 7B 01 7C 16", "10 7B 05 80 16"}));
     EXPECT_EQ(b.state.TableOperation, 0);
 }
 
-std::string ParamName(const ::testing::TestParamInfo<Road>& road) {
-    return test::RoadName(road.param);
+std::string paramName(const ::testing::TestParamInfo<Road>& road) {
+    return test::roadName(road.param);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryChannel, ReadRoadTest,
                          ::testing::Values(Road::SerialPty, Road::LanAdapter, Road::GatewayServer,
                                            Road::GatewayCallingIn),
-                         ParamName);
+                         paramName);
 
 } // namespace
 } // namespace holvex

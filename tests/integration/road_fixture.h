@@ -32,7 +32,7 @@ namespace holvex::test {
 
 enum class Road { SerialPty, LanAdapter, GatewayServer, GatewayCallingIn };
 
-inline std::string RoadName(Road road) {
+inline std::string roadName(Road road) {
     switch (road) {
     case Road::SerialPty:
         return "SerialPty";
@@ -47,11 +47,11 @@ inline std::string RoadName(Road road) {
 }
 
 inline void PrintTo(Road road, std::ostream* out) {
-    *out << RoadName(road);
+    *out << roadName(road);
 }
 
 // Runs the event loop until the condition holds or the time is up.
-inline bool SpinFor(const std::function<bool()>& condition, int timeoutMs) {
+inline bool spinFor(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
@@ -92,27 +92,27 @@ public:
         for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
             timer->stop();
         }
-        channel.CloseChannel();
-        channel.CloseSerialPort();
+        channel.closeChannel();
+        channel.closeSerialPort();
     }
 
     RoadBench(const RoadBench&) = delete;
     RoadBench& operator=(const RoadBench&) = delete;
 
     // Starts the simulator and makes the road ready for the first operation; `error` says what failed.
-    bool Start(Road road, const QByteArray& json, QString* error) {
-        if (!dir.isValid() || !sim.Start(json, error)) {
+    bool start(Road road, const QByteArray& json, QString* error) {
+        if (!dir.isValid() || !sim.start(json, error)) {
             return false;
         }
         recordPath = dir.filePath(QStringLiteral("frames.txt"));
-        if (!sim.Record(recordPath)) {
+        if (!sim.record(recordPath)) {
             *error = QStringLiteral("record file");
             return false;
         }
         switch (road) {
         case Road::SerialPty: {
             const QString link = dir.filePath(QStringLiteral("mbus"));
-            if (!sim.AddPty(link, error)) {
+            if (!sim.addPty(link, error)) {
                 return false;
             }
             settings.PortName = link;
@@ -121,7 +121,7 @@ public:
             return true;
         }
         case Road::LanAdapter: {
-            const auto port = sim.AddLan(0);
+            const auto port = sim.addLan(0);
             if (!port) {
                 *error = QStringLiteral("LAN endpoint");
                 return false;
@@ -131,7 +131,7 @@ public:
             return true;
         }
         case Road::GatewayServer: {
-            const auto port = sim.AddGatewayServer(0);
+            const auto port = sim.addGatewayServer(0);
             if (!port) {
                 *error = QStringLiteral("gateway server endpoint");
                 return false;
@@ -142,24 +142,24 @@ public:
             return true;
         }
         case Road::GatewayCallingIn:
-            return CallIn(error);
+            return callIn(error);
         }
         return false;
     }
 
     // The program listens on a free port and the simulated gateway calls in; ready once its identification
     // packet has been taken.
-    bool CallIn(QString* error) {
+    bool callIn(QString* error) {
         settings.UseEthernet = true;
         settings.ListenPort = QStringLiteral("0");
-        channel.ToggleServerSocket(settings.ListenPort);
+        channel.toggleServerSocket(settings.ListenPort);
         if (!state.ServerListening) {
             *error = QStringLiteral("server socket");
             return false;
         }
-        sim.AddGatewayCall(QStringLiteral("127.0.0.1"), channel.ListeningPort(), 50);
-        if (!SpinFor(
-                [this] { return state.GatewayCalledIn && log.HasPrefix(QStringLiteral("Connected Ferrin")); },
+        sim.addGatewayCall(QStringLiteral("127.0.0.1"), channel.listeningPort(), 50);
+        if (!spinFor(
+                [this] { return state.GatewayCalledIn && log.hasPrefix(QStringLiteral("Connected Ferrin")); },
                 5000)) {
             *error = QStringLiteral("the gateway did not call in");
             return false;
@@ -167,18 +167,18 @@ public:
         return true;
     }
 
-    bool AnyTimerActive() const {
+    bool anyTimerActive() const {
         return respond.isActive() || readAll.isActive() || secondary.isActive() || set.isActive() ||
                freeCommand.isActive();
     }
 
     // Runs the event loop until every operation has ended.
-    bool RunToEnd(int timeoutMs = 5000) {
-        return SpinFor([this] { return !AnyTimerActive() && !operations.Busy(); }, timeoutMs);
+    bool runToEnd(int timeoutMs = 5000) {
+        return spinFor([this] { return !anyTimerActive() && !operations.busy(); }, timeoutMs);
     }
 
     // The frames the installation received so far, one "10 7B 01 7C 16" per frame.
-    QStringList Recorded() const {
+    QStringList recorded() const {
         QFile file(recordPath);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
             return {};
@@ -187,10 +187,10 @@ public:
     }
 
     // Table rows 1.. as "ID/address".
-    QStringList Rows() const {
+    QStringList rows() const {
         QStringList rows;
-        for (int row = 1; row < table.RowCount(); ++row) {
-            rows.append(table.Cell(row, 0) + QLatin1Char('/') + table.Cell(row, 1));
+        for (int row = 1; row < table.gridRowCount(); ++row) {
+            rows.append(table.cell(row, 0) + QLatin1Char('/') + table.cell(row, 1));
         }
         return rows;
     }

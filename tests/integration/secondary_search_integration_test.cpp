@@ -38,11 +38,11 @@ class SecondarySearchRoadTest : public ::testing::TestWithParam<Road> {
 protected:
     SecondarySearchRoadTest() : b(kPeriodMs) {}
 
-    QStringList FoundIds() const {
+    QStringList foundIds() const {
         QStringList ids;
-        for (int row = 1; row < b.table.RowCount(); ++row) {
-            if (!b.table.Cell(row, 0).isEmpty()) {
-                ids.append(b.table.Cell(row, 0));
+        for (int row = 1; row < b.table.gridRowCount(); ++row) {
+            if (!b.table.cell(row, 0).isEmpty()) {
+                ids.append(b.table.cell(row, 0));
             }
         }
         ids.sort();
@@ -54,23 +54,23 @@ protected:
 
 TEST_P(SecondarySearchRoadTest, EveryMeterEndsUpInTheTable) {
     QString error;
-    ASSERT_TRUE(b.Start(GetParam(), QByteArray(kInstallation), &error)) << error.toStdString();
+    ASSERT_TRUE(b.start(GetParam(), QByteArray(kInstallation), &error)) << error.toStdString();
     SecondarySearch search(b.context, b.operations.decoder(), b.respond, b.secondary);
     int finished = 0;
     QObject::connect(&search, &SecondarySearch::searchFinished, [&finished] { ++finished; });
 
-    ASSERT_EQ(search.Find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::Searching);
-    ASSERT_TRUE(test::SpinFor([&] { return !search.Running(); }, 25000)) << "the search did not end";
+    ASSERT_EQ(search.find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::Searching);
+    ASSERT_TRUE(test::spinFor([&] { return !search.running(); }, 25000)) << "the search did not end";
 
-    EXPECT_EQ(FoundIds(), (QStringList{"31415901", "31415902", "31415966", "31427700", "80000001"}));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Collision")));
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Checking 3141590F...")));
+    EXPECT_EQ(foundIds(), (QStringList{"31415901", "31415902", "31415966", "31427700", "80000001"}));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Collision")));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Checking 3141590F...")));
     EXPECT_EQ(b.log.lines.last(), QStringLiteral("Secondary search thread terminated normally."));
     EXPECT_EQ(finished, 1);
     EXPECT_FALSE(b.progress.shown);
 
     // The first selection names only the most significant digit: 0, the rest wildcards.
-    const QStringList frames = b.Recorded();
+    const QStringList frames = b.recorded();
     ASSERT_FALSE(frames.isEmpty());
     EXPECT_TRUE(frames.first().startsWith(QStringLiteral("68 0B 0B 68 53 FD 52 FF FF FF 0F FF FF FF FF")))
         << frames.first().toStdString();
@@ -80,7 +80,7 @@ TEST_P(SecondarySearchRoadTest, EveryMeterEndsUpInTheTable) {
 INSTANTIATE_TEST_SUITE_P(Roads, SecondarySearchRoadTest,
                          ::testing::Values(Road::SerialPty, Road::GatewayServer),
                          [](const ::testing::TestParamInfo<Road>& road) {
-                             return test::RoadName(road.param);
+                             return test::roadName(road.param);
                          });
 
 } // namespace

@@ -6,11 +6,11 @@ namespace holvex {
 namespace {
 
 TEST(LanguageForCode, OnlyTwoIsItalian) {
-    EXPECT_EQ(LanguageForCode(1), TickedLanguage::English);
-    EXPECT_EQ(LanguageForCode(2), TickedLanguage::Italian);
-    EXPECT_EQ(LanguageForCode(3), TickedLanguage::English);
-    EXPECT_EQ(LanguageForCode(0), TickedLanguage::English);
-    EXPECT_EQ(LanguageForCode(-2), TickedLanguage::English);
+    EXPECT_EQ(languageForCode(1), TickedLanguage::English);
+    EXPECT_EQ(languageForCode(2), TickedLanguage::Italian);
+    EXPECT_EQ(languageForCode(3), TickedLanguage::English);
+    EXPECT_EQ(languageForCode(0), TickedLanguage::English);
+    EXPECT_EQ(languageForCode(-2), TickedLanguage::English);
 }
 
 TEST(CaptionTable, EnglishOnlyRowsAreLeftAloneByItalian) {
@@ -24,7 +24,7 @@ TEST(CaptionTable, EnglishOnlyRowsAreLeftAloneByItalian) {
 }
 
 TEST(CaptionTable, PagesAppendTheirRows) {
-    CaptionTable table = MainWindowCaptions();
+    CaptionTable table = mainWindowCaptions();
     const std::size_t before = table.rows().size();
     CaptionTable page;
     page.add(QStringLiteral("Butt_read_all"), QStringLiteral("Read all meters"),
@@ -36,7 +36,7 @@ TEST(CaptionTable, PagesAppendTheirRows) {
 }
 
 TEST(MainWindowCaptions, HoldsBothLanguagesOfTheSearchGroupAndMenu) {
-    const CaptionTable table = MainWindowCaptions();
+    const CaptionTable table = mainWindowCaptions();
     struct Row {
         const char* name;
         const char* english;
@@ -66,20 +66,20 @@ TEST(MeterTableHeadings, TwelveFixedColumnsThenTheExtraTitles) {
     for (int i = 1; i <= 15; ++i) {
         titles << QStringLiteral("Extra %1").arg(i);
     }
-    EXPECT_EQ(MeterTableHeadings(TickedLanguage::English, 0, titles).size(), 12);
-    const QStringList all = MeterTableHeadings(TickedLanguage::English, 15, titles);
+    EXPECT_EQ(meterTableHeadings(TickedLanguage::English, 0, titles).size(), 12);
+    const QStringList all = meterTableHeadings(TickedLanguage::English, 15, titles);
     ASSERT_EQ(all.size(), 27);
     EXPECT_EQ(all.at(11), QStringLiteral("Batt [V] or Power "));
     EXPECT_EQ(all.last(), QStringLiteral("Extra 15"));
     // Out-of-range counts cannot make more columns than there are titles, nor fewer than the fixed ones.
-    EXPECT_EQ(MeterTableHeadings(TickedLanguage::English, 40, titles).size(), 27);
-    EXPECT_EQ(MeterTableHeadings(TickedLanguage::English, -1, titles).size(), 12);
-    EXPECT_EQ(MeterTableHeadings(TickedLanguage::English, 3, {}).size(), 15);
+    EXPECT_EQ(meterTableHeadings(TickedLanguage::English, 40, titles).size(), 27);
+    EXPECT_EQ(meterTableHeadings(TickedLanguage::English, -1, titles).size(), 12);
+    EXPECT_EQ(meterTableHeadings(TickedLanguage::English, 3, {}).size(), 15);
 }
 
 TEST(MeterTableHeadings, ItalianChangesOnlyTheTranslatedColumns) {
-    const QStringList english = MeterTableHeadings(TickedLanguage::English, 0, {});
-    const QStringList italian = MeterTableHeadings(TickedLanguage::Italian, 0, {});
+    const QStringList english = meterTableHeadings(TickedLanguage::English, 0, {});
+    const QStringList italian = meterTableHeadings(TickedLanguage::Italian, 0, {});
     EXPECT_EQ(italian.at(2), QStringLiteral("Produttore "));
     EXPECT_EQ(italian.at(5), QStringLiteral("Consumo "));
     EXPECT_EQ(english.at(5), QStringLiteral("Medium "));
@@ -88,17 +88,17 @@ TEST(MeterTableHeadings, ItalianChangesOnlyTheTranslatedColumns) {
 }
 
 TEST(OtherHeadings, DisplayReceiverAndMonths) {
-    EXPECT_EQ(DisplayTableHeadings(TickedLanguage::Italian).value(5), QStringLiteral("Num. utente "));
-    EXPECT_EQ(DisplayTableHeadings(TickedLanguage::English).value(12),
+    EXPECT_EQ(displayTableHeadings(TickedLanguage::Italian).value(5), QStringLiteral("Num. utente "));
+    EXPECT_EQ(displayTableHeadings(TickedLanguage::English).value(12),
               QStringLiteral("Free text second row (TFT) "));
-    EXPECT_EQ(DisplayTableHeadings(TickedLanguage::English).size(), 10);
-    EXPECT_EQ(ReceiverTableHeadings().value(9), QStringLiteral("Time and Date "));
-    EXPECT_FALSE(ReceiverTableHeadings().contains(5));
-    const QMap<int, QString> months = MonthHeadings(TickedLanguage::Italian);
+    EXPECT_EQ(displayTableHeadings(TickedLanguage::English).size(), 10);
+    EXPECT_EQ(receiverTableHeadings().value(9), QStringLiteral("Time and Date "));
+    EXPECT_FALSE(receiverTableHeadings().contains(5));
+    const QMap<int, QString> months = monthHeadings(TickedLanguage::Italian);
     EXPECT_EQ(months.firstKey(), 12);
     EXPECT_EQ(months.lastKey(), 23);
     EXPECT_EQ(months.value(16), QStringLiteral("Mag"));
-    EXPECT_EQ(MonthHeadings(TickedLanguage::English).value(23), QStringLiteral("Dec"));
+    EXPECT_EQ(monthHeadings(TickedLanguage::English).value(23), QStringLiteral("Dec"));
 }
 
 } // namespace

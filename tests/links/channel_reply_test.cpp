@@ -34,14 +34,14 @@ TEST_F(ChannelTest, GatewayReplyIsWaitedForReloadPeriodsThenOverload) {
     state.GatewayReply = QByteArrayLiteral("stale");
     // Ticks 1 and 2: keep waiting, no retry is used.
     for (int tick = 1; tick <= 2; ++tick) {
-        const ReplyRead read = channel.ReadReply(ReplyTimer::Set);
+        const ReplyRead read = channel.readReply(ReplyTimer::Set);
         EXPECT_TRUE(read.waitAnotherPeriod) << tick;
         EXPECT_TRUE(read.bytes.isEmpty());
         EXPECT_EQ(state.ReloadCount, tick);
     }
     EXPECT_TRUE(log.lines.isEmpty());
     // Tick 3 (1.5 s at 500 ms): overload, whatever GatewayReply holds is taken.
-    const ReplyRead last = channel.ReadReply(ReplyTimer::Set);
+    const ReplyRead last = channel.readReply(ReplyTimer::Set);
     EXPECT_FALSE(last.waitAnotherPeriod);
     EXPECT_EQ(last.bytes, QByteArrayLiteral("stale"));
     EXPECT_EQ(state.ReloadCount, 0);
@@ -56,17 +56,17 @@ TEST_F(ChannelTest, RequestToACalledInGatewayWaitsForItsOwnAnswer) {
     state.PacketArrived = true;
     state.ReloadCount = 1;
     state.GatewayReply = QByteArrayLiteral("earlier");
-    channel.SendFrame(ShortFrame(0x7B, 5), PacketKind::Read, OperationWords::Read(5));
+    channel.sendFrame(shortFrame(0x7B, 5), PacketKind::Read, OperationWords::read(5));
     EXPECT_FALSE(state.PacketArrived);
     EXPECT_EQ(state.ReloadCount, 0);
     EXPECT_TRUE(state.GatewayReply.isEmpty());
-    EXPECT_TRUE(channel.ReadReply(ReplyTimer::Respond).waitAnotherPeriod);
+    EXPECT_TRUE(channel.readReply(ReplyTimer::Respond).waitAnotherPeriod);
 }
 
 TEST_F(ChannelTest, OverloadWordsOfTheScanTimer) {
     settings.UseEthernet = true;
     settings.TReload = 0;
-    const ReplyRead read = channel.ReadReply(ReplyTimer::Respond);
+    const ReplyRead read = channel.readReply(ReplyTimer::Respond);
     EXPECT_FALSE(read.waitAnotherPeriod);
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Timer overload...")});
 }
@@ -74,16 +74,16 @@ TEST_F(ChannelTest, OverloadWordsOfTheScanTimer) {
 TEST_F(ChannelTest, ArrivedPacketEndsTheWait) {
     settings.UseEthernet = true;
     settings.TReload = 5;
-    EXPECT_TRUE(channel.ReadReply(ReplyTimer::Respond).waitAnotherPeriod);
+    EXPECT_TRUE(channel.readReply(ReplyTimer::Respond).waitAnotherPeriod);
     state.PacketArrived = true;
-    state.GatewayReply = test::Hex("E5");
-    const ReplyRead read = channel.ReadReply(ReplyTimer::Respond);
+    state.GatewayReply = test::hex("E5");
+    const ReplyRead read = channel.readReply(ReplyTimer::Respond);
     EXPECT_FALSE(read.waitAnotherPeriod);
-    EXPECT_EQ(read.bytes, test::Hex("E5"));
+    EXPECT_EQ(read.bytes, test::hex("E5"));
     EXPECT_FALSE(state.PacketArrived);
     EXPECT_EQ(state.ReloadCount, 0);
     // Taking does not clear: the caller does.
-    EXPECT_EQ(state.GatewayReply, test::Hex("E5"));
+    EXPECT_EQ(state.GatewayReply, test::hex("E5"));
 }
 
 TEST_F(ChannelTest, ReplySourcePerChannel) {
@@ -144,7 +144,7 @@ TEST_F(ChannelTest, ReplySourcePerChannel) {
         state.GatewayReply = gateway;
         state.PacketArrived = true;
         log.lines.clear();
-        const ReplyRead read = channel.ReadReply(c.timer);
+        const ReplyRead read = channel.readReply(c.timer);
         EXPECT_EQ(read.bytes, c.expected) << c.what;
         EXPECT_FALSE(read.waitAnotherPeriod) << c.what;
         EXPECT_EQ(log.lines, c.logged.isEmpty() ? QStringList() : QStringList{c.logged}) << c.what;
@@ -168,8 +168,8 @@ TEST_F(ChannelTest, NothingIsSentNorLoggedOnAChannelThatIsNotConnected) {
         settings.UseFerrinServ = c.ferrinServ;
         state.PacketSequence = 7;
         log.lines.clear();
-        channel.SendFrame(ShortFrame(control::kReqUd2, 5), PacketKind::Read, OperationWords::Read(5));
-        channel.SendDeviceCommand(QByteArrayLiteral("GET MAIN"));
+        channel.sendFrame(shortFrame(control::kReqUd2, 5), PacketKind::Read, OperationWords::read(5));
+        channel.sendDeviceCommand(QByteArrayLiteral("GET MAIN"));
         EXPECT_EQ(state.PacketSequence, 7) << c.what;
         EXPECT_TRUE(log.lines.isEmpty()) << c.what;
     }
@@ -179,7 +179,7 @@ TEST_F(ChannelTest, TooLongPayloadIsNotWrappedNorSent) {
     settings.UseEthernet = true;
     state.ServerListening = true;
     state.GatewayReply = QByteArrayLiteral("kept");
-    channel.SendFrame(QByteArray(281, 'x'), PacketKind::Read, OperationWords::Read(1));
+    channel.sendFrame(QByteArray(281, 'x'), PacketKind::Read, OperationWords::read(1));
     EXPECT_EQ(state.GatewayReply, QByteArrayLiteral("kept"));
     EXPECT_EQ(state.PacketSequence, 1);
 }
@@ -187,16 +187,16 @@ TEST_F(ChannelTest, TooLongPayloadIsNotWrappedNorSent) {
 TEST_F(ChannelTest, OpenChannelPerSettings) {
     settings.UseEthernet = true;
     state.GatewayReply = QByteArrayLiteral("old");
-    EXPECT_FALSE(channel.OpenChannel());
+    EXPECT_FALSE(channel.openChannel());
     EXPECT_TRUE(state.GatewayReply.isEmpty());
     state.GatewayCalledIn = true;
-    EXPECT_TRUE(channel.OpenChannel());
+    EXPECT_TRUE(channel.openChannel());
 }
 
 TEST_F(ChannelTest, MissingSerialPortIsReportedWithItsReason) {
     settings.PortName = QStringLiteral("/dev/holvex-no-such-port");
     QSignalSpy status(&channel, &Channel::statusTextChanged);
-    EXPECT_FALSE(channel.OpenChannel());
+    EXPECT_FALSE(channel.openChannel());
     EXPECT_FALSE(state.PortOpen);
     ASSERT_EQ(status.count(), 1);
     EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("/dev/holvex-no-such-port is closed"));
@@ -208,7 +208,7 @@ TEST_F(ChannelTest, MissingSerialPortIsReportedWithItsReason) {
 
     language.setTicked(TickedLanguage::Italian);
     log.lines.clear();
-    channel.ToggleSerialPort();
+    channel.toggleSerialPort();
     EXPECT_EQ(log.lines.value(0),
               QStringLiteral("La porta selezionata (/dev/holvex-no-such-port) e utilizzata da "
                              "un\"altra applicazione!"));
@@ -237,11 +237,11 @@ TEST_F(ChannelTest, GatewayLinesGoOverTheSerialPortOnly) {
         settings.UseFerrinServ = c.ferrinServ;
         log.lines.clear();
         EXPECT_FALSE(
-            channel.SendGatewayLine(QByteArrayLiteral("SET PITO=10"), c.scope, QStringLiteral("Sending")));
-        EXPECT_EQ(log.Has(refusal), c.refused);
+            channel.sendGatewayLine(QByteArrayLiteral("SET PITO=10"), c.scope, QStringLiteral("Sending")));
+        EXPECT_EQ(log.has(refusal), c.refused);
         // Let through: the port is tried, and with no port nothing is sent and the log text is not written.
-        EXPECT_EQ(log.HasPrefix(QStringLiteral("The selected serial port")), !c.refused);
-        EXPECT_FALSE(log.Has(QStringLiteral("Sending")));
+        EXPECT_EQ(log.hasPrefix(QStringLiteral("The selected serial port")), !c.refused);
+        EXPECT_FALSE(log.has(QStringLiteral("Sending")));
     }
 }
 
@@ -249,17 +249,17 @@ TEST_F(ChannelTest, CloseChannelReleasesPerChannel) {
     settings.UseLanXp = true;
     state.XPortConnected = true;
     state.FullReadRequested = true;
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_FALSE(state.XPortConnected);
     EXPECT_FALSE(state.FullReadRequested);
 
     settings.UseLanXp = false;
     settings.UseFerrinServ = true;
     state.GatewayClientConnected = true;
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_TRUE(state.GatewayClientConnected) << "kept open without \"CloseTCP\"";
     settings.CloseTcp = true;
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_FALSE(state.GatewayClientConnected);
 }
 
@@ -267,7 +267,7 @@ TEST_F(ChannelTest, BadRemoteAddressIsReportedAndNothingConnects) {
     settings.UseLanXp = true;
     settings.RemoteIp = QStringLiteral("192.168.1.300");
     state.XPortConnected = true;
-    EXPECT_FALSE(channel.OpenChannel());
+    EXPECT_FALSE(channel.openChannel());
     EXPECT_FALSE(state.XPortConnected);
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Remote IP and Port are not properly set...")});
 }
@@ -275,10 +275,10 @@ TEST_F(ChannelTest, BadRemoteAddressIsReportedAndNothingConnects) {
 TEST_F(ChannelTest, ActivationTakesTheNetworkNumberOfTheServerVersion) {
     settings.UseFerrinServ = true;
     settings.NetNumber = QStringLiteral("10.0.3.200");
-    channel.OnMainWindowActivated();
+    channel.onMainWindowActivated();
     EXPECT_EQ(state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 3, 200}));
     settings.NetNumber = QStringLiteral("10.0.3");
-    channel.OnMainWindowActivated();
+    channel.onMainWindowActivated();
     EXPECT_EQ(state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 3, 200}));
 }
 
@@ -296,26 +296,26 @@ TEST(ChannelSettings, RemoteEndpointAndPorts) {
     };
     for (const Case& c : cases) {
         const auto endpoint =
-            ParseRemoteEndpoint(QString::fromLatin1(c.ip), QString::fromLatin1(c.port), 10001);
+            parseRemoteEndpoint(QString::fromLatin1(c.ip), QString::fromLatin1(c.port), 10001);
         ASSERT_EQ(endpoint.has_value(), c.valid) << c.ip << " " << c.port;
         if (endpoint) {
             EXPECT_EQ(endpoint->port, c.expected);
         }
     }
-    EXPECT_EQ(ParseRemoteEndpoint(QStringLiteral("192.168.1.3"), QString(), 59615)->port, 59615);
-    EXPECT_EQ(GatewayServer::ListenPortFor(QStringLiteral("5000")), 5000);
-    EXPECT_EQ(GatewayServer::ListenPortFor(QStringLiteral("abc")), 59615);
-    EXPECT_EQ(GatewayServer::ListenPortFor(QStringLiteral("99999")), 59615);
+    EXPECT_EQ(parseRemoteEndpoint(QStringLiteral("192.168.1.3"), QString(), 59615)->port, 59615);
+    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("5000")), 5000);
+    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("abc")), 59615);
+    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("99999")), 59615);
 }
 
 TEST(ChannelSettings, LineSettingsFallBackToTheirDefaults) {
-    EXPECT_EQ(SerialChannel::BaudRateFor(QStringLiteral("300")), 300);
-    EXPECT_EQ(SerialChannel::BaudRateFor(QStringLiteral("19200")), 19200);
-    EXPECT_EQ(SerialChannel::BaudRateFor(QStringLiteral("38400")), 2400);
-    EXPECT_EQ(SerialChannel::BaudRateFor(QString()), 2400);
-    EXPECT_EQ(SerialChannel::ParityFor(QStringLiteral("None")), QSerialPort::NoParity);
-    EXPECT_EQ(SerialChannel::ParityFor(QStringLiteral("Space")), QSerialPort::SpaceParity);
-    EXPECT_EQ(SerialChannel::ParityFor(QStringLiteral("Bogus")), QSerialPort::EvenParity);
+    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("300")), 300);
+    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("19200")), 19200);
+    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("38400")), 2400);
+    EXPECT_EQ(SerialChannel::baudRateFor(QString()), 2400);
+    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("None")), QSerialPort::NoParity);
+    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("Space")), QSerialPort::SpaceParity);
+    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("Bogus")), QSerialPort::EvenParity);
 }
 
 } // namespace

@@ -17,7 +17,7 @@
 using namespace holvex;
 using namespace holvex::codec;
 using namespace holvex::links;
-using test::SpinUntil;
+using test::spinUntil;
 
 namespace {
 
@@ -32,7 +32,7 @@ protected:
                                               QStringLiteral("pty,raw,echo=0,link=") + programEnd,
                                               QStringLiteral("pty,raw,echo=0,link=") + meterEnd});
         ASSERT_TRUE(socat.waitForStarted(3000)) << "socat is needed for this test";
-        ASSERT_TRUE(SpinUntil([&] { return QFileInfo::exists(programEnd) && QFileInfo::exists(meterEnd); }));
+        ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(programEnd) && QFileInfo::exists(meterEnd); }));
         meter.setPortName(meterEnd);
         ASSERT_TRUE(meter.open(QIODevice::ReadWrite));
         settings.PortName = programEnd;
@@ -48,8 +48,8 @@ protected:
         }
     }
 
-    QByteArray MeterReceives(int count) {
-        SpinUntil([&] { return meter.bytesAvailable() >= count; });
+    QByteArray meterReceives(int count) {
+        spinUntil([&] { return meter.bytesAvailable() >= count; });
         return meter.readAll();
     }
 
@@ -69,32 +69,32 @@ TEST_F(SerialChannelTest, ReadRequestAndReplyOverThePort) {
     QSignalSpy status(&channel, &Channel::statusTextChanged);
     QSignalSpy fields(&channel, &Channel::serialFieldsEnabled);
     QSignalSpy caption(&channel, &Channel::portCaptionChanged);
-    ASSERT_TRUE(channel.OpenChannel());
+    ASSERT_TRUE(channel.openChannel());
     EXPECT_TRUE(state.PortOpen);
     const QString openText = programEnd + QStringLiteral(" - 2400,8,Even");
     EXPECT_EQ(status.value(0).value(0).toString(), openText);
-    EXPECT_TRUE(log.Has(openText));
+    EXPECT_TRUE(log.has(openText));
     EXPECT_EQ(fields.value(0).value(0).toBool(), false);
     EXPECT_EQ(caption.value(0).value(0).toString(), QStringLiteral("Disconnect"));
 
-    const QByteArray request = ShortFrame(control::kReqUd2, 5);
-    channel.SendFrame(request, PacketKind::Read, OperationWords::Read(5));
-    EXPECT_EQ(MeterReceives(request.size()), request);
+    const QByteArray request = shortFrame(control::kReqUd2, 5);
+    channel.sendFrame(request, PacketKind::Read, OperationWords::read(5));
+    EXPECT_EQ(meterReceives(request.size()), request);
 
     // Bytes including 0x00 come back unchanged, in two writes within one reply period.
-    const QByteArray answer = test::Hex("68 04 04 68 08 05 72 00 7F 16");
+    const QByteArray answer = test::hex("68 04 04 68 08 05 72 00 7F 16");
     meter.write(answer.left(3));
     meter.waitForBytesWritten(1000);
     meter.write(answer.mid(3));
     meter.waitForBytesWritten(1000);
     QByteArray taken;
-    SpinUntil([&] {
-        taken += channel.ReadReply(ReplyTimer::Set).bytes;
+    spinUntil([&] {
+        taken += channel.readReply(ReplyTimer::Set).bytes;
         return taken.size() >= answer.size();
     });
     EXPECT_EQ(taken, answer);
 
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_FALSE(state.PortOpen);
     EXPECT_EQ(status.last().value(0).toString(), programEnd + QStringLiteral(" is closed"));
     EXPECT_EQ(caption.last().value(0).toString(), QStringLiteral("Connect to port"));
@@ -105,32 +105,32 @@ TEST_F(SerialChannelTest, PortHeldByAnotherProgramIsReportedInUse) {
     QSerialPort other;
     other.setPortName(programEnd);
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
-    EXPECT_FALSE(channel.OpenChannel());
+    EXPECT_FALSE(channel.openChannel());
     EXPECT_FALSE(state.PortOpen);
-    EXPECT_TRUE(log.Has(QStringLiteral("The selected serial port (") + programEnd +
+    EXPECT_TRUE(log.has(QStringLiteral("The selected serial port (") + programEnd +
                         QStringLiteral(") is in use by another program!")));
     EXPECT_TRUE(
-        log.HasPrefix(QStringLiteral("The serial port ") + programEnd + QStringLiteral(" is in use")));
+        log.hasPrefix(QStringLiteral("The serial port ") + programEnd + QStringLiteral(" is in use")));
     other.close();
-    EXPECT_TRUE(channel.OpenChannel());
+    EXPECT_TRUE(channel.openChannel());
 }
 
 TEST_F(SerialChannelTest, GatewayLineIsWrittenWithoutTerminator) {
     settings.UseFerrinServ = true; // other settings still go over the serial port
-    ASSERT_TRUE(channel.SendGatewayLine(QByteArrayLiteral("SET PITO=10"), GatewayLineScope::OtherSetting,
+    ASSERT_TRUE(channel.sendGatewayLine(QByteArrayLiteral("SET PITO=10"), GatewayLineScope::OtherSetting,
                                         QStringLiteral("Changing ping time-out...")));
     EXPECT_TRUE(state.PortOpen);
-    EXPECT_TRUE(log.Has(QStringLiteral("Changing ping time-out...")));
-    EXPECT_EQ(MeterReceives(11), QByteArrayLiteral("SET PITO=10"));
+    EXPECT_TRUE(log.has(QStringLiteral("Changing ping time-out...")));
+    EXPECT_EQ(meterReceives(11), QByteArrayLiteral("SET PITO=10"));
 }
 
 TEST_F(SerialChannelTest, ToggleOpensAndCloses) {
     settings.Speed = QStringLiteral("57600");
     settings.Parity = QStringLiteral("Mark");
-    channel.ToggleSerialPort();
+    channel.toggleSerialPort();
     ASSERT_TRUE(state.PortOpen);
-    EXPECT_TRUE(log.Has(programEnd + QStringLiteral(" - 2400,8,Mark")));
-    channel.ToggleSerialPort();
+    EXPECT_TRUE(log.has(programEnd + QStringLiteral(" - 2400,8,Mark")));
+    channel.toggleSerialPort();
     EXPECT_FALSE(state.PortOpen);
 }
 

@@ -16,7 +16,7 @@
 using namespace holvex;
 using namespace holvex::codec;
 using namespace holvex::links;
-using test::SpinUntil;
+using test::spinUntil;
 
 namespace {
 
@@ -34,7 +34,7 @@ class ChannelSimTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QString error;
-        installation = sim::SimInstallation::FromJson(QByteArray(kInstallation), &error);
+        installation = sim::SimInstallation::fromJson(QByteArray(kInstallation), &error);
         ASSERT_TRUE(installation) << error.toStdString();
         settings.EthTimeout = 20;
         settings.RemoteIp = QStringLiteral("127.0.0.1");
@@ -50,34 +50,34 @@ protected:
 
 TEST_F(ChannelSimTest, MeterReadThroughTheLanAdapter) {
     sim::LanEndpoint adapter(installation.get());
-    ASSERT_TRUE(adapter.Listen(0));
+    ASSERT_TRUE(adapter.listen(0));
     settings.UseLanXp = true;
-    settings.RemotePort = QString::number(adapter.Port());
-    ASSERT_TRUE(channel.OpenChannel());
-    channel.SendFrame(ShortFrame(control::kReqUd2, 1), PacketKind::Read, OperationWords::Read(1));
-    ASSERT_TRUE(SpinUntil([&] { return CheckLongFrame(state.RawReply).passed; }));
-    EXPECT_EQ(static_cast<std::uint8_t>(channel.ReadReply(ReplyTimer::Respond).bytes.at(5)), 1);
-    channel.CloseChannel();
+    settings.RemotePort = QString::number(adapter.port());
+    ASSERT_TRUE(channel.openChannel());
+    channel.sendFrame(shortFrame(control::kReqUd2, 1), PacketKind::Read, OperationWords::read(1));
+    ASSERT_TRUE(spinUntil([&] { return checkLongFrame(state.RawReply).passed; }));
+    EXPECT_EQ(static_cast<std::uint8_t>(channel.readReply(ReplyTimer::Respond).bytes.at(5)), 1);
+    channel.closeChannel();
 }
 
 TEST_F(ChannelSimTest, MeterReadThroughAGatewayThatCallsIn) {
     settings.UseEthernet = true;
     settings.KeepAlive = false;
     settings.ListenPort = QStringLiteral("0");
-    channel.ToggleServerSocket(settings.ListenPort);
+    channel.toggleServerSocket(settings.ListenPort);
     ASSERT_TRUE(state.ServerListening);
     sim::GatewayCallEndpoint gateway(installation.get());
-    gateway.Start(QStringLiteral("127.0.0.1"), channel.ListeningPort());
-    ASSERT_TRUE(SpinUntil([&] { return state.GatewayCalledIn && state.PacketArrived; }));
-    EXPECT_TRUE(log.Has(QStringLiteral("Connected Ferrin Network number: 0.0.0.3")));
+    gateway.start(QStringLiteral("127.0.0.1"), channel.listeningPort());
+    ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn && state.PacketArrived; }));
+    EXPECT_TRUE(log.has(QStringLiteral("Connected Ferrin Network number: 0.0.0.3")));
     state.PacketArrived = false;
 
-    ASSERT_TRUE(channel.OpenChannel());
-    channel.SendFrame(ShortFrame(control::kReqUd2, 1), PacketKind::Read, OperationWords::Read(1));
-    ASSERT_TRUE(SpinUntil([&] { return state.PacketArrived; }));
-    const ReplyRead reply = channel.ReadReply(ReplyTimer::Respond);
-    EXPECT_TRUE(CheckLongFrame(reply.bytes).passed);
-    gateway.Stop();
+    ASSERT_TRUE(channel.openChannel());
+    channel.sendFrame(shortFrame(control::kReqUd2, 1), PacketKind::Read, OperationWords::read(1));
+    ASSERT_TRUE(spinUntil([&] { return state.PacketArrived; }));
+    const ReplyRead reply = channel.readReply(ReplyTimer::Respond);
+    EXPECT_TRUE(checkLongFrame(reply.bytes).passed);
+    gateway.stop();
 }
 
 } // namespace

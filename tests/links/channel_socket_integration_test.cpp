@@ -20,11 +20,11 @@
 using namespace holvex;
 using namespace holvex::codec;
 using namespace holvex::links;
-using test::SpinUntil;
+using test::spinUntil;
 
 namespace {
 
-const QByteArray kReadRequest = ShortFrame(control::kReqUd2, 5);
+const QByteArray kReadRequest = shortFrame(control::kReqUd2, 5);
 
 class ChannelSocketTest : public ::testing::Test {
 protected:
@@ -41,13 +41,13 @@ protected:
 };
 
 // Writes a packet in pieces, letting the channel take each piece into its envelope before the next is sent.
-void SendInPieces(QTcpSocket& socket, const QByteArray& bytes, int pieceSize, const int& envelopeCount) {
+void sendInPieces(QTcpSocket& socket, const QByteArray& bytes, int pieceSize, const int& envelopeCount) {
     for (int offset = 0; offset < bytes.size(); offset += pieceSize) {
         socket.write(bytes.mid(offset, pieceSize));
         socket.flush();
         const int gathered = offset + pieceSize;
         if (gathered < bytes.size()) {
-            ASSERT_TRUE(SpinUntil([&] { return envelopeCount == gathered; }, 2000));
+            ASSERT_TRUE(spinUntil([&] { return envelopeCount == gathered; }, 2000));
         }
     }
 }
@@ -62,29 +62,29 @@ TEST_F(ChannelSocketTest, LanAdapterCarriesFramesUnchangedAndGathersTheReply) {
 
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(channel.OpenChannel());
+    ASSERT_TRUE(channel.openChannel());
     // The wait lasts its whole time even though the connection comes up at once.
     EXPECT_GE(clock.elapsed(), 190);
-    EXPECT_TRUE(log.Has(QStringLiteral("Trying to connect to Lumet-R7 ethernet...")));
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Connected TCP/IP, at ")));
+    EXPECT_TRUE(log.has(QStringLiteral("Trying to connect to Lumet-R7 ethernet...")));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Connected TCP/IP, at ")));
     ASSERT_NE(far, nullptr);
 
     state.RawReply = QByteArrayLiteral("old");
-    channel.SendFrame(kReadRequest, PacketKind::Read, OperationWords::Read(5));
+    channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));
     EXPECT_TRUE(state.RawReply.isEmpty());
-    ASSERT_TRUE(SpinUntil([&] { return far->bytesAvailable() >= kReadRequest.size(); }));
+    ASSERT_TRUE(spinUntil([&] { return far->bytesAvailable() >= kReadRequest.size(); }));
     EXPECT_EQ(far->readAll(), kReadRequest);
 
-    const QByteArray answer = test::Hex("68 03 03 68 08 05 72 7F 16");
+    const QByteArray answer = test::hex("68 03 03 68 08 05 72 7F 16");
     far->write(answer.left(4));
     far->flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.RawReply.size() == 4; }));
+    ASSERT_TRUE(spinUntil([&] { return state.RawReply.size() == 4; }));
     far->write(answer.mid(4));
     far->flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.RawReply.size() == answer.size(); }));
-    EXPECT_EQ(channel.ReadReply(ReplyTimer::FreeCommand).bytes, answer);
+    ASSERT_TRUE(spinUntil([&] { return state.RawReply.size() == answer.size(); }));
+    EXPECT_EQ(channel.readReply(ReplyTimer::FreeCommand).bytes, answer);
 
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_FALSE(state.XPortConnected);
 }
 
@@ -95,8 +95,8 @@ TEST_F(ChannelSocketTest, RefusedLanAdapterLeavesTheChannelNotReady) {
     probe.close();
     settings.UseLanXp = true;
     settings.RemotePort = QString::number(unusedPort);
-    EXPECT_FALSE(channel.OpenChannel());
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Socket error #")));
+    EXPECT_FALSE(channel.openChannel());
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Socket error #")));
 }
 
 class GatewayCallingInTest : public ChannelSocketTest {
@@ -108,23 +108,23 @@ protected:
         settings.ListenPort = QStringLiteral("0");
         channel.setIdleTimer(&idleTimer);
         channel.setKeepAliveTimer(&keepAliveTimer);
-        channel.ToggleServerSocket(settings.ListenPort);
+        channel.toggleServerSocket(settings.ListenPort);
         ASSERT_TRUE(state.ServerListening);
-        ASSERT_TRUE(log.Has(QStringLiteral("Socket is opened at port 0")));
+        ASSERT_TRUE(log.has(QStringLiteral("Socket is opened at port 0")));
     }
 
     // A gateway calls in and sends its identification packet in three pieces of 100 bytes.
-    void CallIn(QTcpSocket& gateway) {
-        gateway.connectToHost(QHostAddress::LocalHost, channel.ListeningPort());
-        ASSERT_TRUE(SpinUntil([&] { return state.GatewayCalledIn; }));
-        const QByteArray identification = test::AnswerPacket(QByteArray());
-        SendInPieces(gateway, identification, 100, state.EnvelopeCount);
-        ASSERT_TRUE(SpinUntil([&] { return state.PacketArrived; }));
+    void callIn(QTcpSocket& gateway) {
+        gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+        ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
+        const QByteArray identification = test::answerPacket(QByteArray());
+        sendInPieces(gateway, identification, 100, state.EnvelopeCount);
+        ASSERT_TRUE(spinUntil([&] { return state.PacketArrived; }));
         state.PacketArrived = false;
     }
 
-    QByteArray ReceivePacket(QTcpSocket& gateway) {
-        if (!SpinUntil([&] { return gateway.bytesAvailable() >= kPacketSize; })) {
+    QByteArray receivePacket(QTcpSocket& gateway) {
+        if (!spinUntil([&] { return gateway.bytesAvailable() >= kPacketSize; })) {
             return {};
         }
         return gateway.read(kPacketSize);
@@ -139,63 +139,63 @@ TEST_F(GatewayCallingInTest, PacketInThreePiecesIsCheckedOnceAfterTheThird) {
     QSignalSpy accepted(&channel, &Channel::peerAccepted);
     QSignalSpy automatic(&channel, &Channel::automaticActionRequested);
     QTcpSocket gateway;
-    gateway.connectToHost(QHostAddress::LocalHost, channel.ListeningPort());
-    ASSERT_TRUE(SpinUntil([&] { return state.GatewayCalledIn; }));
+    gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     EXPECT_EQ(accepted.count(), 1);
-    EXPECT_TRUE(log.Has(QStringLiteral("Incoming request...")));
-    EXPECT_TRUE(log.Has(QStringLiteral("Connected to 127.0.0.1, 127.0.0.1, port No ") +
+    EXPECT_TRUE(log.has(QStringLiteral("Incoming request...")));
+    EXPECT_TRUE(log.has(QStringLiteral("Connected to 127.0.0.1, 127.0.0.1, port No ") +
                         QString::number(gateway.localPort())));
-    EXPECT_EQ(channel.PeerAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(channel.peerAddress(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(idleTimer.isActive());
     EXPECT_EQ(idleTimer.interval(), 600000);
 
-    const QByteArray identification = test::AnswerPacket(QByteArray(), 0, {10, 1, 2, 3});
+    const QByteArray identification = test::answerPacket(QByteArray(), 0, {10, 1, 2, 3});
     gateway.write(identification.left(100));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.EnvelopeCount == 100; }));
+    ASSERT_TRUE(spinUntil([&] { return state.EnvelopeCount == 100; }));
     gateway.write(identification.mid(100, 100));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.EnvelopeCount == 200; }));
+    ASSERT_TRUE(spinUntil([&] { return state.EnvelopeCount == 200; }));
     EXPECT_FALSE(state.PacketArrived);
-    EXPECT_FALSE(log.HasPrefix(QStringLiteral("Packet: ")));
+    EXPECT_FALSE(log.hasPrefix(QStringLiteral("Packet: ")));
     gateway.write(identification.mid(200));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.PacketArrived; }));
+    ASSERT_TRUE(spinUntil([&] { return state.PacketArrived; }));
     EXPECT_EQ(state.EnvelopeCount, 0);
-    EXPECT_TRUE(log.Has(QStringLiteral("Connected Ferrin Network number: 10.1.2.3")));
-    EXPECT_TRUE(log.Has(QStringLiteral("Packet: ") + SpacedHex(identification)));
+    EXPECT_TRUE(log.has(QStringLiteral("Connected Ferrin Network number: 10.1.2.3")));
+    EXPECT_TRUE(log.has(QStringLiteral("Packet: ") + spacedHex(identification)));
     EXPECT_EQ(state.NetworkNumber, (NetworkNumber{10, 1, 2, 3}));
     ASSERT_EQ(automatic.count(), 1);
     EXPECT_EQ(automatic.at(0).at(0).value<AutomaticAction>(), AutomaticAction::PrimaryScan);
 
     // A read request goes out wrapped, and the answer's payload becomes the reply.
     state.PacketArrived = false;
-    ASSERT_TRUE(channel.OpenChannel());
-    channel.SendFrame(kReadRequest, PacketKind::Read, OperationWords::Read(5));
-    EXPECT_EQ(ReceivePacket(gateway),
-              WrapPacket(kReadRequest, PacketKind::Read, NetworkNumber{10, 1, 2, 3}, 1));
+    ASSERT_TRUE(channel.openChannel());
+    channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));
+    EXPECT_EQ(receivePacket(gateway),
+              wrapPacket(kReadRequest, PacketKind::Read, NetworkNumber{10, 1, 2, 3}, 1));
     EXPECT_EQ(state.PacketSequence, 2);
-    const QByteArray telegram = test::Hex("68 03 03 68 08 05 72 7F 16");
-    const QByteArray answer = test::AnswerPacket(telegram, 0, {10, 1, 2, 3});
-    SendInPieces(gateway, answer, 100, state.EnvelopeCount);
-    ASSERT_TRUE(SpinUntil([&] { return state.PacketArrived; }));
-    EXPECT_TRUE(log.Has(QStringLiteral("Done!")));
-    const ReplyRead reply = channel.ReadReply(ReplyTimer::Respond);
+    const QByteArray telegram = test::hex("68 03 03 68 08 05 72 7F 16");
+    const QByteArray answer = test::answerPacket(telegram, 0, {10, 1, 2, 3});
+    sendInPieces(gateway, answer, 100, state.EnvelopeCount);
+    ASSERT_TRUE(spinUntil([&] { return state.PacketArrived; }));
+    EXPECT_TRUE(log.has(QStringLiteral("Done!")));
+    const ReplyRead reply = channel.readReply(ReplyTimer::Respond);
     EXPECT_EQ(reply.bytes, telegram);
     EXPECT_EQ(automatic.count(), 1) << "only the first packet of a connection starts an action";
 }
 
 TEST_F(GatewayCallingInTest, ThreeHundredAndOneBytesAreReportedAndDiscarded) {
     QTcpSocket gateway;
-    CallIn(gateway);
+    callIn(gateway);
     state.GatewayReply = QByteArrayLiteral("old");
     gateway.write(QByteArray(200, '\x01'));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.EnvelopeCount == 200; }));
+    ASSERT_TRUE(spinUntil([&] { return state.EnvelopeCount == 200; }));
     gateway.write(QByteArray(101, '\x02'));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return state.PacketArrived; }));
-    EXPECT_TRUE(log.Has(QStringLiteral("Wrong byte count in the telegram, 301")));
+    ASSERT_TRUE(spinUntil([&] { return state.PacketArrived; }));
+    EXPECT_TRUE(log.has(QStringLiteral("Wrong byte count in the telegram, 301")));
     EXPECT_EQ(state.EnvelopeCount, 0);
     EXPECT_TRUE(state.GatewayReply.isEmpty());
     EXPECT_EQ(state.ReloadCount, 0);
@@ -203,58 +203,58 @@ TEST_F(GatewayCallingInTest, ThreeHundredAndOneBytesAreReportedAndDiscarded) {
 
 TEST_F(GatewayCallingInTest, SecondGatewayIsClosedAtOnce) {
     QTcpSocket first;
-    CallIn(first);
+    callIn(first);
     QTcpSocket second;
-    second.connectToHost(QHostAddress::LocalHost, channel.ListeningPort());
-    ASSERT_TRUE(SpinUntil([&] { return log.HasPrefix(QStringLiteral("Incoming connection ignored at ")); }));
-    ASSERT_TRUE(SpinUntil([&] { return second.state() == QAbstractSocket::UnconnectedState; }));
+    second.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    ASSERT_TRUE(spinUntil([&] { return log.hasPrefix(QStringLiteral("Incoming connection ignored at ")); }));
+    ASSERT_TRUE(spinUntil([&] { return second.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_TRUE(state.GatewayCalledIn);
 
     // The first gateway is still the one spoken to.
-    channel.SendFrame(kReadRequest, PacketKind::Read, OperationWords::Read(5));
-    EXPECT_EQ(ReceivePacket(first).size(), kPacketSize);
+    channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));
+    EXPECT_EQ(receivePacket(first).size(), kPacketSize);
 
     first.disconnectFromHost();
-    ASSERT_TRUE(SpinUntil([&] { return !state.GatewayCalledIn; }));
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Connection to 127.0.0.1 closed by client at ")));
+    ASSERT_TRUE(spinUntil([&] { return !state.GatewayCalledIn; }));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Connection to 127.0.0.1 closed by client at ")));
 }
 
 TEST_F(GatewayCallingInTest, KeepAlivePingsAfterTheFirstPacket) {
     settings.KeepAlive = true;
     QTcpSocket gateway;
-    CallIn(gateway);
+    callIn(gateway);
     ASSERT_TRUE(keepAliveTimer.isActive());
     EXPECT_EQ(keepAliveTimer.interval(), 10000);
     keepAliveTimer.setInterval(10); // not wait ten seconds
-    const QByteArray ping = ReceivePacket(gateway);
-    EXPECT_EQ(ping, WrapPacket(test::Hex("10 40 F9 39 16"), PacketKind::Command, state.NetworkNumber, 1));
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Ping on ")));
-    channel.StopKeepAlive();
+    const QByteArray ping = receivePacket(gateway);
+    EXPECT_EQ(ping, wrapPacket(test::hex("10 40 F9 39 16"), PacketKind::Command, state.NetworkNumber, 1));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Ping on ")));
+    channel.stopKeepAlive();
     EXPECT_FALSE(keepAliveTimer.isActive());
 }
 
 TEST_F(GatewayCallingInTest, QuietConnectionIsDroppedAndTheSocketReopened) {
     QTcpSocket gateway;
-    CallIn(gateway);
+    callIn(gateway);
     ASSERT_TRUE(idleTimer.isActive());
     idleTimer.setInterval(10); // not wait ten minutes
-    ASSERT_TRUE(SpinUntil([&] { return gateway.state() == QAbstractSocket::UnconnectedState; }));
+    ASSERT_TRUE(spinUntil([&] { return gateway.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_TRUE(state.ServerListening);
     EXPECT_FALSE(state.GatewayCalledIn);
     EXPECT_FALSE(idleTimer.isActive());
 }
 
 TEST_F(GatewayCallingInTest, ToggleClosesAndApplyLeavesItForTheNextActivation) {
-    channel.ToggleServerSocket(settings.ListenPort);
+    channel.toggleServerSocket(settings.ListenPort);
     EXPECT_FALSE(state.ServerListening);
-    EXPECT_TRUE(log.Has(QStringLiteral("Socket closed")));
-    channel.OnMainWindowActivated();
+    EXPECT_TRUE(log.has(QStringLiteral("Socket closed")));
+    channel.onMainWindowActivated();
     EXPECT_TRUE(state.ServerListening);
-    channel.OnSettingsApplied();
+    channel.onSettingsApplied();
     EXPECT_FALSE(state.ServerListening);
-    EXPECT_EQ(channel.ListeningPort(), 0);
+    EXPECT_EQ(channel.listeningPort(), 0);
     log.lines.clear();
-    channel.ToggleServerSocket(QString());
+    channel.toggleServerSocket(QString());
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Socket port is not defined in Settings...")});
 }
 
@@ -264,14 +264,14 @@ TEST_F(GatewayCallingInTest, GatewayOfAnotherNetworkIsDroppedAndTheSocketListens
     settings.AutoMbus = true;
     QSignalSpy automatic(&channel, &Channel::automaticActionRequested);
     QTcpSocket gateway;
-    gateway.connectToHost(QHostAddress::LocalHost, channel.ListeningPort());
-    ASSERT_TRUE(SpinUntil([&] { return state.GatewayCalledIn; }));
+    gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     state.PacketSequence = 4;
-    gateway.write(test::AnswerPacket(QByteArray(), 0, {10, 1, 2, 3}));
+    gateway.write(test::answerPacket(QByteArray(), 0, {10, 1, 2, 3}));
     gateway.flush();
-    ASSERT_TRUE(SpinUntil([&] { return gateway.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_TRUE(log.Has(QStringLiteral("Disconnected 10.1.2.3")));
-    EXPECT_TRUE(log.Has(QStringLiteral("Listening...")));
+    ASSERT_TRUE(spinUntil([&] { return gateway.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(log.has(QStringLiteral("Disconnected 10.1.2.3")));
+    EXPECT_TRUE(log.has(QStringLiteral("Listening...")));
     EXPECT_TRUE(state.ServerListening);
     EXPECT_FALSE(state.GatewayCalledIn);
     EXPECT_EQ(state.PacketSequence, 1);
@@ -281,20 +281,20 @@ TEST_F(GatewayCallingInTest, GatewayOfAnotherNetworkIsDroppedAndTheSocketListens
 TEST_F(GatewayCallingInTest, WirelessAdapterTakesReadRequestsUnchanged) {
     settings.UseNerit1 = true;
     QTcpSocket adapter;
-    adapter.connectToHost(QHostAddress::LocalHost, channel.ListeningPort());
-    ASSERT_TRUE(SpinUntil([&] { return state.GatewayCalledIn; }));
+    adapter.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     state.RawReply = QByteArrayLiteral("old");
-    channel.SendFrame(kReadRequest, PacketKind::Read, OperationWords::Read(5));
+    channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));
     EXPECT_TRUE(state.RawReply.isEmpty());
-    ASSERT_TRUE(SpinUntil([&] { return adapter.bytesAvailable() >= kReadRequest.size(); }));
+    ASSERT_TRUE(spinUntil([&] { return adapter.bytesAvailable() >= kReadRequest.size(); }));
     EXPECT_EQ(adapter.readAll(), kReadRequest);
-    adapter.write(test::Hex("E5"));
+    adapter.write(test::hex("E5"));
     adapter.flush();
-    ASSERT_TRUE(SpinUntil([&] { return !state.RawReply.isEmpty(); }));
-    EXPECT_EQ(channel.ReadReply(ReplyTimer::ReadAll).bytes, test::Hex("E5"));
+    ASSERT_TRUE(spinUntil([&] { return !state.RawReply.isEmpty(); }));
+    EXPECT_EQ(channel.readReply(ReplyTimer::ReadAll).bytes, test::hex("E5"));
     // Other frames still travel wrapped.
-    channel.SendFrame(ShortFrame(control::kSndNke, 5), PacketKind::Command, OperationWords::SndNke(5));
-    EXPECT_EQ(ReceivePacket(adapter).size(), kPacketSize);
+    channel.sendFrame(shortFrame(control::kSndNke, 5), PacketKind::Command, OperationWords::sndNke(5));
+    EXPECT_EQ(receivePacket(adapter).size(), kPacketSize);
 }
 
 TEST_F(ChannelSocketTest, GatewayServerVersionAnswersPackets) {
@@ -302,14 +302,14 @@ TEST_F(ChannelSocketTest, GatewayServerVersionAnswersPackets) {
     ASSERT_TRUE(gatewayServer.listen(QHostAddress::LocalHost, 0));
     std::unique_ptr<QTcpSocket> far;
     QByteArray received;
-    const QByteArray telegram = test::Hex("68 03 03 68 08 05 72 7F 16");
+    const QByteArray telegram = test::hex("68 03 03 68 08 05 72 7F 16");
     QObject::connect(&gatewayServer, &QTcpServer::newConnection, [&] {
         far.reset(gatewayServer.nextPendingConnection());
         QObject::connect(far.get(), &QTcpSocket::readyRead, [&] {
             received.append(far->readAll());
             if (received.size() >= kPacketSize) {
                 // The answer comes back in two pieces.
-                const QByteArray answer = test::AnswerPacket(telegram, 0, {0, 0, 0, 7});
+                const QByteArray answer = test::answerPacket(telegram, 0, {0, 0, 0, 7});
                 far->write(answer.left(150));
                 far->flush();
                 QTimer::singleShot(20, far.get(), [&, answer] { far->write(answer.mid(150)); });
@@ -324,23 +324,23 @@ TEST_F(ChannelSocketTest, GatewayServerVersionAnswersPackets) {
 
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(channel.OpenChannel());
+    ASSERT_TRUE(channel.openChannel());
     EXPECT_LT(clock.elapsed(), 900);
-    EXPECT_TRUE(log.Has(QStringLiteral("Trying to connect to Ferrin-2 server...")));
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Connected TCP/IP, at ")));
+    EXPECT_TRUE(log.has(QStringLiteral("Trying to connect to Ferrin-2 server...")));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Connected TCP/IP, at ")));
     EXPECT_TRUE(log.lines.last().endsWith(QStringLiteral(", server 127.0.0.1")));
     EXPECT_EQ(state.PacketSequence, 1);
 
-    channel.SendFrame(kReadRequest, PacketKind::Read, OperationWords::Read(5));
+    channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));
     EXPECT_EQ(state.PacketSequence, 2);
-    ASSERT_TRUE(SpinUntil([&] { return !state.GatewayReply.isEmpty(); }));
-    EXPECT_EQ(received, WrapPacket(kReadRequest, PacketKind::Read, NetworkNumber{0, 0, 0, 7}, 1));
-    EXPECT_EQ(channel.ReadReply(ReplyTimer::Set).bytes, telegram);
-    EXPECT_TRUE(log.Has(QStringLiteral("Done!")));
+    ASSERT_TRUE(spinUntil([&] { return !state.GatewayReply.isEmpty(); }));
+    EXPECT_EQ(received, wrapPacket(kReadRequest, PacketKind::Read, NetworkNumber{0, 0, 0, 7}, 1));
+    EXPECT_EQ(channel.readReply(ReplyTimer::Set).bytes, telegram);
+    EXPECT_TRUE(log.has(QStringLiteral("Done!")));
 
-    channel.CloseChannel();
+    channel.closeChannel();
     EXPECT_FALSE(state.GatewayClientConnected);
-    EXPECT_TRUE(log.HasPrefix(QStringLiteral("Disconnected TCP/IP connection at ")));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Disconnected TCP/IP connection at ")));
 }
 
 } // namespace

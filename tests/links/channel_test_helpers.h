@@ -17,9 +17,9 @@ namespace holvex::test {
 // Collects the event-log lines.
 class CollectingLog : public LogSink {
 public:
-    void LogLine(const QString& text) override { lines.append(text); }
-    bool Has(const QString& line) const { return lines.contains(line); }
-    bool HasPrefix(const QString& prefix) const {
+    void logLine(const QString& text) override { lines.append(text); }
+    bool has(const QString& line) const { return lines.contains(line); }
+    bool hasPrefix(const QString& prefix) const {
         for (const QString& line : lines) {
             if (line.startsWith(prefix)) {
                 return true;
@@ -31,7 +31,7 @@ public:
 };
 
 // Runs the event loop until the condition holds or the time is up.
-inline bool SpinUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
+inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
@@ -45,7 +45,7 @@ inline bool SpinUntil(const std::function<bool()>& condition, int timeoutMs = 30
 
 // An answer packet as a gateway sends it: start, network, header checksum at 19, byte 21, L at 22, payload
 // from 25, result code at L + 28, packet checksum at 298, stop.
-inline QByteArray AnswerPacket(const QByteArray& payload, std::uint8_t resultCode = 0,
+inline QByteArray answerPacket(const QByteArray& payload, std::uint8_t resultCode = 0,
                                std::array<std::uint8_t, 4> network = {0, 0, 0, 1}) {
     QByteArray packet(300, '\0');
     packet[0] = 0x01;

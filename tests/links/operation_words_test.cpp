@@ -12,16 +12,16 @@ struct SocketLineCase {
 
 TEST(OperationWordsTest, GatewayFailureLineNamesTheOperationOrTakesTheGivenLead) {
     const SocketLineCase cases[] = {
-        {OperationWords::Read(3), "Socket exception during normal read - peer gone"},
+        {OperationWords::read(3), "Socket exception during normal read - peer gone"},
         {OperationWords{QStringLiteral("secondary set"), QStringLiteral("x")},
          "Socket exception during secondary set - peer gone"},
-        {OperationWords::WithLead(QStringLiteral("Socket exception - reading by secondary 12345678, "),
+        {OperationWords::withLead(QStringLiteral("Socket exception - reading by secondary 12345678, "),
                                   QStringLiteral("reading by secondary 12345678")),
          "Socket exception - reading by secondary 12345678, peer gone"},
-        {OperationWords::WithLead({}, QStringLiteral("7")), "peer gone"},
+        {OperationWords::withLead({}, QStringLiteral("7")), "peer gone"},
     };
     for (const SocketLineCase& c : cases) {
-        EXPECT_EQ(c.words.SocketLine(QStringLiteral("peer gone")).toStdString(), c.expected);
+        EXPECT_EQ(c.words.socketLine(QStringLiteral("peer gone")).toStdString(), c.expected);
     }
 }
 

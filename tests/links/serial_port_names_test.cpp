@@ -20,39 +20,39 @@ TEST(SerialPortNames, DevicePathOfEveryKindOfName) {
         {"COMx", "/dev/COMx"},       {"", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(SerialDevicePath(QString::fromLatin1(c.name)), QString::fromLatin1(c.path)) << c.name;
+        EXPECT_EQ(serialDevicePath(QString::fromLatin1(c.name)), QString::fromLatin1(c.path)) << c.name;
     }
 }
 
 TEST(SerialPortNames, ClassifiesFromWhatTheFileSystemSays) {
-    EXPECT_EQ(ClassifySerialOpenFailure(false, false), SerialOpenFailure::Missing);
-    EXPECT_EQ(ClassifySerialOpenFailure(true, false), SerialOpenFailure::NoPermission);
-    EXPECT_EQ(ClassifySerialOpenFailure(true, true), SerialOpenFailure::InUse);
+    EXPECT_EQ(classifySerialOpenFailure(false, false), SerialOpenFailure::Missing);
+    EXPECT_EQ(classifySerialOpenFailure(true, false), SerialOpenFailure::NoPermission);
+    EXPECT_EQ(classifySerialOpenFailure(true, true), SerialOpenFailure::InUse);
 }
 
 TEST(SerialPortNames, InspectsARealPath) {
     QString group = QStringLiteral("stale");
-    EXPECT_EQ(InspectSerialOpenFailure(QStringLiteral("/dev/holvex-no-such-port"), &group),
+    EXPECT_EQ(inspectSerialOpenFailure(QStringLiteral("/dev/holvex-no-such-port"), &group),
               SerialOpenFailure::Missing);
     EXPECT_TRUE(group.isEmpty());
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    EXPECT_EQ(InspectSerialOpenFailure(dir.path(), &group), SerialOpenFailure::InUse);
+    EXPECT_EQ(inspectSerialOpenFailure(dir.path(), &group), SerialOpenFailure::InUse);
     EXPECT_FALSE(group.isEmpty());
 }
 
 TEST(SerialPortNames, PermissionTextNamesTheOwningGroup) {
-    const QString text = SerialOpenFailureText(
+    const QString text = serialOpenFailureText(
         SerialOpenFailure::NoPermission, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("dialout"), false);
     EXPECT_TRUE(text.contains(QStringLiteral("/dev/ttyUSB0")));
     EXPECT_TRUE(text.contains(QStringLiteral("\"dialout\"")));
     // Without a known owner the usual group is suggested.
     EXPECT_TRUE(
-        SerialOpenFailureText(SerialOpenFailure::NoPermission, QStringLiteral("/dev/x"), QString(), true)
+        serialOpenFailureText(SerialOpenFailure::NoPermission, QStringLiteral("/dev/x"), QString(), true)
             .contains(QStringLiteral("dialout")));
-    EXPECT_TRUE(SerialOpenFailureText(SerialOpenFailure::Missing, QStringLiteral("/dev/x"), QString(), false)
+    EXPECT_TRUE(serialOpenFailureText(SerialOpenFailure::Missing, QStringLiteral("/dev/x"), QString(), false)
                     .contains(QStringLiteral("does not exist")));
-    EXPECT_TRUE(SerialOpenFailureText(SerialOpenFailure::InUse, QStringLiteral("/dev/x"), QString(), false)
+    EXPECT_TRUE(serialOpenFailureText(SerialOpenFailure::InUse, QStringLiteral("/dev/x"), QString(), false)
                     .contains(QStringLiteral("in use")));
 }
 

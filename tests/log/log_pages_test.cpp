@@ -21,7 +21,7 @@ class PaginateLogTest : public ::testing::TestWithParam<PaginationCase> {};
 
 TEST_P(PaginateLogTest, SplitsAfterEveryThirtyFifthLine) {
     const PaginationCase& c = GetParam();
-    const std::vector<LogPage> pages = PaginateLog(c.lineCount);
+    const std::vector<LogPage> pages = paginateLog(c.lineCount);
     ASSERT_EQ(pages.size(), c.pages.size());
     int printed = 0;
     for (std::size_t p = 0; p < pages.size(); ++p) {
@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PaginateLogTest,
                                            PaginationCase{106, {{0, 35}, {36, 70}, {71, 105}, {106, 105}}}));
 
 TEST(PaginateLog, LaterPagesStartOneSlotBelowTheTopLine) {
-    const std::vector<LogPage> pages = PaginateLog(80);
+    const std::vector<LogPage> pages = paginateLog(80);
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_EQ(pages[0].firstLine - pages[0].slotBase, 0); // line 0 on the top line position
     EXPECT_EQ(pages[1].firstLine - pages[1].slotBase, 1); // line 36 one double line lower
@@ -51,24 +51,24 @@ TEST(PaginateLog, LaterPagesStartOneSlotBelowTheTopLine) {
 }
 
 TEST(ProposedLogFileName, JoinsFolderAndNameWithOneSeparator) {
-    EXPECT_EQ(ProposedLogFileName(QStringLiteral("/home/op")), QStringLiteral("/home/op/log.txt"));
-    EXPECT_EQ(ProposedLogFileName(QStringLiteral("/home/op/")), QStringLiteral("/home/op/log.txt"));
-    EXPECT_EQ(ProposedLogFileName(QString()), QStringLiteral("log.txt"));
+    EXPECT_EQ(proposedLogFileName(QStringLiteral("/home/op")), QStringLiteral("/home/op/log.txt"));
+    EXPECT_EQ(proposedLogFileName(QStringLiteral("/home/op/")), QStringLiteral("/home/op/log.txt"));
+    EXPECT_EQ(proposedLogFileName(QString()), QStringLiteral("log.txt"));
 }
 
 TEST(WriteLogFile, WritesOneLinePerLogLine) {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("log.txt"));
-    ASSERT_TRUE(WriteLogFile(path, {QStringLiteral("first"), QString(), QStringLiteral("68 03 03 68")}));
-    EXPECT_EQ(test::ReadFile(path), QByteArray("first\n\n68 03 03 68\n"));
+    ASSERT_TRUE(writeLogFile(path, {QStringLiteral("first"), QString(), QStringLiteral("68 03 03 68")}));
+    EXPECT_EQ(test::readFile(path), QByteArray("first\n\n68 03 03 68\n"));
 }
 
 TEST(WriteLogFile, FailsWhereNoFileCanBeMadeAndLeavesNothingBehind) {
     QTemporaryDir dir;
     // A plain file standing where the folder should be: no user, root included, can write below it.
-    const QString blocker = test::WriteFile(dir, QStringLiteral("not-a-folder"), "x");
-    EXPECT_FALSE(WriteLogFile(blocker + QStringLiteral("/log.txt"), {QStringLiteral("line")}));
-    EXPECT_EQ(test::ReadFile(blocker), QByteArray("x"));
+    const QString blocker = test::writeFile(dir, QStringLiteral("not-a-folder"), "x");
+    EXPECT_FALSE(writeLogFile(blocker + QStringLiteral("/log.txt"), {QStringLiteral("line")}));
+    EXPECT_EQ(test::readFile(blocker), QByteArray("x"));
 }
 
 } // namespace

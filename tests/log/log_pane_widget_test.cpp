@@ -22,7 +22,7 @@
 namespace holvex {
 namespace {
 
-QStringList Lines(int count) {
+QStringList lines(int count) {
     QStringList lines;
     for (int i = 0; i < count; ++i) {
         lines << QStringLiteral("log line %1").arg(i);
@@ -39,7 +39,7 @@ class LogLineSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(LogLineSplit, CrLfPairsMakeSeparateLines) {
     LogPane pane;
-    pane.LogLine(QString::fromLatin1(GetParam().text));
+    pane.logLine(QString::fromLatin1(GetParam().text));
     EXPECT_EQ(pane.lines(), GetParam().lines);
     pane.flushView();
     EXPECT_EQ(pane.textView()->blockCount(), GetParam().lines.size());
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LogPane, KeepsLinesInOrderAcrossCallsAndClears) {
     LogPane pane;
-    for (const QString& line : Lines(2000)) {
-        pane.LogLine(line);
+    for (const QString& line : lines(2000)) {
+        pane.logLine(line);
     }
     pane.flushView();
     EXPECT_EQ(pane.lineCount(), 2000);
@@ -69,7 +69,7 @@ TEST(LogPane, KeepsLinesInOrderAcrossCallsAndClears) {
     pane.clearButton()->click();
     EXPECT_EQ(pane.lineCount(), 0);
     EXPECT_TRUE(pane.textView()->toPlainText().isEmpty());
-    pane.LogLine(QStringLiteral("after"));
+    pane.logLine(QStringLiteral("after"));
     pane.flushView();
     EXPECT_EQ(pane.textView()->toPlainText(), QStringLiteral("after"));
 }
@@ -87,19 +87,19 @@ TEST(LogPane, IsReadOnlyUnwrappedWithItsThreeButtons) {
 TEST(LogPane, SavesOneLinePerLogLine) {
     QTemporaryDir dir;
     LogPane pane;
-    pane.LogLine(QStringLiteral("first\r\nsecond"));
+    pane.logLine(QStringLiteral("first\r\nsecond"));
     const QString path = QDir(dir.path()).filePath(QStringLiteral("log.txt"));
     EXPECT_TRUE(pane.saveTo(path));
-    EXPECT_EQ(test::ReadFile(path), QByteArray("first\nsecond\n"));
+    EXPECT_EQ(test::readFile(path), QByteArray("first\nsecond\n"));
     EXPECT_EQ(pane.lineCount(), 2);
 }
 
 TEST(LogPane, SaveFailureIsLoggedAndKeepsTheLog) {
     QTemporaryDir dir;
     LogPane pane;
-    pane.LogLine(QStringLiteral("kept"));
+    pane.logLine(QStringLiteral("kept"));
     // A file where the folder should be cannot be written below, whoever runs the test.
-    const QString blocker = test::WriteFile(dir, QStringLiteral("readonly"), "x");
+    const QString blocker = test::writeFile(dir, QStringLiteral("readonly"), "x");
     EXPECT_FALSE(pane.saveTo(blocker + QStringLiteral("/log.txt")));
     EXPECT_EQ(pane.lines(),
               (QStringList{QStringLiteral("kept"), QStringLiteral("Can not write file, no rights...")}));
@@ -121,16 +121,16 @@ TEST(LogPane, SaveButtonProposesLogTxtInTheLastDirectory) {
     QTemporaryDir dir;
     ScriptedSavePane pane;
     pane.setLastDirectoryProvider([&] { return dir.path(); });
-    pane.LogLine(QStringLiteral("x"));
+    pane.logLine(QStringLiteral("x"));
     pane.saveButton()->click(); // cancelled: nothing written
     EXPECT_EQ(pane.proposed, QDir(dir.path()).filePath(QStringLiteral("log.txt")));
     EXPECT_FALSE(QFile::exists(pane.proposed));
     pane.answer = pane.proposed;
     pane.saveButton()->click();
-    EXPECT_EQ(test::ReadFile(pane.proposed), QByteArray("x\n"));
+    EXPECT_EQ(test::readFile(pane.proposed), QByteArray("x\n"));
 }
 
-int CountPdfPages(const QString& path) {
+int countPdfPages(const QString& path) {
     const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
     if (!pdfinfo.isEmpty()) {
         QProcess process;
@@ -143,11 +143,11 @@ int CountPdfPages(const QString& path) {
         }
     }
     // Qt writes each page as an uncompressed "/Type /Page" dictionary.
-    const QString text = QString::fromLatin1(test::ReadFile(path));
+    const QString text = QString::fromLatin1(test::readFile(path));
     return static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
 }
 
-QString PdfPageText(const QString& path, int page) {
+QString pdfPageText(const QString& path, int page) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty()) {
         return QString();
@@ -174,11 +174,11 @@ TEST_P(PrintToPdf, PrintsTheExpectedNumberOfA4Pages) {
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setOutputFileName(path);
     LogPane pane;
-    for (const QString& line : Lines(GetParam().lineCount)) {
-        pane.LogLine(line);
+    for (const QString& line : lines(GetParam().lineCount)) {
+        pane.logLine(line);
     }
     EXPECT_EQ(pane.printTo(printer, QDateTime(QDate(2026, 3, 4), QTime(9, 30))), GetParam().pages);
-    EXPECT_EQ(CountPdfPages(path), GetParam().pages);
+    EXPECT_EQ(countPdfPages(path), GetParam().pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PrintToPdf,
@@ -192,25 +192,25 @@ TEST(PrintToPdf, SeventyOneLinesEndWithAHeadingOnlyPage) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setOutputFileName(path);
-    ASSERT_EQ(PrintLog(printer, Lines(71), QStringLiteral("Print of log file 04/03/2026, 09:30")), 3);
-    const QString first = PdfPageText(path, 1);
+    ASSERT_EQ(printLog(printer, lines(71), QStringLiteral("Print of log file 04/03/2026, 09:30")), 3);
+    const QString first = pdfPageText(path, 1);
     if (first.isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
     }
     EXPECT_TRUE(first.contains(QStringLiteral("log line 0")));
     EXPECT_TRUE(first.contains(QStringLiteral("log line 35")));
     EXPECT_FALSE(first.contains(QStringLiteral("log line 36")));
-    const QString second = PdfPageText(path, 2);
+    const QString second = pdfPageText(path, 2);
     EXPECT_TRUE(second.contains(QStringLiteral("log line 36")));
     EXPECT_TRUE(second.contains(QStringLiteral("log line 70")));
-    const QString third = PdfPageText(path, 3);
+    const QString third = pdfPageText(path, 3);
     // The font may set "fi" as one ligature glyph, so look for the words before it.
     EXPECT_TRUE(third.contains(QStringLiteral("Print of log"))) << third.toStdString();
     EXPECT_FALSE(third.contains(QStringLiteral("log line")));
 }
 
 TEST(LogPrintHeading, StartsWithTheFixedWords) {
-    const QString heading = LogPrintHeading(QDateTime(QDate(2026, 3, 4), QTime(9, 30)));
+    const QString heading = logPrintHeading(QDateTime(QDate(2026, 3, 4), QTime(9, 30)));
     EXPECT_TRUE(heading.startsWith(QStringLiteral("Print of log file ")));
     EXPECT_TRUE(heading.contains(QStringLiteral(", ")));
 }
@@ -220,26 +220,26 @@ TEST(ProgressBarWidget, HiddenWhileIdleAndWalksItsRange) {
     EXPECT_TRUE(bar.isHidden());
     EXPECT_EQ(bar.minimum(), 0);
     EXPECT_EQ(bar.maximum(), 250);
-    bar.StartProgress(3);
+    bar.startProgress(3);
     EXPECT_FALSE(bar.isHidden());
-    EXPECT_EQ(bar.ProgressPosition(), 0);
+    EXPECT_EQ(bar.progressPosition(), 0);
     for (int i = 0; i < 5; ++i) {
-        bar.StepProgress();
+        bar.stepProgress();
     }
-    EXPECT_EQ(bar.ProgressPosition(), 3); // never past the maximum
-    bar.EndProgress();
+    EXPECT_EQ(bar.progressPosition(), 3); // never past the maximum
+    bar.endProgress();
     EXPECT_TRUE(bar.isHidden());
-    EXPECT_EQ(bar.ProgressPosition(), 0);
-    bar.StartProgressRange(1, 10, 1);
-    EXPECT_EQ(bar.ProgressPosition(), 1);
-    EXPECT_EQ(bar.ProgressMaximum(), 10);
-    bar.EndProgress();
+    EXPECT_EQ(bar.progressPosition(), 0);
+    bar.startProgressRange(1, 10, 1);
+    EXPECT_EQ(bar.progressPosition(), 1);
+    EXPECT_EQ(bar.progressMaximum(), 10);
+    bar.endProgress();
     EXPECT_EQ(bar.minimum(), 0);
 }
 
 TEST(StatusBarWidget, ThreePanelsOnlyTheFirstWritten) {
     StatusBarWidget status;
-    status.ShowPortState(ClosedPortText(QStringLiteral("COM1")));
+    status.showPortState(closedPortText(QStringLiteral("COM1")));
     EXPECT_EQ(status.panelText(0), QStringLiteral("COM1 is closed"));
     EXPECT_EQ(status.panel(0)->width(), 150);
     EXPECT_EQ(status.panel(1)->width(), 400);
@@ -258,15 +258,15 @@ TEST(LogPane, LinesFromAnotherThreadArriveOnThePanesThread) {
     LogPane pane;
     ProgressBarWidget bar;
     std::thread worker([&] {
-        pane.LogLine(QStringLiteral("Collision"));
-        bar.StartProgressRange(1, 10, 1);
-        bar.StepProgress();
+        pane.logLine(QStringLiteral("Collision"));
+        bar.startProgressRange(1, 10, 1);
+        bar.stepProgress();
     });
     worker.join();
     EXPECT_EQ(pane.lineCount(), 0); // nothing touched from the worker
     QCoreApplication::processEvents();
     EXPECT_EQ(pane.lines(), QStringList{QStringLiteral("Collision")});
-    EXPECT_EQ(bar.ProgressPosition(), 2);
+    EXPECT_EQ(bar.progressPosition(), 2);
     EXPECT_FALSE(bar.isHidden());
 }
 

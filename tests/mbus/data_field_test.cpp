@@ -7,15 +7,15 @@
 #include <gtest/gtest.h>
 
 using namespace holvex::mbus;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 namespace {
 
 constexpr int kDifPos = 19;
 
 // A long frame whose only record is the given bytes, DIF at byte 19, checksum and stop byte after it.
-QByteArray Telegram(const char* record) {
-    return QByteArray(19, '\0') + Hex(record) + Hex("00 16");
+QByteArray telegram(const char* record) {
+    return QByteArray(19, '\0') + hex(record) + hex("00 16");
 }
 
 struct FieldCase {
@@ -26,11 +26,11 @@ struct FieldCase {
     const char* value;
 };
 
-DataFieldResult Decode(const FieldCase& c) {
-    const QByteArray frame = Telegram(c.record);
+DataFieldResult decode(const FieldCase& c) {
+    const QByteArray frame = telegram(c.record);
     const auto dif = static_cast<quint8>(frame[kDifPos]);
-    return DecodeDataField(frame, kDifPos, c.dataStart, QString::fromLatin1(c.vif), c.multiplier,
-                           DataFieldLength(dif), QLatin1Char('.'));
+    return decodeDataField(frame, kDifPos, c.dataStart, QString::fromLatin1(c.vif), c.multiplier,
+                           dataFieldLength(dif), QLatin1Char('.'));
 }
 
 } // namespace
@@ -38,7 +38,7 @@ DataFieldResult Decode(const FieldCase& c) {
 TEST(DataFieldLength, ByCode) {
     const int lengths[16] = {0, 1, 2, 3, 4, 4, 6, 8, 0, 1, 2, 3, 4, 1, 6, 0};
     for (int code = 0; code < 16; ++code) {
-        EXPECT_EQ(DataFieldLength(static_cast<quint8>(0x40 | code)), lengths[code]) << code;
+        EXPECT_EQ(dataFieldLength(static_cast<quint8>(0x40 | code)), lengths[code]) << code;
     }
 }
 
@@ -85,7 +85,7 @@ TEST(DecodeDataField, EveryCode) {
         {"04 FB 01 FF FF FF 7F", 22, "FB", 1000.0, "2147483647000.000"},
     };
     for (const FieldCase& c : cases) {
-        EXPECT_EQ(Decode(c).valueText, QString::fromLatin1(c.value)) << c.record;
+        EXPECT_EQ(decode(c).valueText, QString::fromLatin1(c.value)) << c.record;
     }
 }
 
@@ -109,7 +109,7 @@ TEST(DecodeDataField, VariableLength) {
         {"0D 13 C4 12", "Exception ", 5},
     };
     for (const Case& c : cases) {
-        const DataFieldResult r = Decode({c.record, 21, "13", 1.0, ""});
+        const DataFieldResult r = decode({c.record, 21, "13", 1.0, ""});
         EXPECT_EQ(r.valueText, QString::fromLatin1(c.value)) << c.record;
         EXPECT_EQ(r.dataLength, c.length) << c.record;
     }
@@ -129,10 +129,10 @@ TEST(DecodeDataField, DataPastTheChecksumIsNotRead) {
         {"02 13 01 02", -3, "13", 1.0, "Exception "},
     };
     for (const FieldCase& c : cases) {
-        EXPECT_EQ(Decode(c).valueText, QString::fromLatin1(c.value)) << c.record;
+        EXPECT_EQ(decode(c).valueText, QString::fromLatin1(c.value)) << c.record;
     }
     // The length keeps the caller's value.
-    EXPECT_EQ(Decode(cases[1]).dataLength, 4);
+    EXPECT_EQ(decode(cases[1]).dataLength, 4);
 }
 
 TEST(DecodeDataField, FieldText) {
@@ -155,17 +155,17 @@ TEST(DecodeDataField, FieldText) {
          "Storage number, Value during Error state, Extension Storage is: 0, Tariff is: 0 "},
     };
     for (const Case& c : cases) {
-        const QByteArray frame = Telegram(c.record);
+        const QByteArray frame = telegram(c.record);
         EXPECT_EQ(
-            DecodeDataField(frame, kDifPos, 21, QStringLiteral("13"), 1.0, 4, QLatin1Char('.')).fieldText,
+            decodeDataField(frame, kDifPos, 21, QStringLiteral("13"), 1.0, 4, QLatin1Char('.')).fieldText,
             QString::fromLatin1(c.text))
             << c.record;
     }
 }
 
 TEST(DecodeDataField, DecimalSeparator) {
-    const QByteArray frame = Telegram("04 13 39 30 00 00");
-    EXPECT_EQ(DecodeDataField(frame, kDifPos, 21, QStringLiteral("13"), 0.001, 4, QLatin1Char(',')).valueText,
+    const QByteArray frame = telegram("04 13 39 30 00 00");
+    EXPECT_EQ(decodeDataField(frame, kDifPos, 21, QStringLiteral("13"), 0.001, 4, QLatin1Char(',')).valueText,
               QStringLiteral("12,345"));
 }
 
@@ -191,22 +191,22 @@ TEST(DecodeDateTime, DatesAndDateTimes) {
         {"0D 6C E1 34", "6C", "1.4.31"},
     };
     for (const Case& c : cases) {
-        const QByteArray frame = Telegram(c.record);
+        const QByteArray frame = telegram(c.record);
         const int dataStart = static_cast<quint8>(frame[20]) == 0xEC ? 22 : 21;
         const auto r =
-            DecodeDataField(frame, kDifPos, dataStart, QString::fromLatin1(c.vif), 1.0, 2, QLatin1Char('.'));
+            decodeDataField(frame, kDifPos, dataStart, QString::fromLatin1(c.vif), 1.0, 2, QLatin1Char('.'));
         EXPECT_EQ(r.valueText, QString::fromLatin1(c.text)) << c.record;
         EXPECT_EQ(r.dataLength, 2) << c.record;
     }
 }
 
 TEST(DecodeDateTime, Failures) {
-    const QByteArray frame = Telegram("04 6D 05 0E 87 13");
-    EXPECT_EQ(DecodeDateTime(frame, QStringLiteral("6D"), 22), QStringLiteral("Exception decoding DateTime"));
-    EXPECT_EQ(DecodeDateTime(frame, QStringLiteral("6C"), 24), QStringLiteral("Exception decoding DateTime"));
-    EXPECT_EQ(DecodeDateTime(frame, QStringLiteral("6C"), 23), QStringLiteral("7.3.12"));
-    EXPECT_EQ(DecodeDateTime(frame, QStringLiteral("13"), 21), QStringLiteral("Exception decoding DateTime"));
-    EXPECT_EQ(DecodeDateTime(frame, QStringLiteral("6D"), -1), QStringLiteral("Exception decoding DateTime"));
-    EXPECT_EQ(DecodeDateTime(QByteArray(), QStringLiteral("6D"), 0),
+    const QByteArray frame = telegram("04 6D 05 0E 87 13");
+    EXPECT_EQ(decodeDateTime(frame, QStringLiteral("6D"), 22), QStringLiteral("Exception decoding DateTime"));
+    EXPECT_EQ(decodeDateTime(frame, QStringLiteral("6C"), 24), QStringLiteral("Exception decoding DateTime"));
+    EXPECT_EQ(decodeDateTime(frame, QStringLiteral("6C"), 23), QStringLiteral("7.3.12"));
+    EXPECT_EQ(decodeDateTime(frame, QStringLiteral("13"), 21), QStringLiteral("Exception decoding DateTime"));
+    EXPECT_EQ(decodeDateTime(frame, QStringLiteral("6D"), -1), QStringLiteral("Exception decoding DateTime"));
+    EXPECT_EQ(decodeDateTime(QByteArray(), QStringLiteral("6D"), 0),
               QStringLiteral("Exception decoding DateTime"));
 }

@@ -6,14 +6,14 @@
 #include <gtest/gtest.h>
 
 using namespace holvex::mbus;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 namespace {
 
 // Header, first register (DIF at 19, VIF at 21, data at 23), second register (DIF at 29, VIF at 31, data at
 // 33).
-QByteArray Telegram(const char* first, const char* second) {
-    return QByteArray(19, '\0') + Hex(first) + Hex(second) + Hex("00 16");
+QByteArray telegram(const char* first, const char* second) {
+    return QByteArray(19, '\0') + hex(first) + hex(second) + hex("00 16");
 }
 
 } // namespace
@@ -45,7 +45,7 @@ TEST(DecodeFixedRecord, Registers) {
     };
     for (const Case& c : cases) {
         const auto r =
-            DecodeFixedRecord(Telegram(c.first, "04 00 06 00 01 00 00 00 00 00"), 23, QLatin1Char('.'));
+            decodeFixedRecord(telegram(c.first, "04 00 06 00 01 00 00 00 00 00"), 23, QLatin1Char('.'));
         EXPECT_EQ(r.value, QString::fromLatin1(c.value)) << c.first;
         EXPECT_EQ(r.unit, QString::fromLatin1(c.unit)) << c.first;
         EXPECT_TRUE(r.logLine.isEmpty()) << c.first;
@@ -53,8 +53,8 @@ TEST(DecodeFixedRecord, Registers) {
 }
 
 TEST(DecodeFixedRecord, SecondRegisterAndSeparator) {
-    const auto r = DecodeFixedRecord(
-        Telegram("04 00 06 00 01 00 00 00 00 00", "04 00 03 00 39 30 00 00 00 00"), 33, QLatin1Char(','));
+    const auto r = decodeFixedRecord(
+        telegram("04 00 06 00 01 00 00 00 00 00", "04 00 03 00 39 30 00 00 00 00"), 33, QLatin1Char(','));
     EXPECT_EQ(r.value, QStringLiteral("12,345"));
     EXPECT_EQ(r.unit, QStringLiteral("kWh"));
 }
@@ -63,7 +63,7 @@ TEST(DecodeFixedRecord, UnknownCodeIsLogged) {
     for (const char* first :
          {"00 00 06 00 01 00 00 00 00 00", "07 00 06 00 01 00 00 00 00 00", "08 00 06 00 01 00 00 00 00 00",
           "0D 00 06 00 01 00 00 00 00 00", "0F 00 06 00 01 00 00 00 00 00"}) {
-        const auto r = DecodeFixedRecord(Telegram(first, ""), 23, QLatin1Char('.'));
+        const auto r = decodeFixedRecord(telegram(first, ""), 23, QLatin1Char('.'));
         EXPECT_TRUE(r.value.isEmpty()) << first;
         EXPECT_TRUE(r.unit.isEmpty()) << first;
         EXPECT_EQ(r.logLine, QStringLiteral("Unrecognizable DIF value - not decoded, 1...")) << first;
@@ -72,13 +72,13 @@ TEST(DecodeFixedRecord, UnknownCodeIsLogged) {
 
 TEST(DecodeFixedRecord, RegistersPastTheChecksumAreNotRead) {
     // The second register would lie in and beyond the checksum and stop byte.
-    const QByteArray shortFrame = Telegram("04 00 06 00 01 00 00 00 00 00", "04 00 06 00 01");
-    const auto second = DecodeFixedRecord(shortFrame, 33, QLatin1Char('.'));
+    const QByteArray shortFrame = telegram("04 00 06 00 01 00 00 00 00 00", "04 00 06 00 01");
+    const auto second = decodeFixedRecord(shortFrame, 33, QLatin1Char('.'));
     EXPECT_TRUE(second.value.isEmpty());
     EXPECT_TRUE(second.unit.isEmpty());
     EXPECT_TRUE(second.logLine.isEmpty());
-    EXPECT_EQ(DecodeFixedRecord(shortFrame, 23, QLatin1Char('.')).value, QStringLiteral("1.000"));
-    EXPECT_TRUE(DecodeFixedRecord(Hex("68 04 04 68 00 16"), 23, QLatin1Char('.')).value.isEmpty());
-    EXPECT_TRUE(DecodeFixedRecord(QByteArray(), 23, QLatin1Char('.')).value.isEmpty());
-    EXPECT_TRUE(DecodeFixedRecord(shortFrame, 2, QLatin1Char('.')).value.isEmpty());
+    EXPECT_EQ(decodeFixedRecord(shortFrame, 23, QLatin1Char('.')).value, QStringLiteral("1.000"));
+    EXPECT_TRUE(decodeFixedRecord(hex("68 04 04 68 00 16"), 23, QLatin1Char('.')).value.isEmpty());
+    EXPECT_TRUE(decodeFixedRecord(QByteArray(), 23, QLatin1Char('.')).value.isEmpty());
+    EXPECT_TRUE(decodeFixedRecord(shortFrame, 2, QLatin1Char('.')).value.isEmpty());
 }

@@ -7,19 +7,19 @@
 #include <gtest/gtest.h>
 
 using namespace holvex::mbus;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 TEST(HexText, TwoUpperCaseDigitsPerByte) {
-    EXPECT_EQ(HexText(Hex("00 AB ff 7c")), QStringLiteral("00ABFF7C"));
-    EXPECT_EQ(HexText(QByteArray()), QString());
+    EXPECT_EQ(hexText(hex("00 AB ff 7c")), QStringLiteral("00ABFF7C"));
+    EXPECT_EQ(hexText(QByteArray()), QString());
 }
 
 TEST(HexText, AppendHexClipsToTheBytes) {
     QString out = QStringLiteral("x");
-    AppendHex(out, Hex("01 02 03"), 1, 10);
+    appendHex(out, hex("01 02 03"), 1, 10);
     EXPECT_EQ(out, QStringLiteral("x0203"));
-    AppendHex(out, Hex("01 02 03"), 5, 2);
-    AppendHex(out, Hex("01 02 03"), -1, 2);
+    appendHex(out, hex("01 02 03"), 5, 2);
+    appendHex(out, hex("01 02 03"), -1, 2);
     EXPECT_EQ(out, QStringLiteral("x020301"));
 }
 
@@ -33,23 +33,23 @@ TEST(HexToInt, ReadsTheFirstEightDigits) {
         {"FFFFFFFF", 0xFFFFFFFF}, {"12345678AB", 0x12345678}, {"7fffffff", 0x7FFFFFFF},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(HexToInt(QString::fromLatin1(c.text)), c.value) << c.text;
+        EXPECT_EQ(hexToInt(QString::fromLatin1(c.text)), c.value) << c.text;
     }
-    EXPECT_EQ(static_cast<qint32>(HexToInt(QStringLiteral("FFFFFFFF"))), -1);
+    EXPECT_EQ(static_cast<qint32>(hexToInt(QStringLiteral("FFFFFFFF"))), -1);
 }
 
 TEST(HexToInt, ShortOrNonHexTextIsRaised) {
     for (const char* text : {"", "1234", "1234567", "1234567G", " 1234567", "-0000001"}) {
-        EXPECT_THROW(HexToInt(QString::fromLatin1(text)), DecodeError) << text;
+        EXPECT_THROW(hexToInt(QString::fromLatin1(text)), DecodeError) << text;
     }
 }
 
 TEST(HexToBinaryText, FourBitsPerDigitOthersSkipped) {
-    EXPECT_EQ(HexToBinaryText(QStringLiteral("A5")), QStringLiteral("10100101"));
-    EXPECT_EQ(HexToBinaryText(QStringLiteral("a-5 ")), QStringLiteral("10100101"));
-    EXPECT_EQ(HexToBinaryText(QStringLiteral("F")), QStringLiteral("1111"));
-    EXPECT_EQ(HexToBinaryText(QString()), QString());
-    EXPECT_EQ(HexToBinaryText(QStringLiteral("xyz")), QString());
+    EXPECT_EQ(hexToBinaryText(QStringLiteral("A5")), QStringLiteral("10100101"));
+    EXPECT_EQ(hexToBinaryText(QStringLiteral("a-5 ")), QStringLiteral("10100101"));
+    EXPECT_EQ(hexToBinaryText(QStringLiteral("F")), QStringLiteral("1111"));
+    EXPECT_EQ(hexToBinaryText(QString()), QString());
+    EXPECT_EQ(hexToBinaryText(QStringLiteral("xyz")), QString());
 }
 
 TEST(BinaryTextToReal, Formats) {
@@ -64,20 +64,20 @@ TEST(BinaryTextToReal, Formats) {
         {"4E932C06", "1.23456794E9"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BinaryTextToReal(HexToBinaryText(QString::fromLatin1(c.hex))), QString::fromLatin1(c.text))
+        EXPECT_EQ(binaryTextToReal(hexToBinaryText(QString::fromLatin1(c.hex))), QString::fromLatin1(c.text))
             << c.hex;
     }
 }
 
 TEST(BinaryTextToReal, BadInput) {
-    EXPECT_EQ(BinaryTextToReal(QString(31, QLatin1Char('0'))), QStringLiteral("NaN"));
-    EXPECT_EQ(BinaryTextToReal(QString(33, QLatin1Char('0'))), QStringLiteral("NaN"));
-    EXPECT_EQ(BinaryTextToReal(QString()), QStringLiteral("NaN"));
-    EXPECT_EQ(BinaryTextToReal(QString(31, QLatin1Char('0')) + QLatin1Char('2')),
+    EXPECT_EQ(binaryTextToReal(QString(31, QLatin1Char('0'))), QStringLiteral("NaN"));
+    EXPECT_EQ(binaryTextToReal(QString(33, QLatin1Char('0'))), QStringLiteral("NaN"));
+    EXPECT_EQ(binaryTextToReal(QString()), QStringLiteral("NaN"));
+    EXPECT_EQ(binaryTextToReal(QString(31, QLatin1Char('0')) + QLatin1Char('2')),
               QStringLiteral("Exception on float conversion"));
 }
 
 TEST(BinaryTextToReal, SystemDecimalSeparator) {
-    EXPECT_EQ(BinaryTextToReal(HexToBinaryText(QStringLiteral("3FC00000")), QLatin1Char(',')),
+    EXPECT_EQ(binaryTextToReal(hexToBinaryText(QStringLiteral("3FC00000")), QLatin1Char(',')),
               QStringLiteral("1,50000"));
 }

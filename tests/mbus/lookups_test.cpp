@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace holvex::mbus;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 TEST(Manufacturer, LettersBothWays) {
     struct Case {
@@ -19,14 +19,14 @@ TEST(Manufacturer, LettersBothWays) {
         {0x6A50, "ZRP"}, {0x0000, "@@@"}, {0x5B1A, "VXZ"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ManufacturerLetters(c.field), QString::fromLatin1(c.letters)) << c.letters;
-        EXPECT_EQ(ManufacturerCode(QString::fromLatin1(c.letters)), c.field) << c.letters;
+        EXPECT_EQ(manufacturerLetters(c.field), QString::fromLatin1(c.letters)) << c.letters;
+        EXPECT_EQ(manufacturerCode(QString::fromLatin1(c.letters)), c.field) << c.letters;
     }
     // Bit 15 is not masked off: the first character lies past "Z".
-    EXPECT_EQ(ManufacturerLetters(0x8601), QStringLiteral("aPA"));
-    EXPECT_EQ(ManufacturerCode(QStringLiteral("AB")), 0);
-    EXPECT_EQ(ManufacturerCode(QStringLiteral("ABCD")), 0);
-    EXPECT_EQ(ManufacturerCode(QString()), 0);
+    EXPECT_EQ(manufacturerLetters(0x8601), QStringLiteral("aPA"));
+    EXPECT_EQ(manufacturerCode(QStringLiteral("AB")), 0);
+    EXPECT_EQ(manufacturerCode(QStringLiteral("ABCD")), 0);
+    EXPECT_EQ(manufacturerCode(QString()), 0);
 }
 
 TEST(MediumName, EveryCode) {
@@ -52,7 +52,7 @@ TEST(MediumName, EveryCode) {
         {0x1A, "Unknown", "N/A", "Other", "Unknown"},    {0xFF, "Unknown", "N/A", "Other", "Unknown"},
     };
     for (const Case& c : cases) {
-        const MediumInfo m = MediumName(c.code);
+        const MediumInfo m = mediumName(c.code);
         EXPECT_EQ(m.name, QString::fromLatin1(c.name)) << int(c.code);
         EXPECT_EQ(m.unitA, QString::fromLatin1(c.a)) << int(c.code);
         EXPECT_EQ(m.unitB, QString::fromLatin1(c.b)) << int(c.code);
@@ -65,12 +65,12 @@ TEST(RadioMediumName, EveryCode) {
                              "Hot water", "Water",     "H.C.A",       "Compr. air", "Cool (out)", "Cool (in)",
                              "Heat",      "Heat/Cool", "Bus",         "Unknown"};
     for (int code = 0; code < 16; ++code) {
-        EXPECT_EQ(RadioMediumName(static_cast<quint8>(code)), QString::fromLatin1(names[code])) << code;
+        EXPECT_EQ(radioMediumName(static_cast<quint8>(code)), QString::fromLatin1(names[code])) << code;
     }
-    EXPECT_EQ(RadioMediumName(0x16), QStringLiteral("Cold water"));
-    EXPECT_TRUE(RadioMediumName(0x10).isEmpty());
-    EXPECT_TRUE(RadioMediumName(0x17).isEmpty());
-    EXPECT_TRUE(RadioMediumName(0xFF).isEmpty());
+    EXPECT_EQ(radioMediumName(0x16), QStringLiteral("Cold water"));
+    EXPECT_TRUE(radioMediumName(0x10).isEmpty());
+    EXPECT_TRUE(radioMediumName(0x17).isEmpty());
+    EXPECT_TRUE(radioMediumName(0xFF).isEmpty());
 }
 
 TEST(MediumCode, NamesToCodes) {
@@ -88,7 +88,7 @@ TEST(MediumCode, NamesToCodes) {
         {"", 0x0F},           {"Heat (ft)", 0x0F},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(MediumCode(QString::fromLatin1(c.name)), c.code) << c.name;
+        EXPECT_EQ(mediumCode(QString::fromLatin1(c.name)), c.code) << c.name;
     }
 }
 
@@ -105,7 +105,7 @@ TEST(UnitCode, UnitAndMultiplier) {
         {"Wh", "", 0},         {"Wh", "1.0", 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(UnitCode(QString::fromLatin1(c.unit), QString::fromLatin1(c.multiplier)), c.code)
+        EXPECT_EQ(unitCode(QString::fromLatin1(c.unit), QString::fromLatin1(c.multiplier)), c.code)
             << c.unit << " " << c.multiplier;
     }
 }
@@ -120,7 +120,7 @@ TEST(ModelName, VersionByte) {
         {0x3F, "Unknown"}, {0x45, "Unknown"}, {0x00, "Unknown"}, {0x05, "Unknown"}, {0xF1, "Unknown"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ModelName(c.version), QString::fromLatin1(c.model)) << int(c.version);
+        EXPECT_EQ(modelName(c.version), QString::fromLatin1(c.model)) << int(c.version);
     }
 }
 
@@ -129,18 +129,18 @@ TEST(PulseWidthName, StatusHighNibble) {
                              "20ms",          "Unknown", "50ms",         "Unknown", "100ms", "Unknown",
                              "Unknown",       "Unknown", "default 50ms", "Unknown"};
     for (int nibble = 0; nibble < 16; ++nibble) {
-        EXPECT_EQ(PulseWidthName(static_cast<quint8>(nibble << 4 | 0x0E)), QString::fromLatin1(names[nibble]))
+        EXPECT_EQ(pulseWidthName(static_cast<quint8>(nibble << 4 | 0x0E)), QString::fromLatin1(names[nibble]))
             << nibble;
     }
-    EXPECT_EQ(PulseWidthName(0x8E), QStringLiteral("50ms"));
-    EXPECT_EQ(PulseWidthName(0xE0), QStringLiteral("default 50ms"));
+    EXPECT_EQ(pulseWidthName(0x8E), QStringLiteral("50ms"));
+    EXPECT_EQ(pulseWidthName(0xE0), QStringLiteral("default 50ms"));
 }
 
 namespace {
 
 // 25 filler bytes, then the given bytes: the battery search starts at byte 25.
-QString FrameHex(const char* tail) {
-    return HexText(QByteArray(25, '\x11') + Hex(tail));
+QString frameHex(const char* tail) {
+    return hexText(QByteArray(25, '\x11') + hex(tail));
 }
 
 } // namespace
@@ -163,33 +163,33 @@ TEST(BatteryText, Voltages) {
     };
     for (const Case& c : cases) {
         QString log;
-        EXPECT_EQ(BatteryText(FrameHex(c.tail), QLatin1Char('.'), &log), QString::fromLatin1(c.text))
+        EXPECT_EQ(batteryText(frameHex(c.tail), QLatin1Char('.'), &log), QString::fromLatin1(c.text))
             << c.tail;
         EXPECT_TRUE(log.isEmpty()) << c.tail;
     }
-    EXPECT_EQ(BatteryText(FrameHex("0F 11 11 11 B8 00 16"), QLatin1Char(',')), QStringLiteral("3,61V"));
+    EXPECT_EQ(batteryText(frameHex("0F 11 11 11 B8 00 16"), QLatin1Char(',')), QStringLiteral("3,61V"));
 }
 
 TEST(BatteryText, ShortFramesAndFailures) {
     QString log;
     // Fewer than 26 bytes: "0", nothing logged.
-    EXPECT_EQ(BatteryText(HexText(QByteArray(25, '\x0F')), QLatin1Char('.'), &log), QStringLiteral("0"));
+    EXPECT_EQ(batteryText(hexText(QByteArray(25, '\x0F')), QLatin1Char('.'), &log), QStringLiteral("0"));
     EXPECT_TRUE(log.isEmpty());
-    EXPECT_EQ(BatteryText(QString(), QLatin1Char('.'), &log), QStringLiteral("0"));
-    EXPECT_EQ(BatteryText(QStringLiteral("0F"), QLatin1Char('.'), &log), QStringLiteral("0"));
+    EXPECT_EQ(batteryText(QString(), QLatin1Char('.'), &log), QStringLiteral("0"));
+    EXPECT_EQ(batteryText(QStringLiteral("0F"), QLatin1Char('.'), &log), QStringLiteral("0"));
     EXPECT_TRUE(log.isEmpty());
 
     // No marker, or too few digits after it.
     for (const char* tail : {"11 22 33", "11 0F 11 11 11 B8", "0F", "11 11 11 11 0F 11 11 11 B8"}) {
         log.clear();
-        EXPECT_EQ(BatteryText(FrameHex(tail), QLatin1Char('.'), &log), QStringLiteral("0")) << tail;
+        EXPECT_EQ(batteryText(frameHex(tail), QLatin1Char('.'), &log), QStringLiteral("0")) << tail;
         EXPECT_TRUE(log.startsWith(QStringLiteral("Unknown Exception decoding battery - "))) << tail;
     }
     // Characters that are not hex digits where the voltage bytes should be.
     log.clear();
-    EXPECT_EQ(BatteryText(FrameHex("0F 11 11 11") + QStringLiteral("ZZ00"), QLatin1Char('.'), &log),
+    EXPECT_EQ(batteryText(frameHex("0F 11 11 11") + QStringLiteral("ZZ00"), QLatin1Char('.'), &log),
               QStringLiteral("0"));
     EXPECT_TRUE(log.startsWith(QStringLiteral("Unknown Exception decoding battery - ")));
     // No log sink given: still no crash.
-    EXPECT_EQ(BatteryText(FrameHex("11")), QStringLiteral("0"));
+    EXPECT_EQ(batteryText(frameHex("11")), QStringLiteral("0"));
 }

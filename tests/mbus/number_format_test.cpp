@@ -40,25 +40,25 @@ TEST(FormatFixed, ThreeDecimalsLimitedSignificantDigits) {
         {-2.0005, 8, "-2.001"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FormatFixed(c.value, c.digits, QLatin1Char('.')), QString::fromLatin1(c.text)) << c.text;
+        EXPECT_EQ(formatFixed(c.value, c.digits, QLatin1Char('.')), QString::fromLatin1(c.text)) << c.text;
     }
 }
 
 TEST(FormatFixed, DecimalSeparator) {
-    EXPECT_EQ(FormatFixed(12.345, 8, QLatin1Char(',')), QStringLiteral("12,345"));
-    EXPECT_EQ(FormatFixed(123456789.0, 8, QLatin1Char(',')), QStringLiteral("1,2345679E8"));
+    EXPECT_EQ(formatFixed(12.345, 8, QLatin1Char(',')), QStringLiteral("12,345"));
+    EXPECT_EQ(formatFixed(123456789.0, 8, QLatin1Char(',')), QStringLiteral("1,2345679E8"));
 }
 
 TEST(FormatFixed, OtherDecimals) {
-    EXPECT_EQ(FormatFixedDecimals(184 / 51.0, 4, 2, QLatin1Char('.')), QStringLiteral("3.61"));
-    EXPECT_EQ(FormatFixedDecimals(255 / 51.0, 4, 2, QLatin1Char('.')), QStringLiteral("5.00"));
-    EXPECT_EQ(FormatFixedDecimals(1.0, 9, 5, QLatin1Char('.')), QStringLiteral("1.00000"));
-    EXPECT_EQ(FormatFixedDecimals(12345.678, 9, 5, QLatin1Char('.')), QStringLiteral("12345.67800"));
+    EXPECT_EQ(formatFixedDecimals(184 / 51.0, 4, 2, QLatin1Char('.')), QStringLiteral("3.61"));
+    EXPECT_EQ(formatFixedDecimals(255 / 51.0, 4, 2, QLatin1Char('.')), QStringLiteral("5.00"));
+    EXPECT_EQ(formatFixedDecimals(1.0, 9, 5, QLatin1Char('.')), QStringLiteral("1.00000"));
+    EXPECT_EQ(formatFixedDecimals(12345.678, 9, 5, QLatin1Char('.')), QStringLiteral("12345.67800"));
 }
 
 TEST(FormatFixed, NotFinite) {
-    EXPECT_EQ(FormatFixed(std::numeric_limits<double>::infinity(), 8, QLatin1Char('.')),
+    EXPECT_EQ(formatFixed(std::numeric_limits<double>::infinity(), 8, QLatin1Char('.')),
               QStringLiteral("INF"));
-    EXPECT_EQ(FormatFixed(std::numeric_limits<double>::quiet_NaN(), 8, QLatin1Char('.')),
+    EXPECT_EQ(formatFixed(std::numeric_limits<double>::quiet_NaN(), 8, QLatin1Char('.')),
               QStringLiteral("NAN"));
 }

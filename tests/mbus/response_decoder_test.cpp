@@ -15,7 +15,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace holvex::mbus {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 // Manufacturer fields, low byte first.
 constexpr const char* kAbc = "43 04";
@@ -26,26 +26,26 @@ constexpr const char* kZpa = "01 6A";
 
 // A response telegram from address 1: ID 12345678, the given manufacturer, version, medium, access 5 and
 // status, followed by the records.
-QByteArray Telegram(const char* manufacturer, const char* medium, const char* records,
+QByteArray telegram(const char* manufacturer, const char* medium, const char* records,
                     const char* version = "01", const char* status = "00") {
-    QByteArray data = Hex("78 56 34 12");
-    data += Hex(manufacturer);
-    data += Hex(version);
-    data += Hex(medium);
-    data += Hex("05");
-    data += Hex(status);
-    data += Hex("00 00");
-    data += Hex(records);
-    return codec::LongFrame(0x08, 0x01, 0x72, data);
+    QByteArray data = hex("78 56 34 12");
+    data += hex(manufacturer);
+    data += hex(version);
+    data += hex(medium);
+    data += hex("05");
+    data += hex(status);
+    data += hex("00 00");
+    data += hex(records);
+    return codec::longFrame(0x08, 0x01, 0x72, data);
 }
 
-DecodeOptions Extra(int count) {
+DecodeOptions extra(int count) {
     DecodeOptions options;
     options.extraTitleCount = count;
     return options;
 }
 
-QStringList Units(const DecodeResult& result) {
+QStringList units(const DecodeResult& result) {
     QStringList units;
     for (const RecordRow& row : result.records) {
         units.append(row.unit);
@@ -54,7 +54,7 @@ QStringList Units(const DecodeResult& result) {
 }
 
 TEST(DecodeResponseTest, SevenByteReplyLogsOnlyTheTrace) {
-    const DecodeResult result = DecodeResponse(Hex("68 01 01 68 08 09 16"), {});
+    const DecodeResult result = decodeResponse(hex("68 01 01 68 08 09 16"), {});
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.frameChecked);
     EXPECT_EQ(result.log, QStringList{QStringLiteral("Respond: 68 01 01 68 08 09 16 ")});
@@ -62,10 +62,10 @@ TEST(DecodeResponseTest, SevenByteReplyLogsOnlyTheTrace) {
 }
 
 TEST(DecodeResponseTest, WrongChecksumAndStopDecodeNothing) {
-    QByteArray frame = Telegram(kAbc, "07", "04 13 39 30 00 00");
+    QByteArray frame = telegram(kAbc, "07", "04 13 39 30 00 00");
     frame[frame.size() - 2] = static_cast<char>(frame[frame.size() - 2] + 1);
     frame[frame.size() - 1] = 0x17;
-    const DecodeResult result = DecodeResponse(frame, {});
+    const DecodeResult result = decodeResponse(frame, {});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.log.mid(1),
               (QStringList{QStringLiteral("Wrong CRC"), QStringLiteral("Wrong STOP byte")}));
@@ -75,19 +75,19 @@ TEST(DecodeResponseTest, WrongChecksumAndStopDecodeNothing) {
 
 TEST(DecodeResponseTest, LengthFieldDisagreeingWithTheBytes) {
     // L says 0x1F but the frame holds 0x26 bytes.
-    QByteArray frame = Telegram(kAbc, "07", "04 13 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    QByteArray frame = telegram(kAbc, "07", "04 13 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00");
     ASSERT_EQ(frame.size(), 0x26);
     frame[1] = 0x1F;
-    const DecodeResult result = DecodeResponse(frame, {});
+    const DecodeResult result = decodeResponse(frame, {});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.log.mid(1), QStringList{QStringLiteral("Wrong length in the header")});
 }
 
 TEST(DecodeResponseTest, WaterMeterRow) {
-    const QByteArray frame = Telegram(kAbc, "07", "04 13 39 30 00 00");
-    const DecodeResult result = DecodeResponse(frame, {});
+    const QByteArray frame = telegram(kAbc, "07", "04 13 39 30 00 00");
+    const DecodeResult result = decodeResponse(frame, {});
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.log, QStringList{QStringLiteral("Respond: ") + test::SpacedHex(frame)});
+    EXPECT_EQ(result.log, QStringList{QStringLiteral("Respond: ") + test::spacedHex(frame)});
     ASSERT_TRUE(result.row.has_value());
     const MeterRow& row = *result.row;
     EXPECT_EQ(row.id, QStringLiteral("12345678"));
@@ -114,10 +114,10 @@ TEST(DecodeResponseTest, WaterMeterRow) {
 }
 
 TEST(DecodeResponseTest, IdShowsNonDecimalNibblesAsLetters) {
-    QByteArray data = Hex("FE 0A 00 A0");
-    data += Hex(kAbc);
-    data += Hex("01 07 05 3C 00 00");
-    const DecodeResult result = DecodeResponse(codec::LongFrame(0x08, 0xFA, 0x72, data), {});
+    QByteArray data = hex("FE 0A 00 A0");
+    data += hex(kAbc);
+    data += hex("01 07 05 3C 00 00");
+    const DecodeResult result = decodeResponse(codec::longFrame(0x08, 0xFA, 0x72, data), {});
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->id, QStringLiteral("A0000AFE"));
     EXPECT_EQ(result.row->address, QStringLiteral("250"));
@@ -125,7 +125,7 @@ TEST(DecodeResponseTest, IdShowsNonDecimalNibblesAsLetters) {
 }
 
 TEST(DecodeResponseTest, HeaderOnlyLeavesValueAndUnitEmpty) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", ""), Extra(2));
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", ""), extra(2));
     ASSERT_TRUE(result.ok);
     ASSERT_TRUE(result.row.has_value());
     EXPECT_TRUE(result.row->value.isEmpty());
@@ -136,8 +136,8 @@ TEST(DecodeResponseTest, HeaderOnlyLeavesValueAndUnitEmpty) {
 }
 
 TEST(DecodeResponseTest, FrameEndingInsideTheFixedHeaderIsAnError) {
-    const QByteArray frame = codec::LongFrame(0x08, 0x01, 0x72, Hex("78 56 34"));
-    const DecodeResult result = DecodeResponse(frame, {});
+    const QByteArray frame = codec::longFrame(0x08, 0x01, 0x72, hex("78 56 34"));
+    const DecodeResult result = decodeResponse(frame, {});
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.frameChecked);
     ASSERT_EQ(result.log.size(), 2);
@@ -148,7 +148,7 @@ TEST(DecodeResponseTest, FrameEndingInsideTheFixedHeaderIsAnError) {
 TEST(DecodeResponseTest, FirstRecordWithAMainUnitWins) {
     // Heat meter: energy in MJ first, then in kWh.
     const DecodeResult result =
-        DecodeResponse(Telegram(kAbc, "04", "04 0E 64 00 00 00 04 06 10 27 00 00"), {});
+        decodeResponse(telegram(kAbc, "04", "04 0E 64 00 00 00 04 06 10 27 00 00"), {});
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->value, QStringLiteral("100.000"));
     EXPECT_EQ(result.row->unit, QStringLiteral("MJ"));
@@ -158,7 +158,7 @@ TEST(DecodeResponseTest, FirstRecordWithAMainUnitWins) {
 TEST(DecodeResponseTest, ExtraColumnsSkipTheMainRecord) {
     // Volume, energy, power, flow temperature on a heat meter; energy is the main record.
     const char* records = "04 13 39 30 00 00 04 06 10 27 00 00 04 2B E8 03 00 00 02 5A D2 02";
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "04", records), Extra(3));
+    const DecodeResult result = decodeResponse(telegram(kAbc, "04", records), extra(3));
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->value, QStringLiteral("10000.000"));
     EXPECT_EQ(result.row->unit, QStringLiteral("kWh"));
@@ -167,7 +167,7 @@ TEST(DecodeResponseTest, ExtraColumnsSkipTheMainRecord) {
 }
 
 TEST(DecodeResponseTest, ExtraSlotsAreCutToFifteenCharacters) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "04", "04 5B 40 E2 01 00"), Extra(1));
+    const DecodeResult result = decodeResponse(telegram(kAbc, "04", "04 5B 40 E2 01 00"), extra(1));
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->extra, QStringList{QStringLiteral("123456.000 deg.")});
 }
@@ -175,14 +175,14 @@ TEST(DecodeResponseTest, ExtraSlotsAreCutToFifteenCharacters) {
 TEST(DecodeResponseTest, ExtraSlotsStopAtTheFirstSlotWithoutARecord) {
     // Only one qualifying record besides the main one; "Operating Time" does not qualify.
     const char* records = "04 06 10 27 00 00 04 26 01 00 00 00 02 5A D2 02";
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "04", records), Extra(3));
+    const DecodeResult result = decodeResponse(telegram(kAbc, "04", records), extra(3));
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->extra, (QStringList{QStringLiteral("72.200 deg. C"), QString(), QString()}));
 }
 
 TEST(DecodeResponseTest, WithoutMainRecordNoRowIsSkipped) {
     // Gas meter without volume: the energy record is not a main value but fills an extra column.
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "03", "04 06 10 27 00 00"), Extra(1));
+    const DecodeResult result = decodeResponse(telegram(kAbc, "03", "04 06 10 27 00 00"), extra(1));
     ASSERT_TRUE(result.row.has_value());
     EXPECT_TRUE(result.row->value.isEmpty());
     EXPECT_EQ(result.row->extra, QStringList{QStringLiteral("10000.000 kWh")});
@@ -198,7 +198,7 @@ struct EndingCase {
 class ManufacturerEndingTest : public ::testing::TestWithParam<EndingCase> {};
 
 TEST_P(ManufacturerEndingTest, ManufacturerDataEndTheWalk) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", GetParam().records), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", GetParam().records), {});
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.moreRecordsPending, GetParam().more);
     ASSERT_EQ(result.records.size(), GetParam().rows);
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, ManufacturerEndingTest,
                          });
 
 TEST(DecodeResponseTest, ManufacturerDataAreTheRestBeforeTheChecksum) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "0F 01 0A FF"), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "0F 01 0A FF"), {});
     ASSERT_EQ(result.records.size(), 1);
     EXPECT_EQ(result.records[0].value, QStringLiteral("01 0A FF "));
     EXPECT_EQ(result.gridDataRows[0][3], QStringLiteral("01 0A FF "));
@@ -228,7 +228,7 @@ TEST(DecodeResponseTest, ManufacturerDataAreTheRestBeforeTheChecksum) {
 
 TEST(DecodeResponseTest, FillersUseNoRecordNumber) {
     const DecodeResult result =
-        DecodeResponse(Telegram(kAbc, "07", "2F 2F 04 13 39 30 00 00 2F 02 FD 46 10 0E 2F"), {});
+        decodeResponse(telegram(kAbc, "07", "2F 2F 04 13 39 30 00 00 2F 02 FD 46 10 0E 2F"), {});
     ASSERT_TRUE(result.ok);
     ASSERT_EQ(result.records.size(), 2);
     EXPECT_EQ(result.records[0].number, QStringLiteral("1"));
@@ -239,7 +239,7 @@ TEST(DecodeResponseTest, FillersUseNoRecordNumber) {
 }
 
 TEST(DecodeResponseTest, DifesAndVifesGoToTheirColumns) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "84 90 00 93 3B 39 30 00 00"), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "84 90 00 93 3B 39 30 00 00"), {});
     ASSERT_EQ(result.records.size(), 1);
     EXPECT_EQ(result.records[0].difHex, QStringLiteral("84 90 00 "));
     EXPECT_EQ(result.records[0].vifHex, QStringLiteral("93"));
@@ -249,10 +249,10 @@ TEST(DecodeResponseTest, DifesAndVifesGoToTheirColumns) {
 }
 
 TEST(DecodeResponseTest, BmtWaterMeterWithVolumeIsMb1OrMb2) {
-    const DecodeResult withVolume = DecodeResponse(Telegram(kBmt, "07", "04 13 39 30 00 00", "23"), {});
+    const DecodeResult withVolume = decodeResponse(telegram(kBmt, "07", "04 13 39 30 00 00", "23"), {});
     ASSERT_TRUE(withVolume.row.has_value());
     EXPECT_EQ(withVolume.row->model, QStringLiteral("MB1/MB2"));
-    const DecodeResult withoutVolume = DecodeResponse(Telegram(kBmt, "07", "04 06 10 27 00 00", "23"), {});
+    const DecodeResult withoutVolume = decodeResponse(telegram(kBmt, "07", "04 06 10 27 00 00", "23"), {});
     ASSERT_TRUE(withoutVolume.row.has_value());
     EXPECT_EQ(withoutVolume.row->model, QStringLiteral("QSB-3"));
 }
@@ -260,7 +260,7 @@ TEST(DecodeResponseTest, BmtWaterMeterWithVolumeIsMb1OrMb2) {
 TEST(DecodeResponseTest, MakersOwnMeterCarriesPulseWidthAndBattery) {
     // Battery bytes follow the manufacturer-data DIF: the 4th byte after it is 0xB8 (3.61 V).
     const DecodeResult result =
-        DecodeResponse(Telegram(kHvx, "07", "04 13 39 30 00 00 0F 11 22 33 B8 00 00", "23", "8E"), {});
+        decodeResponse(telegram(kHvx, "07", "04 13 39 30 00 00 0F 11 22 33 B8 00 00", "23", "8E"), {});
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->manufacturer, QStringLiteral("HVX"));
     EXPECT_EQ(result.row->model, QStringLiteral("QSB-3"));
@@ -271,7 +271,7 @@ TEST(DecodeResponseTest, MakersOwnMeterCarriesPulseWidthAndBattery) {
 
 TEST(DecodeResponseTest, MakersMeterOfUnknownModelHasNoPulseOrBattery) {
     const DecodeResult result =
-        DecodeResponse(Telegram(kHvx, "07", "04 13 39 30 00 00 0F 11 22 33 B8 00 00", "45", "8E"), {});
+        decodeResponse(telegram(kHvx, "07", "04 13 39 30 00 00 0F 11 22 33 B8 00 00", "45", "8E"), {});
     ASSERT_TRUE(result.row.has_value());
     EXPECT_TRUE(result.row->pulse.isEmpty());
     EXPECT_TRUE(result.row->battery.isEmpty());
@@ -279,7 +279,7 @@ TEST(DecodeResponseTest, MakersMeterOfUnknownModelHasNoPulseOrBattery) {
 
 TEST(DecodeResponseTest, PlainTextUnit) {
     const DecodeResult result =
-        DecodeResponse(Telegram(kAbc, "04", "04 7C 03 6B 57 68 39 30 00 00 02 5A D2 02"), {});
+        decodeResponse(telegram(kAbc, "04", "04 7C 03 6B 57 68 39 30 00 00 02 5A D2 02"), {});
     ASSERT_TRUE(result.ok);
     ASSERT_EQ(result.records.size(), 2);
     EXPECT_EQ(result.records[0].unit, QStringLiteral("kWh"));
@@ -293,7 +293,7 @@ TEST(DecodeResponseTest, PlainTextUnit) {
 TEST(DecodeResponseTest, UserTextUnitWithVifeAfterTheText) {
     // VIF 0xFC, length 3, "HR%", then the VIFE 0x74 and two data bytes (0x1522 = 5410).
     const DecodeResult result =
-        DecodeResponse(Telegram(kAbc, "07", "02 FC 03 48 52 25 74 22 15 04 13 39 30 00 00"), {});
+        decodeResponse(telegram(kAbc, "07", "02 FC 03 48 52 25 74 22 15 04 13 39 30 00 00"), {});
     ASSERT_TRUE(result.ok);
     ASSERT_EQ(result.records.size(), 2);
     EXPECT_EQ(result.records[0].unit, QStringLiteral("VIF is user ASCII string: HR%"));
@@ -305,7 +305,7 @@ TEST(DecodeResponseTest, UserTextUnitWithVifeAfterTheText) {
 }
 
 TEST(DecodeResponseTest, EmptyPlainTextSkipsNothing) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "01 7C 00 04 13 39 30 00 00"), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "01 7C 00 04 13 39 30 00 00"), {});
     ASSERT_TRUE(result.ok);
     // The zero length byte is the record's one data byte.
     ASSERT_EQ(result.records.size(), 2);
@@ -322,7 +322,7 @@ struct TruncatedCase {
 class TruncatedRecordTest : public ::testing::TestWithParam<TruncatedCase> {};
 
 TEST_P(TruncatedRecordTest, DataPastTheEndFailTheDecode) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", GetParam().records), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", GetParam().records), {});
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.row.has_value());
     ASSERT_EQ(result.log.size(), 2);
@@ -349,7 +349,7 @@ struct OpenHeaderCase {
 class OpenHeaderTest : public ::testing::TestWithParam<OpenHeaderCase> {};
 
 TEST_P(OpenHeaderTest, RecordHeaderRunningIntoTheChecksumEndsTheWalk) {
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", GetParam().records), {});
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", GetParam().records), {});
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.records.size(), GetParam().rows);
 }
@@ -368,7 +368,7 @@ TEST(DecodeResponseTest, FullReadWritesTheReportAndNoRow) {
     DecodeOptions options;
     options.fullRead = true;
     options.reportStamp = QStringLiteral("10:11:12, 08/12/2026");
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "2F 04 13 39 30 00 00 1F 01"), options);
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "2F 04 13 39 30 00 00 1F 01"), options);
     ASSERT_TRUE(result.ok);
     EXPECT_FALSE(result.row.has_value());
     EXPECT_TRUE(result.showReport);
@@ -400,7 +400,7 @@ TEST(DecodeResponseTest, FullReadOfABrokenRecordFinishesTheReport) {
     options.fullRead = true;
     options.timeText = QStringLiteral("10:11:12");
     options.dateText = QStringLiteral("08/12/2026");
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "04 13 39 30"), options);
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "04 13 39 30"), options);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.log.last(), QStringLiteral("Exception decoding all values!!!"));
     EXPECT_EQ(result.reportLines.mid(2),
@@ -411,7 +411,7 @@ TEST(DecodeResponseTest, FullReadOfABrokenRecordFinishesTheReport) {
 TEST(DecodeResponseTest, FullReadOfZpaWalksTheRecords) {
     DecodeOptions options;
     options.fullRead = true;
-    const DecodeResult result = DecodeResponse(Telegram(kZpa, "02", "04 13 39 30 00 00"), options);
+    const DecodeResult result = decodeResponse(telegram(kZpa, "02", "04 13 39 30 00 00"), options);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.records.size(), 1);
 }
@@ -419,7 +419,7 @@ TEST(DecodeResponseTest, FullReadOfZpaWalksTheRecords) {
 TEST(DecodeResponseTest, ZpaRegistersAreAdded) {
     // Register 1: BCD 12345 with VIF 0x03 (Wh); register 2: BCD 100 with VIF 0x06 (kWh).
     const char* records = "0C 00 03 00 45 23 01 00 00 00 0C 00 06 00 00 01 00 00";
-    const DecodeResult result = DecodeResponse(Telegram(kZpa, "02", records), Extra(3));
+    const DecodeResult result = decodeResponse(telegram(kZpa, "02", records), extra(3));
     ASSERT_TRUE(result.ok);
     ASSERT_TRUE(result.row.has_value());
     EXPECT_EQ(result.row->manufacturer, QStringLiteral("ZPA"));
@@ -432,7 +432,7 @@ TEST(DecodeResponseTest, ZpaRegistersAreAdded) {
 
 TEST(DecodeResponseTest, ZpaTelegramTooShortForItsRegisters) {
     const DecodeResult result =
-        DecodeResponse(Telegram(kZpa, "02", "0C 00 03 00 45 23 01 00 00 00 0C 00 06"), {});
+        decodeResponse(telegram(kZpa, "02", "0C 00 03 00 45 23 01 00 00 00 0C 00 06"), {});
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.row.has_value());
     EXPECT_EQ(result.log.last(), QStringLiteral("Unknown exception decoding ZPA meter..."));
@@ -440,7 +440,7 @@ TEST(DecodeResponseTest, ZpaTelegramTooShortForItsRegisters) {
 
 // Places the eight digits of value in the frame's hex digits at the given positions (digit 2k is the high
 // nibble of byte k), then fixes the checksum.
-QByteArray WithDigits(QByteArray frame, const std::vector<int>& positions, const char* digits) {
+QByteArray withDigits(QByteArray frame, const std::vector<int>& positions, const char* digits) {
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const int k = positions[i];
         const int value = QByteArray(1, digits[i]).toInt(nullptr, 16);
@@ -450,7 +450,7 @@ QByteArray WithDigits(QByteArray frame, const std::vector<int>& positions, const
         frame[k / 2] = static_cast<char>(byte);
     }
     frame[frame.size() - 2] =
-        static_cast<char>(codec::Checksum(frame, 4, static_cast<int>(frame.size()) - 3));
+        static_cast<char>(codec::checksum(frame, 4, static_cast<int>(frame.size()) - 3));
     return frame;
 }
 
@@ -467,13 +467,13 @@ class ApatorTest : public ::testing::TestWithParam<ApatorCase> {};
 TEST_P(ApatorTest, SelectorChoosesTheDigits) {
     // Manufacturer data from byte 19 up to the end; the selector is byte 38.
     QByteArray frame =
-        Telegram(kApa, "07", "0F 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+        telegram(kApa, "07", "0F 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
     frame[38] = static_cast<char>(GetParam().selector);
     const int s = GetParam().s;
-    frame = WithDigits(frame, {s + 5, s + 6, s + 3, s + 4, s + 1, s + 2, s - 1, s}, GetParam().digits);
-    DecodeOptions options = Extra(1);
+    frame = withDigits(frame, {s + 5, s + 6, s + 3, s + 4, s + 1, s + 2, s - 1, s}, GetParam().digits);
+    DecodeOptions options = extra(1);
     options.apator = true;
-    const DecodeResult result = DecodeResponse(frame, options);
+    const DecodeResult result = decodeResponse(frame, options);
     ASSERT_TRUE(result.ok);
     ASSERT_EQ(result.records.size(), 2);
     EXPECT_EQ(result.records[1].number, QStringLiteral("2"));
@@ -500,24 +500,24 @@ INSTANTIATE_TEST_SUITE_P(Selectors, ApatorTest,
 
 TEST(ApatorValueTest, LittleEndianNumberInBytes23To26) {
     QByteArray frame =
-        Telegram(kApa, "07", "0F 00 00 00 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00 40 00 00");
+        telegram(kApa, "07", "0F 00 00 00 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00 40 00 00");
     DecodeOptions options;
     options.apator = true;
-    const DecodeResult result = DecodeResponse(frame, options);
+    const DecodeResult result = decodeResponse(frame, options);
     ASSERT_EQ(result.records.size(), 2);
     EXPECT_EQ(result.records[1].value, QStringLiteral("12.345"));
 }
 
 TEST(ApatorValueTest, NotDecodedWithoutTheSetting) {
     const QByteArray frame =
-        Telegram(kApa, "07", "0F 00 00 00 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00 40 00 00");
-    EXPECT_EQ(DecodeResponse(frame, {}).records.size(), 1);
+        telegram(kApa, "07", "0F 00 00 00 39 30 00 00 00 00 00 00 00 00 00 00 00 00 00 40 00 00");
+    EXPECT_EQ(decodeResponse(frame, {}).records.size(), 1);
 }
 
 TEST(ApatorValueTest, TelegramTooShortForTheDigitsKeepsTheRows) {
     DecodeOptions options;
     options.apator = true;
-    const DecodeResult result = DecodeResponse(Telegram(kApa, "07", "04 13 39 30 00 00 1F 00 00"), options);
+    const DecodeResult result = decodeResponse(telegram(kApa, "07", "04 13 39 30 00 00 1F 00 00"), options);
     EXPECT_TRUE(result.ok);
     EXPECT_TRUE(result.moreRecordsPending);
     ASSERT_EQ(result.records.size(), 2);
@@ -529,32 +529,32 @@ TEST(ApatorValueTest, TelegramTooShortForTheDigitsKeepsTheRows) {
 TEST(DecodeResponseTest, CommaDecimalSeparator) {
     DecodeOptions options;
     options.decimalSeparator = QLatin1Char(',');
-    const DecodeResult result = DecodeResponse(Telegram(kAbc, "07", "04 13 39 30 00 00"), options);
+    const DecodeResult result = decodeResponse(telegram(kAbc, "07", "04 13 39 30 00 00"), options);
     EXPECT_EQ(result.row->value, QStringLiteral("12,345"));
 }
 
 TEST(DecodeResponseTest, ExtraUnitsListIsExact) {
-    EXPECT_EQ(ExtraValueUnits().size(), 17);
-    EXPECT_TRUE(ExtraValueUnits().contains(QStringLiteral("Volts, 10^-3")));
-    EXPECT_FALSE(ExtraValueUnits().contains(QStringLiteral("kJ")));
-    EXPECT_FALSE(ExtraValueUnits().contains(QStringLiteral("KWh")));
+    EXPECT_EQ(extraValueUnits().size(), 17);
+    EXPECT_TRUE(extraValueUnits().contains(QStringLiteral("Volts, 10^-3")));
+    EXPECT_FALSE(extraValueUnits().contains(QStringLiteral("kJ")));
+    EXPECT_FALSE(extraValueUnits().contains(QStringLiteral("KWh")));
 }
 
 TEST(DecodeResponseTest, EveryPrefixOfATelegramDecodesSafely) {
     const QByteArray frame =
-        Telegram(kApa, "07", "04 13 39 30 00 00 84 10 FD 46 01 02 03 04 0D 7C 02 41 42 C2 12 34 1F 01 02 03");
-    DecodeOptions options = Extra(15);
+        telegram(kApa, "07", "04 13 39 30 00 00 84 10 FD 46 01 02 03 04 0D 7C 02 41 42 C2 12 34 1F 01 02 03");
+    DecodeOptions options = extra(15);
     options.apator = true;
     for (int n = 0; n <= frame.size(); ++n) {
         const QByteArray part = frame.left(n);
-        const DecodeResult result = DecodeResponse(part, options);
+        const DecodeResult result = decodeResponse(part, options);
         EXPECT_FALSE(result.log.isEmpty());
         if (result.row) {
             EXPECT_EQ(result.row->extra.size(), 15);
         }
     }
     EXPECT_EQ(
-        Units(DecodeResponse(frame, {})),
+        units(decodeResponse(frame, {})),
         (QStringList{QStringLiteral("m3"), QStringLiteral("Volts, 10^-3"), QStringLiteral("AB"), QString()}));
 }
 

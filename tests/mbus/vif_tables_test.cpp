@@ -8,19 +8,19 @@
 #include <gtest/gtest.h>
 
 using namespace holvex::mbus;
-using holvex::test::Hex;
+using holvex::test::hex;
 
 namespace {
 
 constexpr int kVifPos = 20;
 
 // A frame with a DIF at byte 19, then the given VIF bytes and data, then checksum and stop byte.
-QByteArray Telegram(const char* vifAndData) {
-    return QByteArray(19, '\0') + Hex("04") + Hex(vifAndData) + Hex("00 16");
+QByteArray telegram(const char* vifAndData) {
+    return QByteArray(19, '\0') + hex("04") + hex(vifAndData) + hex("00 16");
 }
 
 // The first data byte: after the VIF and every VIFE with the extension bit.
-int DataStart(const QByteArray& frame) {
+int dataStart(const QByteArray& frame) {
     int p = kVifPos;
     while (p < frame.size() - 2 && (static_cast<quint8>(frame[p]) & 0x80) != 0) {
         ++p;
@@ -28,10 +28,10 @@ int DataStart(const QByteArray& frame) {
     return p + 1;
 }
 
-VifResult Lookup(const char* vifAndData) {
-    const QByteArray frame = Telegram(vifAndData);
-    return LookupVif(frame, kVifPos, DataStart(frame),
-                     QString::fromLatin1(Hex(vifAndData).left(1).toHex().toUpper()));
+VifResult lookup(const char* vifAndData) {
+    const QByteArray frame = telegram(vifAndData);
+    return lookupVif(frame, kVifPos, dataStart(frame),
+                     QString::fromLatin1(hex(vifAndData).left(1).toHex().toUpper()));
 }
 
 } // namespace
@@ -112,12 +112,12 @@ TEST(LookupVif, PrimaryTable) {
     };
     for (const Case& c : cases) {
         // A VIFE follows every VIF with the extension bit; data after it.
-        QByteArray frame = QByteArray(19, '\0') + Hex("04") + QByteArray(1, static_cast<char>(c.vif));
+        QByteArray frame = QByteArray(19, '\0') + hex("04") + QByteArray(1, static_cast<char>(c.vif));
         if ((c.vif & 0x80) != 0) {
-            frame += Hex("3C");
+            frame += hex("3C");
         }
-        frame += Hex("01 02 03 04 00 16");
-        const VifResult r = LookupVif(frame, kVifPos, DataStart(frame), QString());
+        frame += hex("01 02 03 04 00 16");
+        const VifResult r = lookupVif(frame, kVifPos, dataStart(frame), QString());
         EXPECT_EQ(r.unit, QString::fromLatin1(c.unit)) << int(c.vif);
         EXPECT_EQ(r.qualifier, QString::fromLatin1(c.qualifier)) << int(c.vif);
         EXPECT_DOUBLE_EQ(r.multiplier, c.multiplier) << int(c.vif);
@@ -125,20 +125,20 @@ TEST(LookupVif, PrimaryTable) {
 }
 
 TEST(LookupVif, PlainText) {
-    VifResult r = Lookup("7C 03 6B 57 68 01 00 00 00");
+    VifResult r = lookup("7C 03 6B 57 68 01 00 00 00");
     EXPECT_EQ(r.unit, QStringLiteral("kWh"));
     EXPECT_EQ(r.qualifier, QStringLiteral("text"));
     EXPECT_DOUBLE_EQ(r.multiplier, 1.0);
 
-    r = Lookup("FC 02 41 42 74 01 00 00 00");
+    r = lookup("FC 02 41 42 74 01 00 00 00");
     EXPECT_EQ(r.unit, QStringLiteral("VIF is user ASCII string: AB"));
     EXPECT_EQ(r.qualifier, QStringLiteral("text"));
 
     // A zero length leaves the default result.
-    r = Lookup("7C 00 01 00 00 00");
+    r = lookup("7C 00 01 00 00 00");
     EXPECT_EQ(r.unit, QStringLiteral("Not supported"));
     EXPECT_TRUE(r.qualifier.isEmpty());
-    r = Lookup("FC 00 00 01 00 00 00");
+    r = lookup("FC 00 00 01 00 00 00");
     EXPECT_EQ(r.unit, QStringLiteral("Not supported"));
     EXPECT_TRUE(r.qualifier.isEmpty());
 }
@@ -146,12 +146,12 @@ TEST(LookupVif, PlainText) {
 TEST(LookupVif, BytesPastTheChecksumAreRaised) {
     // Text length beyond the checksum, length byte at the checksum, extension selector at the checksum.
     for (const char* bytes : {"7C 10 41 42", "7C 03 41 42", "FC 05 41", "7C", "FD", "FB", "7D", "7B"}) {
-        const QByteArray frame = Telegram(bytes);
-        EXPECT_THROW(LookupVif(frame, kVifPos, DataStart(frame), QString()), DecodeError) << bytes;
+        const QByteArray frame = telegram(bytes);
+        EXPECT_THROW(lookupVif(frame, kVifPos, dataStart(frame), QString()), DecodeError) << bytes;
     }
-    EXPECT_THROW(LookupVif(Hex("00 16"), 5, 6, QString()), DecodeError);
+    EXPECT_THROW(lookupVif(hex("00 16"), 5, 6, QString()), DecodeError);
     // The text just fits before the checksum.
-    EXPECT_EQ(Lookup("7C 02 41 42").unit, QStringLiteral("AB"));
+    EXPECT_EQ(lookup("7C 02 41 42").unit, QStringLiteral("AB"));
 }
 
 TEST(LookupVif, Extensions) {
@@ -167,7 +167,7 @@ TEST(LookupVif, Extensions) {
         {"7B 11 00", "m3", 1000},           {"FB 8F 00", "Reserved", 1},
     };
     for (const Case& c : cases) {
-        const VifResult r = Lookup(c.bytes);
+        const VifResult r = lookup(c.bytes);
         EXPECT_EQ(r.unit, QString::fromLatin1(c.unit)) << c.bytes;
         EXPECT_TRUE(r.qualifier.isEmpty()) << c.bytes;
         EXPECT_DOUBLE_EQ(r.multiplier, c.multiplier) << c.bytes;
@@ -219,7 +219,7 @@ TEST(VifExtensionFD, Table) {
         {0x7F, "VIF not supported"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(VifExtensionFD(c.code), QString::fromLatin1(c.unit)) << int(c.code);
+        EXPECT_EQ(vifExtensionFd(c.code), QString::fromLatin1(c.unit)) << int(c.code);
     }
 }
 
@@ -265,7 +265,7 @@ TEST(VifExtensionFB, Table) {
         {0x7F, "VIF not supported", 1},
     };
     for (const Case& c : cases) {
-        const VifExtensionFbEntry e = VifExtensionFB(c.code);
+        const VifExtensionFbEntry e = vifExtensionFb(c.code);
         EXPECT_EQ(e.unit, QString::fromLatin1(c.unit)) << int(c.code);
         EXPECT_DOUBLE_EQ(e.multiplier, c.multiplier) << int(c.code);
     }

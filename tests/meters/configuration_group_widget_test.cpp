@@ -16,7 +16,7 @@
 namespace holvex {
 namespace {
 
-QStringList Entries(const QComboBox* box) {
+QStringList entries(const QComboBox* box) {
     QStringList out;
     for (int i = 0; i < box->count(); ++i) {
         out.append(box->itemText(i));
@@ -24,7 +24,7 @@ QStringList Entries(const QComboBox* box) {
     return out;
 }
 
-QString LabelText(const QWidget& root, const char* name) {
+QString labelText(const QWidget& root, const char* name) {
     const auto* label = root.findChild<QLabel*>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<missing>");
 }
@@ -36,7 +36,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_group));
     }
     // Types into a field the way the keyboard does, so the key filters and lengths apply.
-    static void Type(QWidget* field, const QString& text) {
+    static void type(QWidget* field, const QString& text) {
         field->setFocus();
         QTest::keyClicks(field, text);
     }
@@ -51,8 +51,8 @@ TEST_F(ConfigurationGroupTest, StartsWithTheGroupsCaptionsRangesAndEmptyBoxes) {
     EXPECT_EQ(m_group.relayBox()->objectName(), QStringLiteral("Check_sorvane"));
     EXPECT_EQ(m_group.relayBox()->text(), QStringLiteral("Relay"));
     EXPECT_FALSE(m_group.relayBox()->isChecked());
-    EXPECT_EQ(LabelText(m_group, "Label_pulse_value"), QStringLiteral("Set value in PULSES:"));
-    EXPECT_EQ(LabelText(m_group, "Label_counter_type"), QStringLiteral("Set counter special:"));
+    EXPECT_EQ(labelText(m_group, "Label_pulse_value"), QStringLiteral("Set value in PULSES:"));
+    EXPECT_EQ(labelText(m_group, "Label_counter_type"), QStringLiteral("Set counter special:"));
 
     EXPECT_EQ(m_group.primaryAddressField()->minimum(), 0);
     EXPECT_EQ(m_group.primaryAddressField()->maximum(), 250);
@@ -65,15 +65,15 @@ TEST_F(ConfigurationGroupTest, StartsWithTheGroupsCaptionsRangesAndEmptyBoxes) {
     // The button that stops a run cannot sit in the group a run locks.
     EXPECT_FALSE(m_group.group()->isAncestorOf(m_group.autoAddressButton()));
 
-    EXPECT_EQ(Entries(m_group.mediumBox()),
+    EXPECT_EQ(entries(m_group.mediumBox()),
               (QStringList{"Electricity", "Water", "Hot water", "Cold water", "H.C.A", "Heat meter",
                            "Cold meter", "Gas", "Oil", "Pressure", "Other"}));
-    EXPECT_EQ(Entries(m_group.unitBox()), (QStringList{"l", "Wh", "kJ", "N/A"}));
-    EXPECT_EQ(Entries(m_group.constantBox()),
+    EXPECT_EQ(entries(m_group.unitBox()), (QStringList{"l", "Wh", "kJ", "N/A"}));
+    EXPECT_EQ(entries(m_group.constantBox()),
               (QStringList{"0.001", "0.01", "0.1", "1", "10", "100", "1000", "10000"}));
-    EXPECT_EQ(Entries(m_group.baudBox()), (QStringList{"300", "1200", "2400", "4800"}));
-    EXPECT_EQ(Entries(m_group.pulseWidthBox()), (QStringList{"5ms", "10ms", "20ms", "50ms", "100ms"}));
-    EXPECT_EQ(Entries(m_group.counterTypeBox()),
+    EXPECT_EQ(entries(m_group.baudBox()), (QStringList{"300", "1200", "2400", "4800"}));
+    EXPECT_EQ(entries(m_group.pulseWidthBox()), (QStringList{"5ms", "10ms", "20ms", "50ms", "100ms"}));
+    EXPECT_EQ(entries(m_group.counterTypeBox()),
               (QStringList{"Incremental ID for each input", "Single ID for all", "Independent addresses"}));
 
     // Nothing chosen yet: the commands' "empty box" checks must be reachable.
@@ -98,7 +98,7 @@ struct TypedCase {
 
 class TypedFieldTest : public ConfigurationGroupTest, public ::testing::WithParamInterface<TypedCase> {
 protected:
-    QWidget* Field(const QString& name) {
+    QWidget* fieldNamed(const QString& name) {
         if (name == QLatin1String("id")) {
             return m_group.newIdField();
         }
@@ -120,12 +120,12 @@ protected:
 
 TEST_P(TypedFieldTest, KeepsOnlyWhatTheFieldAccepts) {
     const TypedCase& c = GetParam();
-    QWidget* field = Field(QString::fromLatin1(c.name));
+    QWidget* field = fieldNamed(QString::fromLatin1(c.name));
     auto* edit = qobject_cast<QLineEdit*>(field);
     ASSERT_NE(edit, nullptr);
     edit->selectAll();
     edit->del();
-    Type(field, QString::fromLatin1(c.typed));
+    type(field, QString::fromLatin1(c.typed));
     EXPECT_EQ(edit->text(), QString::fromLatin1(c.kept)) << c.name;
 }
 
@@ -230,19 +230,19 @@ TEST_F(ConfigurationGroupTest, ALockedGroupRefusesMenuRequestsButKeepsItsStopBut
 
 TEST_F(ConfigurationGroupTest, CaptionsSwitchLanguageAndLeaveTheAutoAddressCaptionAlone) {
     CaptionTable table;
-    ConfigurationGroupWidget::AddCaptions(table);
+    ConfigurationGroupWidget::addCaptions(table);
     m_group.showAutoAddressRunning(true);
 
-    ApplyCaptions(&m_group, table, TickedLanguage::Italian);
+    applyCaptions(&m_group, table, TickedLanguage::Italian);
     EXPECT_EQ(m_group.group()->title(), QStringLiteral("   Config. Avanzata   "));
     EXPECT_EQ(m_group.commandButton(ConfigurationCommand::Reset)->text(), QStringLiteral("Ripristina Stato"));
-    EXPECT_EQ(LabelText(m_group, "Label_new_primary"), QStringLiteral("Imposta Ind. Primario:"));
-    EXPECT_EQ(LabelText(m_group, "Label_new_id"), QStringLiteral("Imposta ID:"));
-    EXPECT_EQ(LabelText(m_group, "Label_medium"), QStringLiteral("Imposta Grandezza:"));
-    EXPECT_EQ(LabelText(m_group, "Label_unit"), QStringLiteral("Imposta Unita:"));
-    EXPECT_EQ(LabelText(m_group, "Label_baud"), QStringLiteral("Imp. velocita:"));
-    EXPECT_EQ(LabelText(m_group, "Label_pulse_width"), QStringLiteral("Imp. valore:"));
-    EXPECT_EQ(LabelText(m_group, "Label_pulse_value"), QStringLiteral("Set value in PULSES:"));
+    EXPECT_EQ(labelText(m_group, "Label_new_primary"), QStringLiteral("Imposta Ind. Primario:"));
+    EXPECT_EQ(labelText(m_group, "Label_new_id"), QStringLiteral("Imposta ID:"));
+    EXPECT_EQ(labelText(m_group, "Label_medium"), QStringLiteral("Imposta Grandezza:"));
+    EXPECT_EQ(labelText(m_group, "Label_unit"), QStringLiteral("Imposta Unita:"));
+    EXPECT_EQ(labelText(m_group, "Label_baud"), QStringLiteral("Imp. velocita:"));
+    EXPECT_EQ(labelText(m_group, "Label_pulse_width"), QStringLiteral("Imp. valore:"));
+    EXPECT_EQ(labelText(m_group, "Label_pulse_value"), QStringLiteral("Set value in PULSES:"));
     for (ConfigurationCommand command :
          {ConfigurationCommand::PrimaryAddress, ConfigurationCommand::Id, ConfigurationCommand::Medium,
           ConfigurationCommand::Unit, ConfigurationCommand::Baud, ConfigurationCommand::PulseWidth,
@@ -253,10 +253,10 @@ TEST_F(ConfigurationGroupTest, CaptionsSwitchLanguageAndLeaveTheAutoAddressCapti
     EXPECT_EQ(m_group.relayBox()->text(), QStringLiteral("Relay"));
     EXPECT_EQ(m_group.autoAddressButton()->text(), QStringLiteral("Stop addr"));
 
-    ApplyCaptions(&m_group, table, TickedLanguage::English);
+    applyCaptions(&m_group, table, TickedLanguage::English);
     EXPECT_EQ(m_group.group()->title(), QStringLiteral("   Advanced Config.   "));
     EXPECT_EQ(m_group.commandButton(ConfigurationCommand::Reset)->text(), QStringLiteral("Reset Status"));
-    EXPECT_EQ(LabelText(m_group, "Label_pulse_width"), QStringLiteral("Set pulse width:"));
+    EXPECT_EQ(labelText(m_group, "Label_pulse_width"), QStringLiteral("Set pulse width:"));
     EXPECT_EQ(m_group.commandButton(ConfigurationCommand::PrimaryAddress)->text(), QStringLiteral("Set"));
     EXPECT_EQ(m_group.autoAddressButton()->text(), QStringLiteral("Stop addr"));
 

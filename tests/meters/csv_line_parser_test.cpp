@@ -28,7 +28,7 @@ TEST(ParseCsvLine, SplitsOnlyOnAOneCharacterSeparator) {
     };
     for (const LineCase& c : cases) {
         const CsvLineFields parsed =
-            ParseCsvLine(QString::fromUtf8(c.line), QString::fromUtf8(c.separator), c.limit);
+            parseCsvLine(QString::fromUtf8(c.line), QString::fromUtf8(c.separator), c.limit);
         EXPECT_EQ(parsed.fields, c.fields) << c.line << " / " << c.separator;
         EXPECT_EQ(parsed.tooMany, c.tooMany) << c.line;
     }
@@ -36,16 +36,16 @@ TEST(ParseCsvLine, SplitsOnlyOnAOneCharacterSeparator) {
 
 TEST(ParseCsvLine, TwentyOneFieldsPassAndTwentyTwoAreTooMany) {
     const QString line21 = QString(QStringLiteral("f;")).repeated(21);
-    EXPECT_FALSE(ParseCsvLine(line21, QStringLiteral(";"), 21).tooMany);
-    EXPECT_EQ(ParseCsvLine(line21, QStringLiteral(";"), 21).fields.size(), 21);
-    EXPECT_TRUE(ParseCsvLine(line21 + QStringLiteral("f;"), QStringLiteral(";"), 21).tooMany);
+    EXPECT_FALSE(parseCsvLine(line21, QStringLiteral(";"), 21).tooMany);
+    EXPECT_EQ(parseCsvLine(line21, QStringLiteral(";"), 21).fields.size(), 21);
+    EXPECT_TRUE(parseCsvLine(line21 + QStringLiteral("f;"), QStringLiteral(";"), 21).tooMany);
     // An unfinished 22nd field is not a field.
-    EXPECT_FALSE(ParseCsvLine(line21 + QStringLiteral("f"), QStringLiteral(";"), 21).tooMany);
+    EXPECT_FALSE(parseCsvLine(line21 + QStringLiteral("f"), QStringLiteral(";"), 21).tooMany);
 }
 
 TEST(ParseCsvLine, FieldsAreCutToFiftyCharacters) {
     const QString sixty = QString(60, QChar(u'7'));
-    const CsvLineFields parsed = ParseCsvLine(sixty + QStringLiteral(";b;"), QStringLiteral(";"), 21);
+    const CsvLineFields parsed = parseCsvLine(sixty + QStringLiteral(";b;"), QStringLiteral(";"), 21);
     ASSERT_EQ(parsed.fields.size(), 2);
     EXPECT_EQ(parsed.fields[0], QString(50, QChar(u'7')));
     EXPECT_EQ(parsed.fields[1], QStringLiteral("b"));
@@ -55,7 +55,7 @@ TEST(ParseCsvLine, TheCutDoesNotSplitACharacterOutsideTheBasicPlane) {
     // 49 letters, then a character made of two UTF-16 units straddling the cut.
     const QString line =
         QString(49, QChar(u'a')) + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral(";");
-    const CsvLineFields parsed = ParseCsvLine(line, QStringLiteral(";"), 21);
+    const CsvLineFields parsed = parseCsvLine(line, QStringLiteral(";"), 21);
     ASSERT_EQ(parsed.fields.size(), 1);
     EXPECT_EQ(parsed.fields[0], QString(49, QChar(u'a')));
 }
@@ -81,7 +81,7 @@ TEST(SplitCsvLines, AcceptsEveryLineBreakAndNoEmptyLineAtTheEnd) {
         {"a", 0, {}, true},
     };
     for (const SplitCase& c : cases) {
-        const CsvTextLines split = SplitCsvLines(QString::fromUtf8(c.text), c.maxLines);
+        const CsvTextLines split = splitCsvLines(QString::fromUtf8(c.text), c.maxLines);
         EXPECT_EQ(split.lines, c.lines) << c.text;
         EXPECT_EQ(split.more, c.more) << c.text;
     }

@@ -36,55 +36,55 @@ namespace holvex::test {
 // primary address. An address without a scripted answer stays silent.
 class FakeChannel : public links::ChannelInterface {
 public:
-    bool OpenChannel() override {
+    bool openChannel() override {
         ++opens;
         return ready;
     }
-    void SendFrame(const QByteArray& frame, codec::PacketKind kind,
+    void sendFrame(const QByteArray& frame, codec::PacketKind kind,
                    const links::OperationWords& operationWords) override {
-        sent.append(SpacedHex(frame).trimmed());
+        sent.append(spacedHex(frame).trimmed());
         words.push_back(operationWords);
         kinds.push_back(kind);
         if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == codec::kShortStart) {
             const int address = static_cast<unsigned char>(frame[2]);
             const bool read = static_cast<unsigned char>(frame[1]) != codec::control::kSndNke;
-            pending = Next(read ? reads : resets, address);
+            pending = next(read ? reads : resets, address);
         } else if (!otherAnswers.empty()) {
             pending = otherAnswers.front();
             otherAnswers.pop_front();
         }
     }
-    void SendDeviceCommand(const QByteArray& text) override {
+    void sendDeviceCommand(const QByteArray& text) override {
         deviceCommands.append(QString::fromLatin1(text));
     }
-    links::ReplyRead ReadReply(links::ReplyTimer timer) override {
+    links::ReplyRead readReply(links::ReplyTimer timer) override {
         timers.push_back(timer);
         links::ReplyRead reply;
         reply.bytes = pending;
         pending.clear();
         return reply;
     }
-    void CloseChannel() override { ++closes; }
-    links::SearchReply TakeSearchReply() override {
+    void closeChannel() override { ++closes; }
+    links::SearchReply takeSearchReply() override {
         links::SearchReply reply;
         reply.bytes = pending;
         reply.noConnection = !searchConnected;
         pending.clear();
         return reply;
     }
-    bool SendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
+    bool sendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
         return false;
     }
-    void DiscardSerialInput() override { ++inputDiscards; }
-    void DiscardSerialBuffers() override { ++bothDiscards; }
-    void StopKeepAlive() override { ++keepAliveStops; }
+    void discardSerialInput() override { ++inputDiscards; }
+    void discardSerialBuffers() override { ++bothDiscards; }
+    void stopKeepAlive() override { ++keepAliveStops; }
 
     // Answers of the address to reads (REQ_UD2) and to link resets (SND_NKE), used in order; the last one
     // repeats when `repeatLast` is set for that address.
-    void AnswerRead(int address, const QByteArray& reply) { reads[address].answers.push_back(reply); }
-    void AnswerReset(int address, const QByteArray& reply) { resets[address].answers.push_back(reply); }
-    void AlwaysRead(int address, const QByteArray& reply) { reads[address] = {{reply}, true}; }
-    void AlwaysReset(int address, const QByteArray& reply) { resets[address] = {{reply}, true}; }
+    void answerRead(int address, const QByteArray& reply) { reads[address].answers.push_back(reply); }
+    void answerReset(int address, const QByteArray& reply) { resets[address].answers.push_back(reply); }
+    void alwaysRead(int address, const QByteArray& reply) { reads[address] = {{reply}, true}; }
+    void alwaysReset(int address, const QByteArray& reply) { resets[address] = {{reply}, true}; }
 
     bool ready = true;
     bool searchConnected = true; // false: TakeSearchReply reports a closed port
@@ -106,7 +106,7 @@ private:
         std::deque<QByteArray> answers;
         bool repeatLast = false;
     };
-    static QByteArray Next(std::map<int, Script>& scripts, int address) {
+    static QByteArray next(std::map<int, Script>& scripts, int address) {
         auto found = scripts.find(address);
         if (found == scripts.end() || found->second.answers.empty()) {
             return {};
@@ -124,19 +124,19 @@ private:
 
 // A water meter's answer: ID, address, volume 0.001 m3 steps; `more` ends it with DIF 1F (more telegrams
 // follow).
-inline QByteArray MeterTelegram(int address, const char* id = "78 56 34 12",
+inline QByteArray meterTelegram(int address, const char* id = "78 56 34 12",
                                 const char* volume = "45 23 01 00", bool more = false) {
-    QByteArray data = Hex(id);
-    data += Hex("B4 09 01 07 05 00 00 00"); // manufacturer, version, water, access, status, signature
-    data += Hex("0C 13");
-    data += Hex(volume);
+    QByteArray data = hex(id);
+    data += hex("B4 09 01 07 05 00 00 00"); // manufacturer, version, water, access, status, signature
+    data += hex("0C 13");
+    data += hex(volume);
     if (more) {
-        data += Hex("1F");
+        data += hex("1F");
     }
-    return codec::LongFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
+    return codec::longFrame(0x08, static_cast<std::uint8_t>(address), 0x72, data);
 }
 
-inline QByteArray Ack() {
+inline QByteArray ack() {
     return QByteArray(1, static_cast<char>(0xE5));
 }
 
@@ -144,8 +144,8 @@ inline QByteArray Ack() {
 struct Bench {
     Bench() {
         state.PortOpen = true; // as OpenChannel leaves the serial port
-        progress.StartProgress(250);
-        progress.EndProgress();
+        progress.startProgress(250);
+        progress.endProgress();
     }
     Settings settings;
     RunState state;
@@ -176,10 +176,10 @@ struct Bench {
     QTimer autoAddress;
 
     // Table rows with the given addresses in column 1 (an empty text leaves the cell empty).
-    void FillAddresses(const QStringList& addresses) {
-        table.SetRowCount(static_cast<int>(addresses.size()) + 1);
+    void fillAddresses(const QStringList& addresses) {
+        table.setRowCount(static_cast<int>(addresses.size()) + 1);
         for (int i = 0; i < addresses.size(); ++i) {
-            table.SetCell(i + 1, 1, addresses[i]);
+            table.setCell(i + 1, 1, addresses[i]);
         }
     }
 };

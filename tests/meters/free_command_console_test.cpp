@@ -7,7 +7,7 @@
 namespace holvex {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 class FreeCommandTest : public ::testing::Test {
 protected:
@@ -16,15 +16,15 @@ protected:
 };
 
 TEST_F(FreeCommandTest, HexOnSerialWritesEachByteAndLogsTheAnswer) {
-    ASSERT_TRUE(console.Send(QStringLiteral("10 7B 01 7C 16"), true));
+    ASSERT_TRUE(console.send(QStringLiteral("10 7B 01 7C 16"), true));
     EXPECT_EQ(b.channel.sent, (QStringList{"10", "7B", "01", "7C", "16"}));
     for (const codec::PacketKind kind : b.channel.kinds) {
         EXPECT_EQ(kind, codec::PacketKind::Read);
     }
     EXPECT_TRUE(b.freeCommand.isActive());
-    b.channel.pending = Hex("68 03");
+    b.channel.pending = hex("68 03");
     b.state.RawReply = "left";
-    console.Tick();
+    console.tick();
     EXPECT_EQ(b.log.lines, QStringList{"68 03 "});
     EXPECT_TRUE(b.state.RawReply.isEmpty());
     EXPECT_FALSE(b.freeCommand.isActive());
@@ -49,13 +49,13 @@ TEST_F(FreeCommandTest, HexParsing) {
     for (const Case& c : cases) {
         QString error;
         const std::optional<QByteArray> bytes =
-            FreeCommandConsole::ParseHexCommand(QString::fromLatin1(c.command), &error);
+            FreeCommandConsole::parseHexCommand(QString::fromLatin1(c.command), &error);
         if (c.bytes == nullptr) {
             EXPECT_FALSE(bytes.has_value()) << c.command;
             EXPECT_EQ(error, QString::fromLatin1(c.message)) << c.command;
         } else {
             ASSERT_TRUE(bytes.has_value()) << c.command;
-            EXPECT_EQ(*bytes, Hex(c.bytes)) << c.command;
+            EXPECT_EQ(*bytes, hex(c.bytes)) << c.command;
         }
     }
 }
@@ -64,7 +64,7 @@ TEST_F(FreeCommandTest, RejectedHexSendsNothing) {
     for (const QString& command : {QStringLiteral("5 7b"), QStringLiteral("7")}) {
         test::Bench bench;
         FreeCommandConsole c{bench.context, bench.freeCommand};
-        EXPECT_FALSE(c.Send(command, true));
+        EXPECT_FALSE(c.send(command, true));
         EXPECT_TRUE(bench.channel.sent.isEmpty());
         EXPECT_FALSE(bench.freeCommand.isActive());
         EXPECT_EQ(bench.log.lines.size(), 1);
@@ -72,25 +72,25 @@ TEST_F(FreeCommandTest, RejectedHexSendsNothing) {
 }
 
 TEST_F(FreeCommandTest, AcknowledgeLoggedInHex) {
-    console.Send(QStringLiteral("10 40 01 41 16"), true);
-    b.channel.pending = test::Ack();
-    console.Tick();
+    console.send(QStringLiteral("10 40 01 41 16"), true);
+    b.channel.pending = test::ack();
+    console.tick();
     EXPECT_EQ(b.log.lines, QStringList{"E5 "});
 }
 
 TEST_F(FreeCommandTest, SilenceLogsNothing) {
-    console.Send(QStringLiteral("10 7B 01 7C 16"), true);
-    console.Tick();
+    console.send(QStringLiteral("10 7B 01 7C 16"), true);
+    console.tick();
     EXPECT_TRUE(b.log.lines.isEmpty());
     EXPECT_FALSE(b.freeCommand.isActive());
     EXPECT_EQ(b.channel.closes, 1);
 }
 
 TEST_F(FreeCommandTest, AsciiOnSerialWritesTheTextAndLogsTextAnswer) {
-    ASSERT_TRUE(console.Send(QStringLiteral("GET MAIN"), false));
+    ASSERT_TRUE(console.send(QStringLiteral("GET MAIN"), false));
     EXPECT_EQ(b.channel.sent, QStringList{"47 45 54 20 4D 41 49 4E"}); // no line end added
     b.channel.pending = "MAIN=1";
-    console.Tick();
+    console.tick();
     EXPECT_EQ(b.log.lines, QStringList{"MAIN=1"});
 }
 
@@ -98,27 +98,27 @@ TEST_F(FreeCommandTest, AsciiWithLanAdapterDown) {
     b.settings.UseLanXp = true;
     b.state.XPortConnected = false;
     b.state.RawReply = "stale";
-    EXPECT_FALSE(console.Send(QStringLiteral("GET MAIN"), false));
+    EXPECT_FALSE(console.send(QStringLiteral("GET MAIN"), false));
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_FALSE(b.freeCommand.isActive());
     EXPECT_TRUE(b.state.RawReply.isEmpty());
 
     b.state.XPortConnected = true;
-    EXPECT_TRUE(console.Send(QStringLiteral("GET MAIN"), false));
+    EXPECT_TRUE(console.send(QStringLiteral("GET MAIN"), false));
     EXPECT_EQ(b.channel.sent.size(), 1);
     EXPECT_TRUE(b.freeCommand.isActive());
 }
 
 TEST_F(FreeCommandTest, AsciiThroughGateways) {
     b.settings.UseEthernet = true;
-    ASSERT_TRUE(console.Send(QStringLiteral("GET MAIN"), false));
+    ASSERT_TRUE(console.send(QStringLiteral("GET MAIN"), false));
     EXPECT_EQ(b.channel.deviceCommands, QStringList{"GET MAIN"});
 
     test::Bench bench;
     FreeCommandConsole server{bench.context, bench.freeCommand};
     bench.settings.UseFerrinServ = true;
     bench.settings.NetNumber = QStringLiteral("10.0.0.7");
-    ASSERT_TRUE(server.Send(QStringLiteral("GET MAIN"), false));
+    ASSERT_TRUE(server.send(QStringLiteral("GET MAIN"), false));
     EXPECT_EQ(bench.state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 0, 7}));
     EXPECT_EQ(bench.channel.deviceCommands, QStringList{"GET MAIN"});
     EXPECT_TRUE(bench.freeCommand.isActive());
@@ -126,24 +126,24 @@ TEST_F(FreeCommandTest, AsciiThroughGateways) {
 
 TEST_F(FreeCommandTest, HexThroughAGatewayGoesAsOneFrame) {
     b.settings.UseEthernet = true;
-    ASSERT_TRUE(console.Send(QStringLiteral("10 7B 01 7C 16"), true));
+    ASSERT_TRUE(console.send(QStringLiteral("10 7B 01 7C 16"), true));
     EXPECT_EQ(b.channel.sent, QStringList{"10 7B 01 7C 16"});
     EXPECT_EQ(b.channel.kinds.front(), codec::PacketKind::Read);
     EXPECT_TRUE(b.freeCommand.isActive());
 }
 
 TEST_F(FreeCommandTest, EmptyFieldOrChannelNotReady) {
-    EXPECT_FALSE(console.Send(QString(), true));
+    EXPECT_FALSE(console.send(QString(), true));
     EXPECT_EQ(b.channel.opens, 0);
     b.channel.ready = false;
-    EXPECT_FALSE(console.Send(QStringLiteral("10"), true));
+    EXPECT_FALSE(console.send(QStringLiteral("10"), true));
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_FALSE(b.freeCommand.isActive());
 }
 
 TEST_F(FreeCommandTest, SerialPortThatDidNotOpenGetsNothing) {
     b.state.PortOpen = false;
-    EXPECT_FALSE(console.Send(QStringLiteral("10 7B"), true));
+    EXPECT_FALSE(console.send(QStringLiteral("10 7B"), true));
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_FALSE(b.freeCommand.isActive());
     EXPECT_TRUE(b.log.lines.isEmpty());
@@ -151,9 +151,9 @@ TEST_F(FreeCommandTest, SerialPortThatDidNotOpenGetsNothing) {
 
 TEST_F(FreeCommandTest, AnswerOfAnotherCommandFollowsTheAsciiBox) {
     console.setAsciiTicked(true);
-    console.StartAnswerTimer();
+    console.startAnswerTimer();
     b.channel.pending = "OK";
-    console.Tick();
+    console.tick();
     EXPECT_EQ(b.log.lines, QStringList{"OK"});
 }
 

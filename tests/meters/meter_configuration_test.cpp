@@ -13,36 +13,36 @@
 namespace holvex {
 namespace {
 
-using test::Ack;
-using test::MeterTelegram;
+using test::ack;
+using test::meterTelegram;
 
-void Fire(QTimer& timer) {
+void fire(QTimer& timer) {
     ASSERT_TRUE(QMetaObject::invokeMethod(&timer, "timeout"));
 }
 
-QString Frame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
-    return codec::SpacedHex(codec::LongFrame(c, a, ci, test::Hex(data))).trimmed();
+QString frame(std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
+    return codec::spacedHex(codec::longFrame(c, a, ci, test::hex(data))).trimmed();
 }
 
 class ConfigurationTest : public ::testing::Test {
 protected:
     ConfigurationTest() {
         // Rows: 1 water meter at 5, 2 relay at 1, 3 heat meter at 9, 4 empty (left by a scan).
-        b.FillAddresses({"5", "1", "9", ""});
-        b.table.SetCell(1, 0, QStringLiteral("12345678"));
-        b.table.SetCell(1, 5, QStringLiteral("Water"));
-        b.table.SetCell(2, 2, QStringLiteral("REL"));
-        b.table.SetCell(3, 5, QStringLiteral("Heat meter"));
+        b.fillAddresses({"5", "1", "9", ""});
+        b.table.setCell(1, 0, QStringLiteral("12345678"));
+        b.table.setCell(1, 5, QStringLiteral("Water"));
+        b.table.setCell(2, 2, QStringLiteral("REL"));
+        b.table.setCell(3, 5, QStringLiteral("Heat meter"));
         config().setInputs([this] { return inputs; });
         QObject::connect(&config(), &MeterConfiguration::hexModeRequested, [this] { ++hexRequests; });
     }
 
     MeterConfiguration& config() { return ops.configuration(); }
 
-    void Select(int row) {
-        b.table.ClearMarks();
-        b.table.SetMarked(row, true);
-        SelectCell(b.table, row, b.state);
+    void select(int row) {
+        b.table.clearMarks();
+        b.table.setMarked(row, true);
+        selectCell(b.table, row, b.state);
     }
 
     test::Bench b;
@@ -53,55 +53,55 @@ protected:
 };
 
 TEST_F(ConfigurationTest, ChangeIdOfAddressFiveReadsBack) {
-    Select(1);
+    select(1);
     inputs.newId = QStringLiteral("00000042");
-    b.channel.otherAnswers = {Ack()};
-    b.channel.AnswerRead(5, MeterTelegram(5, "42 00 00 00"));
-    ASSERT_TRUE(config().ChangeId());
+    b.channel.otherAnswers = {ack()};
+    b.channel.answerRead(5, meterTelegram(5, "42 00 00 00"));
+    ASSERT_TRUE(config().changeId());
     EXPECT_EQ(b.channel.sent, QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16"});
     EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("changing ID 5"));
     EXPECT_TRUE(ops.readCycle().readAfterAck());
-    Fire(b.respond); // the acknowledgement: the meter is read again
+    fire(b.respond); // the acknowledgement: the meter is read again
     EXPECT_EQ(b.channel.sent.last(), QStringLiteral("10 7B 05 80 16"));
-    Fire(b.respond);
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("00000042"));
+    fire(b.respond);
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("00000042"));
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ConfigurationTest, ChangeBaudOfAddressOneTo2400WithoutReadBack) {
-    Select(2);
+    select(2);
     inputs.baud = QStringLiteral("2400");
-    b.channel.otherAnswers = {Ack()};
-    ASSERT_TRUE(config().ChangeBaud());
+    b.channel.otherAnswers = {ack()};
+    ASSERT_TRUE(config().changeBaud());
     EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 01 BB 0F 16"});
     EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("Change baud of device 1"));
     EXPECT_FALSE(ops.readCycle().readAfterAck());
-    Fire(b.respond);
+    fire(b.respond);
     EXPECT_EQ(b.channel.sent.size(), 1);
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ConfigurationTest, BaudNineThousandSixHundredIsRefusedAfterTheChannelOpened) {
-    Select(1);
+    select(1);
     inputs.baud = QStringLiteral("9600");
-    EXPECT_FALSE(config().ChangeBaud());
+    EXPECT_FALSE(config().changeBaud());
     EXPECT_EQ(b.channel.opens, 1);
     EXPECT_EQ(b.log.lines, QStringList{"Incorrect baud selected, permitted are 300,2400,4800..."});
     EXPECT_TRUE(b.channel.sent.isEmpty());
 }
 
 TEST_F(ConfigurationTest, ResetWithBroadcast) {
-    Select(1);
+    select(1);
     b.context.inputs.broadcast = true;
-    ASSERT_TRUE(config().Reset());
+    ASSERT_TRUE(config().reset());
     EXPECT_EQ(b.channel.sent, QStringList{"10 40 FE 3E 16"});
     EXPECT_TRUE(b.respond.isActive());
 }
 
 TEST_F(ConfigurationTest, ResetWithoutSelectedMeterSendsNothing) {
-    b.table.SetMarked(4, true);
-    SelectCell(b.table, 4, b.state); // the empty row: SelectedAddress "256"
-    EXPECT_FALSE(config().Reset());
+    b.table.setMarked(4, true);
+    selectCell(b.table, 4, b.state); // the empty row: SelectedAddress "256"
+    EXPECT_FALSE(config().reset());
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_EQ(b.log.lines, QStringList{"Reset: no meter selected, nothing sent"});
     EXPECT_FALSE(b.respond.isActive());
@@ -109,49 +109,49 @@ TEST_F(ConfigurationTest, ResetWithoutSelectedMeterSendsNothing) {
 }
 
 TEST_F(ConfigurationTest, SetUnitLitresWithTheFocusedRowsWaterMedium) {
-    Select(1);
+    select(1);
     inputs.unit = QStringLiteral("l");
     inputs.constant = QStringLiteral("0.01");
-    ASSERT_TRUE(config().SetUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01")});
+    ASSERT_TRUE(config().setUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01")});
     EXPECT_TRUE(ops.readCycle().readAfterAck());
 }
 
 TEST_F(ConfigurationTest, SetUnitNotApplicableIgnoresTheConstant) {
-    Select(1);
+    select(1);
     inputs.unit = QStringLiteral("N/A");
     inputs.constant = QStringLiteral("1000");
-    ASSERT_TRUE(config().SetUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 6E 03 07 01 01")});
+    ASSERT_TRUE(config().setUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 6E 03 07 01 01")});
 }
 
 TEST_F(ConfigurationTest, PulseValueOfEightNinesLosesItsTopPart) {
-    Select(1);
+    select(1);
     inputs.pulseValue = QStringLiteral("99999999");
-    ASSERT_TRUE(config().SetPulseValue());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "04 13 FF E0 F5 00")});
+    ASSERT_TRUE(config().setPulseValue());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "04 13 FF E0 F5 00")});
 }
 
 TEST_F(ConfigurationTest, SetMediumCarriesTheSelectedId) {
-    Select(1);
+    select(1);
     inputs.medium = QStringLiteral("Gas");
-    ASSERT_TRUE(config().SetMedium());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "07 79 78 56 34 12 FF FF FF 03")});
+    ASSERT_TRUE(config().setMedium());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 78 56 34 12 FF FF FF 03")});
 }
 
 TEST_F(ConfigurationTest, SetMediumOfAMeterWithoutProperIdUsesTheWildcard) {
-    Select(2); // no ID in the row
+    select(2); // no ID in the row
     inputs.medium = QStringLiteral("Water");
-    ASSERT_TRUE(config().SetMedium());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07")});
-    EXPECT_TRUE(b.log.Has(QStringLiteral("ID overrided with FFFFFFFF, exception...")));
+    ASSERT_TRUE(config().setMedium());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07")});
+    EXPECT_TRUE(b.log.has(QStringLiteral("ID overrided with FFFFFFFF, exception...")));
 }
 
 TEST_F(ConfigurationTest, SetPrimaryAddressByBroadcastLeavesNoWritePending) {
-    Select(1);
+    select(1);
     b.context.inputs.broadcast = true;
     inputs.newPrimaryAddress = 7;
-    ASSERT_TRUE(config().SetPrimaryAddress());
+    ASSERT_TRUE(config().setPrimaryAddress());
     EXPECT_EQ(b.channel.sent, QStringList{"68 06 06 68 73 FE 51 01 7A 07 44 16"});
     EXPECT_FALSE(b.state.AddressWritePending);
     EXPECT_TRUE(b.respond.isActive());
@@ -159,25 +159,25 @@ TEST_F(ConfigurationTest, SetPrimaryAddressByBroadcastLeavesNoWritePending) {
 }
 
 TEST_F(ConfigurationTest, CounterTypeAnswerIsShownInHex) {
-    Select(1);
+    select(1);
     inputs.counterType = QStringLiteral("Independent addresses");
-    b.channel.otherAnswers = {Ack()};
+    b.channel.otherAnswers = {ack()};
     ops.console().setAsciiTicked(true);
-    ASSERT_TRUE(config().SetCounterType());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F FF 00 04 FF FE C3 01")});
+    ASSERT_TRUE(config().setCounterType());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F FF 00 04 FF FE C3 01")});
     EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("5"));
     EXPECT_EQ(hexRequests, 1);
     EXPECT_TRUE(b.freeCommand.isActive());
-    Fire(b.freeCommand);
+    fire(b.freeCommand);
     EXPECT_EQ(b.log.lines, QStringList{"E5 "});
 }
 
 TEST_F(ConfigurationTest, CounterTypeIsNeverBroadcast) {
-    b.table.SetMarked(4, true);
-    SelectCell(b.table, 4, b.state);
+    b.table.setMarked(4, true);
+    selectCell(b.table, 4, b.state);
     b.context.inputs.broadcast = true;
     inputs.counterType = QStringLiteral("Single ID for all");
-    EXPECT_FALSE(config().SetCounterType());
+    EXPECT_FALSE(config().setCounterType());
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_EQ(hexRequests, 0);
 }
@@ -188,36 +188,36 @@ TEST_F(ConfigurationTest, RelayCounterGoesOnlyToARelay) {
     inputs.relay = true;
     inputs.relayCounter = QStringLiteral("12345");
 
-    Select(1); // manufacturer is not REL
-    EXPECT_FALSE(config().SetUnit());
+    select(1); // manufacturer is not REL
+    EXPECT_FALSE(config().setUnit());
     EXPECT_EQ(b.log.lines, QStringList{"This m-bus device is NOT Relay! Skipping..."});
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_FALSE(ops.readCycle().readAfterAck());
     EXPECT_FALSE(b.respond.isActive());
 
-    Select(2);
-    ASSERT_TRUE(config().SetUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "0C 13 45 23 01 00")});
+    select(2);
+    ASSERT_TRUE(config().setUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "0C 13 45 23 01 00")});
     EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("setting liters 1"));
     EXPECT_TRUE(ops.readCycle().readAfterAck());
 }
 
 TEST_F(ConfigurationTest, RelayCounterOfMoreThanEightDigitsIsRefused) {
-    Select(2);
+    select(2);
     inputs.unit = QStringLiteral("Wh");
     inputs.constant = QStringLiteral("1");
     inputs.relay = true;
     inputs.relayCounter = QStringLiteral("123456789");
-    EXPECT_FALSE(config().SetUnit());
+    EXPECT_FALSE(config().setUnit());
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_EQ(b.log.lines, QStringList{"Relay counter value has more than 8 digits, nothing sent..."});
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ConfigurationTest, ChangeIdThatIsNotDecimalIsAnException) {
-    Select(1);
+    select(1);
     inputs.newId = QStringLiteral("0000004A");
-    EXPECT_FALSE(config().ChangeId());
+    EXPECT_FALSE(config().changeId());
     EXPECT_TRUE(b.channel.sent.isEmpty());
     ASSERT_EQ(b.log.lines.size(), 1);
     EXPECT_TRUE(b.log.lines[0].startsWith(QStringLiteral("Exception changing address - ")));
@@ -226,12 +226,12 @@ TEST_F(ConfigurationTest, ChangeIdThatIsNotDecimalIsAnException) {
 }
 
 TEST_F(ConfigurationTest, SingleCommandWithoutSelectedMeterSendsNothingButWaitsOnePeriod) {
-    b.table.SetMarked(4, true);
-    SelectCell(b.table, 4, b.state);
+    b.table.setMarked(4, true);
+    selectCell(b.table, 4, b.state);
     inputs.pulseWidth = QStringLiteral("20ms");
-    EXPECT_FALSE(config().SetPulseWidth());
+    EXPECT_FALSE(config().setPulseWidth());
     EXPECT_TRUE(b.channel.sent.isEmpty());
-    Fire(b.respond);
+    fire(b.respond);
     EXPECT_EQ(b.log.lines, QStringList{"No response from address 256"});
 }
 
@@ -249,12 +249,12 @@ class RefusalTest : public ConfigurationTest, public ::testing::WithParamInterfa
 
 TEST_P(RefusalTest, LogsItsLineAndSendsNothing) {
     const Refusal& refusal = GetParam();
-    b.table.ClearMarks();
+    b.table.clearMarks();
     for (int row : refusal.marks) {
-        b.table.SetMarked(row, true);
+        b.table.setMarked(row, true);
     }
     if (!refusal.marks.isEmpty()) {
-        SelectCell(b.table, refusal.marks.front(), b.state);
+        selectCell(b.table, refusal.marks.front(), b.state);
     }
     refusal.fill(inputs);
     EXPECT_FALSE((config().*refusal.command)());
@@ -274,58 +274,58 @@ INSTANTIATE_TEST_SUITE_P(
     Configuration, RefusalTest,
     ::testing::Values(
         Refusal{
-            "ResetNoMark", [](ConfigurationInputs&) {}, &MeterConfiguration::Reset, {}, kExactlyOne, false},
+            "ResetNoMark", [](ConfigurationInputs&) {}, &MeterConfiguration::reset, {}, kExactlyOne, false},
         Refusal{"ResetTwoMarks",
                 [](ConfigurationInputs&) {},
-                &MeterConfiguration::Reset,
+                &MeterConfiguration::reset,
                 {1, 2},
                 kExactlyOne,
                 false},
         Refusal{"AddressTwoMarks",
                 [](ConfigurationInputs& i) { i.newPrimaryAddress = 3; },
-                &MeterConfiguration::SetPrimaryAddress,
+                &MeterConfiguration::setPrimaryAddress,
                 {1, 3},
                 kExactlyOne,
                 false},
         Refusal{"Address250",
                 [](ConfigurationInputs& i) { i.newPrimaryAddress = 250; },
-                &MeterConfiguration::SetPrimaryAddress,
+                &MeterConfiguration::setPrimaryAddress,
                 {1},
                 "Incorrect primary address, must be under 250...",
                 false},
         Refusal{"ChangeIdNoMark",
                 [](ConfigurationInputs& i) { i.newId = "00000001"; },
-                &MeterConfiguration::ChangeId,
+                &MeterConfiguration::changeId,
                 {},
                 kExactlyOne,
                 false},
         Refusal{"ChangeIdSevenCharacters",
                 [](ConfigurationInputs& i) { i.newId = "0000001"; },
-                &MeterConfiguration::ChangeId,
+                &MeterConfiguration::changeId,
                 {1},
                 nullptr,
                 false},
         Refusal{"MediumEmpty",
                 [](ConfigurationInputs&) {},
-                &MeterConfiguration::SetMedium,
+                &MeterConfiguration::setMedium,
                 {1},
                 "Incomplete data entered to program medium ...",
                 false},
         Refusal{"MediumNoMark",
                 [](ConfigurationInputs& i) { i.medium = "Gas"; },
-                &MeterConfiguration::SetMedium,
+                &MeterConfiguration::setMedium,
                 {},
                 kNothingSelected,
                 true},
         Refusal{"UnitUnknown",
                 [](ConfigurationInputs& i) { i.unit = "m3"; },
-                &MeterConfiguration::SetUnit,
+                &MeterConfiguration::setUnit,
                 {1},
                 "Incorrect unit. Allowable units are l,Wh,kJ,N/A...",
                 false},
         Refusal{"UnitNoMark",
                 [](ConfigurationInputs& i) { i.unit = "Wh"; },
-                &MeterConfiguration::SetUnit,
+                &MeterConfiguration::setUnit,
                 {},
                 kNothingSelected,
                 true},
@@ -334,147 +334,147 @@ INSTANTIATE_TEST_SUITE_P(
                     i.unit = "l";
                     i.relay = true;
                 },
-                &MeterConfiguration::SetUnit,
+                &MeterConfiguration::setUnit,
                 {2},
                 "Enter constant - 0.001,0.01,0.1,1,etc...",
                 true},
         Refusal{"BaudUnknown",
                 [](ConfigurationInputs& i) { i.baud = "19200"; },
-                &MeterConfiguration::ChangeBaud,
+                &MeterConfiguration::changeBaud,
                 {1},
                 "Wrong baud...",
                 false},
         Refusal{"BaudNoMark",
                 [](ConfigurationInputs& i) { i.baud = "300"; },
-                &MeterConfiguration::ChangeBaud,
+                &MeterConfiguration::changeBaud,
                 {},
                 kNothingSelected,
                 true},
         Refusal{"PulseWidthEmpty",
                 [](ConfigurationInputs&) {},
-                &MeterConfiguration::SetPulseWidth,
+                &MeterConfiguration::setPulseWidth,
                 {1},
                 "Wrong pulse width...",
                 false},
         Refusal{"PulseValueEmpty",
                 [](ConfigurationInputs&) {},
-                &MeterConfiguration::SetPulseValue,
+                &MeterConfiguration::setPulseValue,
                 {1},
                 "Pulse value is not entered...",
                 false},
         Refusal{"PulseValueNineDigits",
                 [](ConfigurationInputs& i) { i.pulseValue = "123456789"; },
-                &MeterConfiguration::SetPulseValue,
+                &MeterConfiguration::setPulseValue,
                 {1},
                 "Pulse value must be a number of at most 8 digits...",
                 false},
         Refusal{"PulseValueTwoMarks",
                 [](ConfigurationInputs& i) { i.pulseValue = "10"; },
-                &MeterConfiguration::SetPulseValue,
+                &MeterConfiguration::setPulseValue,
                 {1, 2},
                 "Not or too much counters/inputs selected. Setting value is for one input at a time!",
                 true},
         Refusal{"CounterTypeEmpty",
                 [](ConfigurationInputs&) {},
-                &MeterConfiguration::SetCounterType,
+                &MeterConfiguration::setCounterType,
                 {1},
                 "Nothing selected to do...",
                 false},
         Refusal{"CounterTypeUnknown",
                 [](ConfigurationInputs& i) { i.counterType = "Decremental"; },
-                &MeterConfiguration::SetCounterType,
+                &MeterConfiguration::setCounterType,
                 {1},
                 "Not a proper selection from Combo box...",
                 false},
         Refusal{"CounterTypeNoMark",
                 [](ConfigurationInputs& i) { i.counterType = "Single ID for all"; },
-                &MeterConfiguration::SetCounterType,
+                &MeterConfiguration::setCounterType,
                 {},
                 "Not or too much counters/inputs selected. Select only FIRST input of a counter!",
                 true}),
     [](const ::testing::TestParamInfo<Refusal>& test) { return std::string(test.param.name); });
 
 TEST_F(ConfigurationTest, ChannelNotReadyGivesUpSilently) {
-    Select(1);
+    select(1);
     b.channel.ready = false;
     inputs.baud = QStringLiteral("300");
-    EXPECT_FALSE(config().ChangeBaud());
+    EXPECT_FALSE(config().changeBaud());
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_TRUE(b.log.lines.isEmpty());
 }
 
 TEST_F(ConfigurationTest, BaudOverSeveralRowsRunsTheRowRunnerWithTheChosenCode) {
     b.settings.Retry = 0;
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(3, true);
+    b.table.setMarked(1, true);
+    b.table.setMarked(3, true);
     inputs.baud = QStringLiteral("300");
-    ASSERT_TRUE(config().ChangeBaud());
+    ASSERT_TRUE(config().changeBaud());
     EXPECT_EQ(b.state.TableOperation, 1);
     EXPECT_TRUE(b.set.isActive());
     EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 05 B8 10 16"});
     inputs.baud = QStringLiteral("4800"); // the code chosen at the press stays
-    Fire(b.set);
+    fire(b.set);
     EXPECT_EQ(b.channel.sent.last(), QStringLiteral("68 03 03 68 53 09 B8 14 16"));
-    Fire(b.set);
+    fire(b.set);
     EXPECT_FALSE(b.set.isActive());
     EXPECT_EQ(b.state.TableOperation, 0);
 }
 
 TEST_F(ConfigurationTest, PulseWidthOverSeveralRows) {
     b.settings.Retry = 0;
-    b.table.SetMarked(2, true);
-    b.table.SetMarked(3, true);
+    b.table.setMarked(2, true);
+    b.table.setMarked(3, true);
     inputs.pulseWidth = QStringLiteral("50ms");
-    ASSERT_TRUE(config().SetPulseWidth());
+    ASSERT_TRUE(config().setPulseWidth());
     EXPECT_EQ(b.state.TableOperation, 2);
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x01, 0x51, "0F FD 0B 04 00 00 00 04")});
-    Fire(b.set);
-    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "0F FD 0B 04 00 00 00 04")});
+    fire(b.set);
+    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
 }
 
 TEST_F(ConfigurationTest, MediumOverSeveralRowsStartsWithTheWildcardIdThenSetsTheType) {
     b.settings.Retry = 1;
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(3, true);
+    b.table.setMarked(1, true);
+    b.table.setMarked(3, true);
     inputs.medium = QStringLiteral("Heat meter");
     inputs.unit = QStringLiteral("kJ");
     inputs.constant = QStringLiteral("1");
-    ASSERT_TRUE(config().SetMedium());
+    ASSERT_TRUE(config().setMedium());
     EXPECT_EQ(b.state.TableOperation, 3);
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
-    Fire(b.set); // silence: the same row again, now with the type frame from the boxes
-    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
-    Fire(b.set); // retries used up: the next row
-    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
+    fire(b.set); // silence: the same row again, now with the type frame from the boxes
+    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
+    fire(b.set); // retries used up: the next row
+    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
 }
 
 TEST_F(ConfigurationTest, UnitOverSeveralRowsUsesTheFocusedRowsMediumFirst) {
     b.settings.Retry = 0;
     b.state.FocusedRow = 3; // heat meter
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(2, true);
+    b.table.setMarked(1, true);
+    b.table.setMarked(2, true);
     inputs.unit = QStringLiteral("Wh");
     inputs.constant = QStringLiteral("1");
     inputs.medium = QStringLiteral("Water");
-    ASSERT_TRUE(config().SetUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
-    Fire(b.set);
-    EXPECT_EQ(b.channel.sent.last(), Frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
+    ASSERT_TRUE(config().setUnit());
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
+    fire(b.set);
+    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
 }
 
 TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressPassesItsFrameToNoOtherRow) {
     b.settings.Retry = 0;
-    b.table.SetMarked(4, true); // empty row: no address
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(3, true);
-    b.table.SetCell(1, 1, QString());
+    b.table.setMarked(4, true); // empty row: no address
+    b.table.setMarked(1, true);
+    b.table.setMarked(3, true);
+    b.table.setCell(1, 1, QString());
     inputs.medium = QStringLiteral("Gas");
     inputs.unit = QStringLiteral("l");
     inputs.constant = QStringLiteral("1");
-    ASSERT_TRUE(config().SetMedium());
+    ASSERT_TRUE(config().setMedium());
     EXPECT_TRUE(b.channel.sent.isEmpty());
-    Fire(b.set);
-    EXPECT_EQ(b.channel.sent, QStringList{Frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
+    fire(b.set);
+    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
 }
 
 } // namespace

@@ -15,7 +15,7 @@ class MeterTableViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_view.setGridModel(&m_model);
-        m_model.SetRows(1, {{"11111111", "1", "ABC"}, {"22222222", "2", "DEF"}, {"33333333", "3", "GHI"}});
+        m_model.setRows(1, {{"11111111", "1", "ABC"}, {"22222222", "2", "DEF"}, {"33333333", "3", "GHI"}});
         m_view.resize(900, 300);
         m_view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
@@ -41,7 +41,7 @@ TEST_F(MeterTableViewTest, StartsWithTheFixedWidthsAndTwentyPixelRows) {
 
 TEST_F(MeterTableViewTest, NewExtraColumnsGetAWidthAndResizedColumnsKeepTheirs) {
     m_view.setColumnWidth(3, 120);
-    m_model.SetColumnCount(15);
+    m_model.setColumnCount(15);
     EXPECT_EQ(m_view.columnWidth(3), 120);
     for (int c = 12; c < 15; ++c) {
         EXPECT_EQ(m_view.columnWidth(c), MeterTableView::kExtraColumnWidth);
@@ -106,7 +106,7 @@ TEST_F(MeterTableViewTest, DoubleClickIsReported) {
 }
 
 TEST_F(MeterTableViewTest, MarkedRowsAreDrawnOnTheHighlightColour) {
-    m_model.SetMarked(2, true);
+    m_model.setMarked(2, true);
     const QImage image = m_view.viewport()->grab().toImage();
     // The bottom-right corner of a cell holds no text.
     const QRect marked = m_view.visualRect(m_model.index(1, 0));
@@ -115,10 +115,10 @@ TEST_F(MeterTableViewTest, MarkedRowsAreDrawnOnTheHighlightColour) {
     const QPoint plainCorner = plain.bottomRight() - QPoint(3, 3);
     const qreal ratio = image.devicePixelRatio();
     EXPECT_EQ(image.pixelColor(markedCorner * ratio),
-              MeterMarkDelegate::BackgroundColour(true, m_view.palette()));
+              MeterMarkDelegate::backgroundColour(true, m_view.palette()));
     EXPECT_EQ(image.pixelColor(plainCorner * ratio), QColor(Qt::white));
-    EXPECT_EQ(MeterMarkDelegate::TextColour(true), QColor(Qt::white));
-    EXPECT_EQ(MeterMarkDelegate::TextColour(false), QColor(Qt::black));
+    EXPECT_EQ(MeterMarkDelegate::textColour(true), QColor(Qt::white));
+    EXPECT_EQ(MeterMarkDelegate::textColour(false), QColor(Qt::black));
 }
 
 } // namespace

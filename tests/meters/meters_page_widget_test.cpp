@@ -45,14 +45,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
         ASSERT_TRUE(m_files.isValid());
-        ProgramHome::Set(m_home.path());
+        ProgramHome::set(m_home.path());
     }
 
     MetersPage& create() {
         m_window =
-            std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::SettingsFilePath());
+            std::make_unique<MainWindow>(m_settings, m_run, m_language, ProgramHome::settingsFilePath());
         m_window->setDesktopHooks(&m_hooks);
-        m_page = InstallMetersPage(*m_window);
+        m_page = installMetersPage(*m_window);
         m_page->setSaveDialogHook([this](const CsvFileDialogRequest& request) {
             m_requests.append(request);
             return m_saveAnswer;
@@ -75,7 +75,7 @@ protected:
 
     // Three meters and the empty row a scan leaves below them.
     void fillThreeMeters() {
-        table().SetRows(1, {{"11111111", "1", "ABC", "12.345"},
+        table().setRows(1, {{"11111111", "1", "ABC", "12.345"},
                             {"22222222", "2", "DEF", "abc"},
                             {"33333333", "3", "GHI", "-1.5"},
                             {}});
@@ -87,8 +87,8 @@ protected:
 
     std::vector<int> markedRows() {
         std::vector<int> rows;
-        for (int r = 1; r < table().RowCount(); ++r) {
-            if (table().IsMarked(r)) {
+        for (int r = 1; r < table().gridRowCount(); ++r) {
+            if (table().isMarked(r)) {
                 rows.push_back(r);
             }
         }
@@ -114,8 +114,8 @@ protected:
 TEST_F(MetersPageTest, SitsInPageOneWithItsControls) {
     create();
     EXPECT_TRUE(m_window->page(MainWindow::MbusPage)->isAncestorOf(m_page));
-    EXPECT_EQ(table().ColumnCount(), 12);
-    EXPECT_EQ(table().RowCount(), 2);
+    EXPECT_EQ(table().gridColumnCount(), 12);
+    EXPECT_EQ(table().gridRowCount(), 2);
     EXPECT_EQ(m_page->readAllButton()->text(), QStringLiteral("Read all meters"));
     EXPECT_EQ(m_page->readSelectedButton()->text(), QStringLiteral("Read selected"));
     EXPECT_EQ(m_page->clearButton()->text(), QStringLiteral("Clear table"));
@@ -148,8 +148,8 @@ TEST_F(MetersPageTest, DeviceRightShowsTheBroadcastBoxAndTheLabels) {
 TEST_F(MetersPageTest, PlainClickSelectsTheMeterAndMarksOnlyItsRow) {
     create();
     fillThreeMeters();
-    table().SetMarked(1, true);
-    table().SetMarked(3, true);
+    table().setMarked(1, true);
+    table().setMarked(3, true);
     click(1);
     EXPECT_EQ(markedRows(), std::vector<int>{1});
     EXPECT_EQ(m_run.FocusedRow, 1);
@@ -226,15 +226,15 @@ TEST_F(MetersPageTest, KeyboardNavigationSelectsCells) {
 TEST_F(MetersPageTest, FocusRowByAddressMakesTheLastMatchingRowCurrent) {
     create();
     fillThreeMeters();
-    table().SetCell(3, 1, QStringLiteral("1"));
+    table().setCell(3, 1, QStringLiteral("1"));
     m_run.SelectedAddress = QStringLiteral("1");
-    m_page->FocusRowByAddress();
+    m_page->focusRowByAddress();
     EXPECT_EQ(view()->currentGridRow(), 3);
     EXPECT_EQ(m_run.FocusedRow, 3);
     EXPECT_EQ(m_page->idLabel()->text(), QStringLiteral("ID:33333333"));
 
     m_run.SelectedAddress.clear();
-    m_page->FocusRowByAddress();
+    m_page->focusRowByAddress();
     EXPECT_EQ(m_run.FocusedRow, 0);
     EXPECT_EQ(view()->currentGridRow(), 0);
     EXPECT_EQ(m_page->addressLabel()->text(), QStringLiteral("Addr.:"));
@@ -279,16 +279,16 @@ TEST_F(MetersPageTest, ClearTableEmptiesRowsAndMarks) {
     fillThreeMeters();
     click(3);
     m_page->clearButton()->click();
-    EXPECT_EQ(table().RowCount(), 2);
-    EXPECT_TRUE(table().Cell(1, 0).isEmpty());
-    EXPECT_EQ(table().MarkedRowCount(), 0);
+    EXPECT_EQ(table().gridRowCount(), 2);
+    EXPECT_TRUE(table().cell(1, 0).isEmpty());
+    EXPECT_EQ(table().markedRowCount(), 0);
     EXPECT_EQ(m_page->addressLabel()->text(), QStringLiteral("Addr.:"));
 
     fillThreeMeters();
-    table().SetMarked(2, true);
+    table().setMarked(2, true);
     m_page->contextAction(MetersPage::ClearTableEntry)->trigger();
-    EXPECT_EQ(table().RowCount(), 2);
-    EXPECT_FALSE(table().IsMarked(2));
+    EXPECT_EQ(table().gridRowCount(), 2);
+    EXPECT_FALSE(table().isMarked(2));
 }
 
 TEST_F(MetersPageTest, DeleteSelectedRowMovesTheRowsBelowUp) {
@@ -296,8 +296,8 @@ TEST_F(MetersPageTest, DeleteSelectedRowMovesTheRowsBelowUp) {
     fillThreeMeters();
     click(2);
     m_page->contextAction(MetersPage::DeleteRowEntry)->trigger();
-    EXPECT_EQ(table().RowCount(), 4);
-    EXPECT_EQ(table().Cell(2, 0), QStringLiteral("33333333"));
+    EXPECT_EQ(table().gridRowCount(), 4);
+    EXPECT_EQ(table().cell(2, 0), QStringLiteral("33333333"));
     // The labels follow the meter that now stands in the selected row.
     EXPECT_EQ(m_run.FocusedRow, 2);
     EXPECT_EQ(m_page->idLabel()->text(), QStringLiteral("ID:33333333"));
@@ -306,11 +306,11 @@ TEST_F(MetersPageTest, DeleteSelectedRowMovesTheRowsBelowUp) {
 
 TEST_F(MetersPageTest, DeletingTheOnlyRowEmptiesIt) {
     create();
-    table().SetRow(1, {"11111111", "1"});
+    table().setRow(1, {"11111111", "1"});
     click(1);
     m_page->contextAction(MetersPage::DeleteRowEntry)->trigger();
-    EXPECT_EQ(table().RowCount(), 2);
-    EXPECT_TRUE(table().Cell(1, 0).isEmpty());
+    EXPECT_EQ(table().gridRowCount(), 2);
+    EXPECT_TRUE(table().cell(1, 0).isEmpty());
     EXPECT_EQ(m_run.SelectedAddress, QStringLiteral("256"));
 }
 
@@ -319,7 +319,7 @@ TEST_F(MetersPageTest, SaveThenLoadThroughTheFileMenu) {
     m_settings.DecSeparator = QStringLiteral(",");
     create();
     fillThreeMeters();
-    table().SetRowCount(4); // no empty row at the end
+    table().setRowCount(4); // no empty row at the end
     const QString path = QDir(m_files.path()).filePath(QStringLiteral("meters_data.csv"));
     m_saveAnswer.path = path;
     m_window->mainMenu()->save()->trigger();
@@ -328,26 +328,26 @@ TEST_F(MetersPageTest, SaveThenLoadThroughTheFileMenu) {
     EXPECT_EQ(m_requests[0].filter, QStringLiteral("CSV files (*.csv)"));
     EXPECT_EQ(m_requests[0].proposedName, QStringLiteral("meters_data.csv"));
     EXPECT_EQ(m_requests[0].defaultSuffix, QStringLiteral("csv"));
-    EXPECT_EQ(m_requests[0].folder, ProgramHome::Folder());
+    EXPECT_EQ(m_requests[0].folder, ProgramHome::folder());
     EXPECT_TRUE(m_boxes.isEmpty());
     EXPECT_EQ(QDir(m_run.LastDirectory), QDir(m_files.path()));
 
-    const QByteArray bytes = test::ReadFile(path);
+    const QByteArray bytes = test::readFile(path);
     EXPECT_TRUE(bytes.startsWith("11111111;1;ABC;12,345;;;;;;;;;\r\n")) << bytes.constData();
     EXPECT_TRUE(bytes.contains("33333333;3;GHI;,1,5;")) << bytes.constData();
-    EXPECT_EQ(table().Cell(3, 3), QStringLiteral("-1.5")); // the table keeps its text
+    EXPECT_EQ(table().cell(3, 3), QStringLiteral("-1.5")); // the table keeps its text
 
-    table().SetMarked(1, true);
+    table().setMarked(1, true);
     m_openAnswer.path = path;
     m_window->mainMenu()->open()->trigger();
     ASSERT_EQ(m_requests.size(), 2);
     EXPECT_EQ(m_requests[1].filter, QStringLiteral("CSV (*.csv)"));
     EXPECT_EQ(QDir(m_requests[1].folder), QDir(m_files.path()));
     EXPECT_TRUE(m_boxes.isEmpty());
-    EXPECT_EQ(table().RowCount(), 4);
-    EXPECT_FALSE(table().IsMarked(1));
-    EXPECT_EQ(table().Cell(1, 0), QStringLiteral("11111111"));
-    EXPECT_EQ(table().Cell(3, 3), QStringLiteral(",1,5"));
+    EXPECT_EQ(table().gridRowCount(), 4);
+    EXPECT_FALSE(table().isMarked(1));
+    EXPECT_EQ(table().cell(1, 0), QStringLiteral("11111111"));
+    EXPECT_EQ(table().cell(3, 3), QStringLiteral(",1,5"));
 }
 
 TEST_F(MetersPageTest, SaveFailuresShowTheirBoxes) {
@@ -380,24 +380,24 @@ TEST_F(MetersPageTest, UnreadableFileLeavesTheTableAlone) {
     EXPECT_EQ(m_boxes[0].icon, QMessageBox::Warning);
     EXPECT_EQ(m_boxes[0].title, QStringLiteral("File Error"));
     EXPECT_EQ(m_boxes[0].text, QStringLiteral("You chose wrong file for import!\nContact administrator!"));
-    EXPECT_EQ(table().Cell(1, 0), QStringLiteral("11111111"));
-    EXPECT_EQ(table().RowCount(), 5);
+    EXPECT_EQ(table().cell(1, 0), QStringLiteral("11111111"));
+    EXPECT_EQ(table().gridRowCount(), 5);
 }
 
 TEST_F(MetersPageTest, LoadTakesTwentyOneFieldsAndRefusesTwentyTwo) {
     create();
     const QByteArray fields21 = QByteArray("f;").repeated(21);
     const QByteArray fields22 = QByteArray("g;").repeated(22);
-    m_openAnswer.path = test::WriteFile(m_files, QStringLiteral("wide.csv"),
+    m_openAnswer.path = test::writeFile(m_files, QStringLiteral("wide.csv"),
                                         "a;b;\r\n" + fields21 + "\r\n" + fields22 + "\r\nz;\r\n");
     m_page->loadButton()->click();
     ASSERT_EQ(m_boxes.size(), 1);
     EXPECT_EQ(m_boxes[0].text, kCsvTooManyDataMessage);
-    EXPECT_EQ(table().Cell(1, 0), QStringLiteral("a"));
-    EXPECT_TRUE(table().Cell(1, 2).isEmpty());
-    EXPECT_EQ(table().Cell(2, 11), QStringLiteral("f"));
-    EXPECT_NE(table().Cell(3, 0), QStringLiteral("g"));
-    EXPECT_NE(table().Cell(4, 0), QStringLiteral("z"));
+    EXPECT_EQ(table().cell(1, 0), QStringLiteral("a"));
+    EXPECT_TRUE(table().cell(1, 2).isEmpty());
+    EXPECT_EQ(table().cell(2, 11), QStringLiteral("f"));
+    EXPECT_NE(table().cell(3, 0), QStringLiteral("g"));
+    EXPECT_NE(table().cell(4, 0), QStringLiteral("z"));
 }
 
 TEST_F(MetersPageTest, HeadingsFollowExtraTitlesAndLanguage) {
@@ -407,18 +407,18 @@ TEST_F(MetersPageTest, HeadingsFollowExtraTitlesAndLanguage) {
     m_run.ExtraTitles[1] = QStringLiteral("Volume");
     m_run.ExtraTitles[2] = QStringLiteral("Flow");
     m_window->takeExtraTitles();
-    ASSERT_EQ(table().ColumnCount(), 15);
-    EXPECT_EQ(table().Heading(0), QStringLiteral("ID "));
-    EXPECT_EQ(table().Heading(11), QStringLiteral("Batt [V] or Power "));
-    EXPECT_EQ(table().Heading(12), QStringLiteral("Energy"));
-    EXPECT_EQ(table().Heading(14), QStringLiteral("Flow"));
+    ASSERT_EQ(table().gridColumnCount(), 15);
+    EXPECT_EQ(table().heading(0), QStringLiteral("ID "));
+    EXPECT_EQ(table().heading(11), QStringLiteral("Batt [V] or Power "));
+    EXPECT_EQ(table().heading(12), QStringLiteral("Energy"));
+    EXPECT_EQ(table().heading(14), QStringLiteral("Flow"));
     EXPECT_EQ(view()->columnWidth(14), MeterTableView::kExtraColumnWidth);
     EXPECT_EQ(view()->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Mfr. "));
 
     m_window->chooseItalian();
-    EXPECT_EQ(table().Heading(2), QStringLiteral("Produttore "));
-    EXPECT_EQ(table().Heading(5), QStringLiteral("Consumo "));
-    EXPECT_EQ(table().Heading(13), QStringLiteral("Volume"));
+    EXPECT_EQ(table().heading(2), QStringLiteral("Produttore "));
+    EXPECT_EQ(table().heading(5), QStringLiteral("Consumo "));
+    EXPECT_EQ(table().heading(13), QStringLiteral("Volume"));
     EXPECT_EQ(m_page->readAllButton()->text(), QStringLiteral("Leggi tutti"));
     EXPECT_EQ(m_page->readSelectedButton()->text(), QStringLiteral("Leggi selezionati"));
     EXPECT_EQ(m_page->clearButton()->text(), QStringLiteral("Cancella tabella"));
@@ -428,18 +428,18 @@ TEST_F(MetersPageTest, HeadingsFollowExtraTitlesAndLanguage) {
     EXPECT_EQ(m_page->sndNkeBox()->text(), QStringLiteral("Use SND_NKE"));
 
     m_window->chooseEnglish();
-    EXPECT_EQ(table().Heading(2), QStringLiteral("Mfr. "));
+    EXPECT_EQ(table().heading(2), QStringLiteral("Mfr. "));
     EXPECT_EQ(m_page->readAllButton()->text(), QStringLiteral("Read all meters"));
     EXPECT_EQ(m_page->broadcastBox()->text(), QStringLiteral("work on broadcast (0xFE)"));
 }
 
 TEST_F(MetersPageTest, StoredItalianAndTitlesApplyFromTheStart) {
-    test::WriteFile(m_home, QStringLiteral("holvex.ini"),
+    test::writeFile(m_home, QStringLiteral("holvex.ini"),
                     "[Misc]\r\nLanguage=2\r\n[Titles]\r\nCount=2\r\nTitle1=Energy\r\nTitle2=Volume\r\n");
     create();
-    ASSERT_EQ(table().ColumnCount(), 14);
-    EXPECT_EQ(table().Heading(3), QStringLiteral("Valore "));
-    EXPECT_EQ(table().Heading(13), QStringLiteral("Volume"));
+    ASSERT_EQ(table().gridColumnCount(), 14);
+    EXPECT_EQ(table().heading(3), QStringLiteral("Valore "));
+    EXPECT_EQ(table().heading(13), QStringLiteral("Volume"));
     EXPECT_EQ(m_page->loadButton()->text(), QStringLiteral("Carica"));
 }
 

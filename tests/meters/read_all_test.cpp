@@ -7,8 +7,8 @@
 namespace holvex {
 namespace {
 
-using test::Ack;
-using test::MeterTelegram;
+using test::ack;
+using test::meterTelegram;
 
 class ReadAllTest : public ::testing::Test {
 protected:
@@ -19,10 +19,10 @@ protected:
                          [this](const QString& caption) { events.append(caption); });
     }
 
-    int RunToEnd() {
+    int runToEnd() {
         int ticks = 0;
         while (b.readAll.isActive() && ticks < 100) {
-            readAll.Tick();
+            readAll.tick();
             ++ticks;
         }
         return ticks;
@@ -35,15 +35,15 @@ protected:
 
 TEST_F(ReadAllTest, EmptyScanRowCostsOnePeriodAndSendsNothing) {
     b.settings.Retry = 1;
-    b.FillAddresses({"1", "2", ""}); // a scan's result: the last row is empty
-    b.channel.AnswerRead(1, MeterTelegram(1, "01 01 01 01"));
-    b.channel.AnswerRead(2, MeterTelegram(2, "02 02 02 02"));
-    ASSERT_TRUE(readAll.Start());
-    EXPECT_EQ(RunToEnd(), 3);
+    b.fillAddresses({"1", "2", ""}); // a scan's result: the last row is empty
+    b.channel.answerRead(1, meterTelegram(1, "01 01 01 01"));
+    b.channel.answerRead(2, meterTelegram(2, "02 02 02 02"));
+    ASSERT_TRUE(readAll.start());
+    EXPECT_EQ(runToEnd(), 3);
     EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16"}));
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("01010101"));
-    EXPECT_EQ(b.table.Cell(2, 0), QStringLiteral("02020202"));
-    EXPECT_EQ(b.table.RowCount(), 4);
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("01010101"));
+    EXPECT_EQ(b.table.cell(2, 0), QStringLiteral("02020202"));
+    EXPECT_EQ(b.table.gridRowCount(), 4);
     EXPECT_EQ(events, (QStringList{"start", "Read all meters"}));
     EXPECT_EQ(b.channel.closes, 1);
     EXPECT_FALSE(b.progress.shown);
@@ -54,10 +54,10 @@ TEST_F(ReadAllTest, EmptyScanRowCostsOnePeriodAndSendsNothing) {
 
 TEST_F(ReadAllTest, SilentRowIsAskedOnePlusRetryTimes) {
     b.settings.Retry = 2;
-    b.FillAddresses({"7", "8"});
-    b.channel.AnswerRead(8, Ack()); // a lone acknowledgement counts as no answer
-    ASSERT_TRUE(readAll.Start());
-    RunToEnd();
+    b.fillAddresses({"7", "8"});
+    b.channel.answerRead(8, ack()); // a lone acknowledgement counts as no answer
+    ASSERT_TRUE(readAll.start());
+    runToEnd();
     EXPECT_EQ(b.channel.sent.count(QStringLiteral("10 7B 07 82 16")), 3);
     EXPECT_EQ(b.channel.sent.count(QStringLiteral("10 7B 08 83 16")), 3);
     EXPECT_GE(b.channel.bothDiscards, 5);
@@ -65,19 +65,19 @@ TEST_F(ReadAllTest, SilentRowIsAskedOnePlusRetryTimes) {
 
 TEST_F(ReadAllTest, RowWithoutANumberIsPassedOver) {
     b.settings.Retry = 3;
-    b.FillAddresses({"x", "9"});
-    ASSERT_TRUE(readAll.Start());
+    b.fillAddresses({"x", "9"});
+    ASSERT_TRUE(readAll.start());
     EXPECT_TRUE(b.channel.sent.isEmpty());
-    RunToEnd();
+    runToEnd();
     EXPECT_EQ(b.channel.sent, QStringList(4, QStringLiteral("10 7B 09 84 16")));
 }
 
 TEST_F(ReadAllTest, NothingToReadInAFreshTable) {
-    EXPECT_FALSE(readAll.Start());
+    EXPECT_FALSE(readAll.start());
     EXPECT_EQ(b.channel.opens, 0);
-    b.FillAddresses({"5"});
+    b.fillAddresses({"5"});
     b.channel.ready = false;
-    EXPECT_FALSE(readAll.Start());
+    EXPECT_FALSE(readAll.start());
     EXPECT_FALSE(b.readAll.isActive());
     EXPECT_TRUE(events.isEmpty());
 }
@@ -90,8 +90,8 @@ TEST_F(ReadAllTest, ProgressRange) {
     for (const Case& c : {Case{{"1"}, 2}, Case{{"1", "2", "3"}, 3}}) {
         test::Bench bench;
         ReadAllCycle cycle{bench.context, bench.decoder, bench.readAll};
-        bench.FillAddresses(c.rows);
-        ASSERT_TRUE(cycle.Start());
+        bench.fillAddresses(c.rows);
+        ASSERT_TRUE(cycle.start());
         EXPECT_EQ(bench.progress.minimum, 1);
         EXPECT_EQ(bench.progress.maximum, c.maximum);
         EXPECT_EQ(bench.progress.position, 1);
@@ -101,9 +101,9 @@ TEST_F(ReadAllTest, ProgressRange) {
 TEST_F(ReadAllTest, ItalianCaption) {
     b.language.setTicked(TickedLanguage::Italian);
     b.settings.Retry = 0;
-    b.FillAddresses({"1"});
-    readAll.Start();
-    RunToEnd();
+    b.fillAddresses({"1"});
+    readAll.start();
+    runToEnd();
     EXPECT_EQ(events.last(), QStringLiteral("Leggi tutti i dispositivi"));
 }
 

@@ -10,8 +10,8 @@
 namespace holvex {
 namespace {
 
-using test::Ack;
-using test::MeterTelegram;
+using test::ack;
+using test::meterTelegram;
 
 class ReadCycleTest : public ::testing::Test {
 protected:
@@ -21,14 +21,14 @@ protected:
                              reportLines += lines;
                              reportShown = reportShown || show;
                          });
-        b.FillAddresses({"12", "20", "30"});
-        b.table.SetCell(1, 0, QStringLiteral("12121212"));
+        b.fillAddresses({"12", "20", "30"});
+        b.table.setCell(1, 0, QStringLiteral("12121212"));
     }
 
-    void SelectOnly(int row) {
-        b.table.ClearMarks();
-        b.table.SetMarked(row, true);
-        b.state.SelectedAddress = b.table.Cell(row, 1);
+    void selectOnly(int row) {
+        b.table.clearMarks();
+        b.table.setMarked(row, true);
+        b.state.SelectedAddress = b.table.cell(row, 1);
     }
 
     test::Bench b;
@@ -41,12 +41,12 @@ protected:
 };
 
 TEST_F(ReadCycleTest, NoResponseFromAddressTwelve) {
-    SelectOnly(1);
+    selectOnly(1);
     b.state.MoreRecordsPending = true;
-    ASSERT_TRUE(readSelected.Run());
+    ASSERT_TRUE(readSelected.run());
     EXPECT_EQ(b.channel.sent, QStringList{"10 7B 0C 87 16"});
     EXPECT_TRUE(b.respond.isActive());
-    cycle.Tick();
+    cycle.tick();
     EXPECT_EQ(b.log.lines, QStringList{"No response from address 12"});
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.state.MoreRecordsPending);
@@ -54,15 +54,15 @@ TEST_F(ReadCycleTest, NoResponseFromAddressTwelve) {
 }
 
 TEST_F(ReadCycleTest, ReadUpdatesTheMetersRow) {
-    SelectOnly(2);
-    b.channel.AnswerRead(20, MeterTelegram(20, "20 20 20 20"));
+    selectOnly(2);
+    b.channel.answerRead(20, meterTelegram(20, "20 20 20 20"));
     int focused = -1;
     QObject::connect(&b.decoder, &DecodeApplication::rowFocused,
                      [&focused](int row, bool, const QString&) { focused = row; });
-    ASSERT_TRUE(readSelected.Run());
-    cycle.Tick();
-    EXPECT_EQ(b.table.Cell(2, 0), QStringLiteral("20202020"));
-    EXPECT_EQ(b.table.RowCount(), 4); // updated in place, nothing appended
+    ASSERT_TRUE(readSelected.run());
+    cycle.tick();
+    EXPECT_EQ(b.table.cell(2, 0), QStringLiteral("20202020"));
+    EXPECT_EQ(b.table.gridRowCount(), 4); // updated in place, nothing appended
     EXPECT_EQ(focused, 2);
     EXPECT_EQ(b.state.SelectedId, QStringLiteral("20202020"));
     EXPECT_FALSE(b.respond.isActive());
@@ -70,83 +70,83 @@ TEST_F(ReadCycleTest, ReadUpdatesTheMetersRow) {
 }
 
 TEST_F(ReadCycleTest, BroadcastAndLinkReset) {
-    SelectOnly(1);
+    selectOnly(1);
     cycle.setBroadcast(true);
     cycle.setUseSndNke(true);
-    b.channel.AnswerReset(0xFE, Ack());
-    b.channel.AnswerRead(0xFE, MeterTelegram(12, "12 12 12 12"));
-    ASSERT_TRUE(readSelected.Run());
-    cycle.Tick();
+    b.channel.answerReset(0xFE, ack());
+    b.channel.answerRead(0xFE, meterTelegram(12, "12 12 12 12"));
+    ASSERT_TRUE(readSelected.run());
+    cycle.tick();
     EXPECT_TRUE(b.respond.isActive());
-    cycle.Tick();
+    cycle.tick();
     EXPECT_EQ(b.channel.sent, (QStringList{"10 40 FE 3E 16", "10 7B FE 79 16"}));
-    EXPECT_EQ(b.log.Plain(), QStringList{"0xE5 (Acknowledge) 1"});
+    EXPECT_EQ(b.log.plain(), QStringList{"0xE5 (Acknowledge) 1"});
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ReadCycleTest, AcknowledgedReadEndsWithoutAnotherRead) {
-    SelectOnly(1);
+    selectOnly(1);
     cycle.setUseSndNke(true);
-    b.channel.AlwaysReset(12, Ack());
-    b.channel.AlwaysRead(12, Ack());
-    readSelected.Run();
-    cycle.Tick();
-    cycle.Tick();
+    b.channel.alwaysReset(12, ack());
+    b.channel.alwaysRead(12, ack());
+    readSelected.run();
+    cycle.tick();
+    cycle.tick();
     EXPECT_EQ(b.channel.sent.size(), 2);
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ReadCycleTest, NoSelectedAddressSendsNothing) {
-    SelectOnly(1);
+    selectOnly(1);
     b.state.SelectedAddress = QStringLiteral("256");
-    readSelected.Run();
+    readSelected.run();
     EXPECT_TRUE(b.channel.sent.isEmpty());
-    cycle.Tick();
+    cycle.tick();
     EXPECT_EQ(b.log.lines, QStringList{"No response from address 256"});
 }
 
 TEST_F(ReadCycleTest, AddressBeyondOneByteIsNotSent) {
-    b.table.SetCell(1, 1, QStringLiteral("300"));
-    SelectOnly(1);
-    readSelected.Run();
+    b.table.setCell(1, 1, QStringLiteral("300"));
+    selectOnly(1);
+    readSelected.run();
     EXPECT_TRUE(b.channel.sent.isEmpty());
 }
 
 TEST_F(ReadCycleTest, NothingSelected) {
-    b.table.ClearMarks();
-    EXPECT_FALSE(readSelected.Run());
+    b.table.clearMarks();
+    EXPECT_FALSE(readSelected.run());
     EXPECT_EQ(b.log.lines, QStringList{"Nothing selected from the table..."});
     EXPECT_EQ(b.channel.closes, 1);
     EXPECT_FALSE(b.respond.isActive());
 
     b.channel.ready = false;
     b.log.lines.clear();
-    EXPECT_FALSE(readSelected.RunFull());
+    EXPECT_FALSE(readSelected.runFull());
     EXPECT_TRUE(b.log.lines.isEmpty());
     EXPECT_FALSE(b.state.FullReadRequested);
 }
 
 TEST_F(ReadCycleTest, FullReadWritesTheReportNotTheTable) {
-    SelectOnly(1);
-    b.channel.AnswerRead(12, MeterTelegram(12, "99 99 99 99"));
-    ASSERT_TRUE(readSelected.RunFull());
+    selectOnly(1);
+    b.channel.answerRead(12, meterTelegram(12, "99 99 99 99"));
+    ASSERT_TRUE(readSelected.runFull());
     EXPECT_TRUE(b.state.FullReadRequested);
-    cycle.Tick();
+    cycle.tick();
     EXPECT_TRUE(reportShown);
     EXPECT_TRUE(reportLines.first().startsWith(QStringLiteral("ID:99999999")));
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("12121212"));
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("12121212"));
     EXPECT_FALSE(b.state.FullReadRequested);
 }
 
 TEST_F(ReadCycleTest, MultiTelegramReadsUntilNoMoreIsAnnounced) {
-    SelectOnly(1);
+    selectOnly(1);
     b.settings.Multitelegram = true;
-    b.channel.AnswerRead(12, MeterTelegram(12, "12 12 12 12", "01 00 00 00", true));
-    b.channel.AnswerRead(12, MeterTelegram(12, "12 12 12 12", "02 00 00 00", true));
-    b.channel.AnswerRead(12, MeterTelegram(12, "12 12 12 12", "03 00 00 00", false));
-    readSelected.Run();
+    b.channel.answerRead(12, meterTelegram(12, "12 12 12 12", "01 00 00 00", true));
+    b.channel.answerRead(12, meterTelegram(12, "12 12 12 12", "02 00 00 00", true));
+    b.channel.answerRead(12, meterTelegram(12, "12 12 12 12", "03 00 00 00", false));
+    readSelected.run();
     for (int i = 0; i < 3; ++i) {
-        cycle.Tick();
+        cycle.tick();
     }
     EXPECT_EQ(b.channel.sent, QStringList(3, QStringLiteral("10 7B 0C 87 16")));
     EXPECT_EQ(b.channel.inputDiscards, 2);
@@ -155,10 +155,10 @@ TEST_F(ReadCycleTest, MultiTelegramReadsUntilNoMoreIsAnnounced) {
 }
 
 TEST_F(ReadCycleTest, MoreAnnouncedWithoutMultitelegramEnds) {
-    SelectOnly(1);
-    b.channel.AnswerRead(12, MeterTelegram(12, "12 12 12 12", "01 00 00 00", true));
-    readSelected.Run();
-    cycle.Tick();
+    selectOnly(1);
+    b.channel.answerRead(12, meterTelegram(12, "12 12 12 12", "01 00 00 00", true));
+    readSelected.run();
+    cycle.tick();
     EXPECT_EQ(b.channel.sent.size(), 1);
     EXPECT_TRUE(b.state.MoreRecordsPending);
     EXPECT_FALSE(b.respond.isActive());
@@ -166,25 +166,25 @@ TEST_F(ReadCycleTest, MoreAnnouncedWithoutMultitelegramEnds) {
 
 TEST_F(ReadCycleTest, ReadAfterAcknowledgedCommand) {
     b.state.SelectedAddress = QStringLiteral("30");
-    b.channel.AnswerRead(30, MeterTelegram(30, "30 30 30 30"));
-    b.channel.pending = Ack(); // the command's acknowledgement
+    b.channel.answerRead(30, meterTelegram(30, "30 30 30 30"));
+    b.channel.pending = ack(); // the command's acknowledgement
     cycle.setReadAfterAck(true);
-    cycle.StartExchange();
-    cycle.Tick();
+    cycle.startExchange();
+    cycle.tick();
     EXPECT_EQ(b.channel.sent, QStringList{"10 7B 1E 99 16"});
     EXPECT_FALSE(cycle.readAfterAck());
     EXPECT_TRUE(b.respond.isActive());
-    cycle.Tick();
-    EXPECT_EQ(b.table.Cell(3, 0), QStringLiteral("30303030"));
+    cycle.tick();
+    EXPECT_EQ(b.table.cell(3, 0), QStringLiteral("30303030"));
     EXPECT_FALSE(b.respond.isActive());
 }
 
 TEST_F(ReadCycleTest, SeveralMarksStartTheRowRunner) {
-    b.table.SetMarked(2, true);
-    b.table.SetMarked(3, true);
+    b.table.setMarked(2, true);
+    b.table.setMarked(3, true);
     int started = 0;
     QObject::connect(&runner, &RowRunner::rowRunStarted, [&started] { ++started; });
-    ASSERT_TRUE(readSelected.Run());
+    ASSERT_TRUE(readSelected.run());
     EXPECT_EQ(started, 1);
     EXPECT_EQ(b.state.TableOperation, 4);
     EXPECT_EQ(b.state.CurrentRow, 2);

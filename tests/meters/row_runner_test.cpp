@@ -7,21 +7,21 @@
 namespace holvex {
 namespace {
 
-using test::Ack;
-using test::MeterTelegram;
+using test::ack;
+using test::meterTelegram;
 
 class RowRunnerTest : public ::testing::Test {
 protected:
     RowRunnerTest() {
         QObject::connect(&runner, &RowRunner::rowRunFinished,
                          [this](const QString& caption) { finished = caption; });
-        b.FillAddresses({"1", "2", "3", "", "5"});
+        b.fillAddresses({"1", "2", "3", "", "5"});
     }
 
-    int RunToEnd() {
+    int runToEnd() {
         int ticks = 0;
         while (b.set.isActive() && ticks < 100) {
-            runner.Tick();
+            runner.tick();
             ++ticks;
         }
         return ticks;
@@ -35,11 +35,11 @@ protected:
 TEST_F(RowRunnerTest, ReadsOnlyMarkedRowsInOrder) {
     b.settings.Retry = 0;
     for (int row : {1, 3, 5}) {
-        b.table.SetMarked(row, true);
-        b.channel.AnswerRead(row, MeterTelegram(row));
+        b.table.setMarked(row, true);
+        b.channel.answerRead(row, meterTelegram(row));
     }
-    ASSERT_TRUE(runner.Begin(TableOperation::Read));
-    EXPECT_EQ(RunToEnd(), 3);
+    ASSERT_TRUE(runner.begin(TableOperation::Read));
+    EXPECT_EQ(runToEnd(), 3);
     EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 01 7C 16", "10 7B 03 7E 16", "10 7B 05 80 16"}));
     EXPECT_EQ(b.state.TableOperation, 0);
     EXPECT_EQ(finished, QStringLiteral("Read all meters"));
@@ -49,55 +49,55 @@ TEST_F(RowRunnerTest, ReadsOnlyMarkedRowsInOrder) {
 
 TEST_F(RowRunnerTest, AcknowledgedCommandIsSentOnePlusRetryTimes) {
     b.settings.Retry = 2;
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(2, true);
+    b.table.setMarked(1, true);
+    b.table.setMarked(2, true);
     QList<int> addresses;
     runner.setOperationSender(TableOperation::PulseWidth, [&addresses, this](int address) {
         addresses.append(address);
-        b.channel.pending = Ack();
+        b.channel.pending = ack();
         return true;
     });
-    ASSERT_TRUE(runner.Begin(TableOperation::PulseWidth));
+    ASSERT_TRUE(runner.begin(TableOperation::PulseWidth));
     EXPECT_EQ(b.state.TableOperation, 2);
-    RunToEnd();
+    runToEnd();
     EXPECT_EQ(addresses, (QList<int>{1, 1, 1, 2, 2, 2}));
     EXPECT_EQ(b.channel.bothDiscards, 4);
 }
 
 TEST_F(RowRunnerTest, MarkedRowWithoutAddressSendsNothing) {
     b.settings.Retry = 1;
-    b.table.SetMarked(4, true);
-    b.table.SetMarked(5, true);
-    ASSERT_TRUE(runner.Begin(TableOperation::Read));
+    b.table.setMarked(4, true);
+    b.table.setMarked(5, true);
+    ASSERT_TRUE(runner.begin(TableOperation::Read));
     EXPECT_TRUE(b.channel.sent.isEmpty());
-    RunToEnd();
+    runToEnd();
     EXPECT_EQ(b.channel.sent, QStringList(2, QStringLiteral("10 7B 05 80 16")));
 }
 
 TEST_F(RowRunnerTest, FailedSendStepsTheProgress) {
     b.settings.Retry = 0;
-    b.table.SetMarked(1, true);
-    b.table.SetMarked(2, true);
+    b.table.setMarked(1, true);
+    b.table.setMarked(2, true);
     runner.setOperationSender(TableOperation::Baud, [](int) { return false; });
-    ASSERT_TRUE(runner.Begin(TableOperation::Baud));
-    runner.Tick();
+    ASSERT_TRUE(runner.begin(TableOperation::Baud));
+    runner.tick();
     EXPECT_EQ(b.state.CurrentRow, 2);
     EXPECT_EQ(b.progress.position, 2);
 }
 
 TEST_F(RowRunnerTest, RefusedBegins) {
-    EXPECT_FALSE(runner.Begin(TableOperation::Read)); // nothing marked
-    b.table.SetMarked(1, true);
-    EXPECT_FALSE(runner.Begin(TableOperation::MediumUnit)); // no sender yet
-    EXPECT_FALSE(runner.Begin(TableOperation::None));
+    EXPECT_FALSE(runner.begin(TableOperation::Read)); // nothing marked
+    b.table.setMarked(1, true);
+    EXPECT_FALSE(runner.begin(TableOperation::MediumUnit)); // no sender yet
+    EXPECT_FALSE(runner.begin(TableOperation::None));
     EXPECT_FALSE(b.set.isActive());
     EXPECT_EQ(b.state.TableOperation, 0);
 }
 
 TEST_F(RowRunnerTest, RepliesAreTakenWithTheSetTimersWords) {
-    b.table.SetMarked(2, true);
-    runner.Begin(TableOperation::Read);
-    runner.Tick();
+    b.table.setMarked(2, true);
+    runner.begin(TableOperation::Read);
+    runner.tick();
     ASSERT_FALSE(b.channel.timers.empty());
     EXPECT_EQ(b.channel.timers.front(), links::ReplyTimer::Set);
 }

@@ -8,8 +8,8 @@
 namespace holvex {
 namespace {
 
-using test::Ack;
-using test::MeterTelegram;
+using test::ack;
+using test::meterTelegram;
 
 class PrimaryScanTest : public ::testing::Test {
 protected:
@@ -28,10 +28,10 @@ protected:
     }
 
     // Ticks Timer_respond until the scan ends; returns the ticks used (bounded).
-    int RunToEnd() {
+    int runToEnd() {
         int ticks = 0;
         while (b.state.ScanRunning && ticks < 100) {
-            cycle.Tick();
+            cycle.tick();
             ++ticks;
         }
         return ticks;
@@ -47,39 +47,39 @@ protected:
 };
 
 TEST_F(PrimaryScanTest, ScanOfOneToFiveWithThreeMeters) {
-    b.channel.AnswerRead(1, MeterTelegram(1, "11 11 11 11"));
-    b.channel.AnswerRead(3, MeterTelegram(3, "33 33 33 33"));
-    b.channel.AnswerRead(5, MeterTelegram(5, "55 55 55 55"));
+    b.channel.answerRead(1, meterTelegram(1, "11 11 11 11"));
+    b.channel.answerRead(3, meterTelegram(3, "33 33 33 33"));
+    b.channel.answerRead(5, meterTelegram(5, "55 55 55 55"));
     b.settings.Retry = 0;
 
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("5")));
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("5")));
     EXPECT_TRUE(b.state.ScanRunning);
     EXPECT_TRUE(b.respond.isActive());
     EXPECT_EQ(b.channel.keepAliveStops, 1);
     EXPECT_EQ(b.progress.maximum, 4);
     EXPECT_TRUE(b.progress.shown);
-    EXPECT_EQ(RunToEnd(), 5);
+    EXPECT_EQ(runToEnd(), 5);
 
     EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16", "10 7B 03 7E 16",
                                            "10 7B 04 7F 16", "10 7B 05 80 16"}));
     // The first request is not logged.
-    EXPECT_EQ(b.log.Plain(),
+    EXPECT_EQ(b.log.plain(),
               (QStringList{"Reading device 2", "Reading device 3", "Reading device 4", "Reading device 5"}));
     ASSERT_EQ(b.log.lines.size(), 7);
     const QString trace = QStringLiteral("Respond: ");
-    EXPECT_EQ(b.log.lines[0], trace + test::SpacedHex(MeterTelegram(1, "11 11 11 11")));
+    EXPECT_EQ(b.log.lines[0], trace + test::spacedHex(meterTelegram(1, "11 11 11 11")));
     EXPECT_EQ(b.log.lines[1], QStringLiteral("Reading device 2"));
     EXPECT_EQ(b.log.lines[2], QStringLiteral("Reading device 3"));
-    EXPECT_EQ(b.log.lines[3], trace + test::SpacedHex(MeterTelegram(3, "33 33 33 33")));
+    EXPECT_EQ(b.log.lines[3], trace + test::spacedHex(meterTelegram(3, "33 33 33 33")));
     EXPECT_EQ(b.log.lines[4], QStringLiteral("Reading device 4"));
     EXPECT_EQ(b.log.lines[5], QStringLiteral("Reading device 5"));
-    EXPECT_EQ(b.log.lines[6], trace + test::SpacedHex(MeterTelegram(5, "55 55 55 55")));
+    EXPECT_EQ(b.log.lines[6], trace + test::spacedHex(meterTelegram(5, "55 55 55 55")));
 
-    EXPECT_EQ(b.table.RowCount(), 5); // heading, three meters, the empty row
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("11111111"));
-    EXPECT_EQ(b.table.Cell(2, 1), QStringLiteral("3"));
-    EXPECT_EQ(b.table.Cell(3, 0), QStringLiteral("55555555"));
-    EXPECT_TRUE(b.table.Cell(4, 0).isEmpty());
+    EXPECT_EQ(b.table.gridRowCount(), 5); // heading, three meters, the empty row
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("11111111"));
+    EXPECT_EQ(b.table.cell(2, 1), QStringLiteral("3"));
+    EXPECT_EQ(b.table.cell(3, 0), QStringLiteral("55555555"));
+    EXPECT_TRUE(b.table.cell(4, 0).isEmpty());
 
     EXPECT_FALSE(b.state.ScanRunning);
     EXPECT_FALSE(b.respond.isActive());
@@ -90,9 +90,9 @@ TEST_F(PrimaryScanTest, ScanOfOneToFiveWithThreeMeters) {
 
 TEST_F(PrimaryScanTest, RangeAboveIsSwapped) {
     b.settings.Retry = 0;
-    ASSERT_TRUE(scan.Start(QStringLiteral("5"), QStringLiteral("3")));
+    ASSERT_TRUE(scan.start(QStringLiteral("5"), QStringLiteral("3")));
     EXPECT_EQ(swapped, std::make_pair(3, 5));
-    RunToEnd();
+    runToEnd();
     EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 03 7E 16", "10 7B 04 7F 16", "10 7B 05 80 16"}));
 }
 
@@ -106,9 +106,9 @@ TEST_F(PrimaryScanTest, RetriesPerSilentAddress) {
         PrimaryScan s{bench.context, bench.decoder, bench.respond, bench.readAll, bench.secondary};
         ReadCycle r{bench.context, bench.decoder, s, bench.respond};
         bench.settings.Retry = c.retry;
-        ASSERT_TRUE(s.Start(QStringLiteral("7"), QStringLiteral("7")));
+        ASSERT_TRUE(s.start(QStringLiteral("7"), QStringLiteral("7")));
         for (int i = 0; i < 10 && bench.state.ScanRunning; ++i) {
-            r.Tick();
+            r.tick();
         }
         EXPECT_EQ(bench.channel.sent.size(), c.requests) << c.retry;
         EXPECT_EQ(bench.channel.sent.count(QStringLiteral("10 7B 07 82 16")), c.requests);
@@ -119,67 +119,67 @@ TEST_F(PrimaryScanTest, RetriesPerSilentAddress) {
 TEST_F(PrimaryScanTest, LinkResetThenReadOnAcknowledge) {
     b.context.inputs.useSndNke = true;
     b.settings.Retry = 1;
-    b.channel.AnswerReset(1, Ack());
-    b.channel.AnswerRead(1, MeterTelegram(1));
+    b.channel.answerReset(1, ack());
+    b.channel.answerRead(1, meterTelegram(1));
     // Address 2 never acknowledges: reset twice, never read.
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("2")));
-    RunToEnd();
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("2")));
+    runToEnd();
     EXPECT_EQ(b.channel.sent,
               (QStringList{"10 40 01 41 16", "10 7B 01 7C 16", "10 40 02 42 16", "10 40 02 42 16"}));
     EXPECT_EQ(b.channel.kinds[0], codec::PacketKind::Command);
     EXPECT_EQ(b.channel.kinds[1], codec::PacketKind::Read);
-    EXPECT_EQ(b.log.Plain(), (QStringList{"0xE5 (Acknowledge) 1", "Reading device 1"}));
-    EXPECT_EQ(b.table.Cell(1, 1), QStringLiteral("1"));
+    EXPECT_EQ(b.log.plain(), (QStringList{"0xE5 (Acknowledge) 1", "Reading device 1"}));
+    EXPECT_EQ(b.table.cell(1, 1), QStringLiteral("1"));
 }
 
 TEST_F(PrimaryScanTest, MeterAcknowledgingItsReadIsNotReadForEver) {
     b.context.inputs.useSndNke = true;
-    b.channel.AlwaysReset(4, Ack());
-    b.channel.AlwaysRead(4, Ack());
-    ASSERT_TRUE(scan.Start(QStringLiteral("4"), QStringLiteral("4")));
-    EXPECT_EQ(RunToEnd(), 2);
+    b.channel.alwaysReset(4, ack());
+    b.channel.alwaysRead(4, ack());
+    ASSERT_TRUE(scan.start(QStringLiteral("4"), QStringLiteral("4")));
+    EXPECT_EQ(runToEnd(), 2);
     EXPECT_EQ(b.channel.sent, (QStringList{"10 40 04 44 16", "10 7B 04 7F 16"}));
 }
 
 TEST_F(PrimaryScanTest, BadTelegramIsRetried) {
     b.settings.Retry = 1;
-    QByteArray broken = MeterTelegram(6);
+    QByteArray broken = meterTelegram(6);
     broken[broken.size() - 2] = static_cast<char>(broken[broken.size() - 2] + 1);
-    b.channel.AnswerRead(6, broken);
-    b.channel.AnswerRead(6, MeterTelegram(6));
-    ASSERT_TRUE(scan.Start(QStringLiteral("6"), QStringLiteral("6")));
-    RunToEnd();
+    b.channel.answerRead(6, broken);
+    b.channel.answerRead(6, meterTelegram(6));
+    ASSERT_TRUE(scan.start(QStringLiteral("6"), QStringLiteral("6")));
+    runToEnd();
     EXPECT_EQ(b.channel.sent.size(), 2);
-    EXPECT_TRUE(b.log.Has(QStringLiteral("Wrong CRC")));
-    EXPECT_EQ(b.log.Plain(), (QStringList{"Wrong CRC", "Reading device 6"}));
-    EXPECT_EQ(b.table.Cell(1, 1), QStringLiteral("6"));
+    EXPECT_TRUE(b.log.has(QStringLiteral("Wrong CRC")));
+    EXPECT_EQ(b.log.plain(), (QStringList{"Wrong CRC", "Reading device 6"}));
+    EXPECT_EQ(b.table.cell(1, 1), QStringLiteral("6"));
 }
 
 TEST_F(PrimaryScanTest, Use5BChangesEveryRead) {
     b.settings.Use5B = true;
     b.settings.Retry = 1;
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
-    RunToEnd();
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
+    runToEnd();
     EXPECT_EQ(b.channel.sent, (QStringList{"10 5B 01 5C 16", "10 5B 01 5C 16"}));
 }
 
 TEST_F(PrimaryScanTest, ClearQuestionAnswers) {
-    b.table.SetCell(1, 0, QStringLiteral("old"));
+    b.table.setCell(1, 0, QStringLiteral("old"));
     answer = ClearAnswer::Cancel;
-    EXPECT_FALSE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
+    EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
     EXPECT_EQ(b.channel.opens, 0);
     EXPECT_EQ(questions, QStringList{"Do you want to clear the table? | Clear confirmation"});
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("old"));
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("old"));
 
     answer = ClearAnswer::No;
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
-    EXPECT_EQ(b.table.Cell(1, 0), QStringLiteral("old"));
-    scan.Stop();
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
+    EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("old"));
+    scan.stop();
 
     answer = ClearAnswer::Yes;
     b.language.setTicked(TickedLanguage::Italian);
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
-    EXPECT_TRUE(b.table.Cell(1, 0).isEmpty());
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
+    EXPECT_TRUE(b.table.cell(1, 0).isEmpty());
     EXPECT_EQ(questions.last(), QStringLiteral("Vuoi cancellare la tabella? | Conferma cancellazione"));
 }
 
@@ -187,18 +187,18 @@ TEST_F(PrimaryScanTest, GatewayThatCalledInClearsWithoutAsking) {
     b.settings.UseEthernet = true;
     b.settings.AutoMbus = true;
     b.state.PacketSequence = 1;
-    b.table.SetCell(1, 0, QStringLiteral("old"));
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
+    b.table.setCell(1, 0, QStringLiteral("old"));
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
     EXPECT_TRUE(questions.isEmpty());
-    EXPECT_TRUE(b.table.Cell(1, 0).isEmpty());
+    EXPECT_TRUE(b.table.cell(1, 0).isEmpty());
 }
 
 TEST_F(PrimaryScanTest, RefusedStarts) {
-    EXPECT_FALSE(scan.Start(QString(), QStringLiteral("5")));
-    EXPECT_FALSE(scan.Start(QStringLiteral("1"), QString()));
+    EXPECT_FALSE(scan.start(QString(), QStringLiteral("5")));
+    EXPECT_FALSE(scan.start(QStringLiteral("1"), QString()));
     EXPECT_TRUE(questions.isEmpty());
     b.channel.ready = false;
-    EXPECT_FALSE(scan.Start(QStringLiteral("1"), QStringLiteral("5")));
+    EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("5")));
     EXPECT_TRUE(b.channel.sent.isEmpty());
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.state.ScanRunning);
@@ -206,7 +206,7 @@ TEST_F(PrimaryScanTest, RefusedStarts) {
 
 TEST_F(PrimaryScanTest, GlobalInitResetsAllAndPauses) {
     b.settings.GlobalInit = true;
-    ASSERT_TRUE(scan.Start(QStringLiteral("2"), QStringLiteral("2")));
+    ASSERT_TRUE(scan.start(QStringLiteral("2"), QStringLiteral("2")));
     EXPECT_EQ(b.channel.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
     EXPECT_EQ(b.waits, QList<int>{1400});
 }
@@ -215,10 +215,10 @@ TEST_F(PrimaryScanTest, FindDuringTheGlobalPauseIsIgnored) {
     b.settings.GlobalInit = true;
     b.context.waitProcessingEvents = [this](int) {
         // The operator presses "Find" again while the window waits.
-        scan.Toggle(QStringLiteral("1"), QStringLiteral("1"));
-        EXPECT_FALSE(scan.Start(QStringLiteral("1"), QStringLiteral("1")));
+        scan.toggle(QStringLiteral("1"), QStringLiteral("1"));
+        EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
     };
-    ASSERT_TRUE(scan.Start(QStringLiteral("2"), QStringLiteral("2")));
+    ASSERT_TRUE(scan.start(QStringLiteral("2"), QStringLiteral("2")));
     EXPECT_EQ(b.channel.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
     EXPECT_EQ(b.channel.opens, 1);
     EXPECT_EQ(captions, QStringList{"Stop"});
@@ -227,10 +227,10 @@ TEST_F(PrimaryScanTest, FindDuringTheGlobalPauseIsIgnored) {
 TEST_F(PrimaryScanTest, StopEndsTheScan) {
     b.readAll.start();
     b.secondary.start();
-    ASSERT_TRUE(scan.Start(QStringLiteral("1"), QStringLiteral("9")));
+    ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("9")));
     EXPECT_FALSE(b.readAll.isActive());
     EXPECT_FALSE(b.secondary.isActive());
-    scan.Toggle(QStringLiteral("1"), QStringLiteral("9"));
+    scan.toggle(QStringLiteral("1"), QStringLiteral("9"));
     EXPECT_FALSE(b.state.ScanRunning);
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.progress.shown);
@@ -241,7 +241,7 @@ TEST_F(PrimaryScanTest, StopEndsTheScan) {
 TEST_F(PrimaryScanTest, GatewayStillAwaitedUsesNoRetry) {
     class Waiting : public test::FakeChannel {
     public:
-        links::ReplyRead ReadReply(links::ReplyTimer) override { return {{}, true}; }
+        links::ReplyRead readReply(links::ReplyTimer) override { return {{}, true}; }
     };
     test::Bench bench;
     Waiting waiting;
@@ -262,9 +262,9 @@ TEST_F(PrimaryScanTest, GatewayStillAwaitedUsesNoRetry) {
     PrimaryScan s{waitingContext, decoder, bench.respond, bench.readAll, bench.secondary};
     ReadCycle r{waitingContext, decoder, s, bench.respond};
     bench.settings.Retry = 0;
-    ASSERT_TRUE(s.Start(QStringLiteral("1"), QStringLiteral("1")));
+    ASSERT_TRUE(s.start(QStringLiteral("1"), QStringLiteral("1")));
     for (int i = 0; i < 5; ++i) {
-        r.Tick();
+        r.tick();
     }
     EXPECT_TRUE(bench.state.ScanRunning);
     EXPECT_EQ(bench.state.RetryCount, 0);

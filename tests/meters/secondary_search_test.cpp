@@ -5,6 +5,7 @@
 #include "fake_channel.h"
 #include "meters/ops/secondary_id_thread.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSet>
@@ -28,11 +29,11 @@ class SearchBus : public links::ChannelInterface {
 public:
     explicit SearchBus(QStringList ids) : m_ids(std::move(ids)) {}
 
-    bool OpenChannel() override {
+    bool openChannel() override {
         ++opens;
         return ready;
     }
-    void SendFrame(const QByteArray& frame, codec::PacketKind kind, const links::OperationWords&) override {
+    void sendFrame(const QByteArray& frame, codec::PacketKind kind, const links::OperationWords&) override {
         kinds.push_back(kind);
         pending.clear();
         const auto byte = [&frame](int i) {
@@ -42,20 +43,20 @@ public:
             ++selections;
             selected.clear();
             for (const QString& id : m_ids) {
-                if (Matches(frame, id)) {
+                if (matches(frame, id)) {
                     selected.append(id);
                 }
             }
             if (selected.size() == 1) {
-                pending = test::Ack();
+                pending = test::ack();
             } else if (selected.size() > 1) {
-                pending = test::Hex("E5 E5");
+                pending = test::hex("E5 E5");
             }
         } else if (frame.size() == 5 && byte(2) == codec::address::kSelected &&
                    byte(1) != codec::control::kSndNke) {
             ++selectedReads;
             for (const QString& id : selected) {
-                pending += Telegram(id);
+                pending += telegram(id);
             }
         } else if (frame.size() == 5) {
             resets.append(byte(2));
@@ -64,10 +65,10 @@ public:
             onSend(*this);
         }
     }
-    void SendDeviceCommand(const QByteArray&) override {}
-    links::ReplyRead ReadReply(links::ReplyTimer) override { return {}; }
-    void CloseChannel() override { ++closes; }
-    links::SearchReply TakeSearchReply() override {
+    void sendDeviceCommand(const QByteArray&) override {}
+    links::ReplyRead readReply(links::ReplyTimer) override { return {}; }
+    void closeChannel() override { ++closes; }
+    links::SearchReply takeSearchReply() override {
         links::SearchReply reply;
         reply.noConnection = !portOpen;
         if (portOpen) {
@@ -76,21 +77,21 @@ public:
         pending.clear();
         return reply;
     }
-    bool SendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
+    bool sendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
         return false;
     }
-    void DiscardSerialInput() override {}
-    void DiscardSerialBuffers() override { ++discards; }
-    void StopKeepAlive() override { ++keepAliveStops; }
+    void discardSerialInput() override {}
+    void discardSerialBuffers() override { ++discards; }
+    void stopKeepAlive() override { ++keepAliveStops; }
 
     // A water meter's telegram with the ID in BCD, least significant byte first.
-    static QByteArray Telegram(const QString& id) {
+    static QByteArray telegram(const QString& id) {
         QByteArray data;
         for (int k = 3; k >= 0; --k) {
             data.append(static_cast<char>(id.mid(2 * k, 2).toInt(nullptr, 16)));
         }
-        data += test::Hex("B4 09 01 07 05 00 00 00 0C 13 45 23 01 00");
-        return codec::LongFrame(0x08, 0, 0x72, data);
+        data += test::hex("B4 09 01 07 05 00 00 00 0C 13 45 23 01 00");
+        return codec::longFrame(0x08, 0, 0x72, data);
     }
 
     bool ready = true;
@@ -109,7 +110,7 @@ public:
 
 private:
     // Digit position p (1 = least significant) sits in byte 7 + (p - 1) / 2, low nibble for odd p.
-    static bool Matches(const QByteArray& frame, const QString& id) {
+    static bool matches(const QByteArray& frame, const QString& id) {
         for (int p = 1; p <= 8; ++p) {
             const auto byte = static_cast<std::uint8_t>(frame.at(7 + (p - 1) / 2));
             const int nibble = (p % 2 == 1) ? (byte & 0x0F) : (byte >> 4);
@@ -125,9 +126,9 @@ private:
 
 class SecondarySearchTest : public ::testing::Test {
 protected:
-    explicit SecondarySearchTest(QStringList ids = {}) : bus(std::move(ids)) { Build(); }
+    explicit SecondarySearchTest(QStringList ids = {}) : bus(std::move(ids)) { build(); }
 
-    void Build() {
+    void build() {
         settings.Timeout = 1;
         settings.Retry = 0;
         state.PortOpen = true;
@@ -142,26 +143,26 @@ protected:
     }
 
     // Runs the event loop until the search has finished (bounded).
-    bool RunToEnd(int boundMs = 20000) {
+    bool runToEnd(int boundMs = 20000) {
         QElapsedTimer clock;
         clock.start();
-        while (search->Running() && clock.elapsed() < boundMs) {
+        while (search->running() && clock.elapsed() < boundMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
-        return !search->Running();
+        return !search->running();
     }
 
-    QStringList Ids() const {
+    QStringList foundIds() const {
         QStringList ids;
-        for (int row = 1; row < table.RowCount(); ++row) {
-            if (!table.Cell(row, 0).isEmpty()) {
-                ids.append(table.Cell(row, 0));
+        for (int row = 1; row < table.gridRowCount(); ++row) {
+            if (!table.cell(row, 0).isEmpty()) {
+                ids.append(table.cell(row, 0));
             }
         }
         return ids;
     }
 
-    QStringList Checked() const {
+    QStringList checked() const {
         QStringList masks;
         for (const QString& line : log.lines) {
             if (line.startsWith(QStringLiteral("Checking "))) {
@@ -212,18 +213,18 @@ TEST_F(OneMeterBus, TheMatchingTopLevelDigitSelectsAndReadsTheMeter) {
     secondary.start(100000);
     state.ScanRunning = true;
     state.AutoAddressRunning = true;
-    ASSERT_EQ(search->Find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::Searching);
+    ASSERT_EQ(search->find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::Searching);
     EXPECT_EQ(started, 1);
     EXPECT_TRUE(progress.shown);
     EXPECT_EQ(progress.minimum, 1);
     EXPECT_EQ(progress.maximum, 10);
     EXPECT_EQ(bus.keepAliveStops, 1);
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(runToEnd());
 
-    EXPECT_EQ(Ids(), QStringList{QStringLiteral("12345678")});
-    EXPECT_EQ(Checked(), (QStringList{"0FFFFFFF", "1FFFFFFF", "2FFFFFFF", "3FFFFFFF", "4FFFFFFF", "5FFFFFFF",
+    EXPECT_EQ(foundIds(), QStringList{QStringLiteral("12345678")});
+    EXPECT_EQ(checked(), (QStringList{"0FFFFFFF", "1FFFFFFF", "2FFFFFFF", "3FFFFFFF", "4FFFFFFF", "5FFFFFFF",
                                       "6FFFFFFF", "7FFFFFFF", "8FFFFFFF", "9FFFFFFF"}));
-    EXPECT_FALSE(log.Has(QStringLiteral("Collision")));
+    EXPECT_FALSE(log.has(QStringLiteral("Collision")));
     EXPECT_EQ(bus.selectedReads, 1);
     // Selection frames of the search go as read packets.
     EXPECT_EQ(bus.kinds.front(), codec::PacketKind::Read);
@@ -245,23 +246,23 @@ TEST_F(OneMeterBus, TheProgressBarStopsOneBelowItsEnd) {
     bus.onSend = [&](SearchBus&) {
         highest = std::max(highest, progress.position);
     };
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
     EXPECT_EQ(highest, 9);
 }
 
 TEST_F(OneMeterBus, IdsOtherThanAllWildcardsGoToTheDirectRead) {
-    EXPECT_EQ(search->Find(QStringLiteral("12345678")), SecondarySearch::FindOutcome::DirectRead);
-    EXPECT_EQ(search->Find(QStringLiteral("1234FFFF")), SecondarySearch::FindOutcome::DirectRead);
+    EXPECT_EQ(search->find(QStringLiteral("12345678")), SecondarySearch::FindOutcome::DirectRead);
+    EXPECT_EQ(search->find(QStringLiteral("1234FFFF")), SecondarySearch::FindOutcome::DirectRead);
     EXPECT_EQ(directReads, (QStringList{"12345678", "1234FFFF"}));
     EXPECT_EQ(bus.selections, 0);
-    EXPECT_FALSE(search->Running());
+    EXPECT_FALSE(search->running());
 }
 
 TEST_F(OneMeterBus, AnIdThatIsNotEightCharactersLongIsRefused) {
     for (const QString& text : {QString(), QStringLiteral("1234567"), QStringLiteral("FFFFFFFFF")}) {
         log.lines.clear();
-        EXPECT_EQ(search->Find(text), SecondarySearch::FindOutcome::IncorrectId) << text.toStdString();
+        EXPECT_EQ(search->find(text), SecondarySearch::FindOutcome::IncorrectId) << text.toStdString();
         EXPECT_EQ(log.lines, QStringList{QStringLiteral("Incorrect ID entered")});
     }
     EXPECT_TRUE(directReads.isEmpty());
@@ -269,18 +270,18 @@ TEST_F(OneMeterBus, AnIdThatIsNotEightCharactersLongIsRefused) {
 }
 
 TEST_F(OneMeterBus, CancelToTheClearQuestionOrAChannelThatIsNotReadyStartsNothing) {
-    table.SetCell(1, 0, QStringLiteral("99999999"));
+    table.setCell(1, 0, QStringLiteral("99999999"));
     answer = ClearAnswer::Cancel;
-    EXPECT_EQ(search->Find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
+    EXPECT_EQ(search->find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
     EXPECT_EQ(questions, QStringList{QStringLiteral("Do you want to clear the table?")});
     EXPECT_EQ(bus.opens, 0);
 
     answer = ClearAnswer::Yes;
     bus.ready = false;
-    EXPECT_EQ(search->Find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
-    EXPECT_TRUE(Ids().isEmpty()); // "Yes" cleared the table before the channel was tried
+    EXPECT_EQ(search->find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
+    EXPECT_TRUE(foundIds().isEmpty()); // "Yes" cleared the table before the channel was tried
     EXPECT_EQ(started, 0);
-    EXPECT_FALSE(search->Running());
+    EXPECT_FALSE(search->running());
     EXPECT_EQ(bus.selections, 0);
 }
 
@@ -288,27 +289,27 @@ TEST_F(OneMeterBus, AGatewayThatJustCalledInClearsTheTableWithoutAsking) {
     settings.UseEthernet = true;
     settings.AutoSec = true;
     state.PacketSequence = 1;
-    table.SetCell(1, 0, QStringLiteral("99999999"));
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
+    table.setCell(1, 0, QStringLiteral("99999999"));
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
     EXPECT_TRUE(questions.isEmpty());
-    EXPECT_EQ(Ids(), QStringList{QStringLiteral("12345678")});
+    EXPECT_EQ(foundIds(), QStringList{QStringLiteral("12345678")});
 }
 
 TEST_F(OneMeterBus, GlobalInitResetsEveryMeterAndPausesBeforeTheSearch) {
     settings.GlobalInit = true;
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
     ASSERT_FALSE(bus.resets.isEmpty());
     EXPECT_EQ(bus.resets.front(), 0xFF);
     EXPECT_EQ(waits, QList<int>{PrimaryScan::kGlobalInitPause});
 }
 
 TEST_F(OneMeterBus, ASecondStartWhileTheWorkerRunsIsRefused) {
-    ASSERT_TRUE(search->StartSearch());
-    EXPECT_FALSE(search->StartSearch());
-    EXPECT_EQ(search->Find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(search->startSearch());
+    EXPECT_FALSE(search->startSearch());
+    EXPECT_EQ(search->find(QStringLiteral("FFFFFFFF")), SecondarySearch::FindOutcome::NotStarted);
+    ASSERT_TRUE(runToEnd());
     EXPECT_EQ(started, 1);
     EXPECT_EQ(finished, 1);
 }
@@ -316,11 +317,11 @@ TEST_F(OneMeterBus, ASecondStartWhileTheWorkerRunsIsRefused) {
 TEST_F(OneMeterBus, TheStopButtonEndsTheSearchAfterTheCurrentAttempt) {
     bus.onSend = [this](SearchBus& b) {
         if (b.selections == 3) {
-            search->RequestStop();
+            search->requestStop();
         }
     };
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
     EXPECT_EQ(bus.selections, 3);
     EXPECT_EQ(log.lines.last(), QStringLiteral("Secondary search thread terminated normally."));
     EXPECT_EQ(finished, 1);
@@ -333,16 +334,16 @@ TEST_F(OneMeterBus, ASerialPortClosedDuringTheSearchEndsIt) {
             b.portOpen = false;
         }
     };
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
     EXPECT_EQ(bus.selections, 2);
-    EXPECT_TRUE(log.Has(QStringLiteral("No valid physical connection...")));
+    EXPECT_TRUE(log.has(QStringLiteral("No valid physical connection...")));
     EXPECT_EQ(log.lines.last(), QStringLiteral("Secondary search thread terminated normally."));
 }
 
 TEST_F(OneMeterBus, DeletingTheSearchWhileTheWorkerWaitsDoesNotHang) {
     settings.Timeout = 30000;
-    ASSERT_TRUE(search->StartSearch());
+    ASSERT_TRUE(search->startSearch());
     QElapsedTimer clock;
     clock.start();
     while (bus.selections == 0 && clock.elapsed() < 5000) {
@@ -366,14 +367,14 @@ protected:
 TEST_F(CollidingBus, EveryMeterEndsUpInTheTableOnce) {
     // With one retry a hit below the top level is read twice: the second read updates the row by its ID.
     settings.Retry = 1;
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
-    QStringList ids = Ids();
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
+    QStringList ids = foundIds();
     ids.sort();
     EXPECT_EQ(ids, (QStringList{"21034501", "21034502", "21034517", "50912205", "67112403"}));
-    EXPECT_TRUE(log.Has(QStringLiteral("Collision")));
+    EXPECT_TRUE(log.has(QStringLiteral("Collision")));
     // MSB order narrows from the most significant digit: after the collision on 2FFFFFFF comes 20FFFFFF.
-    const QStringList masks = Checked();
+    const QStringList masks = checked();
     const qsizetype at = masks.indexOf(QStringLiteral("2FFFFFFF"));
     ASSERT_GE(at, 0);
     EXPECT_EQ(masks.at(at + 1), QStringLiteral("20FFFFFF"));
@@ -391,13 +392,13 @@ protected:
 };
 
 TEST_F(LsbBus, LsbOrderNarrowsFromTheLeastSignificantDigit) {
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
-    QStringList ids = Ids();
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
+    QStringList ids = foundIds();
     ids.sort();
     EXPECT_EQ(ids, (QStringList{"00000013", "00000023", "12345673"}));
     EXPECT_EQ(log.lines.count(QStringLiteral("Collision")), 1);
-    const QStringList masks = Checked();
+    const QStringList masks = checked();
     ASSERT_EQ(masks.size(), 20);
     EXPECT_EQ(masks.mid(0, 4), (QStringList{"FFFFFFF0", "FFFFFFF1", "FFFFFFF2", "FFFFFFF3"}));
     EXPECT_EQ(masks.mid(4, 10), (QStringList{"FFFFFF03", "FFFFFF13", "FFFFFF23", "FFFFFF33", "FFFFFF43",
@@ -413,11 +414,11 @@ protected:
 };
 
 TEST_F(TwinBus, TwoMetersWithOneIdKeepCollidingAndTheSearchMovesOn) {
-    ASSERT_TRUE(search->StartSearch());
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(Ids(), QStringList{QStringLiteral("10000001")});
-    EXPECT_TRUE(Checked().contains(QStringLiteral("44556677")));
-    EXPECT_EQ(Checked().last(), QStringLiteral("9FFFFFFF"));
+    ASSERT_TRUE(search->startSearch());
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(foundIds(), QStringList{QStringLiteral("10000001")});
+    EXPECT_TRUE(checked().contains(QStringLiteral("44556677")));
+    EXPECT_EQ(checked().last(), QStringLiteral("9FFFFFFF"));
     EXPECT_EQ(finished, 1);
 }
 

@@ -65,14 +65,14 @@ TEST(IniDocument, LineBreaksInsideAValueDoNotAddKeys) {
 
 TEST(IniDocument, LatinOneFileIsReadAndWrittenBackAsLatinOne) {
     QTemporaryDir dir;
-    const QString path = test::WriteFile(dir, QStringLiteral("a.ini"),
+    const QString path = test::writeFile(dir, QStringLiteral("a.ini"),
                                          QByteArray("[Titles]\nTitle1=Temp \xB0"
                                                     "C\n"));
     IniDocument doc;
     ASSERT_EQ(doc.load(path), IniDocument::LoadResult::Loaded);
     EXPECT_EQ(doc.value(QStringLiteral("Titles"), QStringLiteral("Title1")), QStringLiteral("Temp \u00B0C"));
     ASSERT_TRUE(doc.save(path));
-    EXPECT_EQ(test::ReadFile(path), QByteArray("[Titles]\nTitle1=Temp \xB0"
+    EXPECT_EQ(test::readFile(path), QByteArray("[Titles]\nTitle1=Temp \xB0"
                                                "C\n"));
 }
 
@@ -81,7 +81,7 @@ TEST(IniDocument, MissingAndOversizedFiles) {
     IniDocument doc;
     EXPECT_EQ(doc.load(dir.filePath(QStringLiteral("none.ini"))), IniDocument::LoadResult::Missing);
     const QString big =
-        test::WriteFile(dir, QStringLiteral("big.ini"), QByteArray(IniDocument::kMaxFileSize + 1, 'x'));
+        test::writeFile(dir, QStringLiteral("big.ini"), QByteArray(IniDocument::kMaxFileSize + 1, 'x'));
     EXPECT_EQ(doc.load(big), IniDocument::LoadResult::Unreadable);
 }
 

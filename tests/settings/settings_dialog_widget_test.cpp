@@ -33,10 +33,10 @@ struct Warning {
 // A dialog over a settings file in a fresh home folder, with the warning box captured.
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ProgramHome::Set(m_home.path()); }
+    void SetUp() override { ProgramHome::set(m_home.path()); }
 
     void writeFile(const char* text) {
-        test::WriteFile(m_home, QStringLiteral("holvex.ini"), QByteArray(text));
+        test::writeFile(m_home, QStringLiteral("holvex.ini"), QByteArray(text));
     }
 
     SettingsDialog& open() {
@@ -80,7 +80,7 @@ TEST_F(SettingsDialogTest, LastChannelBoxInFileOrderWins) {
     open();
     for (const ChannelCase& c : cases) {
         writeFile(c.file);
-        m_dialog->LoadFromFile();
+        m_dialog->loadFromFile();
         EXPECT_EQ(ticked("Check_ethernet"), c.ethernet) << c.file;
         EXPECT_EQ(ticked("Check_lanxp"), c.lanXp) << c.file;
         EXPECT_EQ(ticked("Check_ferrin_serv"), c.ferrinServ) << c.file;
@@ -111,7 +111,7 @@ TEST_F(SettingsDialogTest, SearchOrderBoxes) {
     EXPECT_TRUE(ticked("Check_lsb"));
 
     writeFile("[Misc]\nMSBSearch=0\nLSBSearch=0\n");
-    m_dialog->LoadFromFile();
+    m_dialog->loadFromFile();
     EXPECT_FALSE(ticked("Check_msb"));
     EXPECT_FALSE(ticked("Check_lsb"));
     EXPECT_FALSE(m_settings.MsbSearch);
@@ -135,7 +135,7 @@ TEST_F(SettingsDialogTest, GatewayCallInActionsExcludeEachOther) {
     EXPECT_TRUE(ticked("Check_keep_alive"));
 
     writeFile("[Ethernet]\nAutoMbus=1\nKeepAlive=0\n");
-    m_dialog->LoadFromFile();
+    m_dialog->loadFromFile();
     EXPECT_TRUE(m_settings.AutoMbus);
     EXPECT_FALSE(m_settings.KeepAlive);
 
@@ -156,7 +156,7 @@ TEST_F(SettingsDialogTest, TitleFieldsEnabledForTheCount) {
             control<QLineEdit>(QStringLiteral("Edit_title%1").arg(i).toLatin1().constData())->isEnabled());
     }
     writeFile("[Titles]\nCount=3\n");
-    m_dialog->LoadFromFile();
+    m_dialog->loadFromFile();
     for (int i = 1; i <= 15; ++i) {
         EXPECT_EQ(
             control<QLineEdit>(QStringLiteral("Edit_title%1").arg(i).toLatin1().constData())->isEnabled(),
@@ -177,7 +177,7 @@ TEST_F(SettingsDialogTest, ControlsAreTheLiveSettingsUntilReloaded) {
         ->setCurrentText(QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00"));
     EXPECT_EQ(m_settings.Retry, 5);
     EXPECT_EQ(m_settings.PortName, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00"));
-    m_dialog->LoadFromFile(); // not applied: dropped
+    m_dialog->loadFromFile(); // not applied: dropped
     EXPECT_EQ(m_settings.Retry, 2);
     EXPECT_EQ(m_settings.PortName, QStringLiteral("COM1"));
 }
@@ -192,8 +192,8 @@ TEST_F(SettingsDialogTest, ActivationReloadsExceptRightAfterTheWarning) {
     EXPECT_EQ(m_settings.Retry, 2);
 
     // The window is activated again when the warning box closes: the entered value must survive.
-    ProgramHome::Set(
-        QDir(test::WriteFile(m_home, QStringLiteral("plain"), "x")).filePath(QStringLiteral("h")));
+    ProgramHome::set(
+        QDir(test::writeFile(m_home, QStringLiteral("plain"), "x")).filePath(QStringLiteral("h")));
     m_dialog->warn = [this](QWidget*, const QString&, const QString&) {
         QEvent again(QEvent::WindowActivate);
         QApplication::sendEvent(m_dialog.get(), &again);
@@ -250,12 +250,12 @@ TEST_F(SettingsDialogTest, CommunicationApplyWritesItsKeysAndClosesTheServer) {
     EXPECT_FALSE(m_state.ServerListening);
     EXPECT_FALSE(m_state.GatewayCalledIn);
     EXPECT_TRUE(m_warnings.empty());
-    const Settings stored = LoadSettingsFile(ProgramHome::SettingsFilePath());
+    const Settings stored = loadSettingsFile(ProgramHome::settingsFilePath());
     EXPECT_TRUE(stored.UseEthernet);
     EXPECT_EQ(stored.ListenPort, QStringLiteral("6000"));
     EXPECT_EQ(stored.Language, 2);
     EXPECT_EQ(stored.TitleCount, 4);
-    EXPECT_TRUE(test::ReadFile(ProgramHome::SettingsFilePath()).contains("VendorKey=kept"));
+    EXPECT_TRUE(test::readFile(ProgramHome::settingsFilePath()).contains("VendorKey=kept"));
 }
 
 TEST_F(SettingsDialogTest, ServerIsLeftAloneWithoutGatewaysAsClients) {
@@ -279,15 +279,15 @@ TEST_F(SettingsDialogTest, TitlesApplyCopiesCutTitlesIntoTheRunState) {
     EXPECT_EQ(m_state.ExtraTitles.size(), 15);
     EXPECT_EQ(m_state.ExtraTitles.at(0), QStringLiteral("Energy tariff o"));
     EXPECT_EQ(m_state.ExtraTitles.at(1), QStringLiteral("Flow"));
-    const Settings stored = LoadSettingsFile(ProgramHome::SettingsFilePath());
+    const Settings stored = loadSettingsFile(ProgramHome::settingsFilePath());
     EXPECT_EQ(stored.TitleCount, 2);
     EXPECT_EQ(stored.Titles.at(0), QStringLiteral("Energy tariff o"));
 }
 
 TEST_F(SettingsDialogTest, UnwritableFileWarnsAndKeepsTheValues) {
     // The home folder's path runs through a plain file, so the settings file cannot be created.
-    const QString blocker = test::WriteFile(m_home, QStringLiteral("plain"), QByteArray("x"));
-    ProgramHome::Set(QDir(blocker).filePath(QStringLiteral("home")));
+    const QString blocker = test::writeFile(m_home, QStringLiteral("plain"), QByteArray("x"));
+    ProgramHome::set(QDir(blocker).filePath(QStringLiteral("home")));
     open();
     QSignalSpy applied(m_dialog.get(), &SettingsDialog::communicationApplied);
     control<QSpinBox>("UD_retry")->setValue(7);
@@ -309,7 +309,7 @@ TEST_F(SettingsDialogTest, UnwritableFileWarnsAndKeepsTheValues) {
     EXPECT_EQ(m_state.ExtraTitles.at(0), QStringLiteral("Volume"));
 
     // Opening the window again does not throw away what could not be saved.
-    m_dialog->LoadFromFile();
+    m_dialog->loadFromFile();
     EXPECT_EQ(m_settings.Retry, 7);
     EXPECT_TRUE(m_settings.UseEthernet);
     EXPECT_EQ(m_settings.Titles.at(0), QStringLiteral("Volume"));

@@ -12,16 +12,16 @@
 namespace holvex {
 namespace {
 
-QString Path(const QTemporaryDir& dir) {
+QString path(const QTemporaryDir& dir) {
     return dir.filePath(QStringLiteral("holvex.ini"));
 }
 
-Settings FromText(const QTemporaryDir& dir, const char* text) {
-    return LoadSettingsFile(test::WriteFile(dir, QStringLiteral("holvex.ini"), QByteArray(text)));
+Settings fromText(const QTemporaryDir& dir, const char* text) {
+    return loadSettingsFile(test::writeFile(dir, QStringLiteral("holvex.ini"), QByteArray(text)));
 }
 
 // Every field of the file, so that a missed key shows up as a difference.
-void ExpectSame(const Settings& a, const Settings& b) {
+void expectSame(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.PortName, b.PortName);
     EXPECT_EQ(a.Speed, b.Speed);
     EXPECT_EQ(a.Parity, b.Parity);
@@ -65,7 +65,7 @@ void ExpectSame(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.Ipo1, b.Ipo1);
 }
 
-Settings EveryKeyChanged() {
+Settings everyKeyChanged() {
     Settings s;
     s.PortName = QStringLiteral("/dev/ttyUSB0");
     s.Speed = QStringLiteral("2400");
@@ -115,8 +115,8 @@ Settings EveryKeyChanged() {
 
 TEST(SettingsFile, MissingFileGivesDefaults) {
     QTemporaryDir dir;
-    const Settings s = LoadSettingsFile(Path(dir));
-    ExpectSame(s, Settings());
+    const Settings s = loadSettingsFile(path(dir));
+    expectSame(s, Settings());
     EXPECT_EQ(s.PortName, QStringLiteral("COM1"));
     EXPECT_EQ(s.Timeout, 500);
     EXPECT_TRUE(s.MsbSearch);
@@ -126,18 +126,18 @@ TEST(SettingsFile, MissingFileGivesDefaults) {
 
 TEST(SettingsFile, EveryKeyRoundTrips) {
     QTemporaryDir dir;
-    const Settings written = EveryKeyChanged();
-    ASSERT_TRUE(SaveAllSettings(Path(dir), written));
-    ExpectSame(LoadSettingsFile(Path(dir)), written);
+    const Settings written = everyKeyChanged();
+    ASSERT_TRUE(saveAllSettings(path(dir), written));
+    expectSame(loadSettingsFile(path(dir)), written);
 }
 
 TEST(SettingsFile, EachSaveWritesOnlyItsOwnKeys) {
     QTemporaryDir dir;
-    const Settings changed = EveryKeyChanged();
+    const Settings changed = everyKeyChanged();
     const Settings defaults;
 
-    ASSERT_TRUE(SaveCommunicationKeys(Path(dir), changed));
-    Settings loaded = LoadSettingsFile(Path(dir));
+    ASSERT_TRUE(saveCommunicationKeys(path(dir), changed));
+    Settings loaded = loadSettingsFile(path(dir));
     EXPECT_EQ(loaded.PortName, changed.PortName);
     EXPECT_EQ(loaded.NetNumber, changed.NetNumber);
     EXPECT_EQ(loaded.Dir, defaults.Dir);
@@ -145,19 +145,19 @@ TEST(SettingsFile, EachSaveWritesOnlyItsOwnKeys) {
     EXPECT_EQ(loaded.TitleCount, defaults.TitleCount);
     EXPECT_EQ(loaded.Timeout, defaults.Timeout);
 
-    ASSERT_TRUE(SaveTitleKeys(Path(dir), changed));
-    loaded = LoadSettingsFile(Path(dir));
+    ASSERT_TRUE(saveTitleKeys(path(dir), changed));
+    loaded = loadSettingsFile(path(dir));
     EXPECT_EQ(loaded.TitleCount, 15);
     EXPECT_EQ(loaded.Titles, changed.Titles);
     EXPECT_EQ(loaded.Ipma, defaults.Ipma);
 
-    ASSERT_TRUE(SaveMainWindowKeys(Path(dir), changed));
-    ExpectSame(LoadSettingsFile(Path(dir)), changed);
+    ASSERT_TRUE(saveMainWindowKeys(path(dir), changed));
+    expectSame(loadSettingsFile(path(dir)), changed);
 }
 
 TEST(SettingsFile, NamesMatchWithoutRegardToCase) {
     QTemporaryDir dir;
-    const Settings s = FromText(dir, "[ETHERNET]\nport=1234\n[lanxp]\nPORT=4001\nip=10.1.1.1\n"
+    const Settings s = fromText(dir, "[ETHERNET]\nport=1234\n[lanxp]\nPORT=4001\nip=10.1.1.1\n"
                                      "[misc]\nuselanxp=1\nRETRY=4\n");
     EXPECT_EQ(s.ListenPort, QStringLiteral("1234"));
     EXPECT_EQ(s.RemotePort, QStringLiteral("4001"));
@@ -168,22 +168,22 @@ TEST(SettingsFile, NamesMatchWithoutRegardToCase) {
 
 TEST(SettingsFile, WritingUpdatesTheExistingSpellingInsteadOfAddingAKey) {
     QTemporaryDir dir;
-    test::WriteFile(dir, QStringLiteral("holvex.ini"), QByteArray("[ethernet]\nport=1234\n"));
+    test::writeFile(dir, QStringLiteral("holvex.ini"), QByteArray("[ethernet]\nport=1234\n"));
     Settings s;
     s.ListenPort = QStringLiteral("6000");
-    ASSERT_TRUE(SaveCommunicationKeys(Path(dir), s));
-    const QByteArray text = test::ReadFile(Path(dir));
+    ASSERT_TRUE(saveCommunicationKeys(path(dir), s));
+    const QByteArray text = test::readFile(path(dir));
     EXPECT_TRUE(text.startsWith("[ethernet]\nport=6000\n"));
     EXPECT_EQ(text.count("6000"), 1);
 }
 
 TEST(SettingsFile, UnknownSectionsKeysAndCommentsAreKept) {
     QTemporaryDir dir;
-    test::WriteFile(
+    test::writeFile(
         dir, QStringLiteral("holvex.ini"),
         QByteArray("; site 4\n[Misc]\nRetry=2\nOperatorNote=north shaft\n[Vendor]\nLicence=ABC\n"));
-    ASSERT_TRUE(SaveAllSettings(Path(dir), Settings()));
-    const QByteArray text = test::ReadFile(Path(dir));
+    ASSERT_TRUE(saveAllSettings(path(dir), Settings()));
+    const QByteArray text = test::readFile(path(dir));
     EXPECT_TRUE(text.startsWith("; site 4\n[Misc]\nRetry=1\nOperatorNote=north shaft\n"));
     EXPECT_TRUE(text.contains("[Vendor]\nLicence=ABC\n"));
 }
@@ -213,13 +213,13 @@ TEST(SettingsFile, NumbersAreClampedOrDefaulted) {
     };
     for (const NumberCase& c : cases) {
         QTemporaryDir dir;
-        EXPECT_EQ(FromText(dir, c.text).*c.field, c.expected) << c.text;
+        EXPECT_EQ(fromText(dir, c.text).*c.field, c.expected) << c.text;
     }
 }
 
 TEST(SettingsFile, BooleansAreTrueWhenNotZero) {
     QTemporaryDir dir;
-    const Settings s = FromText(dir, "[Com port]\nRTS=2\nDTR=-1\n[Misc]\nMSBSearch=0\nUse5B=yes\n"
+    const Settings s = fromText(dir, "[Com port]\nRTS=2\nDTR=-1\n[Misc]\nMSBSearch=0\nUse5B=yes\n"
                                      "[Ethernet]\nKeepAlive=0\n");
     EXPECT_TRUE(s.Rts);
     EXPECT_TRUE(s.Dtr);
@@ -230,7 +230,7 @@ TEST(SettingsFile, BooleansAreTrueWhenNotZero) {
 
 TEST(SettingsFile, TextsAreCutToTheirFieldLength) {
     QTemporaryDir dir;
-    const Settings s = FromText(dir, "[Titles]\nCount=2\nTitle1=Energy tariff one and two\nTitle2=Flow\n"
+    const Settings s = fromText(dir, "[Titles]\nCount=2\nTitle1=Energy tariff one and two\nTitle2=Flow\n"
                                      "[Misc]\nExportSeparator=;;\nDecSeparator=\n"
                                      "[LANXP]\nIP=192.168.100.200.1\n[Com port]\nName=/dev/ttyUSB0\n");
     EXPECT_EQ(s.Titles.at(0), QStringLiteral("Energy tariff o"));
@@ -246,23 +246,23 @@ TEST(SettingsFile, SeparatorsThatAreBlanksSurvive) {
     QTemporaryDir dir;
     Settings s;
     s.ExportSeparator = QStringLiteral(" ");
-    ASSERT_TRUE(SaveCommunicationKeys(Path(dir), s));
-    EXPECT_EQ(LoadSettingsFile(Path(dir)).ExportSeparator, QStringLiteral(" "));
+    ASSERT_TRUE(saveCommunicationKeys(path(dir), s));
+    EXPECT_EQ(loadSettingsFile(path(dir)).ExportSeparator, QStringLiteral(" "));
 }
 
 TEST(SettingsFile, WriteFailureReturnsFalseAndKeepsTheFile) {
     QTemporaryDir dir;
     // A folder that cannot exist: its parent is a plain file.
-    const QString blocker = test::WriteFile(dir, QStringLiteral("plain"), QByteArray("x"));
+    const QString blocker = test::writeFile(dir, QStringLiteral("plain"), QByteArray("x"));
     const QString impossible = QDir(blocker).filePath(QStringLiteral("holvex.ini"));
     const Settings s;
-    EXPECT_FALSE(SaveCommunicationKeys(impossible, s));
-    EXPECT_FALSE(SaveTitleKeys(impossible, s));
-    EXPECT_FALSE(SaveMainWindowKeys(impossible, s));
-    EXPECT_FALSE(SaveAllSettings(impossible, s));
+    EXPECT_FALSE(saveCommunicationKeys(impossible, s));
+    EXPECT_FALSE(saveTitleKeys(impossible, s));
+    EXPECT_FALSE(saveMainWindowKeys(impossible, s));
+    EXPECT_FALSE(saveAllSettings(impossible, s));
     // The settings path names a folder.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ini")));
-    EXPECT_FALSE(SaveAllSettings(dir.filePath(QStringLiteral("folder.ini")), s));
+    EXPECT_FALSE(saveAllSettings(dir.filePath(QStringLiteral("folder.ini")), s));
 }
 
 TEST(SettingsFile, ReadOnlyFolderOrFileIsNotWritten) {
@@ -273,13 +273,13 @@ TEST(SettingsFile, ReadOnlyFolderOrFileIsNotWritten) {
     const QString folder = dir.filePath(QStringLiteral("ro"));
     ASSERT_TRUE(QDir().mkpath(folder));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_FALSE(SaveAllSettings(QDir(folder).filePath(QStringLiteral("holvex.ini")), Settings()));
+    EXPECT_FALSE(saveAllSettings(QDir(folder).filePath(QStringLiteral("holvex.ini")), Settings()));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const QString file = test::WriteFile(dir, QStringLiteral("holvex.ini"), QByteArray("[Misc]\nRetry=3\n"));
+    const QString file = test::writeFile(dir, QStringLiteral("holvex.ini"), QByteArray("[Misc]\nRetry=3\n"));
     QFile::setPermissions(file, QFile::ReadOwner);
-    EXPECT_FALSE(SaveCommunicationKeys(file, Settings()));
-    EXPECT_EQ(test::ReadFile(file), QByteArray("[Misc]\nRetry=3\n"));
+    EXPECT_FALSE(saveCommunicationKeys(file, Settings()));
+    EXPECT_EQ(test::readFile(file), QByteArray("[Misc]\nRetry=3\n"));
 }
 
 } // namespace

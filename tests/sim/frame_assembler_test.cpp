@@ -6,7 +6,7 @@
 namespace holvex::sim {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 struct Case {
     const char* name;
@@ -48,41 +48,41 @@ TEST(FrameAssemblerTest, CutsFramesOutOfTheStream) {
         FrameAssembler a;
         QList<QByteArray> frames;
         for (const char* feed : c.feeds) {
-            frames += a.Feed(QByteArray(feed).startsWith("GET") ? QByteArray(feed) : Hex(feed));
+            frames += a.feed(QByteArray(feed).startsWith("GET") ? QByteArray(feed) : hex(feed));
         }
         QList<QByteArray> expected;
         for (const char* f : c.frames) {
-            expected.append(Hex(f));
+            expected.append(hex(f));
         }
         EXPECT_EQ(frames, expected) << c.name;
-        EXPECT_EQ(a.Held(), c.held) << c.name;
+        EXPECT_EQ(a.held(), c.held) << c.name;
     }
 }
 
 TEST(FrameAssemblerTest, LongestFrameIsTakenWhole) {
-    QByteArray frame = Hex("68 FF FF 68 08 01 72");
+    QByteArray frame = hex("68 FF FF 68 08 01 72");
     frame.append(QByteArray(252, '\x11'));
     frame.append('\0'); // checksum is not judged here
     frame.append('\x16');
     FrameAssembler a;
-    EXPECT_TRUE(a.Feed(frame.left(200)).isEmpty());
-    EXPECT_EQ(a.Feed(frame.mid(200)), QList<QByteArray>{frame});
-    EXPECT_FALSE(a.HasPartial());
+    EXPECT_TRUE(a.feed(frame.left(200)).isEmpty());
+    EXPECT_EQ(a.feed(frame.mid(200)), QList<QByteArray>{frame});
+    EXPECT_FALSE(a.hasPartial());
 }
 
 TEST(FrameAssemblerTest, GarbageIsNotHeld) {
     FrameAssembler a;
     const QByteArray garbage(100000, '\x55');
-    EXPECT_TRUE(a.Feed(garbage).isEmpty());
-    EXPECT_EQ(a.Held(), 0);
-    EXPECT_EQ(a.Dropped(), 100000);
+    EXPECT_TRUE(a.feed(garbage).isEmpty());
+    EXPECT_EQ(a.held(), 0);
+    EXPECT_EQ(a.dropped(), 100000);
 }
 
 TEST(FrameAssemblerTest, ClearForgetsAnUnfinishedFrame) {
     FrameAssembler a;
-    a.Feed(Hex("10 7B"));
-    a.Clear();
-    EXPECT_EQ(a.Feed(Hex("10 7B 01 7C 16")), QList<QByteArray>{Hex("10 7B 01 7C 16")});
+    a.feed(hex("10 7B"));
+    a.clear();
+    EXPECT_EQ(a.feed(hex("10 7B 01 7C 16")), QList<QByteArray>{hex("10 7B 01 7C 16")});
 }
 
 } // namespace

@@ -12,36 +12,36 @@
 namespace holvex::sim {
 namespace {
 
-using test::Hex;
+using test::hex;
 
-QString DemoPath() {
+QString demoPath() {
     return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../sim/demo.json"));
 }
 
 TEST(InstallationConfigTest, DemoInstallationLoadsAndEveryMeterAnswers) {
     QString error;
-    const auto config = LoadInstallation(DemoPath(), &error);
+    const auto config = loadInstallation(demoPath(), &error);
     ASSERT_TRUE(config.has_value()) << error.toStdString();
     ASSERT_GE(config->meters.size(), 12);
     SimInstallation bus(*config);
     QSet<std::uint8_t> media;
     QSet<QString> makers;
-    for (int i = 0; i < bus.MeterCount(); ++i) {
-        SimMeter& meter = bus.MeterAt(i);
-        EXPECT_EQ(meter.Config().id.size(), 8) << i;
-        media.insert(meter.Config().medium);
-        makers.insert(meter.Config().manufacturer);
-        for (const QByteArray& t : meter.Config().telegrams) {
-            EXPECT_TRUE(codec::CheckLongFrame(t).passed) << meter.Label().toStdString();
+    for (int i = 0; i < bus.meterCount(); ++i) {
+        SimMeter& meter = bus.meterAt(i);
+        EXPECT_EQ(meter.config().id.size(), 8) << i;
+        media.insert(meter.config().medium);
+        makers.insert(meter.config().manufacturer);
+        for (const QByteArray& t : meter.config().telegrams) {
+            EXPECT_TRUE(codec::checkLongFrame(t).passed) << meter.label().toStdString();
         }
     }
     EXPECT_GE(media.size(), 6);
     EXPECT_GE(makers.size(), 10);
     for (int a = 1; a <= 12; ++a) {
-        ASSERT_NE(bus.MeterByAddress(a), nullptr) << a;
-        bus.MeterByAddress(a)->SetFaults({});
-        const QByteArray answer = bus.HandleFrame(codec::ShortFrame(codec::control::kReqUd2, a)).Bytes();
-        EXPECT_TRUE(codec::CheckLongFrame(answer).passed) << a;
+        ASSERT_NE(bus.meterByAddress(a), nullptr) << a;
+        bus.meterByAddress(a)->setFaults({});
+        const QByteArray answer = bus.handleFrame(codec::shortFrame(codec::control::kReqUd2, a)).bytes();
+        EXPECT_TRUE(codec::checkLongFrame(answer).passed) << a;
     }
 }
 
@@ -49,12 +49,12 @@ TEST(InstallationConfigTest, DemoInstallationLoadsAndEveryMeterAnswers) {
 // sharing an address, IDs that agree in their leading digits.
 TEST(InstallationConfigTest, DemoInstallationNeedsTheSecondarySearch) {
     QString error;
-    const auto config = LoadInstallation(DemoPath(), &error);
+    const auto config = loadInstallation(demoPath(), &error);
     ASSERT_TRUE(config.has_value()) << error.toStdString();
     SimInstallation bus(*config);
     QMap<int, int> perAddress;
     int unaddressed = 0;
-    for (const SimMeterState& m : bus.MeterStates()) {
+    for (const SimMeterState& m : bus.meterStates()) {
         if (m.address) {
             ++perAddress[*m.address];
         } else {
@@ -68,18 +68,18 @@ TEST(InstallationConfigTest, DemoInstallationNeedsTheSecondarySearch) {
     EXPECT_GE(unaddressed + shared, 2);
 
     const auto frame = [](std::uint8_t c, std::uint8_t a, std::uint8_t ci, const char* data) {
-        return codec::LongFrame(c, a, ci, Hex(data));
+        return codec::longFrame(c, a, ci, hex(data));
     };
     // 9900FFFF names several meters: their acknowledgements collide.
-    EXPECT_GE(bus.HandleFrame(frame(0x53, 0xFD, 0x52, "FF FF 00 99 FF FF FF FF")).answering, 2);
+    EXPECT_GE(bus.handleFrame(frame(0x53, 0xFD, 0x52, "FF FF 00 99 FF FF FF FF")).answering, 2);
     // The full ID names one, which answers at 0xFD and takes an address there.
-    EXPECT_EQ(bus.HandleFrame(frame(0x53, 0xFD, 0x52, "45 20 00 99 FF FF FF FF")).Bytes(), Hex("E5"));
-    EXPECT_EQ(bus.HandleFrame(frame(0x73, 0xFD, 0x51, "01 7A 14")).Bytes(), Hex("E5"));
-    const QByteArray readBack = bus.HandleFrame(codec::ShortFrame(0x7B, 0xFD)).Bytes();
-    ASSERT_TRUE(codec::CheckLongFrame(readBack).passed);
+    EXPECT_EQ(bus.handleFrame(frame(0x53, 0xFD, 0x52, "45 20 00 99 FF FF FF FF")).bytes(), hex("E5"));
+    EXPECT_EQ(bus.handleFrame(frame(0x73, 0xFD, 0x51, "01 7A 14")).bytes(), hex("E5"));
+    const QByteArray readBack = bus.handleFrame(codec::shortFrame(0x7B, 0xFD)).bytes();
+    ASSERT_TRUE(codec::checkLongFrame(readBack).passed);
     EXPECT_EQ(static_cast<std::uint8_t>(readBack.at(5)), 20);
-    EXPECT_EQ(bus.HandleFrame(codec::ShortFrame(0x40, 0xFD)).Bytes(), Hex("E5"));
-    EXPECT_EQ(bus.HandleFrame(codec::ShortFrame(0x7B, 20)).Bytes(), readBack);
+    EXPECT_EQ(bus.handleFrame(codec::shortFrame(0x40, 0xFD)).bytes(), hex("E5"));
+    EXPECT_EQ(bus.handleFrame(codec::shortFrame(0x7B, 20)).bytes(), readBack);
 }
 
 TEST(InstallationConfigTest, SettingsAndFaultsAreRead) {
@@ -91,7 +91,7 @@ TEST(InstallationConfigTest, SettingsAndFaultsAreRead) {
                     "faults": {"silent": true, "lateMs": 7, "badChecksum": true, "badStop": true,
                                "pieces": 3, "gapMs": 4, "answerAfter": 2}}]})";
     QString error;
-    const auto c = ParseInstallation(json, &error);
+    const auto c = parseInstallation(json, &error);
     ASSERT_TRUE(c.has_value()) << error.toStdString();
     EXPECT_EQ(c->turnaroundMs, 3);
     EXPECT_EQ(c->collision, CollisionMode::Or);
@@ -103,7 +103,7 @@ TEST(InstallationConfigTest, SettingsAndFaultsAreRead) {
     EXPECT_EQ(m.address, 9);
     EXPECT_EQ(m.manufacturer, QStringLiteral("ABC"));
     EXPECT_EQ(m.medium, 3);
-    EXPECT_EQ(m.telegrams, QList<QByteArray>{Hex("68 03 03 68 08 09 72 83 16")});
+    EXPECT_EQ(m.telegrams, QList<QByteArray>{hex("68 03 03 68 08 09 72 83 16")});
     EXPECT_TRUE(m.faults.silent && m.faults.badChecksum && m.faults.badStop);
     EXPECT_EQ(m.faults.lateMs, 7);
     EXPECT_EQ(m.faults.pieces, 3);
@@ -115,7 +115,7 @@ TEST(InstallationConfigTest, IdentityComesFromAHexTelegramWhenNotGiven) {
     const QByteArray json = R"({"meters": [{"address": 8, "telegram":
         "68 0F 0F 68 08 08 72 26 59 41 31 A5 11 12 07 2A 00 00 00 6C 16"}]})";
     QString error;
-    const auto c = ParseInstallation(json, &error);
+    const auto c = parseInstallation(json, &error);
     ASSERT_TRUE(c.has_value()) << error.toStdString();
     EXPECT_EQ(c->meters.at(0).id, QStringLiteral("31415926"));
     EXPECT_EQ(c->meters.at(0).manufacturer, QStringLiteral("DME"));
@@ -129,7 +129,7 @@ TEST(InstallationConfigTest, SequenceOfBuiltTelegramsAnnouncesTheFollowingOnes) 
                       {"records": [{"type": "energy", "value": 2}]},
                       {"records": [{"type": "energy", "value": 3}]}]}]})";
     QString error;
-    const auto c = ParseInstallation(json, &error);
+    const auto c = parseInstallation(json, &error);
     ASSERT_TRUE(c.has_value()) << error.toStdString();
     const auto& t = c->meters.at(0).telegrams;
     ASSERT_EQ(t.size(), 3);
@@ -160,11 +160,11 @@ TEST(InstallationConfigTest, MistakesAreRefusedWithTheirPlace) {
     };
     for (const Row& row : rows) {
         QString error;
-        EXPECT_FALSE(ParseInstallation(row.json, &error).has_value()) << row.json;
+        EXPECT_FALSE(parseInstallation(row.json, &error).has_value()) << row.json;
         EXPECT_TRUE(error.contains(QLatin1String(row.mention))) << row.json << " -> " << error.toStdString();
     }
     QString error;
-    EXPECT_FALSE(LoadInstallation(QStringLiteral("/nonexistent/installation.json"), &error).has_value());
+    EXPECT_FALSE(loadInstallation(QStringLiteral("/nonexistent/installation.json"), &error).has_value());
     EXPECT_FALSE(error.isEmpty());
 }
 

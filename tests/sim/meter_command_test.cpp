@@ -8,7 +8,7 @@
 namespace holvex::sim {
 namespace {
 
-using test::Hex;
+using test::hex;
 
 struct ParseRow {
     const char* frame;
@@ -37,16 +37,16 @@ TEST(MeterCommandTest, ConfigurationFramesAreTakenApart) {
          0xC301},
     };
     for (const ParseRow& row : rows) {
-        const QByteArray frame = Hex(row.frame);
-        ASSERT_EQ(codec::Checksum(frame, 4, static_cast<int>(frame.size()) - 3),
+        const QByteArray frame = hex(row.frame);
+        ASSERT_EQ(codec::checksum(frame, 4, static_cast<int>(frame.size()) - 3),
                   static_cast<std::uint8_t>(frame.at(frame.size() - 2)))
             << row.frame;
-        const auto command = ParseMeterCommand(frame);
+        const auto command = parseMeterCommand(frame);
         ASSERT_TRUE(command.has_value()) << row.frame;
         EXPECT_EQ(command->kind, row.kind) << row.frame;
         EXPECT_EQ(command->code, row.code) << row.frame;
         EXPECT_EQ(command->medium, row.medium) << row.frame;
-        EXPECT_EQ(command->id, Hex(row.id)) << row.frame;
+        EXPECT_EQ(command->id, hex(row.id)) << row.frame;
         EXPECT_EQ(command->value, row.value) << row.frame;
     }
 }
@@ -66,21 +66,21 @@ TEST(MeterCommandTest, OtherFramesCarryNoCommand) {
         "68 06 06",
     };
     for (const char* row : rows) {
-        EXPECT_FALSE(ParseMeterCommand(Hex(row)).has_value()) << row;
+        EXPECT_FALSE(parseMeterCommand(hex(row)).has_value()) << row;
     }
 }
 
 TEST(MeterCommandTest, IdTextAndBytesConvertBothWays) {
-    EXPECT_EQ(IdBytes(QStringLiteral("12345678")), Hex("78 56 34 12"));
-    EXPECT_EQ(IdBytes(QStringLiteral("3141A926")), Hex("26 A9 41 31"));
-    EXPECT_FALSE(IdBytes(QStringLiteral("1234567")).has_value());
-    EXPECT_FALSE(IdBytes(QStringLiteral("1234567G")).has_value());
-    EXPECT_EQ(IdText(Hex("42 00 00 00")), QStringLiteral("00000042"));
-    EXPECT_EQ(IdText(Hex("42 00 00")), QString());
-    EXPECT_TRUE(IsBcdId(Hex("78 56 34 12")));
-    EXPECT_FALSE(IsBcdId(Hex("78 56 34 1F")));
-    EXPECT_FALSE(IsBcdId(Hex("A8 56 34 12")));
-    EXPECT_FALSE(IsBcdId(Hex("78 56 34")));
+    EXPECT_EQ(idBytes(QStringLiteral("12345678")), hex("78 56 34 12"));
+    EXPECT_EQ(idBytes(QStringLiteral("3141A926")), hex("26 A9 41 31"));
+    EXPECT_FALSE(idBytes(QStringLiteral("1234567")).has_value());
+    EXPECT_FALSE(idBytes(QStringLiteral("1234567G")).has_value());
+    EXPECT_EQ(idText(hex("42 00 00 00")), QStringLiteral("00000042"));
+    EXPECT_EQ(idText(hex("42 00 00")), QString());
+    EXPECT_TRUE(isBcdId(hex("78 56 34 12")));
+    EXPECT_FALSE(isBcdId(hex("78 56 34 1F")));
+    EXPECT_FALSE(isBcdId(hex("A8 56 34 12")));
+    EXPECT_FALSE(isBcdId(hex("78 56 34")));
 }
 
 struct PatchRow {
@@ -91,48 +91,48 @@ struct PatchRow {
 };
 
 TEST(MeterCommandTest, PatchedTelegramsShowTheSettingsWithAFittingChecksum) {
-    const QByteArray header = Hex("78 56 34 12 43 04 01 07 11 00 00 00");
-    const QByteArray records = Hex("0C 13 89 67 45 00");
-    const QByteArray stored = codec::LongFrame(0x08, 1, 0x72, header + records);
+    const QByteArray header = hex("78 56 34 12 43 04 01 07 11 00 00 00");
+    const QByteArray records = hex("0C 13 89 67 45 00");
+    const QByteArray stored = codec::longFrame(0x08, 1, 0x72, header + records);
     QByteArray badSum = stored;
     badSum[badSum.size() - 2] = static_cast<char>(badSum.at(badSum.size() - 2) + 1);
-    QByteArray badSumPatched = codec::LongFrame(0x08, 9, 0x72, header + records);
+    QByteArray badSumPatched = codec::longFrame(0x08, 9, 0x72, header + records);
     badSumPatched[badSumPatched.size() - 2] =
         static_cast<char>(badSumPatched.at(badSumPatched.size() - 2) + 1);
     const PatchRow rows[] = {
         {"nothing", stored, {}, stored},
-        {"address", stored, {.address = 7}, codec::LongFrame(0x08, 7, 0x72, header + records)},
+        {"address", stored, {.address = 7}, codec::longFrame(0x08, 7, 0x72, header + records)},
         {"id",
          stored,
-         {.id = Hex("42 00 00 00")},
-         codec::LongFrame(0x08, 1, 0x72, Hex("42 00 00 00 43 04 01 07 11 00 00 00") + records)},
+         {.id = hex("42 00 00 00")},
+         codec::longFrame(0x08, 1, 0x72, hex("42 00 00 00 43 04 01 07 11 00 00 00") + records)},
         {"medium",
          stored,
          {.medium = 3},
-         codec::LongFrame(0x08, 1, 0x72, Hex("78 56 34 12 43 04 01 03 11 00 00 00") + records)},
+         codec::longFrame(0x08, 1, 0x72, hex("78 56 34 12 43 04 01 03 11 00 00 00") + records)},
         {"all three",
          stored,
-         {.address = 0xFA, .id = Hex("99 99 99 99"), .medium = 0x16},
-         codec::LongFrame(0x08, 0xFA, 0x72, Hex("99 99 99 99 43 04 01 16 11 00 00 00") + records)},
+         {.address = 0xFA, .id = hex("99 99 99 99"), .medium = 0x16},
+         codec::longFrame(0x08, 0xFA, 0x72, hex("99 99 99 99 43 04 01 16 11 00 00 00") + records)},
         {"a wrong checksum stays wrong", badSum, {.address = 9}, badSumPatched},
         {"short header: only the address",
-         Hex("68 05 05 68 08 01 7A 11 00 94 16"),
-         {.address = 2, .id = Hex("42 00 00 00"), .medium = 3},
-         Hex("68 05 05 68 08 02 7A 11 00 95 16")},
+         hex("68 05 05 68 08 01 7A 11 00 94 16"),
+         {.address = 2, .id = hex("42 00 00 00"), .medium = 3},
+         hex("68 05 05 68 08 02 7A 11 00 95 16")},
         {"header cut short: only the address",
-         Hex("68 03 03 68 08 01 72 7B 16"),
-         {.address = 2, .id = Hex("42 00 00 00"), .medium = 3},
-         Hex("68 03 03 68 08 02 72 7C 16")},
-        {"id of the wrong size is not written", stored, {.id = Hex("42 00")}, stored},
-        {"not a long frame", Hex("E5"), {.address = 2}, Hex("E5")},
+         hex("68 03 03 68 08 01 72 7B 16"),
+         {.address = 2, .id = hex("42 00 00 00"), .medium = 3},
+         hex("68 03 03 68 08 02 72 7C 16")},
+        {"id of the wrong size is not written", stored, {.id = hex("42 00")}, stored},
+        {"not a long frame", hex("E5"), {.address = 2}, hex("E5")},
         {"length byte disagrees",
-         Hex("68 09 09 68 08 01 72 7B 16"),
+         hex("68 09 09 68 08 01 72 7B 16"),
          {.address = 2},
-         Hex("68 09 09 68 08 01 72 7B 16")},
+         hex("68 09 09 68 08 01 72 7B 16")},
         {"empty", QByteArray(), {.address = 2}, QByteArray()},
     };
     for (const PatchRow& row : rows) {
-        EXPECT_EQ(test::SpacedHex(PatchTelegram(row.stored, row.patch)), test::SpacedHex(row.expected))
+        EXPECT_EQ(test::spacedHex(patchTelegram(row.stored, row.patch)), test::spacedHex(row.expected))
             << row.name;
     }
 }

@@ -14,15 +14,15 @@ namespace holvex::test {
 
 class FakeLog : public LogSink {
 public:
-    void LogLine(const QString& text) override { lines.append(text); }
-    bool Has(const QString& line) const { return lines.contains(line); }
-    int Count(const QString& line) const { return static_cast<int>(lines.count(line)); }
-    bool HasPrefix(const QString& prefix) const {
+    void logLine(const QString& text) override { lines.append(text); }
+    bool has(const QString& line) const { return lines.contains(line); }
+    int count(const QString& line) const { return static_cast<int>(lines.count(line)); }
+    bool hasPrefix(const QString& prefix) const {
         return std::any_of(lines.begin(), lines.end(),
                            [&](const QString& line) { return line.startsWith(prefix); });
     }
     // The lines without the decoder's "Respond: " traces.
-    QStringList Plain() const {
+    QStringList plain() const {
         QStringList out;
         for (const QString& line : lines) {
             if (!line.startsWith(QStringLiteral("Respond: "))) {
@@ -36,18 +36,18 @@ public:
 
 class FakeProgress : public ProgressSink {
 public:
-    void StartProgress(int steps) override { StartProgressRange(0, steps, 0); }
-    void StartProgressRange(int low, int high, int at) override {
+    void startProgress(int steps) override { startProgressRange(0, steps, 0); }
+    void startProgressRange(int low, int high, int at) override {
         minimum = low;
         maximum = high;
         position = at;
         shown = true;
     }
-    void StepProgress() override { position = std::min(position + 1, maximum); }
-    void SetProgressPosition(int value) override { position = value; }
-    int ProgressPosition() const override { return position; }
-    int ProgressMaximum() const override { return maximum; }
-    void EndProgress() override {
+    void stepProgress() override { position = std::min(position + 1, maximum); }
+    void setProgressPosition(int value) override { position = value; }
+    int progressPosition() const override { return position; }
+    int progressMaximum() const override { return maximum; }
+    void endProgress() override {
         position = 0;
         shown = false;
     }

@@ -6,11 +6,11 @@
 
 namespace holvex::test {
 
-QByteArray Hex(const char* text) {
+QByteArray hex(const char* text) {
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-QString SpacedHex(const QByteArray& bytes) {
+QString spacedHex(const QByteArray& bytes) {
     QString out;
     for (char c : bytes) {
         out += QStringLiteral("%1 ").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0')).toUpper();
@@ -18,7 +18,7 @@ QString SpacedHex(const QByteArray& bytes) {
     return out;
 }
 
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     const QString path = QDir(dir.path()).filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -28,7 +28,7 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -25,27 +25,27 @@ AutoAddressing::AutoAddressing(BusContext& context, MeterConfiguration& configur
                                QObject* parent)
     : QObject(parent), m_context(context), m_configuration(configuration), m_selection(selection),
       m_secondaryTimer(secondaryTimer), m_autoAddressTimer(autoAddressTimer) {
-    connect(&m_autoAddressTimer, &QTimer::timeout, this, &AutoAddressing::Tick);
+    connect(&m_autoAddressTimer, &QTimer::timeout, this, &AutoAddressing::tick);
 }
 
-bool AutoAddressing::Running() const {
+bool AutoAddressing::running() const {
     return m_context.state.AutoAddressRunning;
 }
 
-void AutoAddressing::Press(int startAddress) {
+void AutoAddressing::press(int startAddress) {
     RunState& state = m_context.state;
     // A run in progress is stopped first, whatever became of the table meanwhile: a table cleared during the
     // run must not leave a run that cannot be stopped.
-    if (Running()) {
+    if (running()) {
         m_secondaryTimer.stop();
         m_autoAddressTimer.stop();
         // The abandoned selection must not turn a later direct read into an address write.
         state.AddressWritePending = false;
-        Finish();
+        finish();
         return;
     }
-    if (m_context.meterTable.RowCount() <= 2) {
-        m_context.log.LogLine(QStringLiteral("Nothing to auto address..."));
+    if (m_context.meterTable.gridRowCount() <= 2) {
+        m_context.log.logLine(QStringLiteral("Nothing to auto address..."));
         return;
     }
     if (m_confirm && !m_confirm()) {
@@ -55,21 +55,21 @@ void AutoAddressing::Press(int startAddress) {
     emit runStarted();
     state.NextAutoAddress = startAddress;
     state.AutoAddressRow = 1;
-    AddressRow();
+    addressRow();
 }
 
-void AutoAddressing::AddressRow() {
+void AutoAddressing::addressRow() {
     RunState& state = m_context.state;
     // The row itself becomes the selected meter. Focusing by address would pick the last row sharing that
     // address and send the new address to another meter's ID.
-    const CellSelection selection = SelectCell(m_context.meterTable, state.AutoAddressRow, state);
+    const CellSelection selection = selectCell(m_context.meterTable, state.AutoAddressRow, state);
     emit rowFocused(selection.row, selection.relayCounterSet, selection.relayCounter);
     state.AutoAddressRunning = true;
     emit newAddressChosen(state.NextAutoAddress);
-    m_configuration.SetPrimaryAddress();
+    m_configuration.setPrimaryAddress();
 }
 
-void AutoAddressing::Tick() {
+void AutoAddressing::tick() {
     m_autoAddressTimer.stop();
     RunState& state = m_context.state;
     if (!state.AutoAddressRunning) {
@@ -78,22 +78,22 @@ void AutoAddressing::Tick() {
     ++state.AutoAddressRow;
     ++state.NextAutoAddress;
     if (state.NextAutoAddress >= kAddressLimit) {
-        m_context.log.LogLine(QStringLiteral("Primary address can not be above 249, aborting..."));
-        Finish();
+        m_context.log.logLine(QStringLiteral("Primary address can not be above 249, aborting..."));
+        finish();
         return;
     }
-    if (state.AutoAddressRow < m_context.meterTable.RowCount() - 1) {
-        AddressRow();
+    if (state.AutoAddressRow < m_context.meterTable.gridRowCount() - 1) {
+        addressRow();
         return;
     }
-    m_context.log.LogLine(QStringLiteral("Auto addressing has finished..."));
-    Finish();
+    m_context.log.logLine(QStringLiteral("Auto addressing has finished..."));
+    finish();
 }
 
-void AutoAddressing::Finish() {
+void AutoAddressing::finish() {
     m_context.state.AutoAddressRunning = false;
     // Each row's exchange leaves the channel to the next row; the run as a whole releases it.
-    m_context.channel.CloseChannel();
+    m_context.channel.closeChannel();
     emit runFinished();
 }
 

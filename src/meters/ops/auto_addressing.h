@@ -18,7 +18,7 @@ class MeterConfiguration;
 // path), paced by Timer_auto_address (1 s). Row k gets start + k - 1 whether or not an earlier row answered;
 // reaching 250 aborts.
 //
-// Wiring for the window: Press(startAddress) on the button (it asks the confirmation through the `confirm`
+// Wiring for the window: press(startAddress) on the button (it asks the confirmation through the `confirm`
 // hook: true only for Yes); runStarted() -> disable the primary "Find", "Read all meters", "Read selected",
 // the configuration group, the secondary "Find", "Find all", the command "Send", untick broadcast and set the
 // caption "Stop addr"; runFinished() -> enable them and set the caption "Auto address";
@@ -37,12 +37,12 @@ public:
     void setConfirm(std::function<bool()> confirm) { m_confirm = std::move(confirm); }
 
     // "Auto address" pressed: stops a run in progress, otherwise starts one from `startAddress`.
-    void Press(int startAddress);
+    void press(int startAddress);
     // AutoAddressRunning: from the first row until the run finishes, aborts or is stopped.
-    bool Running() const;
+    bool running() const;
 
     // The Timer_auto_address tick.
-    void Tick();
+    void tick();
 
 signals:
     void runStarted();
@@ -52,9 +52,9 @@ signals:
     void rowFocused(int row, bool relayCounterSet, const QString& relayCounter);
 
 private:
-    void AddressRow();
+    void addressRow();
     // Ends the run: AutoAddressRunning cleared, the channel released, runFinished.
-    void Finish();
+    void finish();
 
     BusContext& m_context;
     MeterConfiguration& m_configuration;

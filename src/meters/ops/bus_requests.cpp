@@ -10,7 +10,7 @@
 
 namespace holvex {
 
-std::optional<int> PrimaryAddressOf(const QString& text) {
+std::optional<int> primaryAddressOf(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed.size() > 3) {
         return std::nullopt;
@@ -27,18 +27,18 @@ std::optional<int> PrimaryAddressOf(const QString& text) {
     return value;
 }
 
-void SendReadRequest(BusContext& context, int address) {
+void sendReadRequest(BusContext& context, int address) {
     const std::uint8_t c = context.settings.Use5B ? codec::control::kReqUd2NoFcb : codec::control::kReqUd2;
-    context.channel.SendFrame(codec::ShortFrame(c, static_cast<std::uint8_t>(address)),
-                              codec::PacketKind::Read, links::OperationWords::Read(address));
+    context.channel.sendFrame(codec::shortFrame(c, static_cast<std::uint8_t>(address)),
+                              codec::PacketKind::Read, links::OperationWords::read(address));
 }
 
-void SendLinkReset(BusContext& context, int address) {
-    context.channel.SendFrame(codec::ShortFrame(codec::control::kSndNke, static_cast<std::uint8_t>(address)),
-                              codec::PacketKind::Command, links::OperationWords::SndNke(address));
+void sendLinkReset(BusContext& context, int address) {
+    context.channel.sendFrame(codec::shortFrame(codec::control::kSndNke, static_cast<std::uint8_t>(address)),
+                              codec::PacketKind::Command, links::OperationWords::sndNke(address));
 }
 
-QString ReadingDeviceLine(int address) {
+QString readingDeviceLine(int address) {
     return QStringLiteral("Reading device ") + QString::number(address);
 }
 

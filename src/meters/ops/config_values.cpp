@@ -4,16 +4,16 @@
 
 namespace holvex {
 
-std::uint8_t ConfigUnitCode(const QString& unit, const QString& constant) {
-    return static_cast<std::uint8_t>(mbus::UnitCode(unit, constant));
+std::uint8_t configUnitCode(const QString& unit, const QString& constant) {
+    return static_cast<std::uint8_t>(mbus::unitCode(unit, constant));
 }
 
-bool IsKnownUnitText(const QString& unit) {
+bool isKnownUnitText(const QString& unit) {
     return unit == QLatin1String("l") || unit == QLatin1String("Wh") || unit == QLatin1String("kJ") ||
            unit == QLatin1String("N/A");
 }
 
-const std::array<QString, 11>& MediumBoxEntries() {
+const std::array<QString, 11>& mediumBoxEntries() {
     static const std::array<QString, 11> kEntries{
         QStringLiteral("Electricity"), QStringLiteral("Water"), QStringLiteral("Hot water"),
         QStringLiteral("Cold water"),  QStringLiteral("H.C.A"), QStringLiteral("Heat meter"),
@@ -23,8 +23,8 @@ const std::array<QString, 11>& MediumBoxEntries() {
     return kEntries;
 }
 
-std::uint8_t ConfigMediumCode(const QString& name) {
-    return static_cast<std::uint8_t>(mbus::MediumCode(name));
+std::uint8_t configMediumCode(const QString& name) {
+    return static_cast<std::uint8_t>(mbus::mediumCode(name));
 }
 
 } // namespace holvex

@@ -11,11 +11,11 @@ namespace holvex {
 
 // Unit box and constant box: "Wh" 0x00..0x07, "kJ" 0x08..0x0F, "l" 0x10..0x17 for "0.001" .. "10000",
 // "N/A" 0x6E whatever the constant, anything else 0x00.
-std::uint8_t ConfigUnitCode(const QString& unit, const QString& constant);
+std::uint8_t configUnitCode(const QString& unit, const QString& constant);
 // The unit texts the set-type command accepts.
-bool IsKnownUnitText(const QString& unit);
+bool isKnownUnitText(const QString& unit);
 // The medium box's entries in box order, and the code of a medium name (a name not known gives 0x0F).
-const std::array<QString, 11>& MediumBoxEntries();
-std::uint8_t ConfigMediumCode(const QString& name);
+const std::array<QString, 11>& mediumBoxEntries();
+std::uint8_t configMediumCode(const QString& name);
 
 } // namespace holvex

@@ -12,7 +12,7 @@ namespace holvex {
 DecodeApplication::DecodeApplication(BusContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
 
-bool DecodeApplication::Apply(const QByteArray& reply) {
+bool DecodeApplication::apply(const QByteArray& reply) {
     RunState& state = m_context.state;
     mbus::DecodeOptions options;
     if (m_context.decimalSeparator) {
@@ -28,15 +28,15 @@ bool DecodeApplication::Apply(const QByteArray& reply) {
         options.dateText = m_context.dateText();
     }
 
-    const mbus::DecodeResult result = mbus::DecodeResponse(reply, options);
+    const mbus::DecodeResult result = mbus::decodeResponse(reply, options);
     for (const QString& line : result.log) {
-        m_context.log.LogLine(line);
+        m_context.log.logLine(line);
     }
     if (result.frameChecked) {
         state.MoreRecordsPending = result.moreRecordsPending;
     }
     if (result.row) {
-        const DecodedRowWrite write = WriteDecodedRow(m_context.meterTable, *result.row, state);
+        const DecodedRowWrite write = writeDecodedRow(m_context.meterTable, *result.row, state);
         if (write.rowsWritten > 0) {
             emit rowFocused(write.focus.row, write.focus.relayCounterSet, write.focus.relayCounter);
         }

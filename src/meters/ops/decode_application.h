@@ -24,7 +24,7 @@ public:
 
     // Decodes with the settings and run state in force and applies the result. Returns whether a valid
     // telegram was decoded (the callers' retry decision).
-    bool Apply(const QByteArray& reply);
+    bool apply(const QByteArray& reply);
 
 signals:
     // Lines for the detailed report pane and rows for its hidden grid; `show` after a full read.

@@ -28,25 +28,25 @@ DirectSelection::DirectSelection(BusContext& context, DecodeApplication& decoder
                                  QTimer& respondTimer, QTimer& autoAddressTimer, QObject* parent)
     : QObject(parent), m_context(context), m_decoder(decoder), m_secondaryTimer(secondaryTimer),
       m_respondTimer(respondTimer), m_autoAddressTimer(autoAddressTimer) {
-    connect(&m_secondaryTimer, &QTimer::timeout, this, &DirectSelection::Tick);
-    connect(&m_respondTimer, &QTimer::timeout, this, &DirectSelection::AfterRespondTick);
+    connect(&m_secondaryTimer, &QTimer::timeout, this, &DirectSelection::tick);
+    connect(&m_respondTimer, &QTimer::timeout, this, &DirectSelection::afterRespondTick);
 }
 
-bool DirectSelection::SelectMeterById(const QString& id) {
-    const QByteArray frame = codec::SelectionFrameForId(id);
+bool DirectSelection::selectMeterById(const QString& id) {
+    const QByteArray frame = codec::selectionFrameForId(id);
     if (frame.isEmpty()) {
         return false;
     }
     const QString words = QStringLiteral("reading by secondary ") + id;
-    m_context.channel.SendFrame(
+    m_context.channel.sendFrame(
         frame, codec::PacketKind::Command,
-        links::OperationWords::WithLead(QStringLiteral("Socket exception - ") + words + QStringLiteral(", "),
+        links::OperationWords::withLead(QStringLiteral("Socket exception - ") + words + QStringLiteral(", "),
                                         words));
     return true;
 }
 
-void DirectSelection::BeginDirectRead(const QString& fieldText) {
-    if (!m_context.channel.OpenChannel()) {
+void DirectSelection::beginDirectRead(const QString& fieldText) {
+    if (!m_context.channel.openChannel()) {
         return;
     }
     RunState& state = m_context.state;
@@ -55,93 +55,93 @@ void DirectSelection::BeginDirectRead(const QString& fieldText) {
     m_noResponseId = fieldText;
     m_awaitingEnd = false;
     m_lastReadDecoded = false;
-    SelectMeterById(fieldText);
-    m_context.channel.DiscardSerialInput();
+    selectMeterById(fieldText);
+    m_context.channel.discardSerialInput();
     state.GatewayReply.clear();
     m_secondaryTimer.start();
 }
 
-void DirectSelection::BeginAddressWrite(int newAddress) {
+void DirectSelection::beginAddressWrite(int newAddress) {
     RunState& state = m_context.state;
-    m_context.channel.DiscardSerialInput();
+    m_context.channel.discardSerialInput();
     state.AddressWritePending = true;
     m_newAddress = newAddress;
     // Every step of this exchange concerns the meter of SelectedId, so a silence names it.
     m_noResponseId = state.SelectedId;
     m_awaitingEnd = false;
     m_lastReadDecoded = false;
-    SelectMeterById(state.SelectedId);
+    selectMeterById(state.SelectedId);
     m_secondaryTimer.start();
 }
 
-bool DirectSelection::Running() const {
+bool DirectSelection::running() const {
     return m_secondaryTimer.isActive() || (m_awaitingEnd && m_respondTimer.isActive());
 }
 
-void DirectSelection::Tick() {
+void DirectSelection::tick() {
     RunState& state = m_context.state;
-    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::Secondary);
+    const links::ReplyRead reply = replyCollection(m_context, links::ReplyTimer::Secondary);
     if (reply.waitAnotherPeriod) {
         return;
     }
-    switch (codec::ClassifyReply(reply.bytes)) {
+    switch (codec::classifyReply(reply.bytes)) {
     case codec::ReplyKind::Empty:
-        m_context.log.LogLine(QStringLiteral("No response from device ") +
+        m_context.log.logLine(QStringLiteral("No response from device ") +
                               (state.AddressWritePending ? state.SelectedId : m_noResponseId));
         m_secondaryTimer.stop();
         state.AddressWritePending = false;
         if (state.AutoAddressRunning) {
             m_autoAddressTimer.start();
         } else {
-            m_context.channel.CloseChannel();
+            m_context.channel.closeChannel();
             emit exchangeEnded();
         }
         return;
     case codec::ReplyKind::Acknowledge:
-        m_context.log.LogLine(QStringLiteral("0xE5 (Acknowledge)"));
+        m_context.log.logLine(QStringLiteral("0xE5 (Acknowledge)"));
         state.GatewayReply.clear();
         state.RawReply.clear();
         if (state.AddressWritePending) {
-            SendAddressWrite();
+            sendAddressWrite();
             state.AddressWritePending = false;
-            m_context.channel.DiscardSerialInput();
+            m_context.channel.discardSerialInput();
         } else {
-            SendReadRequest(m_context, codec::address::kSelected);
+            sendReadRequest(m_context, codec::address::kSelected);
         }
         return;
     case codec::ReplyKind::Telegram:
         state.MatchRowById = true;
-        m_lastReadDecoded = m_decoder.Apply(reply.bytes);
+        m_lastReadDecoded = m_decoder.apply(reply.bytes);
         state.GatewayReply.clear();
         state.RawReply.clear();
         m_secondaryTimer.stop();
         state.MatchRowById = false;
         state.AddressWritePending = false;
         state.ScanRunning = false;
-        EndAfterTelegram();
+        endAfterTelegram();
         return;
     }
 }
 
-void DirectSelection::SendAddressWrite() {
+void DirectSelection::sendAddressWrite() {
     const QByteArray frame =
-        codec::SetPrimaryAddressFrame(codec::address::kSelected, static_cast<std::uint8_t>(m_newAddress));
-    m_context.channel.SendFrame(
+        codec::setPrimaryAddressFrame(codec::address::kSelected, static_cast<std::uint8_t>(m_newAddress));
+    m_context.channel.sendFrame(
         frame, codec::PacketKind::Command,
         {QStringLiteral("secondary set"),
          QStringLiteral("setting primary address, old is ") + m_context.state.SelectedAddress});
 }
 
-void DirectSelection::EndAfterTelegram() {
-    SendLinkReset(m_context, codec::address::kSelected);
+void DirectSelection::endAfterTelegram() {
+    sendLinkReset(m_context, codec::address::kSelected);
     RunState& state = m_context.state;
     if (state.AutoAddressRunning) {
         if (m_context.waitProcessingEvents) {
             m_context.waitProcessingEvents(kAutoAddressPause);
         } else {
-            WaitProcessingEvents(kAutoAddressPause);
+            waitProcessingEvents(kAutoAddressPause);
         }
-        m_context.channel.DiscardSerialBuffers();
+        m_context.channel.discardSerialBuffers();
         // The run may have been stopped during the pause; its next row is then not to come.
         if (state.AutoAddressRunning) {
             m_autoAddressTimer.start();
@@ -150,14 +150,14 @@ void DirectSelection::EndAfterTelegram() {
     }
     m_awaitingEnd = true;
     if (m_readCycle != nullptr) {
-        m_readCycle->StartExchange(false);
+        m_readCycle->startExchange(false);
     } else {
         state.ScanRunning = false;
         m_respondTimer.start();
     }
 }
 
-void DirectSelection::AfterRespondTick() {
+void DirectSelection::afterRespondTick() {
     if (m_awaitingEnd && !m_respondTimer.isActive()) {
         m_awaitingEnd = false;
         emit exchangeEnded();

@@ -34,32 +34,32 @@ public:
     // SelectMeterById: sends the selection frame of an 8-digit ID (packet kind A8). A character that is not
     // a decimal digit ends the building and nothing is sent; returns whether the frame was sent. `id` is
     // the ID named in the send-failure lines ("... reading by secondary " + ID).
-    bool SelectMeterById(const QString& id);
+    bool selectMeterById(const QString& id);
 
     // "Find" with an ID other than "FFFFFFFF": OpenChannel (gives up when not ready), SelectMeterById,
     // discard the serial input, clear GatewayReply, start Timer_secondary. `fieldText` is the ID field's
     // text, named in "No response from device " + text.
-    void BeginDirectRead(const QString& fieldText);
+    void beginDirectRead(const QString& fieldText);
 
     // The set-primary-address command's path through a selection: discard the serial input, set
-    // AddressWritePending, remember `newAddress`, SelectMeterById(SelectedId), start Timer_secondary. The
+    // AddressWritePending, remember `newAddress`, selectMeterById(SelectedId), start Timer_secondary. The
     // channel must already be open.
-    void BeginAddressWrite(int newAddress);
+    void beginAddressWrite(int newAddress);
 
     // The Timer_secondary tick.
-    void Tick();
+    void tick();
 
-    bool Running() const;
+    bool running() const;
 
     void setReadCycle(ReadCycle& readCycle) { m_readCycle = &readCycle; }
 
     // Whether the last exchange's read at 0xFD decoded a valid telegram (the meter answered to the end).
-    bool LastReadDecoded() const { return m_lastReadDecoded; }
+    bool lastReadDecoded() const { return m_lastReadDecoded; }
 
     // The exchange that ended with the SND_NKE handed to Timer_respond is over once a Timer_respond tick has
     // left that timer stopped. Connected to Timer_respond's timeout; tests that tick by hand call it after
     // ReadCycle::Tick.
-    void AfterRespondTick();
+    void afterRespondTick();
 
 signals:
     // The exchange is over (after Timer_respond took the SND_NKE's acknowledgement, or nothing answered), so
@@ -68,8 +68,8 @@ signals:
 
 private:
     // Sends the set-primary-address frame to 0xFD (the acknowledged selection's meter).
-    void SendAddressWrite();
-    void EndAfterTelegram();
+    void sendAddressWrite();
+    void endAfterTelegram();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

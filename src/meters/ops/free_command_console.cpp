@@ -18,11 +18,11 @@ namespace {
 const QString kTooShort = QStringLiteral("Wrong custom hex command, 2 symbols at least...");
 const QString kBadDigit = QStringLiteral("Wrong custom hex command, 0..F uppercase allowed");
 
-links::OperationWords ConsoleWords() {
+links::OperationWords consoleWords() {
     return {QStringLiteral("free hex command"), QStringLiteral("free command"), false};
 }
 
-int DigitValue(QChar ch) {
+int digitValue(QChar ch) {
     if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
         return ch.unicode() - '0';
     }
@@ -33,15 +33,15 @@ int DigitValue(QChar ch) {
 
 FreeCommandConsole::FreeCommandConsole(BusContext& context, QTimer& freeCommandTimer, QObject* parent)
     : QObject(parent), m_context(context), m_timer(freeCommandTimer) {
-    connect(&m_timer, &QTimer::timeout, this, &FreeCommandConsole::Tick);
+    connect(&m_timer, &QTimer::timeout, this, &FreeCommandConsole::tick);
 }
 
-bool FreeCommandConsole::SerialChosen() const {
+bool FreeCommandConsole::serialChosen() const {
     const Settings& settings = m_context.settings;
     return !settings.UseEthernet && !settings.UseLanXp && !settings.UseFerrinServ;
 }
 
-std::optional<QByteArray> FreeCommandConsole::ParseHexCommand(const QString& command, QString* error) {
+std::optional<QByteArray> FreeCommandConsole::parseHexCommand(const QString& command, QString* error) {
     if (command.size() == 1) {
         if (error) {
             *error = kTooShort;
@@ -62,95 +62,95 @@ std::optional<QByteArray> FreeCommandConsole::ParseHexCommand(const QString& com
     QByteArray bytes;
     for (const QString& piece : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QString pair = piece.size() == 1 ? QStringLiteral("0") + piece : piece.left(2);
-        bytes.append(static_cast<char>(DigitValue(pair[0]) * 16 + DigitValue(pair[1])));
+        bytes.append(static_cast<char>(digitValue(pair[0]) * 16 + digitValue(pair[1])));
     }
     return bytes;
 }
 
-bool FreeCommandConsole::Send(const QString& command, bool hexMode) {
+bool FreeCommandConsole::send(const QString& command, bool hexMode) {
     const QString text = command.left(kMaxCommandLength);
     if (text.isEmpty()) {
         return false;
     }
     m_ascii = !hexMode;
-    if (!m_context.channel.OpenChannel()) {
+    if (!m_context.channel.openChannel()) {
         return false;
     }
-    return hexMode ? SendHex(text) : SendText(text.toLatin1());
+    return hexMode ? sendHex(text) : sendText(text.toLatin1());
 }
 
-bool FreeCommandConsole::SendText(const QByteArray& text) {
+bool FreeCommandConsole::sendText(const QByteArray& text) {
     const Settings& settings = m_context.settings;
     RunState& state = m_context.state;
-    if (SerialChosen()) {
-        m_context.channel.SendFrame(text, codec::PacketKind::Read, ConsoleWords());
+    if (serialChosen()) {
+        m_context.channel.sendFrame(text, codec::PacketKind::Read, consoleWords());
     } else if (settings.UseEthernet) {
-        m_context.channel.SendDeviceCommand(text);
+        m_context.channel.sendDeviceCommand(text);
     } else if (settings.UseFerrinServ) {
-        if (const auto network = codec::ParseNetworkNumber(settings.NetNumber)) {
+        if (const auto network = codec::parseNetworkNumber(settings.NetNumber)) {
             state.NetworkNumber = *network;
         }
-        m_context.channel.SendDeviceCommand(text);
+        m_context.channel.sendDeviceCommand(text);
     } else {
         // The LAN adapter: with its connection down nothing is sent and nothing is awaited.
         state.RawReply.clear();
         if (!state.XPortConnected) {
             return false;
         }
-        m_context.channel.SendFrame(text, codec::PacketKind::Read, ConsoleWords());
+        m_context.channel.sendFrame(text, codec::PacketKind::Read, consoleWords());
     }
     m_timer.start();
     return true;
 }
 
-bool FreeCommandConsole::SendHex(const QString& command) {
+bool FreeCommandConsole::sendHex(const QString& command) {
     QString error;
-    const std::optional<QByteArray> bytes = ParseHexCommand(command, &error);
+    const std::optional<QByteArray> bytes = parseHexCommand(command, &error);
     if (!bytes) {
-        m_context.log.LogLine(error);
+        m_context.log.logLine(error);
         // Nothing goes out: do not leave the channel open for nothing.
-        m_context.channel.CloseChannel();
+        m_context.channel.closeChannel();
         return false;
     }
     RunState& state = m_context.state;
-    if (SerialChosen()) {
+    if (serialChosen()) {
         if (!state.PortOpen) {
             return false;
         }
         for (const char byte : *bytes) {
-            m_context.channel.SendFrame(QByteArray(1, byte), codec::PacketKind::Read, ConsoleWords());
+            m_context.channel.sendFrame(QByteArray(1, byte), codec::PacketKind::Read, consoleWords());
         }
     } else if (m_context.settings.UseEthernet || m_context.settings.UseFerrinServ) {
         // The channel takes the network number of the server version from the settings before wrapping.
         if (!bytes->isEmpty()) {
-            m_context.channel.SendFrame(*bytes, codec::PacketKind::Read, ConsoleWords());
+            m_context.channel.sendFrame(*bytes, codec::PacketKind::Read, consoleWords());
         }
     } else {
         state.RawReply.clear();
         if (state.XPortConnected && !bytes->isEmpty()) {
-            m_context.channel.SendFrame(*bytes, codec::PacketKind::Read, ConsoleWords());
+            m_context.channel.sendFrame(*bytes, codec::PacketKind::Read, consoleWords());
         }
     }
     m_timer.start();
     return true;
 }
 
-void FreeCommandConsole::StartAnswerTimer() {
+void FreeCommandConsole::startAnswerTimer() {
     m_timer.start();
 }
 
-void FreeCommandConsole::Tick() {
-    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::FreeCommand);
+void FreeCommandConsole::tick() {
+    const links::ReplyRead reply = replyCollection(m_context, links::ReplyTimer::FreeCommand);
     if (reply.waitAnotherPeriod) {
         return;
     }
     m_context.state.GatewayReply.clear();
     m_context.state.RawReply.clear();
     if (!reply.bytes.isEmpty()) {
-        m_context.log.LogLine(m_ascii ? QString::fromLatin1(reply.bytes) : codec::SpacedHex(reply.bytes));
+        m_context.log.logLine(m_ascii ? QString::fromLatin1(reply.bytes) : codec::spacedHex(reply.bytes));
     }
     m_timer.stop();
-    m_context.channel.CloseChannel();
+    m_context.channel.closeChannel();
 }
 
 } // namespace holvex

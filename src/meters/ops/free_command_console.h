@@ -21,10 +21,10 @@ struct BusContext;
 // wrapped in a gateway packet of kind A1 for the gateways ("Socket exception during free hex command - " on a
 // failed send), unchanged for the LAN adapter.
 //
-// Wiring for the window: "Send" calls Send(commandLine.text(), commandLine.hexMode()); keep setAsciiTicked in
+// Wiring for the window: "Send" calls send(commandLine.text(), commandLine.hexMode()); keep setAsciiTicked in
 // step with the "ASCII" box, because the answer of a device command started elsewhere is shown the way the
 // box says at the tick. Construct it with Timer_free_command (its timeout is connected to Tick here); other
-// commands that send a line themselves call StartAnswerTimer().
+// commands that send a line themselves call startAnswerTimer().
 class FreeCommandConsole : public QObject {
     Q_OBJECT
 
@@ -34,26 +34,26 @@ public:
     FreeCommandConsole(BusContext& context, QTimer& freeCommandTimer, QObject* parent = nullptr);
 
     // Returns whether Timer_free_command was started.
-    bool Send(const QString& command, bool hexMode);
+    bool send(const QString& command, bool hexMode);
 
     void setAsciiTicked(bool ascii) { m_ascii = ascii; }
     bool asciiTicked() const { return m_ascii; }
 
     // Shows the answer of a request sent by another command.
-    void StartAnswerTimer();
+    void startAnswerTimer();
 
     // The Timer_free_command tick.
-    void Tick();
+    void tick();
 
     // The bytes of a hex command: pieces split at blanks, empty pieces skipped, a one-digit piece padded
     // with "0", a longer piece cut to its first two digits. Nothing for a command of one character or one
     // holding anything but blanks, digits and "A".."F"; `error` then receives the message to log.
-    static std::optional<QByteArray> ParseHexCommand(const QString& command, QString* error);
+    static std::optional<QByteArray> parseHexCommand(const QString& command, QString* error);
 
 private:
-    bool SendText(const QByteArray& text);
-    bool SendHex(const QString& command);
-    bool SerialChosen() const;
+    bool sendText(const QByteArray& text);
+    bool sendHex(const QString& command);
+    bool serialChosen() const;
 
     BusContext& m_context;
     QTimer& m_timer;

@@ -56,21 +56,21 @@ public:
     void setInputs(std::function<ConfigurationInputs()> inputs) { m_inputs = std::move(inputs); }
 
     // Each returns whether something was sent (or an exchange started).
-    bool Reset();
-    bool SetPrimaryAddress();
-    bool ChangeId();
-    bool SetMedium();
-    bool SetUnit(); // the relay counter value when "Relay" is ticked
-    bool ChangeBaud();
-    bool SetPulseWidth();
-    bool SetPulseValue();
-    bool SetCounterType();
+    bool reset();
+    bool setPrimaryAddress();
+    bool changeId();
+    bool setMedium();
+    bool setUnit(); // the relay counter value when "Relay" is ticked
+    bool changeBaud();
+    bool setPulseWidth();
+    bool setPulseValue();
+    bool setCounterType();
 
     // The row runner's sender for TableOperation 1 (baud, the code chosen at the press), 2 (pulse width from
     // the box) and 3 (set type: medium code from the medium box, unit code from the unit and constant boxes).
     // The first marked row of a run may get its starting command's own frame instead (set medium). Returns
     // false when nothing could be sent.
-    bool SendRowOperation(TableOperation operation, int address);
+    bool sendRowOperation(TableOperation operation, int address);
 
 signals:
     void hexModeRequested();
@@ -79,24 +79,24 @@ private:
     using FrameBuilder = std::function<QByteArray(std::uint8_t address, QString* failure)>;
     using RowSender = std::function<bool(int address)>;
 
-    ConfigurationInputs Inputs() const;
-    bool ExactlyOne(const QString& refusal);
+    ConfigurationInputs currentInputs() const;
+    bool exactlyOne(const QString& refusal);
     // The number of marks, 0 after logging the refusal.
-    int OneOrMany();
+    int oneOrMany();
     // Opens the channel and applies the one-or-many rule: the number of marks, 0 when the command stops here
     // (the channel is released again).
-    int OpenForMarks();
+    int openForMarks();
     // 0xFE with broadcast ticked, else SelectedAddress when it holds an address.
-    std::optional<int> SingleTarget() const;
+    std::optional<int> singleTarget() const;
     // The single-meter path: the frame to the target, then one Timer_respond exchange (ReadAfterAck for a
     // read back). A frame that cannot be built logs `failurePrefix` + why and ends the command.
-    bool SendSingle(const FrameBuilder& build, const std::function<links::OperationWords(int)>& words,
+    bool sendSingle(const FrameBuilder& build, const std::function<links::OperationWords(int)>& words,
                     const QString& failurePrefix, bool readBack, bool sentLinkReset = false);
     // The multi-row path; `firstRow`, when given, sends the first marked row's frame.
-    bool BeginRows(TableOperation operation, RowSender firstRow = {});
-    bool RelayCounter(const ConfigurationInputs& inputs);
+    bool beginRows(TableOperation operation, RowSender firstRow = {});
+    bool relayCounter(const ConfigurationInputs& inputs);
     // A command that opened the channel and then refused releases it again.
-    void GiveUp();
+    void giveUp();
 
     BusContext& m_context;
     ReadCycle& m_readCycle;

@@ -16,14 +16,14 @@ MeterOperations::MeterOperations(BusContext& context, BusTimers timers)
     for (const TableOperation operation :
          {TableOperation::Baud, TableOperation::PulseWidth, TableOperation::MediumUnit}) {
         m_rowRunner.setOperationSender(operation, [this, operation](int address) {
-            return m_configuration.SendRowOperation(operation, address);
+            return m_configuration.sendRowOperation(operation, address);
         });
     }
 }
 
-bool MeterOperations::Busy() const {
-    return m_scan.Running() || m_readAll.Running() || m_rowRunner.Running() || m_directSelection.Running() ||
-           m_autoAddressing.Running();
+bool MeterOperations::busy() const {
+    return m_scan.running() || m_readAll.running() || m_rowRunner.running() || m_directSelection.running() ||
+           m_autoAddressing.running();
 }
 
 } // namespace holvex

@@ -47,7 +47,7 @@ public:
 
     // True while an operation that holds the bus runs (scan, read all, row run, a direct selection's
     // exchange, automatic addressing).
-    bool Busy() const;
+    bool busy() const;
 
 private:
     BusContext& m_context;

@@ -21,7 +21,7 @@ namespace holvex {
 
 namespace {
 
-std::optional<int> RangeValue(const QString& text) {
+std::optional<int> rangeValue(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok || value < 0 || value > 255) {
@@ -37,36 +37,36 @@ PrimaryScan::PrimaryScan(BusContext& context, DecodeApplication& decoder, QTimer
     : QObject(parent), m_context(context), m_decoder(decoder), m_respondTimer(respondTimer),
       m_readAllTimer(readAllTimer), m_secondaryTimer(secondaryTimer) {}
 
-bool PrimaryScan::Running() const {
+bool PrimaryScan::running() const {
     return m_context.state.ScanRunning;
 }
 
-QString PrimaryScan::FindCaption() const {
+QString PrimaryScan::findCaption() const {
     return m_context.language.pick(QStringLiteral("Find"), QStringLiteral("Cerca"));
 }
 
-QString PrimaryScan::StopCaption() {
+QString PrimaryScan::stopCaption() {
     return QStringLiteral("Stop");
 }
 
-void PrimaryScan::Toggle(const QString& fromText, const QString& toText) {
+void PrimaryScan::toggle(const QString& fromText, const QString& toText) {
     if (m_starting) {
         return;
     }
-    if (Running()) {
-        Stop();
+    if (running()) {
+        stop();
     } else {
-        Start(fromText, toText);
+        start(fromText, toText);
     }
 }
 
-bool DecideAboutTable(BusContext& context, const ClearQuestion& question) {
+bool decideAboutTable(BusContext& context, const ClearQuestion& question) {
     const Settings& settings = context.settings;
     // The first exchange after a gateway called in to start a scan or a search by itself: nobody is there to
     // answer the question.
     if (settings.UseEthernet && (settings.AutoMbus || settings.AutoSec) &&
         context.state.PacketSequence == 1) {
-        ClearMeterTable(context.meterTable);
+        clearMeterTable(context.meterTable);
         return true;
     }
     ClearAnswer answer = ClearAnswer::No;
@@ -80,30 +80,30 @@ bool DecideAboutTable(BusContext& context, const ClearQuestion& question) {
         return false;
     }
     if (answer == ClearAnswer::Yes) {
-        ClearMeterTable(context.meterTable);
+        clearMeterTable(context.meterTable);
     }
     return true;
 }
 
-bool PrimaryScan::Start(const QString& fromText, const QString& toText) {
+bool PrimaryScan::start(const QString& fromText, const QString& toText) {
     if (m_starting) {
         return false;
     }
     if (fromText.trimmed().isEmpty() || toText.trimmed().isEmpty()) {
         return false;
     }
-    std::optional<int> from = RangeValue(fromText);
-    std::optional<int> to = RangeValue(toText);
+    std::optional<int> from = rangeValue(fromText);
+    std::optional<int> to = rangeValue(toText);
     if (!from || !to) {
         return false;
     }
-    if (!DecideAboutTable(m_context, m_clearQuestion)) {
+    if (!decideAboutTable(m_context, m_clearQuestion)) {
         return false;
     }
-    if (!m_context.channel.OpenChannel()) {
+    if (!m_context.channel.openChannel()) {
         return false;
     }
-    m_context.channel.StopKeepAlive();
+    m_context.channel.stopKeepAlive();
 
     if (*from > *to) {
         std::swap(from, to);
@@ -114,24 +114,24 @@ bool PrimaryScan::Start(const QString& fromText, const QString& toText) {
     m_to = *to;
 
     if (m_context.settings.GlobalInit) {
-        SendLinkReset(m_context, codec::address::kBroadcast);
+        sendLinkReset(m_context, codec::address::kBroadcast);
         // The window keeps running during the pause: a second "Find" must not start a scan inside this one.
         m_starting = true;
         if (m_context.waitProcessingEvents) {
             m_context.waitProcessingEvents(kGlobalInitPause);
         } else {
-            WaitProcessingEvents(kGlobalInitPause);
+            waitProcessingEvents(kGlobalInitPause);
         }
         m_starting = false;
     }
 
-    AskCurrentAddress(false);
+    askCurrentAddress(false);
 
     state.RetryCount = 0;
     state.ScanRunning = true;
-    emit scanStarted(StopCaption());
+    emit scanStarted(stopCaption());
 
-    m_context.progress.StartProgress(m_to - *from);
+    m_context.progress.startProgress(m_to - *from);
 
     m_readAllTimer.stop();
     m_secondaryTimer.stop();
@@ -139,99 +139,99 @@ bool PrimaryScan::Start(const QString& fromText, const QString& toText) {
     return true;
 }
 
-void PrimaryScan::Stop() {
+void PrimaryScan::stop() {
     m_respondTimer.stop();
     m_context.state.ScanRunning = false;
-    emit scanFinished(FindCaption());
-    m_context.progress.EndProgress();
-    m_context.channel.CloseChannel();
+    emit scanFinished(findCaption());
+    m_context.progress.endProgress();
+    m_context.channel.closeChannel();
 }
 
-void PrimaryScan::AskCurrentAddress(bool logRead) {
+void PrimaryScan::askCurrentAddress(bool logRead) {
     const int address = m_context.state.CurrentAddress;
     if (m_context.inputs.useSndNke) {
         m_lastWasReset = true;
-        SendLinkReset(m_context, address);
+        sendLinkReset(m_context, address);
         return;
     }
     m_lastWasReset = false;
     if (logRead) {
-        m_context.log.LogLine(ReadingDeviceLine(address));
+        m_context.log.logLine(readingDeviceLine(address));
     }
-    SendReadRequest(m_context, address);
+    sendReadRequest(m_context, address);
 }
 
-void PrimaryScan::Resend() {
+void PrimaryScan::resend() {
     if (!m_context.inputs.useSndNke) {
         m_context.state.GatewayReply.clear();
     }
-    AskCurrentAddress(true);
+    askCurrentAddress(true);
 }
 
-void PrimaryScan::HandleReply(const QByteArray& reply) {
+void PrimaryScan::handleReply(const QByteArray& reply) {
     RunState& state = m_context.state;
-    switch (codec::ClassifyReply(reply)) {
+    switch (codec::classifyReply(reply)) {
     case codec::ReplyKind::Empty:
         ++state.RetryCount;
         if (state.RetryCount <= m_context.settings.Retry) {
-            Resend();
+            resend();
             return;
         }
         break;
     case codec::ReplyKind::Acknowledge:
-        m_context.log.LogLine(QStringLiteral("0xE5 (Acknowledge) 1"));
+        m_context.log.logLine(QStringLiteral("0xE5 (Acknowledge) 1"));
         state.GatewayReply.clear();
         // Only the acknowledgement of the link reset leads to the read; a meter that acknowledged the read
         // itself would otherwise be read again for ever.
         if (m_context.inputs.useSndNke && m_lastWasReset) {
             m_lastWasReset = false;
-            m_context.log.LogLine(ReadingDeviceLine(state.CurrentAddress));
-            SendReadRequest(m_context, state.CurrentAddress);
+            m_context.log.logLine(readingDeviceLine(state.CurrentAddress));
+            sendReadRequest(m_context, state.CurrentAddress);
             return;
         }
         break;
     case codec::ReplyKind::Telegram:
-        if (!m_decoder.Apply(reply)) {
+        if (!m_decoder.apply(reply)) {
             ++state.RetryCount;
             if (state.RetryCount <= m_context.settings.Retry) {
-                Resend();
+                resend();
                 return;
             }
         }
         break;
     }
-    Advance();
+    advance();
 }
 
-void PrimaryScan::Advance() {
+void PrimaryScan::advance() {
     RunState& state = m_context.state;
     ++state.CurrentAddress;
     state.RetryCount = 0;
     if (state.CurrentAddress > m_to) {
-        Finish();
+        finish();
         return;
     }
     state.GatewayReply.clear();
     state.RawReply.clear();
     ProgressSink& progress = m_context.progress;
     if (m_context.inputs.useSndNke) {
-        if (progress.ProgressPosition() < progress.ProgressMaximum()) {
-            progress.StepProgress();
+        if (progress.progressPosition() < progress.progressMaximum()) {
+            progress.stepProgress();
         }
-    } else if (progress.ProgressPosition() < progress.ProgressMaximum() - 1) {
-        progress.StepProgress();
+    } else if (progress.progressPosition() < progress.progressMaximum() - 1) {
+        progress.stepProgress();
     }
-    AskCurrentAddress(true);
+    askCurrentAddress(true);
 }
 
-void PrimaryScan::Finish() {
+void PrimaryScan::finish() {
     m_respondTimer.stop();
     RunState& state = m_context.state;
     state.FullReadRequested = false;
     state.ScanRunning = false;
-    emit scanFinished(FindCaption());
-    m_context.progress.EndProgress();
-    m_context.channel.CloseChannel();
+    emit scanFinished(findCaption());
+    m_context.progress.endProgress();
+    m_context.channel.closeChannel();
 }
 
 } // namespace holvex

@@ -21,19 +21,19 @@ using ClearQuestion = std::function<ClearAnswer(const QString& text, const QStri
 // by itself gets an empty table (nobody is there to answer), otherwise the operator is asked "Do you want to
 // clear the table?" ("Clear confirmation"); without a question the table is kept. False when the answer was
 // Cancel: the scan does not start.
-bool DecideAboutTable(BusContext& context, const ClearQuestion& question);
+bool decideAboutTable(BusContext& context, const ClearQuestion& question);
 
 // The primary scan: asks every primary address of the range "from".."to" with REQ_UD2 (or SND_NKE first, with
 // "Use SND_NKE" ticked), one address per reply period of Timer_respond, and files every meter that answers
 // into the last row of the meter table.
 //
 // Wiring for the window:
-// - "Find" beside "By Primary address:" calls Toggle(fromText, toText) (Start when idle, Stop while running).
+// - "Find" beside "By Primary address:" calls toggle(fromText, toText) (Start when idle, Stop while running).
 // - Timer_respond's tick belongs to ReadCycle, which hands the replies of a running scan to HandleReply.
 // - scanStarted(caption): set the button's caption ("Stop") and disable "Read all meters", "Read selected",
 //   the configuration group, the secondary "Find", "Find all", the command "Send" and "Auto address".
 // - scanFinished(caption): set the caption ("Find" / "Cerca") and enable those seven controls again. It comes
-//   both after the last address and after Stop().
+//   both after the last address and after stop().
 // - rangeSwapped(from, to): "from" was above "to"; show the swapped values in the two spin boxes.
 // - setClearQuestion(): the message box "Do you want to clear the table?" titled "Clear confirmation"
 // (Italian
@@ -53,22 +53,22 @@ public:
     void setClearQuestion(ClearQuestion question) { m_clearQuestion = std::move(question); }
 
     // "Find" pressed: starts a scan when none runs, otherwise stops it.
-    void Toggle(const QString& fromText, const QString& toText);
+    void toggle(const QString& fromText, const QString& toText);
     // Returns whether the scan started. Either field empty (or not a number), "Cancel" to the question or a
     // channel that is not ready: nothing happens.
-    bool Start(const QString& fromText, const QString& toText);
+    bool start(const QString& fromText, const QString& toText);
     // "Stop" pressed.
-    void Stop();
-    bool Running() const;
+    void stop();
+    bool running() const;
 
     // One Timer_respond tick of a running scan, with the collected reply.
-    void HandleReply(const QByteArray& reply);
+    void handleReply(const QByteArray& reply);
 
-    int LastAddress() const { return m_to; }
+    int lastAddress() const { return m_to; }
 
     // The button's captions in the ticked language.
-    QString FindCaption() const;
-    static QString StopCaption();
+    QString findCaption() const;
+    static QString stopCaption();
 
 signals:
     void scanStarted(const QString& caption);
@@ -76,10 +76,10 @@ signals:
     void rangeSwapped(int from, int to);
 
 private:
-    void AskCurrentAddress(bool logRead);
-    void Resend();
-    void Advance();
-    void Finish();
+    void askCurrentAddress(bool logRead);
+    void resend();
+    void advance();
+    void finish();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

@@ -26,54 +26,54 @@ constexpr int kAddressColumn = 1;
 ReadAllCycle::ReadAllCycle(BusContext& context, DecodeApplication& decoder, QTimer& readAllTimer,
                            QObject* parent)
     : QObject(parent), m_context(context), m_decoder(decoder), m_readAllTimer(readAllTimer) {
-    connect(&m_readAllTimer, &QTimer::timeout, this, &ReadAllCycle::Tick);
+    connect(&m_readAllTimer, &QTimer::timeout, this, &ReadAllCycle::tick);
 }
 
-QString ReadAllCycle::ReadAllCaption() const {
+QString ReadAllCycle::readAllCaption() const {
     return m_context.language.pick(QStringLiteral("Read all meters"),
                                    QStringLiteral("Leggi tutti i dispositivi"));
 }
 
-bool ReadAllCycle::Running() const {
+bool ReadAllCycle::running() const {
     return m_readAllTimer.isActive();
 }
 
-bool ReadAllCycle::Start() {
+bool ReadAllCycle::start() {
     const StringGridModel& table = m_context.meterTable;
-    if (table.RowCount() <= 2 && table.Cell(1, kAddressColumn).isEmpty()) {
+    if (table.gridRowCount() <= 2 && table.cell(1, kAddressColumn).isEmpty()) {
         return false;
     }
-    if (!m_context.channel.OpenChannel()) {
+    if (!m_context.channel.openChannel()) {
         return false;
     }
     RunState& state = m_context.state;
     state.CurrentRow = 1;
     state.RetryCount = 0;
     emit readAllStarted();
-    if (const std::optional<int> address = PrimaryAddressOf(table.Cell(1, kAddressColumn))) {
-        SendReadRequest(m_context, *address);
+    if (const std::optional<int> address = primaryAddressOf(table.cell(1, kAddressColumn))) {
+        sendReadRequest(m_context, *address);
     }
     m_readAllTimer.start();
-    const int maximum = table.RowCount() == 2 ? 2 : table.RowCount() - 1;
-    m_context.progress.StartProgressRange(1, maximum, 1);
+    const int maximum = table.gridRowCount() == 2 ? 2 : table.gridRowCount() - 1;
+    m_context.progress.startProgressRange(1, maximum, 1);
     return true;
 }
 
-bool ReadAllCycle::ReadCurrentRow() {
+bool ReadAllCycle::readCurrentRow() {
     RunState& state = m_context.state;
-    m_context.channel.DiscardSerialBuffers();
+    m_context.channel.discardSerialBuffers();
     state.GatewayReply.clear();
     state.RawReply.clear();
     const std::optional<int> address =
-        PrimaryAddressOf(m_context.meterTable.Cell(state.CurrentRow, kAddressColumn));
+        primaryAddressOf(m_context.meterTable.cell(state.CurrentRow, kAddressColumn));
     if (address) {
-        SendReadRequest(m_context, *address);
+        sendReadRequest(m_context, *address);
     }
     return address.has_value();
 }
 
-void ReadAllCycle::Tick() {
-    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::ReadAll);
+void ReadAllCycle::tick() {
+    const links::ReplyRead reply = replyCollection(m_context, links::ReplyTimer::ReadAll);
     if (reply.waitAnotherPeriod) {
         return;
     }
@@ -84,62 +84,62 @@ void ReadAllCycle::Tick() {
     if (reply.bytes.size() < 2) {
         ++state.RetryCount;
         if (state.RetryCount <= m_context.settings.Retry) {
-            if (!m_context.meterTable.Cell(state.CurrentRow, kAddressColumn).isEmpty()) {
-                ReadCurrentRow();
+            if (!m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
+                readCurrentRow();
             }
             return;
         }
-        Advance();
+        advance();
         return;
     }
-    if (m_decoder.Apply(reply.bytes)) {
-        Advance();
+    if (m_decoder.apply(reply.bytes)) {
+        advance();
         return;
     }
     ++state.RetryCount;
     if (state.RetryCount <= m_context.settings.Retry) {
-        Retry();
+        retry();
         return;
     }
-    Advance();
+    advance();
 }
 
-void ReadAllCycle::Retry() {
+void ReadAllCycle::retry() {
     RunState& state = m_context.state;
-    if (m_context.meterTable.Cell(state.CurrentRow, kAddressColumn).isEmpty()) {
+    if (m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
         return;
     }
-    if (!ReadCurrentRow()) {
+    if (!readCurrentRow()) {
         // Nothing can be sent to this row: the next period passes over it.
         state.RetryCount = m_context.settings.Retry + 1;
     }
 }
 
-void ReadAllCycle::Advance() {
+void ReadAllCycle::advance() {
     RunState& state = m_context.state;
     ++state.CurrentRow;
-    if (state.CurrentRow >= m_context.meterTable.RowCount()) {
-        Finish();
+    if (state.CurrentRow >= m_context.meterTable.gridRowCount()) {
+        finish();
         return;
     }
-    if (!m_context.meterTable.Cell(state.CurrentRow, kAddressColumn).isEmpty()) {
-        if (ReadCurrentRow()) {
+    if (!m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
+        if (readCurrentRow()) {
             state.RetryCount = 0;
         }
     } else {
         state.RetryCount = m_context.settings.Retry + 1;
     }
     ProgressSink& progress = m_context.progress;
-    if (progress.ProgressPosition() < progress.ProgressMaximum() - 1) {
-        progress.StepProgress();
+    if (progress.progressPosition() < progress.progressMaximum() - 1) {
+        progress.stepProgress();
     }
 }
 
-void ReadAllCycle::Finish() {
+void ReadAllCycle::finish() {
     m_readAllTimer.stop();
-    emit readAllFinished(ReadAllCaption());
-    m_context.progress.EndProgress();
-    m_context.channel.CloseChannel();
+    emit readAllFinished(readAllCaption());
+    m_context.progress.endProgress();
+    m_context.channel.closeChannel();
 }
 
 } // namespace holvex

@@ -15,7 +15,7 @@ class DecodeApplication;
 // cell (the empty row a scan leaves at the end) costs one period and sends nothing. There is no stop button.
 //
 // Wiring for the window: construct it with Timer_readall (its timeout is connected to Tick here); the button
-// and the menu entry call Start().
+// and the menu entry call start().
 // - readAllStarted(): disable the search group, the configuration group, the command "Send", "Auto address"
 //   and "Read selected".
 // - readAllFinished(caption): enable them again and set the read-all button's caption ("Read all meters" /
@@ -29,13 +29,13 @@ public:
 
     // Returns whether the run started: not for a table holding only the heading and one row with an empty
     // address cell, nor when the channel is not ready.
-    bool Start();
-    bool Running() const;
+    bool start();
+    bool running() const;
 
     // The Timer_readall tick.
-    void Tick();
+    void tick();
 
-    QString ReadAllCaption() const;
+    QString readAllCaption() const;
 
 signals:
     void readAllStarted();
@@ -44,10 +44,10 @@ signals:
 private:
     // Empties both serial buffers and both reply buffers, then reads the current row when its address cell
     // holds an address. Returns whether the cell held one.
-    bool ReadCurrentRow();
-    void Retry();
-    void Advance();
-    void Finish();
+    bool readCurrentRow();
+    void retry();
+    void advance();
+    void finish();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

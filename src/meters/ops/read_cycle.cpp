@@ -18,7 +18,7 @@ namespace holvex {
 ReadCycle::ReadCycle(BusContext& context, DecodeApplication& decoder, PrimaryScan& scan, QTimer& respondTimer,
                      QObject* parent)
     : QObject(parent), m_context(context), m_decoder(decoder), m_scan(scan), m_respondTimer(respondTimer) {
-    connect(&m_respondTimer, &QTimer::timeout, this, &ReadCycle::Tick);
+    connect(&m_respondTimer, &QTimer::timeout, this, &ReadCycle::tick);
 }
 
 void ReadCycle::setUseSndNke(bool on) {
@@ -37,19 +37,19 @@ bool ReadCycle::broadcast() const {
     return m_context.inputs.broadcast;
 }
 
-void ReadCycle::BeginSingleRead() {
+void ReadCycle::beginSingleRead() {
     const bool reset = m_context.inputs.useSndNke;
     std::optional<int> target;
     if (m_context.inputs.broadcast) {
         target = codec::address::kBroadcastReply;
     } else if (m_context.state.SelectedAddress != QStringLiteral("256")) {
-        target = PrimaryAddressOf(m_context.state.SelectedAddress);
+        target = primaryAddressOf(m_context.state.SelectedAddress);
     }
     if (target) {
         if (reset) {
-            SendLinkReset(m_context, *target);
+            sendLinkReset(m_context, *target);
         } else {
-            SendReadRequest(m_context, *target);
+            sendReadRequest(m_context, *target);
         }
     }
     m_context.state.ScanRunning = false;
@@ -57,29 +57,29 @@ void ReadCycle::BeginSingleRead() {
     m_respondTimer.start();
 }
 
-void ReadCycle::StartExchange(bool sentLinkReset) {
+void ReadCycle::startExchange(bool sentLinkReset) {
     m_awaitingResetAck = sentLinkReset;
     m_context.state.ScanRunning = false;
     m_respondTimer.start();
 }
 
-void ReadCycle::Tick() {
-    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::Respond);
+void ReadCycle::tick() {
+    const links::ReplyRead reply = replyCollection(m_context, links::ReplyTimer::Respond);
     if (reply.waitAnotherPeriod) {
         return;
     }
     if (m_context.state.ScanRunning) {
-        m_scan.HandleReply(reply.bytes);
+        m_scan.handleReply(reply.bytes);
         return;
     }
-    HandleSingleReply(reply.bytes);
+    handleSingleReply(reply.bytes);
 }
 
-void ReadCycle::HandleSingleReply(const QByteArray& reply) {
+void ReadCycle::handleSingleReply(const QByteArray& reply) {
     RunState& state = m_context.state;
-    switch (codec::ClassifyReply(reply)) {
+    switch (codec::classifyReply(reply)) {
     case codec::ReplyKind::Empty:
-        m_context.log.LogLine(QStringLiteral("No response from address ") + state.SelectedAddress);
+        m_context.log.logLine(QStringLiteral("No response from address ") + state.SelectedAddress);
         m_respondTimer.stop();
         state.FullReadRequested = false;
         state.MoreRecordsPending = false;
@@ -87,56 +87,56 @@ void ReadCycle::HandleSingleReply(const QByteArray& reply) {
         m_readAfterAck = false;
         // The exchange is over: release the channel as every other ending does, so the serial port is not
         // left open (and its settings locked) after a meter stayed silent.
-        m_context.channel.CloseChannel();
+        m_context.channel.closeChannel();
         return;
     case codec::ReplyKind::Acknowledge:
-        m_context.log.LogLine(QStringLiteral("0xE5 (Acknowledge) 1"));
+        m_context.log.logLine(QStringLiteral("0xE5 (Acknowledge) 1"));
         state.GatewayReply.clear();
         // Only a link reset's acknowledgement leads to the read: an acknowledged read is not read again.
         if (m_context.inputs.useSndNke && m_awaitingResetAck) {
             m_awaitingResetAck = false;
-            ReadSelectedTarget();
+            readSelectedTarget();
             return;
         }
         break;
     case codec::ReplyKind::Telegram:
-        m_decoder.Apply(reply);
+        m_decoder.apply(reply);
         break;
     }
     m_awaitingResetAck = false;
-    FollowUpOrEnd();
+    followUpOrEnd();
 }
 
-void ReadCycle::ReadSelectedTarget() {
+void ReadCycle::readSelectedTarget() {
     if (m_context.inputs.broadcast) {
-        SendReadRequest(m_context, codec::address::kBroadcastReply);
-    } else if (const std::optional<int> address = PrimaryAddressOf(m_context.state.SelectedAddress)) {
-        SendReadRequest(m_context, *address);
+        sendReadRequest(m_context, codec::address::kBroadcastReply);
+    } else if (const std::optional<int> address = primaryAddressOf(m_context.state.SelectedAddress)) {
+        sendReadRequest(m_context, *address);
     }
 }
 
-void ReadCycle::FollowUpOrEnd() {
+void ReadCycle::followUpOrEnd() {
     RunState& state = m_context.state;
     if (m_readAfterAck) {
         state.GatewayReply.clear();
         state.RawReply.clear();
-        ReadSelectedTarget();
+        readSelectedTarget();
         m_readAfterAck = false;
         return;
     }
     if (state.MoreRecordsPending && m_context.settings.Multitelegram) {
-        m_context.channel.DiscardSerialInput();
-        ReadSelectedTarget();
+        m_context.channel.discardSerialInput();
+        readSelectedTarget();
         state.MoreRecordsPending = false;
         return;
     }
-    EndExchange();
+    endExchange();
 }
 
-void ReadCycle::EndExchange() {
+void ReadCycle::endExchange() {
     m_respondTimer.stop();
     m_context.state.FullReadRequested = false;
-    m_context.channel.CloseChannel();
+    m_context.channel.closeChannel();
 }
 
 } // namespace holvex

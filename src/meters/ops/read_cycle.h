@@ -22,7 +22,7 @@ class PrimaryScan;
 //
 // Wiring for the window: construct it with Timer_respond (its timeout is connected to Tick here), keep
 // setUseSndNke / setBroadcast in step with the page-1 check boxes. A single exchange disables nothing.
-// Commands that send their own request and then wait for the answer call StartExchange().
+// Commands that send their own request and then wait for the answer call startExchange().
 class ReadCycle : public QObject {
     Q_OBJECT
 
@@ -39,10 +39,10 @@ public:
     // Sends the single read of the selected meter: to 0xFE with broadcast ticked, else to SelectedAddress
     // when it holds an address (otherwise nothing is sent and the tick reports no response); SND_NKE first
     // with "Use SND_NKE" ticked. Then ScanRunning = false and Timer_respond runs.
-    void BeginSingleRead();
+    void beginSingleRead();
     // A request was sent by someone else: wait one reply period for its answer. `sentLinkReset`: that request
     // was a SND_NKE, so its acknowledgement is followed by the read.
-    void StartExchange(bool sentLinkReset = false);
+    void startExchange(bool sentLinkReset = false);
 
     // ReadAfterAck: a configuration command sets it before it starts the exchange, so that the meter is read
     // again once it has acknowledged the command. Cleared when that read is sent (or nothing answered).
@@ -50,14 +50,14 @@ public:
     bool readAfterAck() const { return m_readAfterAck; }
 
     // The Timer_respond tick.
-    void Tick();
+    void tick();
 
 private:
-    void HandleSingleReply(const QByteArray& reply);
-    void FollowUpOrEnd();
+    void handleSingleReply(const QByteArray& reply);
+    void followUpOrEnd();
     // 0xFE with broadcast ticked, otherwise SelectedAddress when it is an address.
-    void ReadSelectedTarget();
-    void EndExchange();
+    void readSelectedTarget();
+    void endExchange();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

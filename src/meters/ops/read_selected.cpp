@@ -13,9 +13,9 @@ namespace holvex {
 ReadSelected::ReadSelected(BusContext& context, ReadCycle& readCycle, RowRunner& rowRunner)
     : m_context(context), m_readCycle(readCycle), m_rowRunner(rowRunner) {}
 
-bool ReadSelected::RunFull() {
+bool ReadSelected::runFull() {
     m_context.state.FullReadRequested = true;
-    const bool started = Run();
+    const bool started = run();
     if (!started) {
         // Left set, the flag would turn the next scan's or read's telegrams into reports.
         m_context.state.FullReadRequested = false;
@@ -23,23 +23,23 @@ bool ReadSelected::RunFull() {
     return started;
 }
 
-bool ReadSelected::Run() {
-    const int marks = m_context.meterTable.MarkedRowCount();
-    if (!m_context.channel.OpenChannel()) {
+bool ReadSelected::run() {
+    const int marks = m_context.meterTable.markedRowCount();
+    if (!m_context.channel.openChannel()) {
         return false;
     }
     if (marks == 0) {
-        m_context.log.LogLine(QStringLiteral("Nothing selected from the table..."));
+        m_context.log.logLine(QStringLiteral("Nothing selected from the table..."));
         // Nothing will be read: release the channel that was just opened.
-        m_context.channel.CloseChannel();
+        m_context.channel.closeChannel();
         return false;
     }
     if (marks == 1) {
-        m_readCycle.BeginSingleRead();
+        m_readCycle.beginSingleRead();
         return true;
     }
-    if (!m_rowRunner.Begin(TableOperation::Read)) {
-        m_context.channel.CloseChannel();
+    if (!m_rowRunner.begin(TableOperation::Read)) {
+        m_context.channel.closeChannel();
         return false;
     }
     return true;

@@ -12,14 +12,14 @@ class RowRunner;
 // the row runner with REQ_UD2 for every marked row. "Full read" also asks the decoder for the detailed report
 // (FullReadRequested) of what it reads.
 //
-// Wiring for the window: call Run() / RunFull(); the busy signals come from ReadCycle (none) and RowRunner.
+// Wiring for the window: call run() / runFull(); the busy signals come from ReadCycle (none) and RowRunner.
 class ReadSelected {
 public:
     ReadSelected(BusContext& context, ReadCycle& readCycle, RowRunner& rowRunner);
 
     // Return whether a read was started.
-    bool Run();
-    bool RunFull();
+    bool run();
+    bool runFull();
 
 private:
     BusContext& m_context;

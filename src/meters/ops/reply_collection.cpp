@@ -5,8 +5,8 @@
 
 namespace holvex {
 
-links::ReplyRead ReplyCollection(BusContext& context, links::ReplyTimer timer) {
-    links::ReplyRead reply = context.channel.ReadReply(timer);
+links::ReplyRead replyCollection(BusContext& context, links::ReplyTimer timer) {
+    links::ReplyRead reply = context.channel.readReply(timer);
     if (!reply.waitAnotherPeriod) {
         context.state.GatewayReply.clear();
         context.state.RawReply.clear();

@@ -10,6 +10,6 @@ struct BusContext;
 // When something was taken, GatewayReply and RawReply are emptied so that the same bytes are never handed on
 // twice. When a gateway packet is still awaited (`waitAnotherPeriod`), the caller ends its tick with the
 // timer running and uses no retry.
-links::ReplyRead ReplyCollection(BusContext& context, links::ReplyTimer timer);
+links::ReplyRead replyCollection(BusContext& context, links::ReplyTimer timer);
 
 } // namespace holvex

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kAddressColumn = 1;
 
-std::size_t SlotOf(TableOperation operation) {
+std::size_t slotOf(TableOperation operation) {
     return static_cast<std::size_t>(operation);
 }
 
@@ -31,46 +31,46 @@ std::size_t SlotOf(TableOperation operation) {
 
 RowRunner::RowRunner(BusContext& context, DecodeApplication& decoder, QTimer& setTimer, QObject* parent)
     : QObject(parent), m_context(context), m_decoder(decoder), m_setTimer(setTimer) {
-    m_senders[SlotOf(TableOperation::Read)] = [this](int address) {
-        SendReadRequest(m_context, address);
+    m_senders[slotOf(TableOperation::Read)] = [this](int address) {
+        sendReadRequest(m_context, address);
         return true;
     };
-    connect(&m_setTimer, &QTimer::timeout, this, &RowRunner::Tick);
+    connect(&m_setTimer, &QTimer::timeout, this, &RowRunner::tick);
 }
 
 void RowRunner::setOperationSender(TableOperation operation, OperationSender sender) {
     if (operation == TableOperation::None) {
         return;
     }
-    m_senders[SlotOf(operation)] = std::move(sender);
+    m_senders[slotOf(operation)] = std::move(sender);
 }
 
-QString RowRunner::ReadAllCaption() const {
+QString RowRunner::readAllCaption() const {
     return m_context.language.pick(QStringLiteral("Read all meters"),
                                    QStringLiteral("Leggi tutti i dispositivi"));
 }
 
-bool RowRunner::Running() const {
+bool RowRunner::running() const {
     return m_context.state.TableOperation != 0 && m_setTimer.isActive();
 }
 
-int RowRunner::NextMarkedRow(int after) const {
+int RowRunner::nextMarkedRow(int after) const {
     const StringGridModel& table = m_context.meterTable;
-    for (int row = after + 1; row < table.RowCount(); ++row) {
-        if (table.IsMarked(row)) {
+    for (int row = after + 1; row < table.gridRowCount(); ++row) {
+        if (table.isMarked(row)) {
             return row;
         }
     }
-    return table.RowCount();
+    return table.gridRowCount();
 }
 
-bool RowRunner::Begin(TableOperation operation) {
-    if (operation == TableOperation::None || !m_senders[SlotOf(operation)]) {
+bool RowRunner::begin(TableOperation operation) {
+    if (operation == TableOperation::None || !m_senders[slotOf(operation)]) {
         return false;
     }
-    const int marks = m_context.meterTable.MarkedRowCount();
-    const int first = NextMarkedRow(0);
-    if (marks == 0 || first >= m_context.meterTable.RowCount()) {
+    const int marks = m_context.meterTable.markedRowCount();
+    const int first = nextMarkedRow(0);
+    if (marks == 0 || first >= m_context.meterTable.gridRowCount()) {
         return false;
     }
     RunState& state = m_context.state;
@@ -78,18 +78,18 @@ bool RowRunner::Begin(TableOperation operation) {
     state.CurrentRow = first;
     state.RetryCount = 0;
     emit rowRunStarted();
-    SendTo(first);
+    sendTo(first);
     m_setTimer.start();
-    m_context.progress.StartProgressRange(1, marks + 1, 1);
+    m_context.progress.startProgressRange(1, marks + 1, 1);
     return true;
 }
 
-bool RowRunner::SendTo(int row) {
-    const std::optional<int> address = PrimaryAddressOf(m_context.meterTable.Cell(row, kAddressColumn));
+bool RowRunner::sendTo(int row) {
+    const std::optional<int> address = primaryAddressOf(m_context.meterTable.cell(row, kAddressColumn));
     if (!address) {
         return true;
     }
-    const OperationSender& sender = m_senders[SlotOf(static_cast<TableOperation>(
+    const OperationSender& sender = m_senders[slotOf(static_cast<TableOperation>(
         std::clamp(m_context.state.TableOperation, 0, static_cast<int>(m_senders.size()) - 1)))];
     if (!sender) {
         return false;
@@ -97,9 +97,9 @@ bool RowRunner::SendTo(int row) {
     return sender(*address);
 }
 
-void RowRunner::Tick() {
+void RowRunner::tick() {
     RunState& state = m_context.state;
-    const links::ReplyRead reply = ReplyCollection(m_context, links::ReplyTimer::Set);
+    const links::ReplyRead reply = replyCollection(m_context, links::ReplyTimer::Set);
     if (reply.waitAnotherPeriod) {
         return;
     }
@@ -111,58 +111,58 @@ void RowRunner::Tick() {
     if (reply.bytes.size() <= 1) {
         ++state.RetryCount;
         advance = state.RetryCount > m_context.settings.Retry;
-    } else if (m_decoder.Apply(reply.bytes)) {
+    } else if (m_decoder.apply(reply.bytes)) {
         advance = true;
     } else {
         ++state.RetryCount;
         advance = state.RetryCount > m_context.settings.Retry;
     }
     if (advance) {
-        Advance();
+        advanceRow();
     } else {
-        Repeat();
+        repeat();
     }
 }
 
-void RowRunner::Repeat() {
+void RowRunner::repeat() {
     RunState& state = m_context.state;
-    if (m_context.meterTable.Cell(state.CurrentRow, kAddressColumn).isEmpty()) {
+    if (m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
         return;
     }
-    m_context.channel.DiscardSerialBuffers();
+    m_context.channel.discardSerialBuffers();
     state.RawReply.clear();
     state.GatewayReply.clear();
-    SendTo(state.CurrentRow);
+    sendTo(state.CurrentRow);
 }
 
-void RowRunner::Advance() {
+void RowRunner::advanceRow() {
     RunState& state = m_context.state;
-    state.CurrentRow = NextMarkedRow(state.CurrentRow);
-    if (state.CurrentRow >= m_context.meterTable.RowCount()) {
-        Finish();
+    state.CurrentRow = nextMarkedRow(state.CurrentRow);
+    if (state.CurrentRow >= m_context.meterTable.gridRowCount()) {
+        finish();
         return;
     }
     ProgressSink& progress = m_context.progress;
-    if (!m_context.meterTable.Cell(state.CurrentRow, kAddressColumn).isEmpty()) {
+    if (!m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
         state.RetryCount = 0;
         state.GatewayReply.clear();
-        if (!SendTo(state.CurrentRow)) {
-            progress.StepProgress();
+        if (!sendTo(state.CurrentRow)) {
+            progress.stepProgress();
             return;
         }
     }
-    if (progress.ProgressPosition() < progress.ProgressMaximum() - 1) {
-        progress.StepProgress();
+    if (progress.progressPosition() < progress.progressMaximum() - 1) {
+        progress.stepProgress();
     }
 }
 
-void RowRunner::Finish() {
+void RowRunner::finish() {
     m_setTimer.stop();
     m_context.state.TableOperation = 0;
     m_context.state.FullReadRequested = false;
-    emit rowRunFinished(ReadAllCaption());
-    m_context.progress.EndProgress();
-    m_context.channel.CloseChannel();
+    emit rowRunFinished(readAllCaption());
+    m_context.progress.endProgress();
+    m_context.channel.closeChannel();
 }
 
 } // namespace holvex

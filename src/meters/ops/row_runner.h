@@ -49,26 +49,26 @@ public:
     // rowRunStarted, the request to that row (when its address cell holds an address), Timer_set started,
     // progress 1 .. marks + 1 at 1. The channel must already be open. Returns false (and does nothing) when
     // no row is marked or the operation has no sender.
-    bool Begin(TableOperation operation);
-    bool Running() const;
+    bool begin(TableOperation operation);
+    bool running() const;
 
     // The Timer_set tick.
-    void Tick();
+    void tick();
 
-    QString ReadAllCaption() const;
+    QString readAllCaption() const;
 
 signals:
     void rowRunStarted();
     void rowRunFinished(const QString& readAllCaption);
 
 private:
-    int NextMarkedRow(int after) const;
+    int nextMarkedRow(int after) const;
     // Sends the operation to a row's address; false when the send failed. Rows without an address are not
     // sent to and count as sent.
-    bool SendTo(int row);
-    void Repeat();
-    void Advance();
-    void Finish();
+    bool sendTo(int row);
+    void repeat();
+    void advanceRow();
+    void finish();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

@@ -21,20 +21,20 @@ SecondaryIDThread::SecondaryIDThread(SecondarySearch& agent, bool lsbFirst, QObj
 
 SecondaryIDThread::~SecondaryIDThread() {
     // The owner waits before deleting; this only guards against a thread object dying while it runs.
-    Abandon();
+    abandon();
     wait();
 }
 
-void SecondaryIDThread::Abandon() {
+void SecondaryIDThread::abandon() {
     m_abandoned.store(true);
     m_stopSecondarySearch.store(true);
 }
 
-QString SecondaryIDThread::FailureLine(int code) {
+QString SecondaryIDThread::failureLine(int code) {
     return QStringLiteral("Unknown exception in secondary search, code #%1...").arg(code);
 }
 
-template <typename Call> auto SecondaryIDThread::OnAgentThread(Call call) -> decltype(call()) {
+template <typename Call> auto SecondaryIDThread::onAgentThread(Call call) -> decltype(call()) {
     using Result = decltype(call());
     Result result{};
     if (m_abandoned.load()) {
@@ -45,13 +45,13 @@ template <typename Call> auto SecondaryIDThread::OnAgentThread(Call call) -> dec
     return result;
 }
 
-void SecondaryIDThread::Fail(int code) {
-    emit logLine(FailureLine(code));
+void SecondaryIDThread::fail(int code) {
+    emit logLine(failureLine(code));
     m_stopSecondarySearch.store(true);
 }
 
-void SecondaryIDThread::WaitOneTimeout() {
-    const int timeout = OnAgentThread([this] { return m_agent.AgentResponseTimeout(); });
+void SecondaryIDThread::waitOneTimeout() {
+    const int timeout = onAgentThread([this] { return m_agent.agentResponseTimeout(); });
     const QDeadlineTimer deadline(std::max(timeout, 0));
     while (!m_abandoned.load()) {
         const qint64 left = deadline.remainingTime();
@@ -62,25 +62,25 @@ void SecondaryIDThread::WaitOneTimeout() {
     }
 }
 
-codec::ProbeResult SecondaryIDThread::Probe(const codec::SearchDigits& mask) {
-    if (!TrySelection(mask)) {
+codec::ProbeResult SecondaryIDThread::probe(const codec::SearchDigits& mask) {
+    if (!trySelection(mask)) {
         return codec::ProbeResult::Silent;
     }
-    return ReadSelected();
+    return readSelected();
 }
 
-bool SecondaryIDThread::TrySelection(const codec::SearchDigits& mask) {
-    if (!OnAgentThread([this, &mask] { return m_agent.AgentSendSelection(mask); })) {
+bool SecondaryIDThread::trySelection(const codec::SearchDigits& mask) {
+    if (!onAgentThread([this, &mask] { return m_agent.agentSendSelection(mask); })) {
         if (!m_abandoned.load()) {
-            Fail(1001);
+            fail(1001);
         }
         return false;
     }
-    WaitOneTimeout();
+    waitOneTimeout();
     const SecondarySearch::AttemptReply attempt =
-        OnAgentThread([this] { return m_agent.AgentTakeAttemptReply(); });
+        onAgentThread([this] { return m_agent.agentTakeAttemptReply(); });
     if (attempt.failed) {
-        Fail(1002);
+        fail(1002);
         return false;
     }
     if (attempt.noConnection) {
@@ -90,18 +90,18 @@ bool SecondaryIDThread::TrySelection(const codec::SearchDigits& mask) {
     return attempt.answered;
 }
 
-codec::ProbeResult SecondaryIDThread::ReadSelected() {
-    if (!OnAgentThread([this] { return m_agent.AgentSendSelectedRead(); })) {
+codec::ProbeResult SecondaryIDThread::readSelected() {
+    if (!onAgentThread([this] { return m_agent.agentSendSelectedRead(); })) {
         if (!m_abandoned.load()) {
-            Fail(1001);
+            fail(1001);
         }
         return codec::ProbeResult::Silent;
     }
-    WaitOneTimeout();
+    waitOneTimeout();
     const SecondarySearch::SelectedRead read =
-        OnAgentThread([this] { return m_agent.AgentDecodeSelectedReply(); });
+        onAgentThread([this] { return m_agent.agentDecodeSelectedReply(); });
     if (read.failed) {
-        Fail(1002);
+        fail(1002);
         return codec::ProbeResult::Silent;
     }
     return read.hit ? codec::ProbeResult::Hit : codec::ProbeResult::Collision;
@@ -110,13 +110,13 @@ codec::ProbeResult SecondaryIDThread::ReadSelected() {
 void SecondaryIDThread::run() {
     codec::SearchProbe bus;
     bus.probe = [this](const codec::SearchDigits& mask) {
-        return Probe(mask);
+        return probe(mask);
     };
     bus.stopRequested = [this] {
         return m_stopSecondarySearch.load();
     };
     bus.retries = [this] {
-        return OnAgentThread([this] { return m_agent.AgentRetries(); });
+        return onAgentThread([this] { return m_agent.agentRetries(); });
     };
     bus.topLevelStep = [this] {
         emit topLevelStepped();
@@ -125,12 +125,12 @@ void SecondaryIDThread::run() {
         emit logLine(line);
     };
     try {
-        codec::RunWildcardSearch(bus, m_searchLsbFirst);
+        codec::runWildcardSearch(bus, m_searchLsbFirst);
     } catch (const std::exception&) {
         // Every exception of the probe is caught inside it; what is left comes from setting the digits.
-        Fail(1000);
+        fail(1000);
     } catch (...) {
-        Fail(1000);
+        fail(1000);
     }
     m_stopSecondarySearch.store(true);
 }

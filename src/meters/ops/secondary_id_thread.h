@@ -26,15 +26,15 @@ public:
     ~SecondaryIDThread() override;
 
     // StopSecondarySearch: checked before every attempt; an attempt already waiting completes its wait.
-    void RequestStop() { m_stopSecondarySearch.store(true); }
-    bool StopRequested() const { return m_stopSecondarySearch.load(); }
+    void requestStop() { m_stopSecondarySearch.store(true); }
+    bool stopRequested() const { return m_stopSecondarySearch.load(); }
     // The agent is going away: stop, cut the current wait short and ask nothing more of it.
-    void Abandon();
+    void abandon();
 
-    bool LsbFirst() const { return m_searchLsbFirst; }
+    bool lsbFirst() const { return m_searchLsbFirst; }
 
     // "Unknown exception in secondary search, code #" + code + "...".
-    static QString FailureLine(int code);
+    static QString failureLine(int code);
 
 signals:
     void logLine(const QString& text);
@@ -46,18 +46,18 @@ protected:
 
 private:
     // One attempt: TrySelection, and ReadSelected when anything answered.
-    codec::ProbeResult Probe(const codec::SearchDigits& mask);
+    codec::ProbeResult probe(const codec::SearchDigits& mask);
     // The selection of the mask, one response timeout, the reply: whether anything answered (one
     // acknowledgement or a garbled mixture of several). Failures stop the search and count as silence.
-    bool TrySelection(const codec::SearchDigits& mask);
+    bool trySelection(const codec::SearchDigits& mask);
     // REQ_UD2 to 0xFD, one response timeout, the reply decoded: a hit when it was one valid telegram.
-    codec::ProbeResult ReadSelected();
+    codec::ProbeResult readSelected();
     // Sleeps one response timeout, the setting read at this moment.
-    void WaitOneTimeout();
-    void Fail(int code);
+    void waitOneTimeout();
+    void fail(int code);
 
     // Runs `call` on the agent's thread and waits for it; gives a default result once abandoned.
-    template <typename Call> auto OnAgentThread(Call call) -> decltype(call());
+    template <typename Call> auto onAgentThread(Call call) -> decltype(call());
 
     SecondarySearch& m_agent;
     const bool m_searchLsbFirst;

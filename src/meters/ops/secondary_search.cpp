@@ -38,123 +38,123 @@ SecondarySearch::~SecondarySearch() {
     // The worker may be waiting in a blocking call to this thread: keep answering (with nothing) until it
     // has seen the stop.
     m_closing = true;
-    m_worker->Abandon();
+    m_worker->abandon();
     while (!m_worker->wait(kStopPollMs)) {
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
     m_worker.reset();
 }
 
-bool SecondarySearch::Running() const {
+bool SecondarySearch::running() const {
     return m_worker != nullptr || m_starting;
 }
 
-SecondarySearch::FindOutcome SecondarySearch::Find(const QString& idText) {
-    if (Running()) {
+SecondarySearch::FindOutcome SecondarySearch::find(const QString& idText) {
+    if (running()) {
         return FindOutcome::NotStarted;
     }
     if (idText.size() != kIdLength) {
-        m_context.log.LogLine(QStringLiteral("Incorrect ID entered"));
+        m_context.log.logLine(QStringLiteral("Incorrect ID entered"));
         return FindOutcome::IncorrectId;
     }
-    if (idText.compare(AllMetersId(), Qt::CaseInsensitive) != 0) {
+    if (idText.compare(allMetersId(), Qt::CaseInsensitive) != 0) {
         if (m_directRead) {
             m_directRead(idText);
         }
         return FindOutcome::DirectRead;
     }
-    return StartSearch() ? FindOutcome::Searching : FindOutcome::NotStarted;
+    return startSearch() ? FindOutcome::Searching : FindOutcome::NotStarted;
 }
 
-bool SecondarySearch::StartSearch() {
-    if (Running()) {
+bool SecondarySearch::startSearch() {
+    if (running()) {
         return false;
     }
-    if (!DecideAboutTable(m_context, m_clearQuestion)) {
+    if (!decideAboutTable(m_context, m_clearQuestion)) {
         return false;
     }
     links::ChannelInterface& channel = m_context.channel;
-    if (!channel.OpenChannel()) {
+    if (!channel.openChannel()) {
         return false;
     }
-    channel.StopKeepAlive();
+    channel.stopKeepAlive();
 
     if (m_context.settings.GlobalInit) {
-        SendLinkReset(m_context, codec::address::kBroadcast);
+        sendLinkReset(m_context, codec::address::kBroadcast);
         // The window keeps running during the pause: a second "Find" must not start a search inside this one.
         m_starting = true;
         if (m_context.waitProcessingEvents) {
             m_context.waitProcessingEvents(PrimaryScan::kGlobalInitPause);
         } else {
-            WaitProcessingEvents(PrimaryScan::kGlobalInitPause);
+            waitProcessingEvents(PrimaryScan::kGlobalInitPause);
         }
         m_starting = false;
     }
 
     RunState& state = m_context.state;
-    channel.DiscardSerialBuffers();
+    channel.discardSerialBuffers();
     state.GatewayReply.clear();
     state.RawReply.clear();
     state.RetryCount = 0;
 
-    m_context.progress.StartProgressRange(kProgressFirst, kProgressLast, kProgressFirst);
+    m_context.progress.startProgressRange(kProgressFirst, kProgressLast, kProgressFirst);
 
     // SearchLsbFirst is taken now; the worker never reads the settings.
     m_worker = std::make_unique<SecondaryIDThread>(*this, m_context.settings.LsbSearch);
-    connect(m_worker.get(), &SecondaryIDThread::logLine, this, &SecondarySearch::OnWorkerLine);
-    connect(m_worker.get(), &SecondaryIDThread::topLevelStepped, this, &SecondarySearch::OnTopLevelStep);
-    connect(m_worker.get(), &QThread::finished, this, &SecondarySearch::Finish);
+    connect(m_worker.get(), &SecondaryIDThread::logLine, this, &SecondarySearch::onWorkerLine);
+    connect(m_worker.get(), &SecondaryIDThread::topLevelStepped, this, &SecondarySearch::onTopLevelStep);
+    connect(m_worker.get(), &QThread::finished, this, &SecondarySearch::finish);
     emit searchStarted();
     m_worker->start();
     return true;
 }
 
-void SecondarySearch::RequestStop() {
+void SecondarySearch::requestStop() {
     if (m_worker) {
-        m_worker->RequestStop();
+        m_worker->requestStop();
     }
 }
 
-int SecondarySearch::AgentRetries() const {
+int SecondarySearch::agentRetries() const {
     return m_closing ? 0 : m_context.settings.Retry;
 }
 
-int SecondarySearch::AgentResponseTimeout() const {
+int SecondarySearch::agentResponseTimeout() const {
     return m_closing ? 0 : m_context.settings.Timeout;
 }
 
-bool SecondarySearch::AgentSendSelection(const codec::SearchDigits& mask) {
+bool SecondarySearch::agentSendSelection(const codec::SearchDigits& mask) {
     if (m_closing) {
         return false;
     }
     try {
-        m_context.log.LogLine(QStringLiteral("Checking ") + mask.Text() + QStringLiteral("..."));
-        m_context.channel.DiscardSerialBuffers();
-        const QByteArray frame = codec::SelectionFrame(mask.IdBytes());
+        m_context.log.logLine(QStringLiteral("Checking ") + mask.text() + QStringLiteral("..."));
+        m_context.channel.discardSerialBuffers();
+        const QByteArray frame = codec::selectionFrame(mask.idBytes());
         if (frame.isEmpty()) {
             return false;
         }
         // A gateway's failure is logged as its bare text.
-        m_context.channel.SendFrame(
+        m_context.channel.sendFrame(
             frame, codec::PacketKind::Read,
-            links::OperationWords::WithLead(QString(), QStringLiteral("searching by secondary...")));
+            links::OperationWords::withLead(QString(), QStringLiteral("searching by secondary...")));
         return true;
     } catch (...) {
         return false;
     }
 }
 
-SecondarySearch::AttemptReply SecondarySearch::AgentTakeAttemptReply() {
+SecondarySearch::AttemptReply SecondarySearch::agentTakeAttemptReply() {
     AttemptReply attempt;
     if (m_closing) {
         return attempt;
     }
     try {
-        const links::SearchReply reply = m_context.channel.TakeSearchReply();
+        const links::SearchReply reply = m_context.channel.takeSearchReply();
         m_context.state.GatewayReply.clear();
         m_context.state.RawReply.clear();
         if (reply.noConnection) {
-            m_context.log.LogLine(QStringLiteral("No valid physical connection..."));
+            m_context.log.logLine(QStringLiteral("No valid physical connection..."));
             attempt.noConnection = true;
             return attempt;
         }
@@ -165,21 +165,21 @@ SecondarySearch::AttemptReply SecondarySearch::AgentTakeAttemptReply() {
     return attempt;
 }
 
-bool SecondarySearch::AgentSendSelectedRead() {
+bool SecondarySearch::agentSendSelectedRead() {
     if (m_closing) {
         return false;
     }
     try {
-        m_context.channel.DiscardSerialBuffers();
+        m_context.channel.discardSerialBuffers();
         m_context.state.GatewayReply.clear();
-        SendReadRequest(m_context, codec::address::kSelected);
+        sendReadRequest(m_context, codec::address::kSelected);
         return true;
     } catch (...) {
         return false;
     }
 }
 
-SecondarySearch::SelectedRead SecondarySearch::AgentDecodeSelectedReply() {
+SecondarySearch::SelectedRead SecondarySearch::agentDecodeSelectedReply() {
     SelectedRead read;
     if (m_closing) {
         return read;
@@ -187,9 +187,9 @@ SecondarySearch::SelectedRead SecondarySearch::AgentDecodeSelectedReply() {
     RunState& state = m_context.state;
     QByteArray bytes;
     try {
-        const links::SearchReply reply = m_context.channel.TakeSearchReply();
+        const links::SearchReply reply = m_context.channel.takeSearchReply();
         if (reply.noConnection) {
-            m_context.log.LogLine(QStringLiteral("No valid physical connection :) "));
+            m_context.log.logLine(QStringLiteral("No valid physical connection :) "));
         } else {
             bytes = reply.bytes;
         }
@@ -204,31 +204,31 @@ SecondarySearch::SelectedRead SecondarySearch::AgentDecodeSelectedReply() {
     }
     state.MatchRowById = true;
     try {
-        read.hit = m_decoder.Apply(bytes);
+        read.hit = m_decoder.apply(bytes);
     } catch (...) {
-        m_context.log.LogLine(SecondaryIDThread::FailureLine(1003));
+        m_context.log.logLine(SecondaryIDThread::failureLine(1003));
     }
     state.MatchRowById = false;
     return read;
 }
 
-void SecondarySearch::OnWorkerLine(const QString& text) {
+void SecondarySearch::onWorkerLine(const QString& text) {
     if (!m_closing) {
-        m_context.log.LogLine(text);
+        m_context.log.logLine(text);
     }
 }
 
-void SecondarySearch::OnTopLevelStep() {
+void SecondarySearch::onTopLevelStep() {
     if (m_closing) {
         return;
     }
     ProgressSink& progress = m_context.progress;
-    if (progress.ProgressPosition() < progress.ProgressMaximum() - 1) {
-        progress.StepProgress();
+    if (progress.progressPosition() < progress.progressMaximum() - 1) {
+        progress.stepProgress();
     }
 }
 
-void SecondarySearch::Finish() {
+void SecondarySearch::finish() {
     if (!m_worker || m_closing) {
         return;
     }
@@ -238,12 +238,12 @@ void SecondarySearch::Finish() {
     m_respondTimer.stop();
     m_secondaryTimer.stop();
     RunState& state = m_context.state;
-    m_context.channel.DiscardSerialBuffers();
+    m_context.channel.discardSerialBuffers();
     state.ScanRunning = false;
     state.AutoAddressRunning = false;
-    m_context.progress.EndProgress();
-    m_context.channel.CloseChannel();
-    m_context.log.LogLine(QStringLiteral("Secondary search thread terminated normally."));
+    m_context.progress.endProgress();
+    m_context.channel.closeChannel();
+    m_context.log.logLine(QStringLiteral("Secondary search thread terminated normally."));
     emit searchFinished();
 }
 

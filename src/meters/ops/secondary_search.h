@@ -23,7 +23,7 @@ class SecondaryIDThread;
 // every reply taken and every table write happens on this thread.
 //
 // Wiring for the window:
-// - "Find" (secondary) calls Find(field text); "Find all" puts "FFFFFFFF" into the field and calls Find.
+// - "Find" (secondary) calls find(field text); "Find all" puts "FFFFFFFF" into the field and calls Find.
 // - "Stop secondary search" calls RequestStop.
 // - searchStarted: disable the configuration group, both "Find" buttons, "Find all", the ID field, "Read all
 //   meters", "Read selected", "Auto address", "Load", "Save / Export", "work on broadcast (0xFE)" and the
@@ -43,7 +43,7 @@ public:
     static constexpr int kProgressFirst = 1;
     static constexpr int kProgressLast = 10;
 
-    static QString AllMetersId() { return QStringLiteral("FFFFFFFF"); }
+    static QString allMetersId() { return QStringLiteral("FFFFFFFF"); }
 
     enum class FindOutcome {
         IncorrectId, // "Incorrect ID entered" logged
@@ -61,14 +61,14 @@ public:
     void setDirectRead(DirectRead directRead) { m_directRead = std::move(directRead); }
 
     // "Find" with the ID field's text.
-    FindOutcome Find(const QString& idText);
+    FindOutcome find(const QString& idText);
     // The bus search (ID "FFFFFFFF"): the table question, the channel, the global link reset, then the
     // worker. Returns whether a worker runs.
-    bool StartSearch();
+    bool startSearch();
     // "Stop secondary search": the search ends after the current attempt.
-    void RequestStop();
+    void requestStop();
     // A worker runs (or the search is starting).
-    bool Running() const;
+    bool running() const;
 
     // What the worker asks of this thread. Each returns false in `ok` (or a failed flag) when an exception
     // was caught, so the worker can log its code and stop.
@@ -81,28 +81,28 @@ public:
         bool hit = false;    // the selected meter's telegram decoded; it is in the table
         bool failed = false; // taking the reply failed (#1002)
     };
-    int AgentRetries() const;
-    int AgentResponseTimeout() const;
+    int agentRetries() const;
+    int agentResponseTimeout() const;
     // TrySelection up to the wait: "Checking " + mask + "...", discard the serial buffers, send the selection
     // frame (packet kind A1). False when building or sending failed (#1001).
-    bool AgentSendSelection(const codec::SearchDigits& mask);
+    bool agentSendSelection(const codec::SearchDigits& mask);
     // TrySelection after the wait: take the reply without the gateway reload wait, clear both replies.
-    AttemptReply AgentTakeAttemptReply();
+    AttemptReply agentTakeAttemptReply();
     // ReadSelected up to the wait: discard the serial buffers, clear GatewayReply, REQ_UD2 to 0xFD.
-    bool AgentSendSelectedRead();
+    bool agentSendSelectedRead();
     // ReadSelected after the wait: take the reply, clear both replies, decode it with MatchRowById set. A
     // failure inside the decoder is logged (#1003) and the search goes on.
-    SelectedRead AgentDecodeSelectedReply();
+    SelectedRead agentDecodeSelectedReply();
 
 signals:
     void searchStarted();
     void searchFinished();
 
 private:
-    void OnWorkerLine(const QString& text);
-    void OnTopLevelStep();
+    void onWorkerLine(const QString& text);
+    void onTopLevelStep();
     // The end of the worker: runs on this thread when its finished signal arrives.
-    void Finish();
+    void finish();
 
     BusContext& m_context;
     DecodeApplication& m_decoder;

@@ -23,13 +23,13 @@ const char* const kButtonNames[kConfigurationCommandCount] = {
     "Butt_set_baud",  "Butt_set_pulse_width", "Butt_set_pulse_value", "Butt_set_counter",
 };
 
-QPushButton* MakeButton(const char* name, const QString& text, QWidget* parent) {
+QPushButton* makeButton(const char* name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
     return button;
 }
 
-QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
+QLabel* makeLabel(const char* name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     return label;
@@ -37,7 +37,7 @@ QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
 
 // A drop-down that also takes typed text, empty until the operator chooses; typed text never becomes an
 // entry.
-QComboBox* MakeBox(const char* name, const QStringList& entries, QWidget* parent) {
+QComboBox* makeBox(const char* name, const QStringList& entries, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
@@ -48,15 +48,15 @@ QComboBox* MakeBox(const char* name, const QStringList& entries, QWidget* parent
     return box;
 }
 
-QLineEdit* MakeDigitField(const char* name, int maxDigits, QWidget* parent) {
+QLineEdit* makeDigitField(const char* name, int maxDigits, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
     field->setMaxLength(maxDigits);
-    KeyFilter::Install(field, KeyFilter::Digits());
+    KeyFilter::install(field, KeyFilter::digits());
     return field;
 }
 
-QSpinBox* MakeSpin(const char* name, int minimum, int maximum, int maxChars, QWidget* parent) {
+QSpinBox* makeSpin(const char* name, int minimum, int maximum, int maxChars, QWidget* parent) {
     auto* spin = new QSpinBox(parent);
     spin->setObjectName(QString::fromLatin1(name));
     spin->setRange(minimum, maximum);
@@ -64,7 +64,7 @@ QSpinBox* MakeSpin(const char* name, int minimum, int maximum, int maxChars, QWi
     // Typing is limited the same way as the spin buttons: digits only, no longer than the largest number.
     if (QLineEdit* edit = spin->findChild<QLineEdit*>()) {
         edit->setMaxLength(maxChars);
-        KeyFilter::Install(edit, KeyFilter::Digits());
+        KeyFilter::install(edit, KeyFilter::digits());
     }
     return spin;
 }
@@ -84,23 +84,23 @@ void ConfigurationGroupWidget::buildGroup() {
 
     const QString set = QStringLiteral("Set");
     for (int i = 0; i < kConfigurationCommandCount; ++i) {
-        m_buttons[static_cast<size_t>(i)] = MakeButton(kButtonNames[i], set, m_group);
+        m_buttons[static_cast<size_t>(i)] = makeButton(kButtonNames[i], set, m_group);
     }
     m_buttons[static_cast<size_t>(ConfigurationCommand::Reset)]->setText(QStringLiteral("Reset (SND_NKE)"));
     m_buttons[static_cast<size_t>(ConfigurationCommand::PrimaryAddress)]->setText(QStringLiteral("Set "));
 
-    m_primaryAddress = MakeSpin("UD_new_primary", 0, kMaxNewPrimaryAddress, 3, m_group);
-    m_newId = MakeDigitField("Edit_new_id", kIdDigits, m_group);
-    m_medium = MakeBox("Combo_medium",
+    m_primaryAddress = makeSpin("UD_new_primary", 0, kMaxNewPrimaryAddress, 3, m_group);
+    m_newId = makeDigitField("Edit_new_id", kIdDigits, m_group);
+    m_medium = makeBox("Combo_medium",
                        {QStringLiteral("Electricity"), QStringLiteral("Water"), QStringLiteral("Hot water"),
                         QStringLiteral("Cold water"), QStringLiteral("H.C.A"), QStringLiteral("Heat meter"),
                         QStringLiteral("Cold meter"), QStringLiteral("Gas"), QStringLiteral("Oil"),
                         QStringLiteral("Pressure"), QStringLiteral("Other")},
                        m_group);
-    m_unit = MakeBox("Combo_unit",
+    m_unit = makeBox("Combo_unit",
                      {QStringLiteral("l"), QStringLiteral("Wh"), QStringLiteral("kJ"), QStringLiteral("N/A")},
                      m_group);
-    m_constant = MakeBox("Combo_constant",
+    m_constant = makeBox("Combo_constant",
                          {QStringLiteral("0.001"), QStringLiteral("0.01"), QStringLiteral("0.1"),
                           QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("100"),
                           QStringLiteral("1000"), QStringLiteral("10000")},
@@ -108,18 +108,18 @@ void ConfigurationGroupWidget::buildGroup() {
     m_constant->lineEdit()->setMaxLength(kConstantChars);
     m_relay = new QCheckBox(QStringLiteral("Relay"), m_group);
     m_relay->setObjectName(QStringLiteral("Check_sorvane"));
-    m_baud = MakeBox(
+    m_baud = makeBox(
         "Combo_baud",
         {QStringLiteral("300"), QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800")},
         m_group);
     m_baud->lineEdit()->setMaxLength(kBaudDigits);
-    KeyFilter::Install(m_baud->lineEdit(), KeyFilter::Digits());
-    m_pulseWidth = MakeBox("Combo_pulse_width",
+    KeyFilter::install(m_baud->lineEdit(), KeyFilter::digits());
+    m_pulseWidth = makeBox("Combo_pulse_width",
                            {QStringLiteral("5ms"), QStringLiteral("10ms"), QStringLiteral("20ms"),
                             QStringLiteral("50ms"), QStringLiteral("100ms")},
                            m_group);
-    m_pulseValue = MakeDigitField("Edit_pulse_value", kPulseValueDigits, m_group);
-    m_counterType = MakeBox("Combo_counter_type",
+    m_pulseValue = makeDigitField("Edit_pulse_value", kPulseValueDigits, m_group);
+    m_counterType = makeBox("Combo_counter_type",
                             {QStringLiteral("Incremental ID for each input"),
                              QStringLiteral("Single ID for all"), QStringLiteral("Independent addresses")},
                             m_group);
@@ -134,7 +134,7 @@ void ConfigurationGroupWidget::buildGroup() {
     grid->addWidget(commandButton(ConfigurationCommand::Reset), row++, 0, 1, 3);
     const auto addRow = [&](const char* labelName, const QString& text, QWidget* field, QLayout* fields,
                             ConfigurationCommand command) {
-        grid->addWidget(MakeLabel(labelName, text, m_group), row, 0);
+        grid->addWidget(makeLabel(labelName, text, m_group), row, 0);
         if (field) {
             grid->addWidget(field, row, 1);
         } else {
@@ -159,8 +159,8 @@ void ConfigurationGroupWidget::buildGroup() {
 }
 
 void ConfigurationGroupWidget::buildAutoAddressRow() {
-    m_autoAddressStart = MakeSpin("UD_auto_address", kMinAutoAddress, kMaxAutoAddress, 3, this);
-    m_autoAddress = MakeButton("BitBtn22", QStringLiteral("Auto address"), this);
+    m_autoAddressStart = makeSpin("UD_auto_address", kMinAutoAddress, kMaxAutoAddress, 3, this);
+    m_autoAddress = makeButton("BitBtn22", QStringLiteral("Auto address"), this);
 
     auto* autoRow = new QHBoxLayout;
     autoRow->addWidget(m_autoAddressStart);
@@ -184,7 +184,7 @@ void ConfigurationGroupWidget::connectControls() {
     connect(m_autoAddress, &QPushButton::clicked, this, &ConfigurationGroupWidget::autoAddressRequested);
 }
 
-void ConfigurationGroupWidget::AddCaptions(CaptionTable& table) {
+void ConfigurationGroupWidget::addCaptions(CaptionTable& table) {
     table.add(QStringLiteral("Group_config"), QStringLiteral("   Advanced Config.   "),
               QStringLiteral("   Config. Avanzata   "));
     table.add(QStringLiteral("Butt_reset_nke"), QStringLiteral("Reset Status"),

@@ -52,7 +52,7 @@ public:
     explicit ConfigurationGroupWidget(QWidget* parent = nullptr);
 
     // The rows this widget's captions take in the window's caption table.
-    static void AddCaptions(CaptionTable& table);
+    static void addCaptions(CaptionTable& table);
 
     // The inputs of the commands as they stand now; the relay counter comes from the source set below.
     ConfigurationInputs inputs() const;

@@ -7,7 +7,7 @@ namespace holvex {
 
 namespace {
 
-CsvFileDialogAnswer Run(QWidget* parent, const CsvFileDialogRequest& request, QFileDialog::AcceptMode mode) {
+CsvFileDialogAnswer run(QWidget* parent, const CsvFileDialogRequest& request, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, QString(), request.folder, request.filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -26,12 +26,12 @@ CsvFileDialogAnswer Run(QWidget* parent, const CsvFileDialogRequest& request, QF
 
 } // namespace
 
-CsvFileDialogAnswer RunCsvSaveDialog(QWidget* parent, const CsvFileDialogRequest& request) {
-    return Run(parent, request, QFileDialog::AcceptSave);
+CsvFileDialogAnswer runCsvSaveDialog(QWidget* parent, const CsvFileDialogRequest& request) {
+    return run(parent, request, QFileDialog::AcceptSave);
 }
 
-CsvFileDialogAnswer RunCsvOpenDialog(QWidget* parent, const CsvFileDialogRequest& request) {
-    return Run(parent, request, QFileDialog::AcceptOpen);
+CsvFileDialogAnswer runCsvOpenDialog(QWidget* parent, const CsvFileDialogRequest& request) {
+    return run(parent, request, QFileDialog::AcceptOpen);
 }
 
 } // namespace holvex

@@ -21,7 +21,7 @@ struct CsvFileDialogAnswer {
 };
 
 // The desktop's save and open dialogs, modal over `parent`.
-CsvFileDialogAnswer RunCsvSaveDialog(QWidget* parent, const CsvFileDialogRequest& request);
-CsvFileDialogAnswer RunCsvOpenDialog(QWidget* parent, const CsvFileDialogRequest& request);
+CsvFileDialogAnswer runCsvSaveDialog(QWidget* parent, const CsvFileDialogRequest& request);
+CsvFileDialogAnswer runCsvOpenDialog(QWidget* parent, const CsvFileDialogRequest& request);
 
 } // namespace holvex

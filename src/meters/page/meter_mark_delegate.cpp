@@ -8,11 +8,11 @@ namespace holvex {
 
 MeterMarkDelegate::MeterMarkDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
-QColor MeterMarkDelegate::BackgroundColour(bool marked, const QPalette& palette) {
+QColor MeterMarkDelegate::backgroundColour(bool marked, const QPalette& palette) {
     return marked ? palette.color(QPalette::Active, QPalette::Highlight) : QColor(Qt::white);
 }
 
-QColor MeterMarkDelegate::TextColour(bool marked) {
+QColor MeterMarkDelegate::textColour(bool marked) {
     return marked ? QColor(Qt::white) : QColor(Qt::black);
 }
 
@@ -20,10 +20,10 @@ void MeterMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                               const QModelIndex& index) const {
     const bool marked = index.data(StringGridModel::MarkRole).toBool();
     painter->save();
-    painter->fillRect(option.rect, BackgroundColour(marked, option.palette));
+    painter->fillRect(option.rect, backgroundColour(marked, option.palette));
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
-    painter->setPen(TextColour(marked));
+    painter->setPen(textColour(marked));
     painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
     painter->restore();

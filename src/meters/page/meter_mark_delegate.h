@@ -16,8 +16,8 @@ public:
                const QModelIndex& index) const override;
 
     // Colours of a cell by its row's mark; `palette` gives the system's highlight colour.
-    static QColor BackgroundColour(bool marked, const QPalette& palette);
-    static QColor TextColour(bool marked);
+    static QColor backgroundColour(bool marked, const QPalette& palette);
+    static QColor textColour(bool marked);
 };
 
 } // namespace holvex

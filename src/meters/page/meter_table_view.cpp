@@ -39,11 +39,11 @@ void MeterTableView::setGridModel(StringGridModel* model) {
     setModel(model);
     if (m_model) {
         connect(m_model, &QAbstractItemModel::columnsInserted, this, &MeterTableView::onColumnsInserted);
-        applyDefaultWidths(0, m_model->ColumnCount() - 1);
+        applyDefaultWidths(0, m_model->gridColumnCount() - 1);
     }
 }
 
-int MeterTableView::DefaultColumnWidth(int column) {
+int MeterTableView::defaultColumnWidth(int column) {
     if (column >= 0 && column < static_cast<int>(kFixedColumnWidths.size())) {
         return kFixedColumnWidths[static_cast<std::size_t>(column)];
     }
@@ -52,7 +52,7 @@ int MeterTableView::DefaultColumnWidth(int column) {
 
 void MeterTableView::applyDefaultWidths(int firstColumn, int lastColumn) {
     for (int c = firstColumn; c <= lastColumn; ++c) {
-        setColumnWidth(c, DefaultColumnWidth(c));
+        setColumnWidth(c, defaultColumnWidth(c));
     }
 }
 
@@ -77,7 +77,7 @@ QPoint MeterTableView::cellPoint(int gridRow, int column) const {
 }
 
 void MeterTableView::setCurrentGridRow(int gridRow) {
-    if (!m_model || gridRow < 1 || gridRow >= m_model->RowCount()) {
+    if (!m_model || gridRow < 1 || gridRow >= m_model->gridRowCount()) {
         setCurrentIndex(QModelIndex());
         return;
     }

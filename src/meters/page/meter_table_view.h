@@ -25,7 +25,7 @@ public:
     StringGridModel* gridModel() const { return m_model; }
 
     // Starting width of a column: the fixed ones as listed, extra value columns kExtraColumnWidth.
-    static int DefaultColumnWidth(int column);
+    static int defaultColumnWidth(int column);
 
     // The grid row under a point of the viewport: -1 outside the rows.
     int gridRowAt(const QPoint& viewportPos) const;

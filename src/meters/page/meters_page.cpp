@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,7 @@ namespace {
 
 const QString kApplicationTitle = QStringLiteral("Holvex");
 
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
@@ -39,7 +40,7 @@ QPushButton* MakeButton(const QString& name, const QString& text, QWidget* paren
 
 // Whether an import can read the file at all; checked before the table is cleared so that a wrong choice
 // does not cost the operator the table on screen.
-bool CanReadCsvFile(const QString& path) {
+bool canReadCsvFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() <= kMaxCsvFileBytes;
 }
@@ -50,10 +51,10 @@ MetersPage::MetersPage(const PageContext& context, QWidget* parent)
     : QWidget(parent), m_page(context), m_run(context.run), m_settings(context.settings) {
     setObjectName(QStringLiteral("MetersPage"));
     m_saveDialog = [this](const CsvFileDialogRequest& request) {
-        return RunCsvSaveDialog(this, request);
+        return runCsvSaveDialog(this, request);
     };
     m_openDialog = [this](const CsvFileDialogRequest& request) {
-        return RunCsvOpenDialog(this, request);
+        return runCsvOpenDialog(this, request);
     };
     m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
         QMessageBox box(icon, title, text, QMessageBox::Ok, this);
@@ -75,7 +76,7 @@ MetersPage::MetersPage(const PageContext& context, QWidget* parent)
     m_page.registerDeviceSettingControl(m_addressLabel);
 
     const TickedLanguage language = m_page.language.ticked();
-    ApplyCaptions(this, m_page.captions, language);
+    applyCaptions(this, m_page.captions, language);
     applyHeadings(language);
     refreshLabels();
 }
@@ -98,11 +99,11 @@ void MetersPage::buildControls() {
     m_view = new MeterTableView(this);
     m_view->setGridModel(m_table);
 
-    m_readAll = MakeButton(QStringLiteral("Butt_read_all"), QStringLiteral("Read all meters"), this);
-    m_readSelected = MakeButton(QStringLiteral("Butt_read_selected"), QStringLiteral("Read selected"), this);
-    m_clear = MakeButton(QStringLiteral("Butt_clear_table"), QStringLiteral("Clear table"), this);
-    m_load = MakeButton(QStringLiteral("Butt_load_table"), QStringLiteral("Load"), this);
-    m_save = MakeButton(QStringLiteral("Butt_save_table"), QStringLiteral("Save / Export"), this);
+    m_readAll = makeButton(QStringLiteral("Butt_read_all"), QStringLiteral("Read all meters"), this);
+    m_readSelected = makeButton(QStringLiteral("Butt_read_selected"), QStringLiteral("Read selected"), this);
+    m_clear = makeButton(QStringLiteral("Butt_clear_table"), QStringLiteral("Clear table"), this);
+    m_load = makeButton(QStringLiteral("Butt_load_table"), QStringLiteral("Load"), this);
+    m_save = makeButton(QStringLiteral("Butt_save_table"), QStringLiteral("Save / Export"), this);
 
     // Holds the selected meter's counter for the relay command; the operator never sees it.
     m_relayCounter = new QLineEdit(this);
@@ -167,7 +168,7 @@ void MetersPage::addCaptions() {
     captions.add(QStringLiteral("Check_broadcast"), QStringLiteral("work on broadcast (0xFE)"),
                  QStringLiteral("lavora in broadcast (0xFE)"));
     captions.addEnglishOnly(QStringLiteral("Check_snd_nke"), QStringLiteral("Use SND_NKE"));
-    ConfigurationGroupWidget::AddCaptions(captions);
+    ConfigurationGroupWidget::addCaptions(captions);
 }
 
 void MetersPage::connectControls() {
@@ -217,7 +218,7 @@ QAction* MetersPage::contextAction(ContextEntry entry) const {
 }
 
 void MetersPage::applyHeadings(TickedLanguage language) {
-    ApplyMeterTableHeadings(*m_table, language, m_run);
+    applyMeterTableHeadings(*m_table, language, m_run);
 }
 
 void MetersPage::onExtraTitlesChanged() {
@@ -225,8 +226,8 @@ void MetersPage::onExtraTitlesChanged() {
 }
 
 void MetersPage::refreshLabels() {
-    m_idLabel->setText(SelectedIdLabel(m_run));
-    m_addressLabel->setText(SelectedAddressLabel(m_run));
+    m_idLabel->setText(selectedIdLabel(m_run));
+    m_addressLabel->setText(selectedAddressLabel(m_run));
 }
 
 void MetersPage::showSelectionTexts(const CellSelection& selection) {
@@ -241,21 +242,21 @@ void MetersPage::showCellSelection(const CellSelection& selection) {
     m_view->setCurrentGridRow(selection.row);
 }
 
-void MetersPage::FocusRowByAddress() {
-    showCellSelection(holvex::FocusRowByAddress(*m_table, m_run));
+void MetersPage::focusRowByAddress() {
+    showCellSelection(holvex::focusRowByAddress(*m_table, m_run));
 }
 
 void MetersPage::Grid_bmetersSelectCell(int gridRow) {
-    showSelectionTexts(SelectCell(*m_table, gridRow, m_run));
+    showSelectionTexts(selectCell(*m_table, gridRow, m_run));
 }
 
 void MetersPage::Grid_bmetersMouseUp(int gridRow, bool ctrlHeld) {
-    ApplyTableMouseRelease(*m_table, m_run, gridRow, ctrlHeld);
+    applyTableMouseRelease(*m_table, m_run, gridRow, ctrlHeld);
     m_view->viewport()->update();
 }
 
 void MetersPage::Grid_bmetersDblClick() {
-    NoteTableDoubleClick(m_run);
+    noteTableDoubleClick(m_run);
 }
 
 void MetersPage::Grid_bmetersContextMenu(const QPoint& globalPos) {
@@ -271,17 +272,17 @@ void MetersPage::reselectCurrentRow() {
 }
 
 void MetersPage::Butt_clear_tableClick() {
-    ClearMeterTable(*m_table);
+    clearMeterTable(*m_table);
     reselectCurrentRow();
 }
 
 void MetersPage::Menu_delete_rowClick() {
     try {
-        if (DeleteSelectedRow(*m_table, m_run)) {
+        if (deleteSelectedRow(*m_table, m_run)) {
             reselectCurrentRow();
         }
     } catch (const std::exception& error) {
-        m_page.log.LogLine(QStringLiteral("Exception deleting row - ") +
+        m_page.log.logLine(QStringLiteral("Exception deleting row - ") +
                            QString::fromLocal8Bit(error.what()));
     }
 }
@@ -318,7 +319,7 @@ void MetersPage::Butt_save_exportClick() {
     }
     rememberFolderOf(answer.path);
     const CsvSaveResult result =
-        SaveMeterTableCsv(*m_table, answer.path, m_settings.ExportSeparator, m_settings.DecSeparator);
+        saveMeterTableCsv(*m_table, answer.path, m_settings.ExportSeparator, m_settings.DecSeparator);
     if (!result.ok) {
         showBox(QMessageBox::Critical, result.title, result.message);
     }
@@ -333,16 +334,16 @@ void MetersPage::Butt_loadClick() {
         return;
     }
     rememberFolderOf(answer.path);
-    if (!CanReadCsvFile(answer.path)) {
+    if (!canReadCsvFile(answer.path)) {
         showBox(QMessageBox::Warning, kCsvLoadErrorTitle, kCsvWrongFileMessage);
         return;
     }
-    ClearMeterTable(*m_table);
+    clearMeterTable(*m_table);
     GridCsvLoadOptions options;
     options.fieldLimit = kMeterTableFieldLimit;
     options.separator = m_settings.ExportSeparator;
     options.italian = m_page.language.italian();
-    const CsvLoadResult result = LoadGridCsv(answer.path, *m_table, options);
+    const CsvLoadResult result = loadGridCsv(answer.path, *m_table, options);
     reselectCurrentRow();
     switch (result.outcome) {
     case CsvLoadResult::Outcome::Loaded:

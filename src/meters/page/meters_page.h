@@ -95,7 +95,7 @@ public:
     void showCellSelection(const CellSelection& selection);
     // Refreshes the labels from SelectedId / SelectedAddress, then makes the meter of SelectedAddress the
     // current row (the heading when no row holds it).
-    void FocusRowByAddress();
+    void focusRowByAddress();
     void refreshLabels();
     // Row 0 of the table in the given language, with the extra titles of the run state.
     void applyHeadings(TickedLanguage language);

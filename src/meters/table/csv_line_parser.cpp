@@ -5,7 +5,7 @@ namespace holvex {
 namespace {
 
 // Cuts without leaving half of a surrogate pair at the end.
-QString CutField(QString field) {
+QString cutField(QString field) {
     if (field.size() > kCsvFieldLength) {
         field.truncate(kCsvFieldLength);
     }
@@ -17,7 +17,7 @@ QString CutField(QString field) {
 
 } // namespace
 
-CsvLineFields ParseCsvLine(QStringView line, QStringView separator, int fieldLimit) {
+CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit) {
     CsvLineFields result;
     if (separator.size() != 1) {
         // A longer (or empty) separator never equals a single character: no field is ever completed.
@@ -33,7 +33,7 @@ CsvLineFields ParseCsvLine(QStringView line, QStringView separator, int fieldLim
                 result.tooMany = true;
                 return result;
             }
-            result.fields.append(CutField(field));
+            result.fields.append(cutField(field));
             field.clear();
         } else if (field.size() <= kCsvFieldLength) {
             // Characters past the cut are not kept, so a long field never grows the buffer.
@@ -43,7 +43,7 @@ CsvLineFields ParseCsvLine(QStringView line, QStringView separator, int fieldLim
     return result;
 }
 
-CsvTextLines SplitCsvLines(QStringView text, int maxLines) {
+CsvTextLines splitCsvLines(QStringView text, int maxLines) {
     CsvTextLines result;
     qsizetype start = 0;
     const qsizetype size = text.size();

@@ -19,7 +19,7 @@ struct CsvLineFields {
 // separator ends a field, so text after the last separator belongs to no field (the files written by the
 // program end every field, the last one included, with the separator). Parsing stops as soon as the line
 // completes more than fieldLimit fields.
-CsvLineFields ParseCsvLine(QStringView line, QStringView separator, int fieldLimit);
+CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit);
 
 // The lines of a text file.
 struct CsvTextLines {
@@ -30,6 +30,6 @@ struct CsvTextLines {
 // Cuts text into lines the way a text file is read: CR LF, LF and a lone CR each end a line, and a line
 // break at the very end does not start another line. At most maxLines lines are returned (all when
 // maxLines < 0).
-CsvTextLines SplitCsvLines(QStringView text, int maxLines = -1);
+CsvTextLines splitCsvLines(QStringView text, int maxLines = -1);
 
 } // namespace holvex

@@ -16,7 +16,7 @@ namespace {
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-CsvSaveResult WriteCsvFile(const QString& path, const QByteArray& bytes) {
+CsvSaveResult writeCsvFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     // A folder without room for the temporary copy still lets an existing, writable file be replaced.
     file.setDirectWriteFallback(true);
@@ -26,7 +26,7 @@ CsvSaveResult WriteCsvFile(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
-QStringList Padded(const QStringList& fields, int columns) {
+QStringList padded(const QStringList& fields, int columns) {
     QStringList cells = fields.mid(0, columns);
     while (cells.size() < columns) {
         cells.append(QString());
@@ -36,7 +36,7 @@ QStringList Padded(const QStringList& fields, int columns) {
 
 } // namespace
 
-QString GridCsvLine(const QStringList& cells, const QString& separator) {
+QString gridCsvLine(const QStringList& cells, const QString& separator) {
     QString line;
     for (const QString& cell : cells) {
         line += cell;
@@ -45,7 +45,7 @@ QString GridCsvLine(const QStringList& cells, const QString& separator) {
     return line;
 }
 
-QString LocalisedValueText(const QString& value, const QString& decSeparator) {
+QString localisedValueText(const QString& value, const QString& decSeparator) {
     const QChar replacement = decSeparator.isEmpty() ? QChar(u'.') : decSeparator.front();
     QString out = value;
     for (QChar& c : out) {
@@ -56,38 +56,38 @@ QString LocalisedValueText(const QString& value, const QString& decSeparator) {
     return out;
 }
 
-QByteArray GridCsvBytes(const StringGridModel& grid, const QString& separator, bool withHeading,
+QByteArray gridCsvBytes(const StringGridModel& grid, const QString& separator, bool withHeading,
                         int valueColumn, const QString& decSeparator) {
     QByteArray bytes;
     if (withHeading) {
         bytes += kLineEnd;
     }
-    for (int r = withHeading ? 0 : 1; r < grid.RowCount(); ++r) {
-        QStringList cells = grid.Row(r);
+    for (int r = withHeading ? 0 : 1; r < grid.gridRowCount(); ++r) {
+        QStringList cells = grid.row(r);
         if (r > 0 && valueColumn >= 0 && valueColumn < cells.size()) {
-            cells[valueColumn] = LocalisedValueText(cells[valueColumn], decSeparator);
+            cells[valueColumn] = localisedValueText(cells[valueColumn], decSeparator);
         }
-        bytes += GridCsvLine(cells, separator).toUtf8();
+        bytes += gridCsvLine(cells, separator).toUtf8();
         bytes += kLineEnd;
     }
     return bytes;
 }
 
-CsvSaveResult SaveGridCsv(const StringGridModel& grid, const QString& path, const QString& separator) {
-    return WriteCsvFile(path, GridCsvBytes(grid, separator, false));
+CsvSaveResult saveGridCsv(const StringGridModel& grid, const QString& path, const QString& separator) {
+    return writeCsvFile(path, gridCsvBytes(grid, separator, false));
 }
 
-CsvSaveResult SaveMeterTableCsv(const StringGridModel& table, const QString& path,
+CsvSaveResult saveMeterTableCsv(const StringGridModel& table, const QString& path,
                                 const QString& exportSeparator, const QString& decSeparator) {
-    return WriteCsvFile(path, GridCsvBytes(table, exportSeparator, false, kMeterValueColumn, decSeparator));
+    return writeCsvFile(path, gridCsvBytes(table, exportSeparator, false, kMeterValueColumn, decSeparator));
 }
 
-CsvSaveResult SaveGridCsvWithHeading(const StringGridModel& grid, const QString& path,
+CsvSaveResult saveGridCsvWithHeading(const StringGridModel& grid, const QString& path,
                                      const QString& separator) {
-    return WriteCsvFile(path, GridCsvBytes(grid, separator, true));
+    return writeCsvFile(path, gridCsvBytes(grid, separator, true));
 }
 
-QString DecodeCsvFileBytes(const QByteArray& bytes) {
+QString decodeCsvFileBytes(const QByteArray& bytes) {
     QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF")) {
         view = view.sliced(3);
@@ -100,26 +100,26 @@ QString DecodeCsvFileBytes(const QByteArray& bytes) {
     return text;
 }
 
-QString CsvTableFullMessage(int lines, bool italian) {
+QString csvTableFullMessage(int lines, bool italian) {
     return italian ? QStringLiteral("Tabella piena: importate solo le prime %1 righe del file!").arg(lines)
                    : QStringLiteral("The table is full: only the first %1 lines of the file were imported!")
                          .arg(lines);
 }
 
-CsvLoadResult LoadGridCsvText(const QString& text, StringGridModel& grid, const GridCsvLoadOptions& options) {
+CsvLoadResult loadGridCsvText(const QString& text, StringGridModel& grid, const GridCsvLoadOptions& options) {
     CsvLoadResult result;
-    const int startRows = grid.RowCount();
-    int rowLimit = grid.MaxRowCount();
+    const int startRows = grid.gridRowCount();
+    int rowLimit = grid.maxRowCount();
     if (options.rowLimit > 0) {
         rowLimit = std::min(rowLimit, std::max(2, options.rowLimit));
     }
     // Line k goes into row k+1, so the table has room for rowLimit-1 lines.
-    const CsvTextLines lines = SplitCsvLines(text, rowLimit - 1);
+    const CsvTextLines lines = splitCsvLines(text, rowLimit - 1);
 
     QList<QStringList> rows;
     rows.reserve(lines.lines.size());
     for (const QString& line : lines.lines) {
-        const CsvLineFields parsed = ParseCsvLine(line, options.separator, options.fieldLimit);
+        const CsvLineFields parsed = parseCsvLine(line, options.separator, options.fieldLimit);
         if (parsed.tooMany) {
             result.outcome = CsvLoadResult::Outcome::TooManyFields;
             result.message = kCsvTooManyDataMessage;
@@ -130,7 +130,7 @@ CsvLoadResult LoadGridCsvText(const QString& text, StringGridModel& grid, const 
     const int imported = static_cast<int>(rows.size());
     if (result.outcome == CsvLoadResult::Outcome::Loaded && lines.more) {
         result.outcome = CsvLoadResult::Outcome::TableFull;
-        result.message = CsvTableFullMessage(imported, options.italian);
+        result.message = csvTableFullMessage(imported, options.italian);
     }
     result.linesImported = imported;
     if (imported == 0) {
@@ -149,23 +149,23 @@ CsvLoadResult LoadGridCsvText(const QString& text, StringGridModel& grid, const 
         QList<QStringList> cells;
         cells.reserve(rows.size());
         for (const QStringList& fields : rows) {
-            cells.append(Padded(fields, columns));
+            cells.append(padded(fields, columns));
         }
-        target.SetRows(1, cells);
-        target.SetRowCount(std::max(finalRows, imported + 1));
+        target.setRows(1, cells);
+        target.setRowCount(std::max(finalRows, imported + 1));
     };
-    fill(grid, grid.ColumnCount());
+    fill(grid, grid.gridColumnCount());
     if (options.mirror != nullptr && options.mirror != &grid) {
         const int columns = options.mirrorColumns < 0
-                                ? grid.ColumnCount()
-                                : std::min(options.mirrorColumns, options.mirror->ColumnCount());
+                                ? grid.gridColumnCount()
+                                : std::min(options.mirrorColumns, options.mirror->gridColumnCount());
         fill(*options.mirror, columns);
     }
     result.rowsChanged = true;
     return result;
 }
 
-CsvLoadResult LoadGridCsv(const QString& path, StringGridModel& grid, const GridCsvLoadOptions& options) {
+CsvLoadResult loadGridCsv(const QString& path, StringGridModel& grid, const GridCsvLoadOptions& options) {
     QFile file(path);
     QByteArray bytes;
     bool readable = file.open(QIODevice::ReadOnly) && file.size() <= kMaxCsvFileBytes;
@@ -180,15 +180,15 @@ CsvLoadResult LoadGridCsv(const QString& path, StringGridModel& grid, const Grid
         result.message = kCsvWrongFileMessage;
         return result;
     }
-    return LoadGridCsvText(DecodeCsvFileBytes(bytes), grid, options);
+    return loadGridCsvText(decodeCsvFileBytes(bytes), grid, options);
 }
 
-CsvLoadResult LoadGridCsv(const QString& path, StringGridModel& grid, int fieldLimit,
+CsvLoadResult loadGridCsv(const QString& path, StringGridModel& grid, int fieldLimit,
                           const QString& separator) {
     GridCsvLoadOptions options;
     options.fieldLimit = fieldLimit;
     options.separator = separator;
-    return LoadGridCsv(path, grid, options);
+    return loadGridCsv(path, grid, options);
 }
 
 } // namespace holvex

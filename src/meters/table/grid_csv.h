@@ -49,24 +49,24 @@ struct CsvLoadResult {
 };
 
 // One line of a table file: every cell followed by the separator.
-QString GridCsvLine(const QStringList& cells, const QString& separator);
+QString gridCsvLine(const QStringList& cells, const QString& separator);
 
 // The value column as written to a meter-table file: every character other than a decimal digit becomes the
 // first character of the decimal-separator setting ("." when the setting is empty).
-QString LocalisedValueText(const QString& value, const QString& decSeparator);
+QString localisedValueText(const QString& value, const QString& decSeparator);
 
 // File contents: the data rows (or, with the heading, one empty line and then every row) as CSV lines, each
 // ended by CR LF. valueColumn >= 0 localises that column as LocalisedValueText does.
-QByteArray GridCsvBytes(const StringGridModel& grid, const QString& separator, bool withHeading,
+QByteArray gridCsvBytes(const StringGridModel& grid, const QString& separator, bool withHeading,
                         int valueColumn = -1, const QString& decSeparator = QString());
 
 // Writes the data rows to path.
-CsvSaveResult SaveGridCsv(const StringGridModel& grid, const QString& path, const QString& separator);
+CsvSaveResult saveGridCsv(const StringGridModel& grid, const QString& path, const QString& separator);
 // Writes the meter table's data rows to path with the value column localised; the cells keep their text.
-CsvSaveResult SaveMeterTableCsv(const StringGridModel& table, const QString& path,
+CsvSaveResult saveMeterTableCsv(const StringGridModel& table, const QString& path,
                                 const QString& exportSeparator, const QString& decSeparator);
 // Writes one empty line, then every row including the heading.
-CsvSaveResult SaveGridCsvWithHeading(const StringGridModel& grid, const QString& path,
+CsvSaveResult saveGridCsvWithHeading(const StringGridModel& grid, const QString& path,
                                      const QString& separator);
 
 struct GridCsvLoadOptions {
@@ -84,16 +84,16 @@ struct GridCsvLoadOptions {
 
 // Text of a table file as read from disk: UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is
 // dropped), otherwise Latin-1, which covers files written with a Western 8-bit code page.
-QString DecodeCsvFileBytes(const QByteArray& bytes);
+QString decodeCsvFileBytes(const QByteArray& bytes);
 
 // Imports the lines of a table file into the grid: line k goes into row k+1, fields into columns 0.. and
 // columns past the line's fields are emptied; the table ends with the last imported row.
-CsvLoadResult LoadGridCsvText(const QString& text, StringGridModel& grid, const GridCsvLoadOptions& options);
-CsvLoadResult LoadGridCsv(const QString& path, StringGridModel& grid, const GridCsvLoadOptions& options);
-CsvLoadResult LoadGridCsv(const QString& path, StringGridModel& grid, int fieldLimit,
+CsvLoadResult loadGridCsvText(const QString& text, StringGridModel& grid, const GridCsvLoadOptions& options);
+CsvLoadResult loadGridCsv(const QString& path, StringGridModel& grid, const GridCsvLoadOptions& options);
+CsvLoadResult loadGridCsv(const QString& path, StringGridModel& grid, int fieldLimit,
                           const QString& separator);
 
 // The operator's message when only the first `lines` lines fitted into the table.
-QString CsvTableFullMessage(int lines, bool italian);
+QString csvTableFullMessage(int lines, bool italian);
 
 } // namespace holvex

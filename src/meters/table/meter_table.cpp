@@ -15,7 +15,7 @@ namespace {
 
 const QString kNoAddress = QStringLiteral("256");
 
-bool ParseNumber(const QString& text, double& value) {
+bool parseNumber(const QString& text, double& value) {
     bool ok = false;
     value = text.trimmed().toDouble(&ok);
     if (!ok) {
@@ -24,18 +24,18 @@ bool ParseNumber(const QString& text, double& value) {
     return ok && std::isfinite(value);
 }
 
-bool IsDataRow(const StringGridModel& table, int row) {
-    return row > 0 && row < table.RowCount();
+bool isDataRow(const StringGridModel& table, int row) {
+    return row > 0 && row < table.gridRowCount();
 }
 
 // The cells of a decoded row in column order; the battery cell keeps its old text when the decoder gave "0".
-QStringList CellsFor(const StringGridModel& table, int targetRow, const MeterRow& meter) {
+QStringList cellsFor(const StringGridModel& table, int targetRow, const MeterRow& meter) {
     QStringList cells{meter.id,   meter.address, meter.manufacturer, meter.value, meter.unit,  meter.medium,
                       meter.time, meter.date,    meter.status,       meter.pulse, meter.model, meter.battery};
     if (meter.battery == QStringLiteral("0")) {
-        cells[kMeterBatteryColumn] = table.Cell(targetRow, kMeterBatteryColumn);
+        cells[kMeterBatteryColumn] = table.cell(targetRow, kMeterBatteryColumn);
     }
-    for (int c = kMeterFixedColumns; c < table.ColumnCount(); ++c) {
+    for (int c = kMeterFixedColumns; c < table.gridColumnCount(); ++c) {
         const int slot = c - kMeterFixedColumns;
         cells.append(slot < meter.extra.size() ? meter.extra[slot] : QString());
     }
@@ -44,119 +44,119 @@ QStringList CellsFor(const StringGridModel& table, int targetRow, const MeterRow
 
 // Writes the last row and adds an empty one below while the table has room; a full table keeps overwriting
 // its last row.
-int AppendDecodedRow(StringGridModel& table, const MeterRow& meter) {
-    const int target = table.RowCount() - 1;
-    table.SetRow(target, CellsFor(table, target, meter));
-    table.AppendRow();
+int appendDecodedRow(StringGridModel& table, const MeterRow& meter) {
+    const int target = table.gridRowCount() - 1;
+    table.setRow(target, cellsFor(table, target, meter));
+    table.appendRow();
     return target;
 }
 
 } // namespace
 
-void ApplyMeterTableHeadings(StringGridModel& table, TickedLanguage language, const RunState& state) {
-    table.SetHeadings(MeterTableHeadings(language, state.ExtraTitleCount, state.ExtraTitles));
+void applyMeterTableHeadings(StringGridModel& table, TickedLanguage language, const RunState& state) {
+    table.setHeadings(meterTableHeadings(language, state.ExtraTitleCount, state.ExtraTitles));
 }
 
-void ClearMeterTable(StringGridModel& table) {
-    for (int r = 1; r < table.RowCount(); ++r) {
-        table.SetMarked(r, false);
+void clearMeterTable(StringGridModel& table) {
+    for (int r = 1; r < table.gridRowCount(); ++r) {
+        table.setMarked(r, false);
     }
-    table.ClearDataRows();
+    table.clearDataRows();
 }
 
-QString RelayCounterText(const QString& valueCell) {
+QString relayCounterText(const QString& valueCell) {
     double value = 0.0;
-    if (!ParseNumber(valueCell, value)) {
+    if (!parseNumber(valueCell, value)) {
         return QStringLiteral("0");
     }
     const QString text = QString::number(value * 1000.0, 'f', 0);
     return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
 }
 
-CellSelection SelectCell(const StringGridModel& table, int row, RunState& state) {
+CellSelection selectCell(const StringGridModel& table, int row, RunState& state) {
     CellSelection selection;
     selection.row = row;
     state.FocusedRow = row;
-    if (!IsDataRow(table, row)) {
+    if (!isDataRow(table, row)) {
         return selection;
     }
-    state.SelectedId = table.Cell(row, 0).left(kSelectionTextLength);
-    const QString address = table.Cell(row, 1).left(kSelectionTextLength);
+    state.SelectedId = table.cell(row, 0).left(kSelectionTextLength);
+    const QString address = table.cell(row, 1).left(kSelectionTextLength);
     state.SelectedAddress = address.isEmpty() ? kNoAddress : address;
     if (state.SelectedAddress != kNoAddress) {
         selection.relayCounterSet = true;
-        selection.relayCounter = RelayCounterText(table.Cell(row, kMeterValueColumn));
+        selection.relayCounter = relayCounterText(table.cell(row, kMeterValueColumn));
     }
     return selection;
 }
 
-CellSelection FocusRowByAddress(const StringGridModel& table, RunState& state) {
+CellSelection focusRowByAddress(const StringGridModel& table, RunState& state) {
     if (state.SelectedAddress.isEmpty()) {
         state.SelectedAddress = kNoAddress;
     }
-    for (int r = table.RowCount() - 1; r >= 1; --r) {
-        if (table.Cell(r, 1) == state.SelectedAddress) {
-            return SelectCell(table, r, state);
+    for (int r = table.gridRowCount() - 1; r >= 1; --r) {
+        if (table.cell(r, 1) == state.SelectedAddress) {
+            return selectCell(table, r, state);
         }
     }
-    return SelectCell(table, 0, state);
+    return selectCell(table, 0, state);
 }
 
-QString SelectedIdLabel(const RunState& state) {
+QString selectedIdLabel(const RunState& state) {
     return QStringLiteral("ID:") + state.SelectedId;
 }
 
-QString SelectedAddressLabel(const RunState& state) {
+QString selectedAddressLabel(const RunState& state) {
     return state.SelectedAddress == kNoAddress ? QStringLiteral("Addr.:")
                                                : QStringLiteral("Addr.:") + state.SelectedAddress;
 }
 
-void NoteTableDoubleClick(RunState& state) {
+void noteTableDoubleClick(RunState& state) {
     state.MarkAllPending = true;
 }
 
-void ApplyTableMouseRelease(StringGridModel& table, RunState& state, int row, bool ctrlHeld) {
+void applyTableMouseRelease(StringGridModel& table, RunState& state, int row, bool ctrlHeld) {
     if (state.MarkAllPending) {
-        table.MarkAll();
+        table.markAll();
         state.MarkAllPending = false;
         return;
     }
-    if (IsDataRow(table, row) && ctrlHeld) {
-        table.ToggleMark(row);
+    if (isDataRow(table, row) && ctrlHeld) {
+        table.toggleMark(row);
         return;
     }
-    table.ClearMarks();
-    if (IsDataRow(table, row)) {
-        table.SetMarked(row, true);
+    table.clearMarks();
+    if (isDataRow(table, row)) {
+        table.setMarked(row, true);
     }
 }
 
-bool DeleteSelectedRow(StringGridModel& table, const RunState& state) {
-    if (table.RowCount() == 2) {
+bool deleteSelectedRow(StringGridModel& table, const RunState& state) {
+    if (table.gridRowCount() == 2) {
         // The last data row stays so the next meter has a row to go into.
-        return table.RemoveRow(1);
+        return table.removeRow(1);
     }
     // The heading row is never overwritten: a focus on it deletes nothing.
-    return table.RemoveRow(state.FocusedRow);
+    return table.removeRow(state.FocusedRow);
 }
 
-DecodedRowWrite WriteDecodedRow(StringGridModel& table, const MeterRow& meter, RunState& state) {
+DecodedRowWrite writeDecodedRow(StringGridModel& table, const MeterRow& meter, RunState& state) {
     DecodedRowWrite result;
     if (state.ScanRunning) {
-        result.lastRowWritten = AppendDecodedRow(table, meter);
+        result.lastRowWritten = appendDecodedRow(table, meter);
         result.rowsWritten = 1;
     } else {
-        for (int r = 1; r < table.RowCount(); ++r) {
+        for (int r = 1; r < table.gridRowCount(); ++r) {
             const bool matches =
-                state.MatchRowById ? table.Cell(r, 0) == meter.id : table.Cell(r, 1) == meter.address;
+                state.MatchRowById ? table.cell(r, 0) == meter.id : table.cell(r, 1) == meter.address;
             if (matches) {
-                table.SetRow(r, CellsFor(table, r, meter));
+                table.setRow(r, cellsFor(table, r, meter));
                 result.lastRowWritten = r;
                 ++result.rowsWritten;
             }
         }
         if (result.rowsWritten == 0 && state.MatchRowById) {
-            result.lastRowWritten = AppendDecodedRow(table, meter);
+            result.lastRowWritten = appendDecodedRow(table, meter);
             result.rowsWritten = 1;
         }
     }
@@ -164,8 +164,8 @@ DecodedRowWrite WriteDecodedRow(StringGridModel& table, const MeterRow& meter, R
         return result;
     }
     state.SelectedId = meter.id.left(kSelectionTextLength);
-    state.SelectedAddress = table.Cell(result.lastRowWritten, 1).left(kSelectionTextLength);
-    result.focus = FocusRowByAddress(table, state);
+    state.SelectedAddress = table.cell(result.lastRowWritten, 1).left(kSelectionTextLength);
+    result.focus = focusRowByAddress(table, state);
     return result;
 }
 

@@ -20,10 +20,10 @@ inline constexpr int kSelectionTextLength = 8; // SelectedId and SelectedAddress
 
 // Sets the column count to 12 + ExtraTitleCount and writes the headings of the language into row 0: the
 // twelve fixed ones, each ending with a blank, then the extra titles.
-void ApplyMeterTableHeadings(StringGridModel& table, TickedLanguage language, const RunState& state);
+void applyMeterTableHeadings(StringGridModel& table, TickedLanguage language, const RunState& state);
 
 // Unmarks and empties rows 1..RowCount-1, then leaves two rows.
-void ClearMeterTable(StringGridModel& table);
+void clearMeterTable(StringGridModel& table);
 
 // What a cell selection leaves for the page to show.
 struct CellSelection {
@@ -34,29 +34,29 @@ struct CellSelection {
 
 // The relay counter text for a value cell: the value times 1000 with no decimals ("12.345" gives "12345"),
 // "0" when the cell is not a number. Both '.' and the system's decimal separator are accepted.
-QString RelayCounterText(const QString& valueCell);
+QString relayCounterText(const QString& valueCell);
 
 // A cell of the given row was selected (click, keyboard, or the current row set by FocusRowByAddress).
-CellSelection SelectCell(const StringGridModel& table, int row, RunState& state);
+CellSelection selectCell(const StringGridModel& table, int row, RunState& state);
 
 // An empty SelectedAddress becomes "256"; the last row whose column 1 equals SelectedAddress is made current
 // and selected as by SelectCell; with no such row the heading row is made current.
-CellSelection FocusRowByAddress(const StringGridModel& table, RunState& state);
+CellSelection focusRowByAddress(const StringGridModel& table, RunState& state);
 
 // Label texts above the table.
-QString SelectedIdLabel(const RunState& state);
-QString SelectedAddressLabel(const RunState& state);
+QString selectedIdLabel(const RunState& state);
+QString selectedAddressLabel(const RunState& state);
 
 // A double click on the table: the release that ends it marks every row.
-void NoteTableDoubleClick(RunState& state);
+void noteTableDoubleClick(RunState& state);
 
 // A mouse button released over grid row `row` (-1 or any row outside the grid: outside the rows).
-void ApplyTableMouseRelease(StringGridModel& table, RunState& state, int row, bool ctrlHeld);
+void applyTableMouseRelease(StringGridModel& table, RunState& state, int row, bool ctrlHeld);
 
 // Deletes the row FocusedRow: with only one data row its cells are emptied; otherwise the rows below move up.
 // Marks stay with their row numbers. Nothing happens when FocusedRow is the heading or outside the rows.
 // Returns whether the table changed.
-bool DeleteSelectedRow(StringGridModel& table, const RunState& state);
+bool deleteSelectedRow(StringGridModel& table, const RunState& state);
 
 // What writing a decoded row did.
 struct DecodedRowWrite {
@@ -72,6 +72,6 @@ struct DecodedRowWrite {
 //   address; with MatchRowById and no match the row is added as during a scan; without it nothing changes.
 // A battery text "0" leaves its cell alone. After a write SelectedId and SelectedAddress follow the written
 // row and FocusRowByAddress runs.
-DecodedRowWrite WriteDecodedRow(StringGridModel& table, const MeterRow& row, RunState& state);
+DecodedRowWrite writeDecodedRow(StringGridModel& table, const MeterRow& row, RunState& state);
 
 } // namespace holvex

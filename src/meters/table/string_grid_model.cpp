@@ -12,16 +12,16 @@ StringGridModel::StringGridModel(int columnCount, int maxRowCount, QObject* pare
     m_marks.assign(static_cast<std::size_t>(std::max(kMarkCount, m_maxRows - 1)) + 1, false);
 }
 
-bool StringGridModel::ValidCell(int row, int column) const {
-    return row >= 0 && row < RowCount() && column >= 0 && column < m_columns;
+bool StringGridModel::validCell(int row, int column) const {
+    return row >= 0 && row < gridRowCount() && column >= 0 && column < m_columns;
 }
 
-QString StringGridModel::Cell(int row, int column) const {
-    return ValidCell(row, column) ? m_rows[row][column] : QString();
+QString StringGridModel::cell(int row, int column) const {
+    return validCell(row, column) ? m_rows[row][column] : QString();
 }
 
-bool StringGridModel::SetCell(int row, int column, const QString& text) {
-    if (!ValidCell(row, column)) {
+bool StringGridModel::setCell(int row, int column, const QString& text) {
+    if (!validCell(row, column)) {
         return false;
     }
     if (m_rows[row][column] == text) {
@@ -37,11 +37,11 @@ bool StringGridModel::SetCell(int row, int column, const QString& text) {
     return true;
 }
 
-QStringList StringGridModel::Row(int row) const {
-    return (row >= 0 && row < RowCount()) ? m_rows[row] : QStringList();
+QStringList StringGridModel::row(int row) const {
+    return (row >= 0 && row < gridRowCount()) ? m_rows[row] : QStringList();
 }
 
-QStringList StringGridModel::Fitted(const QStringList& cells) const {
+QStringList StringGridModel::fitted(const QStringList& cells) const {
     QStringList fitted = cells.mid(0, m_columns);
     while (fitted.size() < m_columns) {
         fitted.append(QString());
@@ -49,22 +49,22 @@ QStringList StringGridModel::Fitted(const QStringList& cells) const {
     return fitted;
 }
 
-bool StringGridModel::SetRow(int row, const QStringList& cells) {
-    if (row < 0 || row >= RowCount()) {
+bool StringGridModel::setRow(int row, const QStringList& cells) {
+    if (row < 0 || row >= gridRowCount()) {
         return false;
     }
-    m_rows[row] = Fitted(cells);
+    m_rows[row] = fitted(cells);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
     } else {
-        NotifyRowsChanged(row, row, {Qt::DisplayRole, Qt::EditRole});
+        notifyRowsChanged(row, row, {Qt::DisplayRole, Qt::EditRole});
     }
     return true;
 }
 
-void StringGridModel::SetRowCount(int rows) {
+void StringGridModel::setRowCount(int rows) {
     rows = std::clamp(rows, 2, m_maxRows);
-    const int current = RowCount();
+    const int current = gridRowCount();
     if (rows > current) {
         // Model rows are grid rows minus the heading: current-1 .. rows-2 are new.
         beginInsertRows(QModelIndex(), current - 1, rows - 2);
@@ -80,7 +80,7 @@ void StringGridModel::SetRowCount(int rows) {
     }
 }
 
-void StringGridModel::SetColumnCount(int columns) {
+void StringGridModel::setColumnCount(int columns) {
     columns = std::clamp(columns, 1, kMaxColumns);
     if (columns > m_columns) {
         beginInsertColumns(QModelIndex(), m_columns, columns - 1);
@@ -99,56 +99,56 @@ void StringGridModel::SetColumnCount(int columns) {
     }
 }
 
-void StringGridModel::SetHeadings(const QStringList& headings) {
-    SetColumnCount(static_cast<int>(headings.size()));
-    SetRow(0, headings);
+void StringGridModel::setHeadings(const QStringList& headings) {
+    setColumnCount(static_cast<int>(headings.size()));
+    setRow(0, headings);
 }
 
-int StringGridModel::AppendRow(const QStringList& cells) {
-    if (RowCount() >= m_maxRows) {
+int StringGridModel::appendRow(const QStringList& cells) {
+    if (gridRowCount() >= m_maxRows) {
         return 0;
     }
-    const int row = RowCount();
+    const int row = gridRowCount();
     beginInsertRows(QModelIndex(), row - 1, row - 1);
-    m_rows.append(Fitted(cells));
+    m_rows.append(fitted(cells));
     endInsertRows();
     return row;
 }
 
-int StringGridModel::SetRows(int firstRow, const QList<QStringList>& rows) {
+int StringGridModel::setRows(int firstRow, const QList<QStringList>& rows) {
     if (firstRow < 1 || firstRow >= m_maxRows || rows.isEmpty()) {
         return 0;
     }
     const int count = std::min(static_cast<int>(rows.size()), m_maxRows - firstRow);
     const int lastRow = firstRow + count - 1;
-    const int oldCount = RowCount();
+    const int oldCount = gridRowCount();
     // Rows that already exist change in place; the rest arrive with one insertion.
     if (lastRow >= oldCount) {
         beginInsertRows(QModelIndex(), oldCount - 1, lastRow - 1);
         m_rows.reserve(lastRow + 1);
-        while (RowCount() <= lastRow) {
-            const int r = RowCount();
-            m_rows.append(r >= firstRow ? Fitted(rows[r - firstRow]) : QStringList(m_columns, QString()));
+        while (gridRowCount() <= lastRow) {
+            const int r = gridRowCount();
+            m_rows.append(r >= firstRow ? fitted(rows[r - firstRow]) : QStringList(m_columns, QString()));
         }
         endInsertRows();
     }
     const int lastExisting = std::min(lastRow, oldCount - 1);
     if (firstRow <= lastExisting) {
         for (int r = firstRow; r <= lastExisting; ++r) {
-            m_rows[r] = Fitted(rows[r - firstRow]);
+            m_rows[r] = fitted(rows[r - firstRow]);
         }
-        NotifyRowsChanged(firstRow, lastExisting, {Qt::DisplayRole, Qt::EditRole});
+        notifyRowsChanged(firstRow, lastExisting, {Qt::DisplayRole, Qt::EditRole});
     }
     return count;
 }
 
-bool StringGridModel::RemoveRow(int row) {
-    if (row < 1 || row >= RowCount()) {
+bool StringGridModel::removeRow(int row) {
+    if (row < 1 || row >= gridRowCount()) {
         return false;
     }
-    if (RowCount() == 2) {
+    if (gridRowCount() == 2) {
         m_rows[1] = QStringList(m_columns, QString());
-        NotifyRowsChanged(1, 1, {Qt::DisplayRole, Qt::EditRole});
+        notifyRowsChanged(1, 1, {Qt::DisplayRole, Qt::EditRole});
         return true;
     }
     beginRemoveRows(QModelIndex(), row - 1, row - 1);
@@ -157,43 +157,43 @@ bool StringGridModel::RemoveRow(int row) {
     return true;
 }
 
-void StringGridModel::ClearDataRows() {
-    SetRowCount(2);
+void StringGridModel::clearDataRows() {
+    setRowCount(2);
     m_rows[1] = QStringList(m_columns, QString());
-    NotifyRowsChanged(1, 1, {Qt::DisplayRole, Qt::EditRole});
+    notifyRowsChanged(1, 1, {Qt::DisplayRole, Qt::EditRole});
 }
 
-bool StringGridModel::IsMarked(int row) const {
-    return row >= 1 && row <= MarkCapacity() && m_marks[static_cast<std::size_t>(row)];
+bool StringGridModel::isMarked(int row) const {
+    return row >= 1 && row <= markCapacity() && m_marks[static_cast<std::size_t>(row)];
 }
 
-void StringGridModel::SetMarked(int row, bool marked) {
-    if (row < 1 || row > MarkCapacity() || m_marks[static_cast<std::size_t>(row)] == marked) {
+void StringGridModel::setMarked(int row, bool marked) {
+    if (row < 1 || row > markCapacity() || m_marks[static_cast<std::size_t>(row)] == marked) {
         return;
     }
     m_marks[static_cast<std::size_t>(row)] = marked;
-    NotifyMarksChanged(row, row);
+    notifyMarksChanged(row, row);
 }
 
-void StringGridModel::ToggleMark(int row) {
-    SetMarked(row, !IsMarked(row));
+void StringGridModel::toggleMark(int row) {
+    setMarked(row, !isMarked(row));
 }
 
-void StringGridModel::ClearMarks() {
+void StringGridModel::clearMarks() {
     std::fill(m_marks.begin(), m_marks.end(), false);
-    NotifyMarksChanged(1, RowCount() - 1);
+    notifyMarksChanged(1, gridRowCount() - 1);
 }
 
-void StringGridModel::MarkAll() {
-    const int last = std::min(RowCount() - 1, MarkCapacity());
+void StringGridModel::markAll() {
+    const int last = std::min(gridRowCount() - 1, markCapacity());
     for (int r = 1; r <= last; ++r) {
         m_marks[static_cast<std::size_t>(r)] = true;
     }
-    NotifyMarksChanged(1, last);
+    notifyMarksChanged(1, last);
 }
 
-int StringGridModel::MarkedRowCount() const {
-    const int last = std::min(RowCount() - 1, MarkCapacity());
+int StringGridModel::markedRowCount() const {
+    const int last = std::min(gridRowCount() - 1, markCapacity());
     int count = 0;
     for (int r = 1; r <= last; ++r) {
         count += m_marks[static_cast<std::size_t>(r)] ? 1 : 0;
@@ -201,21 +201,21 @@ int StringGridModel::MarkedRowCount() const {
     return count;
 }
 
-void StringGridModel::NotifyRowsChanged(int firstRow, int lastRow, const QList<int>& roles) {
+void StringGridModel::notifyRowsChanged(int firstRow, int lastRow, const QList<int>& roles) {
     firstRow = std::max(firstRow, 1);
-    lastRow = std::min(lastRow, RowCount() - 1);
+    lastRow = std::min(lastRow, gridRowCount() - 1);
     if (firstRow > lastRow) {
         return;
     }
     emit dataChanged(index(firstRow - 1, 0), index(lastRow - 1, m_columns - 1), roles);
 }
 
-void StringGridModel::NotifyMarksChanged(int firstRow, int lastRow) {
-    NotifyRowsChanged(firstRow, lastRow, {MarkRole});
+void StringGridModel::notifyMarksChanged(int firstRow, int lastRow) {
+    notifyRowsChanged(firstRow, lastRow, {MarkRole});
 }
 
 int StringGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : RowCount() - 1;
+    return parent.isValid() ? 0 : gridRowCount() - 1;
 }
 
 int StringGridModel::columnCount(const QModelIndex& parent) const {
@@ -231,9 +231,9 @@ QVariant StringGridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return Cell(row, index.column());
+        return cell(row, index.column());
     case MarkRole:
-        return IsMarked(row);
+        return isMarked(row);
     default:
         return {};
     }
@@ -244,7 +244,7 @@ bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, i
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return false;
     }
-    return SetCell(index.row() + 1, index.column(), value.toString());
+    return setCell(index.row() + 1, index.column(), value.toString());
 }
 
 QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -252,9 +252,9 @@ QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, i
         return {};
     }
     if (orientation == Qt::Horizontal) {
-        return (section >= 0 && section < m_columns) ? QVariant(Heading(section)) : QVariant();
+        return (section >= 0 && section < m_columns) ? QVariant(heading(section)) : QVariant();
     }
-    return (section >= 0 && section < RowCount() - 1) ? QVariant(section + 1) : QVariant();
+    return (section >= 0 && section < gridRowCount() - 1) ? QVariant(section + 1) : QVariant();
 }
 
 Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const {

@@ -14,10 +14,10 @@ namespace holvex {
 //
 // Two indexings exist side by side:
 // - The grid's own, used by every table rule and by the CSV files: row 0 is the heading row, rows
-//   1..RowCount()-1 hold data. RowCount() includes the heading and is never below 2 (heading plus one row),
-//   because a table always keeps one row for the next meter to be written into.
+//   1..gridRowCount()-1 hold data. gridRowCount() includes the heading and is never below 2 (heading plus one
+//   row), because a table always keeps one row for the next meter to be written into.
 // - Qt's, for views: the heading row is the horizontal header and model row i is grid row i + 1, so
-//   rowCount() == RowCount() - 1. The vertical header shows the grid row number.
+//   rowCount() == gridRowCount() - 1. The vertical header shows the grid row number.
 //
 // Marks belong to row numbers, not to row contents: deleting a row does not move them. Views read a mark
 // through MarkRole (a bool) and draw the colours themselves, so this model needs nothing from QtGui.
@@ -33,58 +33,58 @@ public:
     explicit StringGridModel(int columnCount, int maxRowCount = kDefaultMaxRows, QObject* parent = nullptr);
 
     // Grid indexing
-    int RowCount() const { return static_cast<int>(m_rows.size()); }
-    int ColumnCount() const { return m_columns; }
-    int MaxRowCount() const { return m_maxRows; }
-    int DataRowCount() const { return RowCount() - 1; }
+    int gridRowCount() const { return static_cast<int>(m_rows.size()); }
+    int gridColumnCount() const { return m_columns; }
+    int maxRowCount() const { return m_maxRows; }
+    int dataRowCount() const { return gridRowCount() - 1; }
 
     // Empty text for a cell outside the grid.
-    QString Cell(int row, int column) const;
+    QString cell(int row, int column) const;
     // Returns false (and changes nothing) for a cell outside the grid.
-    bool SetCell(int row, int column, const QString& text);
-    // The row's cells, ColumnCount() texts; empty list outside the grid.
-    QStringList Row(int row) const;
+    bool setCell(int row, int column, const QString& text);
+    // The row's cells, gridColumnCount() texts; empty list outside the grid.
+    QStringList row(int row) const;
     // Writes cells into columns 0.. of the row; columns beyond the given texts are emptied, texts beyond the
     // last column are dropped. Returns false outside the grid.
-    bool SetRow(int row, const QStringList& cells);
+    bool setRow(int row, const QStringList& cells);
 
-    // Clamped to 2..MaxRowCount(); new rows are empty. Removing rows does not touch the marks.
-    void SetRowCount(int rows);
+    // Clamped to 2..maxRowCount(); new rows are empty. Removing rows does not touch the marks.
+    void setRowCount(int rows);
     // Clamped to 1..kMaxColumns; new cells are empty.
-    void SetColumnCount(int columns);
+    void setColumnCount(int columns);
 
-    QString Heading(int column) const { return Cell(0, column); }
-    QStringList Headings() const { return Row(0); }
+    QString heading(int column) const { return cell(0, column); }
+    QStringList headings() const { return row(0); }
     // Sets the column count to the number of texts and writes them into row 0.
-    void SetHeadings(const QStringList& headings);
+    void setHeadings(const QStringList& headings);
 
     // Adds one row holding the cells at the end; returns its row number, or 0 when the grid is full.
-    int AppendRow(const QStringList& cells = {});
+    int appendRow(const QStringList& cells = {});
     // Writes rows starting at firstRow, growing the grid as needed in one step. Rows that would go beyond
-    // MaxRowCount() are not written. Returns the number of rows written.
-    int SetRows(int firstRow, const QList<QStringList>& rows);
+    // maxRowCount() are not written. Returns the number of rows written.
+    int setRows(int firstRow, const QList<QStringList>& rows);
     // Removes data row `row`; the rows below move up. Marks stay with their row numbers. With only one data
     // row left the row is emptied instead, so the grid keeps its two rows. Returns false for row 0 or a row
     // outside the grid.
-    bool RemoveRow(int row);
+    bool removeRow(int row);
     // Empties every data row and leaves the heading and one empty row. Marks are not touched.
-    void ClearDataRows();
+    void clearDataRows();
 
-    // Marks of rows 1..MarkCapacity(); other rows read as unmarked and cannot be marked.
-    int MarkCapacity() const { return static_cast<int>(m_marks.size()) - 1; }
-    bool IsMarked(int row) const;
-    void SetMarked(int row, bool marked);
-    void ToggleMark(int row);
+    // Marks of rows 1..markCapacity(); other rows read as unmarked and cannot be marked.
+    int markCapacity() const { return static_cast<int>(m_marks.size()) - 1; }
+    bool isMarked(int row) const;
+    void setMarked(int row, bool marked);
+    void toggleMark(int row);
     // Clears every flag, including those of rows beyond the current row count.
-    void ClearMarks();
-    // Marks rows 1..RowCount()-1.
-    void MarkAll();
-    // Number of marked rows among 1..RowCount()-1.
-    int MarkedRowCount() const;
+    void clearMarks();
+    // Marks rows 1..gridRowCount()-1.
+    void markAll();
+    // Number of marked rows among 1..gridRowCount()-1.
+    int markedRowCount() const;
 
     // Whether views may edit the cells (the display, readings and receiver tables are editable).
-    void SetEditable(bool editable) { m_editable = editable; }
-    bool Editable() const { return m_editable; }
+    void setEditable(bool editable) { m_editable = editable; }
+    bool editable() const { return m_editable; }
 
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -95,10 +95,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    bool ValidCell(int row, int column) const;
-    QStringList Fitted(const QStringList& cells) const;
-    void NotifyRowsChanged(int firstRow, int lastRow, const QList<int>& roles);
-    void NotifyMarksChanged(int firstRow, int lastRow);
+    bool validCell(int row, int column) const;
+    QStringList fitted(const QStringList& cells) const;
+    void notifyRowsChanged(int firstRow, int lastRow, const QList<int>& roles);
+    void notifyMarksChanged(int firstRow, int lastRow);
 
     QList<QStringList> m_rows; // m_rows[0] is the heading row
     int m_columns = 1;
