@@ -4,7 +4,9 @@
 // adapter settings towards the simulator, the bus context of the operations, and the stand-in for the window
 // that measures how long the event loop went without running.
 
+#include "bus/bus.h"
 #include "bus/bus_context.h"
+#include "bus/timer_set.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "settings/settings.h"
@@ -71,21 +73,14 @@ inline Settings lanAdapterSettings(quint16 port, int periodMs) {
     return settings;
 }
 
-inline BusContext makeContext(Settings& settings, RunState& state, LogSink& log,
-                              const MessageLanguage& language, links::ChannelInterface& channel,
-                              StringGridModel& table, ProgressSink& progress) {
-    return BusContext{settings,
-                      state,
-                      log,
-                      language,
-                      channel,
-                      table,
-                      progress,
-                      [] { return QLatin1Char('.'); },
-                      [] { return QStringLiteral("10:00:00"); },
-                      [] { return QStringLiteral("08/12/2026"); },
-                      {},
-                      {}};
+// The hooks of a benchmark's bus: fixed time and date texts and a '.' decimal point, so that decoding costs
+// the same on every machine.
+inline BusHooks fixedTextHooks(links::LinkSet* links = nullptr) {
+    return BusHooks{links,
+                    [] { return QLatin1Char('.'); },
+                    [] { return QStringLiteral("10:00:00"); },
+                    [] { return QStringLiteral("08/12/2026"); },
+                    {}};
 }
 
 // The window's stand-in: a zero-interval timer that notes the longest time the loop left it waiting.

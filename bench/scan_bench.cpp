@@ -4,8 +4,10 @@
 // zero-interval timer while the scan ran (how long the window would have stayed frozen).
 #include "bench_support.h"
 
+#include "bus/bus.h"
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
+#include "bus/timer_set.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
 #include "log/log_sink.h"
@@ -69,20 +71,10 @@ void BM_PrimaryScanOverhead(benchmark::State& benchState) {
         QuietLog log;
         QuietProgress progress;
         MessageLanguage language;
-        links::Channel channel(settings, state, log, language);
         StringGridModel table(12);
-        QTimer respond;
-        QTimer readAll;
-        QTimer secondary;
-        QTimer set;
-        QTimer freeCommand;
-        QTimer autoAddress;
-        for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
-            timer->setInterval(kPeriodMs);
-        }
-        BusContext context = makeContext(settings, state, log, language, channel, table, progress);
-        MeterOperations operations(context,
-                                   BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
+        Bus bus(BusParts{settings, state, log, progress, language, table}, fixedTextHooks());
+        bus.timers().setResponseTimeout(kPeriodMs);
+        MeterOperations& operations = bus.operations();
 
         LoopGapProbe loopGap;
 

@@ -7,8 +7,10 @@
 // search ran (how long the window would have stayed frozen).
 #include "bench_support.h"
 
+#include "bus/bus.h"
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
+#include "bus/timer_set.h"
 #include "codec/frame_codec.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
@@ -25,8 +27,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,39 +43,29 @@ using namespace holvex::bench;
 constexpr int kPeriodMs = 300;
 constexpr quint32 kSeed = 20261208;
 
-// Passes everything to the real channel and counts the frames each followed by one response timeout.
-class CountingChannel : public links::ChannelInterface {
-public:
-    explicit CountingChannel(links::ChannelInterface& channel) : m_channel(channel) {}
-
-    bool openChannel() override { return m_channel.openChannel(); }
-    void sendFrame(const QByteArray& frame, codec::PacketKind kind,
-                   const links::OperationWords& words) override {
-        if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == codec::ci::kSelect) {
-            ++selections;
-        } else if (frame.size() == 5 && static_cast<std::uint8_t>(frame.at(2)) == codec::address::kSelected) {
-            ++reads;
-        }
-        m_channel.sendFrame(frame, kind, words);
-    }
-    void sendDeviceCommand(const QByteArray& text) override { m_channel.sendDeviceCommand(text); }
-    links::ReplyRead readReply(links::ReplyTimer timer) override { return m_channel.readReply(timer); }
-    void closeChannel() override { m_channel.closeChannel(); }
-    links::SearchReply takeSearchReply() override { return m_channel.takeSearchReply(); }
-    bool sendGatewayLine(const QByteArray& line, links::GatewayLineScope scope,
-                         const QString& logText) override {
-        return m_channel.sendGatewayLine(line, scope, logText);
-    }
-    void discardSerialInput() override { m_channel.discardSerialInput(); }
-    void discardSerialBuffers() override { m_channel.discardSerialBuffers(); }
-    void stopKeepAlive() override { m_channel.stopKeepAlive(); }
-
+// The frames the installation received, as the simulator recorded them: selections (CI 0x52) and reads of
+// the selected meter (REQ_UD2 to 0xFD), each followed by one response timeout.
+struct FrameCounts {
     int selections = 0;
     int reads = 0;
-
-private:
-    links::ChannelInterface& m_channel;
 };
+FrameCounts countRecordedFrames(const QString& path) {
+    FrameCounts counts;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return counts;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QByteArray frame = QByteArray::fromHex(line);
+        if (frame.size() > 6 && static_cast<std::uint8_t>(frame.at(6)) == codec::ci::kSelect) {
+            ++counts.selections;
+        } else if (frame.size() == 5 && static_cast<std::uint8_t>(frame.at(2)) == codec::address::kSelected &&
+                   static_cast<std::uint8_t>(frame.at(1)) != codec::control::kSndNke) {
+            ++counts.reads;
+        }
+    }
+    return counts;
+}
 
 // `count` distinct IDs; every third one takes the first four digits of the one before it.
 QStringList randomIds(int count) {
@@ -117,6 +111,12 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
             benchState.SkipWithError(error.toStdString().c_str());
             return;
         }
+        QTemporaryDir folder;
+        const QString recordPath = folder.filePath(QStringLiteral("frames.txt"));
+        if (!folder.isValid() || !sim.record(recordPath)) {
+            benchState.SkipWithError("no record file");
+            return;
+        }
         const auto port = sim.addLan(0);
         if (!port) {
             benchState.SkipWithError("no LAN endpoint");
@@ -128,19 +128,10 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         QuietLog log;
         QuietProgress progress;
         MessageLanguage language;
-        links::Channel real(settings, state, log, language);
-        CountingChannel channel(real);
         StringGridModel table(12);
-        QTimer respond;
-        QTimer readAll;
-        QTimer secondary;
-        QTimer set;
-        QTimer freeCommand;
-        QTimer autoAddress;
-        BusContext context = makeContext(settings, state, log, language, channel, table, progress);
-        MeterOperations operations(context,
-                                   BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress});
-        SecondarySearch search(context, operations.decoder(), respond, secondary);
+        Bus bus(BusParts{settings, state, log, progress, language, table}, fixedTextHooks());
+        bus.timers().setResponseTimeout(kPeriodMs);
+        SecondarySearch& search = bus.secondarySearch();
 
         LoopGapProbe loopGap;
 
@@ -161,6 +152,7 @@ void BM_SecondarySearchOverhead(benchmark::State& benchState) {
         for (int row = 1; row < table.gridRowCount(); ++row) {
             found += table.cell(row, 0).isEmpty() ? 0 : 1;
         }
+        const FrameCounts channel = countRecordedFrames(recordPath);
         const int waits = channel.selections + channel.reads;
         const double ideal = waits * kPeriodMs / 1000.0;
         benchState.SetIterationTime(searchSeconds);

@@ -9,6 +9,7 @@
 #include "bus/timer_set.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
+#include "links/road_links.h"
 #include "log/log_sink.h"
 #include "log/status_sink.h"
 #include "meters/page/meters_page.h"
@@ -27,46 +28,18 @@
 
 namespace holvex {
 
-namespace {
-BusTimers windowTimers(const MainWindow& window) {
-    const TimerSet& timers = *window.timers();
-    return BusTimers{*timers.timer(TimerId::Respond),     *timers.timer(TimerId::ReadAll),
-                     *timers.timer(TimerId::Secondary),   *timers.timer(TimerId::Set),
-                     *timers.timer(TimerId::FreeCommand), *timers.timer(TimerId::AutoAddress)};
-}
-} // namespace
-
 BusController::BusController(Settings& settings, RunState& run, const MessageLanguage& language,
                              MainWindow& window, MetersPage& page, SettingsDialog& settingsDialog,
                              ReportWindow& report, QObject* parent)
     : QObject(parent), m_settings(settings), m_run(run), m_language(language), m_window(window), m_page(page),
       m_report(report) {
-    m_channel = new links::Channel(m_settings, m_run, m_window.log(), m_language, this);
-    m_channel->setIdleTimer(m_window.timers()->timer(TimerId::CloseSocket));
-    m_channel->setKeepAliveTimer(m_window.timers()->timer(TimerId::KeepAlive));
-
-    m_context.reset(new BusContext{m_settings,
-                                   m_run,
-                                   m_window.log(),
-                                   m_language,
-                                   *m_channel,
-                                   m_page.meterTable(),
-                                   m_window.progress(),
-                                   &systemDecimalSeparator,
-                                   &readingTime,
-                                   &readingDate,
-                                   {},
-                                   ReadInputs{}});
-    m_operations = std::make_unique<MeterOperations>(*m_context, windowTimers(m_window));
-    m_operations->scan().setClearQuestion(
-        [this](const QString& text, const QString& title) { return askClearTable(text, title); });
-    m_secondarySearch = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
-                                                          *m_window.timers()->timer(TimerId::Respond),
-                                                          *m_window.timers()->timer(TimerId::Secondary));
-    m_secondarySearch->setClearQuestion(
-        [this](const QString& text, const QString& title) { return askClearTable(text, title); });
-    m_secondarySearch->setDirectRead(
-        [this](const QString& id) { m_operations->directSelection().beginDirectRead(id); });
+    m_bus = std::make_unique<Bus>(BusParts{m_settings, m_run, m_window.log(), m_window.progress(), m_language,
+                                           m_page.meterTable(), m_window.timers()});
+    const auto askClear = [this](const QString& text, const QString& title) {
+        return askClearTable(text, title);
+    };
+    operations().scan().setClearQuestion(askClear);
+    secondarySearch().setClearQuestion(askClear);
 
     connectSearchGroup();
     connectPage();
@@ -75,7 +48,7 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     connectOperations();
     // The configuration group and "Auto address" follow the operations through their own controller.
     m_configuration =
-        std::make_unique<ConfigurationController>(m_window, m_page, *m_operations, m_secondarySearch.get());
+        std::make_unique<ConfigurationController>(m_window, m_page, operations(), &secondarySearch());
     m_report.attach(m_settings, m_run);
 }
 
@@ -86,7 +59,7 @@ void BusController::connectSearchGroup() {
     connect(search->findPrimaryButton(), &QPushButton::clicked, this, &BusController::findByPrimaryAddress);
     connect(search->findIdButton(), &QPushButton::clicked, this, &BusController::findBySecondaryAddress);
     connect(search->findAllButton(), &QPushButton::clicked, this, &BusController::findAll);
-    connect(search->stopSecondaryButton(), &QPushButton::clicked, m_secondarySearch.get(),
+    connect(search->stopSecondaryButton(), &QPushButton::clicked, &secondarySearch(),
             &SecondarySearch::requestStop);
 }
 
@@ -95,7 +68,7 @@ void BusController::connectPage() {
     connect(&m_page, &MetersPage::fullReadRequested, this, &BusController::onFullRead);
     connect(&m_page, &MetersPage::readAllRequested, this, &BusController::onReadAll);
 
-    ReadCycle& readCycle = m_operations->readCycle();
+    ReadCycle& readCycle = operations().readCycle();
     readCycle.setUseSndNke(m_page.useSndNke());
     readCycle.setBroadcast(m_page.broadcast());
     connect(m_page.sndNkeBox(), &QCheckBox::toggled, &readCycle, &ReadCycle::setUseSndNke);
@@ -104,29 +77,31 @@ void BusController::connectPage() {
 
 void BusController::connectCommandLine() {
     CommandLineWidget* line = m_window.commandLine();
-    FreeCommandConsole& console = m_operations->console();
+    FreeCommandConsole& console = operations().console();
     console.setAsciiTicked(!line->hexMode());
     connect(line->asciiBox(), &QCheckBox::toggled, &console, &FreeCommandConsole::setAsciiTicked);
     connect(line, &CommandLineWidget::sendRequested, this,
-            [this, line] { m_operations->console().send(line->command(), line->hexMode()); });
+            [this, line] { operations().console().send(line->command(), line->hexMode()); });
 }
 
 void BusController::connectChannel(SettingsDialog& settingsDialog) {
-    connect(m_channel, &links::Channel::statusTextChanged, this,
+    links::RoadLinks& links = roads();
+    connect(&links, &links::RoadLinks::statusTextChanged, this,
             [this](const QString& text) { m_window.status().showPortState(text); });
-    connect(m_channel, &links::Channel::peerAccepted, this, &BusController::onPeerAccepted);
-    connect(m_channel, &links::Channel::automaticActionRequested, this, &BusController::onAutomaticAction);
-    connect(&m_window, &MainWindow::activated, m_channel, &links::Channel::onMainWindowActivated);
-    connect(&m_window, &MainWindow::serialPortCloseRequested, m_channel, &links::Channel::closeSerialPort);
-    connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, m_channel,
-            &links::Channel::onSettingsApplied);
-    connect(m_window.connectXPortButton(), &QPushButton::clicked, m_channel, &links::Channel::connectXPort);
-    connect(m_window.connectFerrinButton(), &QPushButton::clicked, m_channel,
-            &links::Channel::connectGateway);
+    connect(&links, &links::RoadLinks::peerAccepted, this, &BusController::onPeerAccepted);
+    connect(&links, &links::RoadLinks::automaticActionRequested, this, &BusController::onAutomaticAction);
+    connect(&m_window, &MainWindow::activated, this, [this] { m_bus->channel().prepare(); });
+    connect(&m_window, &MainWindow::serialPortCloseRequested, &links, &links::RoadLinks::closeSerialPort);
+    connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, &links,
+            &links::RoadLinks::settingsApplied);
+    connect(m_window.connectLanAdapterButton(), &QPushButton::clicked, &links.lanAdapter(),
+            &links::LanAdapterLink::connectAdapter);
+    connect(m_window.connectServerGatewayButton(), &QPushButton::clicked, &links.serverGateway(),
+            &links::ServerGatewayLink::connectGateway);
 }
 
 void BusController::connectOperations() {
-    MeterOperations& ops = *m_operations;
+    MeterOperations& ops = operations();
     connect(&ops.scan(), &PrimaryScan::scanStarted, this, &BusController::onScanStarted);
     connect(&ops.scan(), &PrimaryScan::scanFinished, this, &BusController::onScanFinished);
     connect(&ops.scan(), &PrimaryScan::rangeSwapped, this,
@@ -137,24 +112,24 @@ void BusController::connectOperations() {
     connect(&ops.rowRunner(), &RowRunner::rowRunFinished, this, &BusController::onRowRunFinished);
     connect(&ops.decoder(), &DecodeApplication::rowFocused, this, &BusController::onRowFocused);
     connect(&ops.decoder(), &DecodeApplication::reportOutput, this, &BusController::onReportOutput);
-    connect(m_secondarySearch.get(), &SecondarySearch::searchStarted, this,
+    connect(&secondarySearch(), &SecondarySearch::searchStarted, this,
             &BusController::onSecondarySearchStarted);
-    connect(m_secondarySearch.get(), &SecondarySearch::searchFinished, this,
+    connect(&secondarySearch(), &SecondarySearch::searchFinished, this,
             &BusController::onSecondarySearchFinished);
 }
 
 bool BusController::busBusy() const {
-    return m_operations->busy() || m_secondarySearch->running();
+    return m_bus->busy();
 }
 
 void BusController::findByPrimaryAddress() {
     // The button stays enabled while its own scan runs (it is the "Stop" button then); the other operations
     // that hold the bus disable the whole search group.
-    if (!m_operations->scan().running() && busBusy()) {
+    if (!operations().scan().running() && busBusy()) {
         return;
     }
     const SearchGroupWidget* search = m_window.searchGroup();
-    m_operations->scan().toggle(search->fromField()->cleanText(), search->toField()->cleanText());
+    operations().scan().toggle(search->fromField()->cleanText(), search->toField()->cleanText());
 }
 
 ClearAnswer BusController::askClearTable(const QString& text, const QString& title) {
@@ -241,7 +216,7 @@ void BusController::onAutomaticAction(links::AutomaticAction kind) {
     case links::AutomaticAction::PrimaryScan:
         if (!busBusy()) {
             const SearchGroupWidget* search = m_window.searchGroup();
-            m_operations->scan().start(search->fromField()->cleanText(), search->toField()->cleanText());
+            operations().scan().start(search->fromField()->cleanText(), search->toField()->cleanText());
         }
         return;
     case links::AutomaticAction::DisplayReadout:
@@ -264,7 +239,7 @@ void BusController::onReadSelected() {
     if (busBusy()) {
         return;
     }
-    m_operations->readSelected().run();
+    operations().readSelected().run();
 }
 
 void BusController::onFullRead() {
@@ -273,21 +248,21 @@ void BusController::onFullRead() {
         m_run.FullReadRequested = false;
         return;
     }
-    m_operations->readSelected().runFull();
+    operations().readSelected().runFull();
 }
 
 void BusController::onReadAll() {
     if (busBusy()) {
         return;
     }
-    m_operations->readAll().start();
+    operations().readAll().start();
 }
 
 void BusController::findBySecondaryAddress() {
     if (busBusy()) {
         return;
     }
-    m_secondarySearch->find(m_window.searchGroup()->secondaryAddress());
+    secondarySearch().find(m_window.searchGroup()->secondaryAddress());
 }
 
 void BusController::findAll() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bus/bus_context.h"
-#include "links/gateway_server.h"
+#include "bus/bus.h"
+#include "links/call_in_server.h"
 #include "meters/ops/meter_operations.h"
 #include "meters/ops/secondary_search.h"
 
@@ -21,7 +21,7 @@ struct RunState;
 struct Settings;
 
 namespace links {
-class Channel;
+class RoadLinks;
 }
 
 // Puts the bus behind the main window: the one connection channel, the context the meter operations share and
@@ -36,12 +36,13 @@ public:
                   QObject* parent = nullptr);
     ~BusController() override;
 
-    links::Channel& channel() { return *m_channel; }
-    MeterOperations& operations() { return *m_operations; }
-    BusContext& context() { return *m_context; }
+    Bus& bus() { return *m_bus; }
+    links::RoadLinks& roads() { return *m_bus->roads(); }
+    MeterOperations& operations() { return m_bus->operations(); }
+    BusContext& context() { return m_bus->context(); }
     // The bus search by wildcard IDs; its searchStarted / searchFinished also lock the configuration
     // controls.
-    SecondarySearch& secondarySearch() { return *m_secondarySearch; }
+    SecondarySearch& secondarySearch() { return m_bus->secondarySearch(); }
 
     // "Find" beside "By Primary address:".
     void findByPrimaryAddress();
@@ -92,11 +93,7 @@ private:
     MainWindow& m_window;
     MetersPage& m_page;
     ReportWindow& m_report;
-    links::Channel* m_channel = nullptr;
-    std::unique_ptr<BusContext> m_context;
-    std::unique_ptr<MeterOperations> m_operations;
-    // Declared after the operations and the context: it goes first, stopping its worker while they live.
-    std::unique_ptr<SecondarySearch> m_secondarySearch;
+    std::unique_ptr<Bus> m_bus;
     // Destroyed before the operations it connects to.
     std::unique_ptr<ConfigurationController> m_configuration;
 };

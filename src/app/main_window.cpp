@@ -74,10 +74,10 @@ void MainWindow::buildLayout() {
     // Controls the code presses or fills but the operator never sees.
     m_hidden = new QWidget(central);
     m_hidden->setObjectName(QStringLiteral("HiddenControls"));
-    m_connectXPort = new QPushButton(QStringLiteral("Connect to Xport"), m_hidden);
-    m_connectXPort->setObjectName(QStringLiteral("Butt_connect_xport"));
-    m_connectFerrin = new QPushButton(QStringLiteral("Connect to Ferrin"), m_hidden);
-    m_connectFerrin->setObjectName(QStringLiteral("Butt_connect_ferrin"));
+    m_connectLanAdapter = new QPushButton(QStringLiteral("Connect to Xport"), m_hidden);
+    m_connectLanAdapter->setObjectName(QStringLiteral("Butt_connect_xport"));
+    m_connectServerGateway = new QPushButton(QStringLiteral("Connect to Ferrin"), m_hidden);
+    m_connectServerGateway->setObjectName(QStringLiteral("Butt_connect_ferrin"));
     m_fullTelegram = new QTableWidget(1, kFullTelegramColumns, m_hidden);
     m_fullTelegram->setObjectName(QStringLiteral("GridFullTelegram"));
     m_hidden->setVisible(false);

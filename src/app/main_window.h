@@ -51,8 +51,8 @@ public:
     StatusBarWidget* statusPanels() const { return m_status; }
     TimerSet* timers() const { return m_timers; }
     MainMenu* mainMenu() const { return m_menu; }
-    QPushButton* connectXPortButton() const { return m_connectXPort; }
-    QPushButton* connectFerrinButton() const { return m_connectFerrin; }
+    QPushButton* connectLanAdapterButton() const { return m_connectLanAdapter; }
+    QPushButton* connectServerGatewayButton() const { return m_connectServerGateway; }
     QTableWidget* fullTelegramGrid() const { return m_fullTelegram; }
 
     LogSink& log();
@@ -151,8 +151,8 @@ private:
     StatusBarWidget* m_status = nullptr;
     TimerSet* m_timers = nullptr;
     QWidget* m_hidden = nullptr;
-    QPushButton* m_connectXPort = nullptr;
-    QPushButton* m_connectFerrin = nullptr;
+    QPushButton* m_connectLanAdapter = nullptr;
+    QPushButton* m_connectServerGateway = nullptr;
     QTableWidget* m_fullTelegram = nullptr;
 };
 

@@ -15,7 +15,7 @@ class StringGridModel;
 class ProgressSink;
 
 namespace links {
-class ChannelInterface;
+class Channel;
 }
 
 // The two page-1 check boxes the read paths follow. The window keeps them in step with "Use SND_NKE" and
@@ -33,7 +33,7 @@ struct BusContext {
     RunState& state;
     LogSink& log;
     const MessageLanguage& language;
-    links::ChannelInterface& channel;
+    links::Channel& channel;
     StringGridModel& meterTable;
     ProgressSink& progress;
     // The system's decimal separator, for the values of decoded rows.

@@ -1,24 +1,21 @@
 #include "cli/cli_bus.h"
 
-#include "bus/clock_text.h"
 #include "bus/event_loop_wait.h"
+#include "bus/timer_set.h"
 #include "lang/caption_table.h"
+#include "links/channel.h"
+#include "meters/ops/free_command_console.h"
 #include "meters/table/meter_table.h"
+
+#include <QTimer>
 
 #include <algorithm>
 
 namespace holvex::cli {
 
 CliBus::CliBus(const Settings& settings)
-    : m_settings(settings), m_channel(m_settings, m_state, m_log, m_language), m_recorder(m_channel),
-      m_table(kMeterFixedColumns, kMeterTableMaxRows), m_context{m_settings,   m_state,
-                                                                 m_log,        m_language,
-                                                                 m_recorder,   m_table,
-                                                                 m_progress,   &systemDecimalSeparator,
-                                                                 &readingTime, &readingDate,
-                                                                 {},           {}},
-      m_operations(m_context,
-                   BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress}) {
+    : m_settings(settings), m_table(kMeterFixedColumns, kMeterTableMaxRows),
+      m_bus(BusParts{m_settings, m_state, m_log, m_progress, m_language, m_table}) {
     // What the main window takes from the file at start: the language and the extra columns.
     m_state.LanguageCode = m_settings.Language;
     m_language.setTicked(languageForCode(m_settings.Language));
@@ -28,14 +25,21 @@ CliBus::CliBus(const Settings& settings)
         m_state.ExtraTitles[i] = title.left(RunState::kExtraTitleLength);
     }
     applyMeterTableHeadings(m_table, m_language.ticked(), m_state);
-    for (QTimer* timer : {&m_respond, &m_readAll, &m_secondary, &m_set, &m_freeCommand}) {
-        timer->setInterval(m_settings.Timeout);
-    }
-    m_autoAddress.setInterval(1000);
+    m_bus.timers().setResponseTimeout(m_settings.Timeout);
+    QObject::connect(&m_bus.operations().console(), &FreeCommandConsole::answerTaken,
+                     [this](const QByteArray& answer) { m_consoleAnswer = answer; });
+}
+
+QTimer& CliBus::respondTimer() {
+    return *m_bus.timers().timer(TimerId::Respond);
+}
+
+QTimer& CliBus::freeCommandTimer() {
+    return *m_bus.timers().timer(TimerId::FreeCommand);
 }
 
 void CliBus::prepareChannel() {
-    m_channel.onMainWindowActivated();
+    m_bus.channel().prepare();
     if (m_settings.UseEthernet && m_state.ServerListening) {
         // The gateway's first packet identifies it; a request sent before it arrives would take that packet
         // for its answer.

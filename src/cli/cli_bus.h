@@ -1,23 +1,23 @@
 #pragma once
 
-#include "bus/bus_context.h"
+#include "bus/bus.h"
 #include "bus/run_state.h"
-#include "cli/answer_recording_channel.h"
 #include "cli/silent_progress_sink.h"
 #include "cli/stderr_log_sink.h"
 #include "lang/message_language.h"
-#include "links/channel.h"
 #include "meters/ops/meter_operations.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 
-#include <QTimer>
+#include <QByteArray>
+
+class QTimer;
 
 namespace holvex::cli {
 
-// The program's bus machinery for one command-line run: the real channel chosen by the settings, the reply
-// timers at the response timeout, the meter table with its extra columns and the meter operations wired to
-// them, the event log going to standard error. Run the operations inside the application's event loop.
+// The program's bus for one command-line run: the road chosen by the settings, the reply timers at the
+// response timeout, the meter table with its extra columns, the event log going to standard error. Run the
+// operations inside the application's event loop.
 class CliBus {
 public:
     explicit CliBus(const Settings& settings);
@@ -32,15 +32,17 @@ public:
     // loop running) until one has identified itself, at most kCallInWaitMs.
     void prepareChannel();
 
-    MeterOperations& operations() { return m_operations; }
+    Bus& bus() { return m_bus; }
+    MeterOperations& operations() { return m_bus.operations(); }
+    SecondarySearch& secondarySearch() { return m_bus.secondarySearch(); }
     StringGridModel& table() { return m_table; }
     RunState& state() { return m_state; }
     const Settings& settings() const { return m_settings; }
     StderrLogSink& log() { return m_log; }
-    QTimer& respondTimer() { return m_respond; }
-    QTimer& freeCommandTimer() { return m_freeCommand; }
+    QTimer& respondTimer();
+    QTimer& freeCommandTimer();
     // The bytes the console's last completed tick collected (empty: nothing arrived).
-    const QByteArray& consoleAnswer() const { return m_recorder.answer(); }
+    const QByteArray& consoleAnswer() const { return m_consoleAnswer; }
 
 private:
     Settings m_settings;
@@ -48,17 +50,9 @@ private:
     StderrLogSink m_log;
     SilentProgressSink m_progress;
     MessageLanguage m_language;
-    links::Channel m_channel;
-    AnswerRecordingChannel m_recorder;
     StringGridModel m_table;
-    QTimer m_respond;
-    QTimer m_readAll;
-    QTimer m_secondary;
-    QTimer m_set;
-    QTimer m_freeCommand;
-    QTimer m_autoAddress;
-    BusContext m_context;
-    MeterOperations m_operations;
+    Bus m_bus;
+    QByteArray m_consoleAnswer;
 };
 
 } // namespace holvex::cli

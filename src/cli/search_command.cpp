@@ -101,9 +101,7 @@ int runSearchCommand(const QStringList& arguments) {
     CliBus bus(settings);
     MeterOperations& operations = bus.operations();
 
-    // Timer_secondary of the window: the bus search only stops it at its end; the direct read has its own.
-    QTimer idleSecondary;
-    SecondarySearch search(operations.context(), operations.decoder(), bus.respondTimer(), idleSecondary);
+    SecondarySearch& search = bus.secondarySearch();
     // A fresh table: the operator's "Yes" to the clear question.
     search.setClearQuestion([](const QString&, const QString&) { return ClearAnswer::Yes; });
     QObject::connect(&search, &SecondarySearch::searchFinished, QCoreApplication::instance(),

@@ -1,94 +1,66 @@
 #pragma once
 
-#include "links/channel_interface.h"
-#include "links/gateway_server.h"
-
-#include <QObject>
-
-class QTimer;
+#include "links/link.h"
 
 namespace holvex {
 struct RunState;
 struct Settings;
 class LogSink;
-class MessageLanguage;
 } // namespace holvex
 
 namespace holvex::links {
 
-class SerialChannel;
-class LanAdapterClient;
-class GatewayClient;
+class LinkSet;
 
-// The five connection channels behind one face. Each call reads the settings in force at that moment and
-// picks the channel anew: the serial port, the LAN adapter, the gateways calling in (or a wireless interface
-// adapter calling in) and the gateway of the server version.
-class Channel : public QObject, public ChannelInterface {
-    Q_OBJECT
+// Which lines the RS-232 rule refuses on which road (the gateways take their settings on the service port).
+enum class GatewayLineScope {
+    NetworkSetting, // IP settings, "SET TEST" and every "GET": refused on any network road
+    OtherSetting,   // refused with the LAN adapter or the gateways calling in, sent on the serial port
+                    // otherwise
+};
 
+// The one channel the operations talk to. Opening it picks the road's link from the settings; every later
+// call of the operation goes to that link until the channel is closed, so an operation never changes road in
+// the middle. A call without an open channel (a keep-alive ping, a command that opens nothing) goes to the
+// road the settings name at that moment.
+class Channel {
 public:
-    Channel(Settings& settings, RunState& state, LogSink& log, const MessageLanguage& language,
-            QObject* parent = nullptr);
-    ~Channel() override;
+    Channel(const Settings& settings, RunState& state, LogSink& log, LinkSet& links);
 
-    bool openChannel() override;
-    void sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) override;
-    void sendDeviceCommand(const QByteArray& text) override;
-    ReplyRead readReply(ReplyTimer timer) override;
-    void closeChannel() override;
-    SearchReply takeSearchReply() override;
-    bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) override;
-    void discardSerialInput() override;
-    void discardSerialBuffers() override;
-    void stopKeepAlive() override;
+    // Opens or connects the road of the settings; false when it is not ready.
+    bool openChannel();
+    // One M-Bus frame (see Link::sendFrame); false when nothing went out because the road is down.
+    bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words);
+    // A text line of the maker's devices (see Link::sendLine).
+    bool sendLine(const QByteArray& line, const OperationWords& words);
+    // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
+    // clear.
+    ReplyRead readReply(ReplyTimer timer);
+    // What has arrived so far, taken at once without the gateway reload wait.
+    SearchReply takeSearchReply();
+    // The end of an operation. The serial port closes whatever the road: a gateway line may have opened it.
+    void closeChannel();
+    void discardInput();
+    void discardAll();
+    void stopKeepAlive();
+    // The road in use: the open channel's, or the one the settings name.
+    LinkKind kind() const;
+    // Each activation of the main window: what the road of the settings needs before it is used.
+    void prepare();
 
-    // The settings window's port button.
-    void toggleSerialPort();
-    // The main window closes: the port must not stay open.
-    void closeSerialPort();
-    // The server socket toggle, with the "Port to listen:" text.
-    void toggleServerSocket(const QString& portText);
-    // The hidden "Connect to Xport" and "Connect to Ferrin" buttons.
-    void connectXPort();
-    void connectGateway();
-    // Each activation of the main window: listen for gateways, or take the network number of the server
-    // version.
-    void onMainWindowActivated();
-    // "Apply" of the settings' first page.
-    void onSettingsApplied();
-
-    void setIdleTimer(QTimer* timer);
-    void setKeepAliveTimer(QTimer* timer);
-
-    // The gateway that called in.
-    QString peerAddress() const;
-    QString peerHost() const;
-    quint16 peerPort() const;
-    // The port the server socket listens on; 0 when it does not listen.
-    quint16 listeningPort() const;
-
-signals:
-    void statusTextChanged(const QString& text);
-    void serialFieldsEnabled(bool enabled);
-    void portCaptionChanged(const QString& caption);
-    void peerAccepted();
-    void automaticActionRequested(holvex::links::AutomaticAction kind);
+    // A gateway setting line, over the serial port only: refused with "Setting of Ferrin-2 or Galdor-5 is
+    // only RS-232!" on the roads the rule names. Returns true when the line was written (the caller then
+    // starts its answer timer); logText, when not empty, is logged just before the line goes out.
+    bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText);
 
 private:
-    bool serialChosen() const;
-    void sendKeepAlivePing();
-    void sendToGateway(const QByteArray& packet, const OperationWords& words);
-    void forgetEarlierGatewayPackets();
-    void advanceSequence();
+    Link& current();
 
-    Settings& m_settings;
+    const Settings& m_settings;
     RunState& m_state;
     LogSink& m_log;
-    const MessageLanguage& m_language;
-    SerialChannel* m_serial;
-    LanAdapterClient* m_lan;
-    GatewayClient* m_client;
-    GatewayServer* m_server;
+    LinkSet& m_links;
+    Link* m_open = nullptr;
 };
 
 } // namespace holvex::links

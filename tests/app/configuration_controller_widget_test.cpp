@@ -1,6 +1,6 @@
 // The configuration group and "Auto address" of page 1 in front of the real configuration commands and the
 // automatic addressing, over a scripted channel; every tick is called by hand.
-#include "../meters/fake_channel.h"
+#include "../meters/fake_link.h"
 #include "accounts/access_grant.h"
 #include "app/command_line_widget.h"
 #include "app/configuration_controller.h"
@@ -30,7 +30,7 @@
 namespace holvex {
 namespace {
 
-using test::FakeChannel;
+using test::FakeLink;
 using test::FakeLog;
 using test::FakeProgress;
 
@@ -62,31 +62,22 @@ protected:
         AccessGrant grant;
         grant.devicesAllowed = true;
         m_window->applyAccessGrant(grant);
-        m_context = std::make_unique<BusContext>(BusContext{m_settings,
-                                                            m_run,
-                                                            m_log,
-                                                            m_language,
-                                                            m_channel,
-                                                            m_page->meterTable(),
-                                                            m_progress,
-                                                            [] { return QLatin1Char('.'); },
-                                                            [] { return QStringLiteral("10:00:00"); },
-                                                            [] { return QStringLiteral("08/12/2026"); },
-                                                            [](int) {},
-                                                            {}});
-        m_ops = std::make_unique<MeterOperations>(
-            *m_context, BusTimers{m_respond, m_readAll, m_secondary, m_set, m_freeCommand, m_autoAddress});
-        m_search = std::make_unique<SecondarySearch>(*m_context, m_ops->decoder(), m_respond, m_secondary);
-        m_controller = std::make_unique<ConfigurationController>(*m_window, *m_page, *m_ops, m_search.get());
+        m_bus = std::make_unique<Bus>(
+            BusParts{m_settings, m_run, m_log, m_progress, m_language, m_page->meterTable()},
+            BusHooks{&m_links, [] { return QLatin1Char('.'); }, [] { return QStringLiteral("10:00:00"); },
+                     [] { return QStringLiteral("08/12/2026"); },
+                     [](int) {
+                     }});
+        m_ops = &m_bus->operations();
+        m_search = &m_bus->secondarySearch();
+        m_controller = std::make_unique<ConfigurationController>(*m_window, *m_page, *m_ops, m_search);
         // As the bus controller keeps the read paths in step with the box.
         QObject::connect(m_page->broadcastBox(), &QCheckBox::toggled, &m_ops->readCycle(),
                          &ReadCycle::setBroadcast);
     }
     void TearDown() override {
         m_controller.reset();
-        m_search.reset();
-        m_ops.reset();
-        m_context.reset();
+        m_bus.reset();
         m_window.reset();
     }
 
@@ -139,19 +130,14 @@ protected:
     MessageLanguage m_language;
     AnsweringHooks m_hooks;
     FakeLog m_log;
-    FakeChannel m_channel;
+    FakeLink m_channel;
+    test::SingleLinkSet m_links{m_channel};
     FakeProgress m_progress;
-    QTimer m_respond;
-    QTimer m_readAll;
-    QTimer m_secondary;
-    QTimer m_set;
-    QTimer m_freeCommand;
-    QTimer m_autoAddress;
     std::unique_ptr<MainWindow> m_window;
     MetersPage* m_page = nullptr;
-    std::unique_ptr<BusContext> m_context;
-    std::unique_ptr<MeterOperations> m_ops;
-    std::unique_ptr<SecondarySearch> m_search;
+    std::unique_ptr<Bus> m_bus;
+    MeterOperations* m_ops = nullptr;
+    SecondarySearch* m_search = nullptr;
     std::unique_ptr<ConfigurationController> m_controller;
 };
 

@@ -180,8 +180,8 @@ TEST_F(MainWindowTest, ProgressBarStatusBarAndHiddenControls) {
     EXPECT_EQ(window.statusPanels()->panel(1)->width(), 400);
     EXPECT_EQ(window.statusPanels()->panel(2)->width(), 50);
     window.show();
-    EXPECT_FALSE(window.connectXPortButton()->isVisible());
-    EXPECT_FALSE(window.connectFerrinButton()->isVisible());
+    EXPECT_FALSE(window.connectLanAdapterButton()->isVisible());
+    EXPECT_FALSE(window.connectServerGatewayButton()->isVisible());
     EXPECT_FALSE(window.fullTelegramGrid()->isVisible());
     EXPECT_EQ(window.fullTelegramGrid()->rowCount(), 1);
     EXPECT_FALSE(find<QPushButton>("Butt_stop_secondary")->isVisible());

@@ -10,6 +10,7 @@
 #include "app/search_group_widget.h"
 #include "bus/timer_set.h"
 #include "links/channel.h"
+#include "links/road_links.h"
 #include "log/log_pane.h"
 #include "meters/page/meter_table_view.h"
 #include "meters/page/meters_page.h"
@@ -301,18 +302,18 @@ TEST_F(RoadTest, ReadAllLocksTheSearchGroupUntilEveryRowIsRead) {
 }
 
 TEST_F(RoadTest, AGatewaysAutomaticScanAndSearchRunAndTheReadOutSaysItIsMissing) {
-    emit bus().channel().automaticActionRequested(links::AutomaticAction::PrimaryScan);
+    emit bus().roads().automaticActionRequested(links::AutomaticAction::PrimaryScan);
     EXPECT_TRUE(bus().operations().scan().running());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
     QTest::mouseClick(findButton(), Qt::LeftButton);
     EXPECT_FALSE(bus().operations().scan().running());
 
-    emit bus().channel().automaticActionRequested(links::AutomaticAction::DisplayReadout);
+    emit bus().roads().automaticActionRequested(links::AutomaticAction::DisplayReadout);
     EXPECT_TRUE(logHas(QStringLiteral("Automatic display read-out requested by the gateway: not available")));
     // The gateway's search runs as "Find all" would, and the stop button ends it.
     m_main->settings().Timeout = 60;
     QSignalSpy finished(&bus().secondarySearch(), &SecondarySearch::searchFinished);
-    emit bus().channel().automaticActionRequested(links::AutomaticAction::SecondarySearch);
+    emit bus().roads().automaticActionRequested(links::AutomaticAction::SecondarySearch);
     EXPECT_TRUE(bus().secondarySearch().running());
     EXPECT_EQ(m_main->searchGroup()->secondaryAddress(), QStringLiteral("FFFFFFFF"));
     QTest::mouseClick(m_main->searchGroup()->stopSecondaryButton(), Qt::LeftButton);

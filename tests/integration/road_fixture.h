@@ -3,11 +3,14 @@
 // The whole read road without widgets: the real channel and every meter operation over the simulated
 // installation on a thread of its own, reached by one of the four channels a bus can be behind.
 
+#include "bus/bus.h"
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
+#include "bus/timer_set.h"
 #include "fake_sinks.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
+#include "links/road_links.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "meters/ops/meter_operations.h"
@@ -76,23 +79,17 @@ public:
 class RoadBench {
 public:
     explicit RoadBench(int periodMs = 80) {
-        for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
-            timer->setInterval(periodMs);
-        }
+        bus.timers().setResponseTimeout(periodMs);
         settings.Timeout = periodMs;
         settings.Retry = 0;
         settings.KeepAlive = false;
         settings.EthTimeout = 20; // 200 ms connect wait
         settings.RemoteIp = QStringLiteral("127.0.0.1");
-        channel.setIdleTimer(&idleTimer);
-        channel.setKeepAliveTimer(&keepAliveTimer);
     }
 
     ~RoadBench() {
-        for (QTimer* timer : {&respond, &readAll, &secondary, &set, &freeCommand}) {
-            timer->stop();
-        }
-        channel.closeChannel();
+        bus.timers().stopAll();
+        bus.channel().closeChannel();
         channel.closeSerialPort();
     }
 
@@ -197,36 +194,29 @@ public:
 
     QTemporaryDir dir;
     QString recordPath;
-    sim::SimThread sim; // stops after the channel has let go of its end
+    sim::SimThread sim; // stops after the bus has let go of its end
     Settings settings;
     RunState state;
     RoadLog log;
     RoadProgress progress;
     MessageLanguage language;
-    links::Channel channel{settings, state, log, language};
     StringGridModel table{12};
-    QTimer respond;
-    QTimer readAll;
-    QTimer secondary;
-    QTimer autoAddress;
-    QTimer set;
-    QTimer freeCommand;
-    QTimer idleTimer;
-    QTimer keepAliveTimer;
-    BusContext context{settings,
-                       state,
-                       log,
-                       language,
-                       channel,
-                       table,
-                       progress,
-                       [] { return QLatin1Char('.'); },
-                       [] { return QStringLiteral("10:00:00"); },
-                       [] { return QStringLiteral("08/12/2026"); },
-                       {},
-                       {}};
-    MeterOperations operations{context,
-                               BusTimers{respond, readAll, secondary, set, freeCommand, autoAddress}};
+    Bus bus{BusParts{settings, state, log, progress, language, table},
+            BusHooks{nullptr,
+                     [] { return QLatin1Char('.'); },
+                     [] { return QStringLiteral("10:00:00"); },
+                     [] { return QStringLiteral("08/12/2026"); },
+                     {}}};
+    // The roads themselves: the port, the server socket and the two clients.
+    links::RoadLinks& channel = *bus.roads();
+    BusContext& context = bus.context();
+    MeterOperations& operations = bus.operations();
+    QTimer& respond = *bus.timers().timer(TimerId::Respond);
+    QTimer& readAll = *bus.timers().timer(TimerId::ReadAll);
+    QTimer& secondary = *bus.timers().timer(TimerId::Secondary);
+    QTimer& set = *bus.timers().timer(TimerId::Set);
+    QTimer& freeCommand = *bus.timers().timer(TimerId::FreeCommand);
+    QTimer& autoAddress = *bus.timers().timer(TimerId::AutoAddress);
 };
 
 } // namespace holvex::test

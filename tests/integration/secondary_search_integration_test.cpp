@@ -55,7 +55,7 @@ protected:
 TEST_P(SecondarySearchRoadTest, EveryMeterEndsUpInTheTable) {
     QString error;
     ASSERT_TRUE(b.start(GetParam(), QByteArray(kInstallation), &error)) << error.toStdString();
-    SecondarySearch search(b.context, b.operations.decoder(), b.respond, b.secondary);
+    SecondarySearch& search = b.bus.secondarySearch();
     int finished = 0;
     QObject::connect(&search, &SecondarySearch::searchFinished, [&finished] { ++finished; });
 

@@ -4,9 +4,8 @@
 #include "channel_test_helpers.h"
 #include "codec/frame_codec.h"
 #include "lang/message_language.h"
-#include "links/gateway_server.h"
-#include "links/lan_adapter_client.h"
-#include "links/serial_channel.h"
+#include "links/call_in_server.h"
+#include "links/serial_link.h"
 #include "settings/settings.h"
 #include "test_support.h"
 
@@ -21,11 +20,13 @@ namespace {
 
 class ChannelTest : public ::testing::Test {
 protected:
-    Settings settings;
-    RunState state;
-    test::CollectingLog log;
-    MessageLanguage language;
-    Channel channel{settings, state, log, language};
+    test::RoadsBench bench;
+    Settings& settings = bench.settings;
+    RunState& state = bench.state;
+    test::CollectingLog& log = bench.log;
+    MessageLanguage& language = bench.language;
+    Channel& channel = bench.channel;
+    RoadLinks& roads = bench.roads;
 };
 
 TEST_F(ChannelTest, GatewayReplyIsWaitedForReloadPeriodsThenOverload) {
@@ -169,10 +170,29 @@ TEST_F(ChannelTest, NothingIsSentNorLoggedOnAChannelThatIsNotConnected) {
         state.PacketSequence = 7;
         log.lines.clear();
         channel.sendFrame(shortFrame(control::kReqUd2, 5), PacketKind::Read, OperationWords::read(5));
-        channel.sendDeviceCommand(QByteArrayLiteral("GET MAIN"));
+        channel.sendLine(QByteArrayLiteral("GET MAIN"), OperationWords{});
         EXPECT_EQ(state.PacketSequence, 7) << c.what;
         EXPECT_TRUE(log.lines.isEmpty()) << c.what;
     }
+}
+
+TEST_F(ChannelTest, DeviceLinesPerRoad) {
+    // A LAN adapter whose connection is down: the stale reply goes, nothing goes out.
+    settings.UseLanXp = true;
+    state.RawReply = QByteArrayLiteral("stale");
+    EXPECT_FALSE(channel.sendLine(QByteArrayLiteral("GET MAIN"), OperationWords{}));
+    EXPECT_TRUE(state.RawReply.isEmpty());
+
+    // The gateway of the server version takes the settings' network number before the packet is wrapped.
+    settings.UseLanXp = false;
+    settings.UseFerrinServ = true;
+    settings.NetNumber = QStringLiteral("10.0.0.7");
+    state.GatewayClientConnected = true;
+    OperationWords words;
+    words.socket = QStringLiteral("setting Lumet parameters");
+    EXPECT_TRUE(channel.sendLine(QByteArrayLiteral("GET MAIN"), words));
+    EXPECT_EQ(state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 0, 7}));
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Socket exception during setting Lumet parameters - ")));
 }
 
 TEST_F(ChannelTest, TooLongPayloadIsNotWrappedNorSent) {
@@ -195,7 +215,7 @@ TEST_F(ChannelTest, OpenChannelPerSettings) {
 
 TEST_F(ChannelTest, MissingSerialPortIsReportedWithItsReason) {
     settings.PortName = QStringLiteral("/dev/holvex-no-such-port");
-    QSignalSpy status(&channel, &Channel::statusTextChanged);
+    QSignalSpy status(&roads, &RoadLinks::statusTextChanged);
     EXPECT_FALSE(channel.openChannel());
     EXPECT_FALSE(state.PortOpen);
     ASSERT_EQ(status.count(), 1);
@@ -208,7 +228,7 @@ TEST_F(ChannelTest, MissingSerialPortIsReportedWithItsReason) {
 
     language.setTicked(TickedLanguage::Italian);
     log.lines.clear();
-    channel.toggleSerialPort();
+    roads.toggleSerialPort();
     EXPECT_EQ(log.lines.value(0),
               QStringLiteral("La porta selezionata (/dev/holvex-no-such-port) e utilizzata da "
                              "un\"altra applicazione!"));
@@ -275,10 +295,10 @@ TEST_F(ChannelTest, BadRemoteAddressIsReportedAndNothingConnects) {
 TEST_F(ChannelTest, ActivationTakesTheNetworkNumberOfTheServerVersion) {
     settings.UseFerrinServ = true;
     settings.NetNumber = QStringLiteral("10.0.3.200");
-    channel.onMainWindowActivated();
+    channel.prepare();
     EXPECT_EQ(state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 3, 200}));
     settings.NetNumber = QStringLiteral("10.0.3");
-    channel.onMainWindowActivated();
+    channel.prepare();
     EXPECT_EQ(state.NetworkNumber, (std::array<std::uint8_t, 4>{10, 0, 3, 200}));
 }
 
@@ -303,19 +323,19 @@ TEST(ChannelSettings, RemoteEndpointAndPorts) {
         }
     }
     EXPECT_EQ(parseRemoteEndpoint(QStringLiteral("192.168.1.3"), QString(), 59615)->port, 59615);
-    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("5000")), 5000);
-    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("abc")), 59615);
-    EXPECT_EQ(GatewayServer::listenPortFor(QStringLiteral("99999")), 59615);
+    EXPECT_EQ(CallInServer::listenPortFor(QStringLiteral("5000")), 5000);
+    EXPECT_EQ(CallInServer::listenPortFor(QStringLiteral("abc")), 59615);
+    EXPECT_EQ(CallInServer::listenPortFor(QStringLiteral("99999")), 59615);
 }
 
 TEST(ChannelSettings, LineSettingsFallBackToTheirDefaults) {
-    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("300")), 300);
-    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("19200")), 19200);
-    EXPECT_EQ(SerialChannel::baudRateFor(QStringLiteral("38400")), 2400);
-    EXPECT_EQ(SerialChannel::baudRateFor(QString()), 2400);
-    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("None")), QSerialPort::NoParity);
-    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("Space")), QSerialPort::SpaceParity);
-    EXPECT_EQ(SerialChannel::parityFor(QStringLiteral("Bogus")), QSerialPort::EvenParity);
+    EXPECT_EQ(SerialLink::baudRateFor(QStringLiteral("300")), 300);
+    EXPECT_EQ(SerialLink::baudRateFor(QStringLiteral("19200")), 19200);
+    EXPECT_EQ(SerialLink::baudRateFor(QStringLiteral("38400")), 2400);
+    EXPECT_EQ(SerialLink::baudRateFor(QString()), 2400);
+    EXPECT_EQ(SerialLink::parityFor(QStringLiteral("None")), QSerialPort::NoParity);
+    EXPECT_EQ(SerialLink::parityFor(QStringLiteral("Space")), QSerialPort::SpaceParity);
+    EXPECT_EQ(SerialLink::parityFor(QStringLiteral("Bogus")), QSerialPort::EvenParity);
 }
 
 } // namespace

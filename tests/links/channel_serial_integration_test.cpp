@@ -58,17 +58,19 @@ protected:
     QString meterEnd;
     QProcess socat;
     QSerialPort meter;
-    Settings settings;
-    RunState state;
-    test::CollectingLog log;
-    MessageLanguage language;
-    Channel channel{settings, state, log, language};
+    test::RoadsBench bench;
+    Settings& settings = bench.settings;
+    RunState& state = bench.state;
+    test::CollectingLog& log = bench.log;
+    MessageLanguage& language = bench.language;
+    Channel& channel = bench.channel;
+    RoadLinks& roads = bench.roads;
 };
 
 TEST_F(SerialChannelTest, ReadRequestAndReplyOverThePort) {
-    QSignalSpy status(&channel, &Channel::statusTextChanged);
-    QSignalSpy fields(&channel, &Channel::serialFieldsEnabled);
-    QSignalSpy caption(&channel, &Channel::portCaptionChanged);
+    QSignalSpy status(&roads, &RoadLinks::statusTextChanged);
+    QSignalSpy fields(&roads, &RoadLinks::serialFieldsEnabled);
+    QSignalSpy caption(&roads, &RoadLinks::portCaptionChanged);
     ASSERT_TRUE(channel.openChannel());
     EXPECT_TRUE(state.PortOpen);
     const QString openText = programEnd + QStringLiteral(" - 2400,8,Even");
@@ -127,10 +129,10 @@ TEST_F(SerialChannelTest, GatewayLineIsWrittenWithoutTerminator) {
 TEST_F(SerialChannelTest, ToggleOpensAndCloses) {
     settings.Speed = QStringLiteral("57600");
     settings.Parity = QStringLiteral("Mark");
-    channel.toggleSerialPort();
+    roads.toggleSerialPort();
     ASSERT_TRUE(state.PortOpen);
     EXPECT_TRUE(log.has(programEnd + QStringLiteral(" - 2400,8,Mark")));
-    channel.toggleSerialPort();
+    roads.toggleSerialPort();
     EXPECT_FALSE(state.PortOpen);
 }
 

@@ -41,11 +41,13 @@ protected:
     }
 
     std::unique_ptr<sim::SimInstallation> installation;
-    Settings settings;
-    RunState state;
-    test::CollectingLog log;
-    MessageLanguage language;
-    Channel channel{settings, state, log, language};
+    test::RoadsBench bench;
+    Settings& settings = bench.settings;
+    RunState& state = bench.state;
+    test::CollectingLog& log = bench.log;
+    MessageLanguage& language = bench.language;
+    Channel& channel = bench.channel;
+    RoadLinks& roads = bench.roads;
 };
 
 TEST_F(ChannelSimTest, MeterReadThroughTheLanAdapter) {
@@ -64,10 +66,10 @@ TEST_F(ChannelSimTest, MeterReadThroughAGatewayThatCallsIn) {
     settings.UseEthernet = true;
     settings.KeepAlive = false;
     settings.ListenPort = QStringLiteral("0");
-    channel.toggleServerSocket(settings.ListenPort);
+    roads.toggleServerSocket(settings.ListenPort);
     ASSERT_TRUE(state.ServerListening);
     sim::GatewayCallEndpoint gateway(installation.get());
-    gateway.start(QStringLiteral("127.0.0.1"), channel.listeningPort());
+    gateway.start(QStringLiteral("127.0.0.1"), roads.listeningPort());
     ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn && state.PacketArrived; }));
     EXPECT_TRUE(log.has(QStringLiteral("Connected Ferrin Network number: 0.0.0.3")));
     state.PacketArrived = false;

@@ -33,11 +33,13 @@ protected:
         settings.RemoteIp = QStringLiteral("127.0.0.1");
     }
 
-    Settings settings;
-    RunState state;
-    test::CollectingLog log;
-    MessageLanguage language;
-    Channel channel{settings, state, log, language};
+    test::RoadsBench bench;
+    Settings& settings = bench.settings;
+    RunState& state = bench.state;
+    test::CollectingLog& log = bench.log;
+    MessageLanguage& language = bench.language;
+    Channel& channel = bench.channel;
+    RoadLinks& roads = bench.roads;
 };
 
 // Writes a packet in pieces, letting the channel take each piece into its envelope before the next is sent.
@@ -106,16 +108,14 @@ protected:
         settings.UseEthernet = true;
         settings.KeepAlive = false;
         settings.ListenPort = QStringLiteral("0");
-        channel.setIdleTimer(&idleTimer);
-        channel.setKeepAliveTimer(&keepAliveTimer);
-        channel.toggleServerSocket(settings.ListenPort);
+        roads.toggleServerSocket(settings.ListenPort);
         ASSERT_TRUE(state.ServerListening);
         ASSERT_TRUE(log.has(QStringLiteral("Socket is opened at port 0")));
     }
 
     // A gateway calls in and sends its identification packet in three pieces of 100 bytes.
     void callIn(QTcpSocket& gateway) {
-        gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+        gateway.connectToHost(QHostAddress::LocalHost, roads.listeningPort());
         ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
         const QByteArray identification = test::answerPacket(QByteArray());
         sendInPieces(gateway, identification, 100, state.EnvelopeCount);
@@ -130,22 +130,22 @@ protected:
         return gateway.read(kPacketSize);
     }
 
-    QTimer idleTimer;
-    QTimer keepAliveTimer;
+    QTimer& idleTimer = bench.idleTimer;
+    QTimer& keepAliveTimer = bench.keepAliveTimer;
 };
 
 TEST_F(GatewayCallingInTest, PacketInThreePiecesIsCheckedOnceAfterTheThird) {
     settings.AutoMbus = true;
-    QSignalSpy accepted(&channel, &Channel::peerAccepted);
-    QSignalSpy automatic(&channel, &Channel::automaticActionRequested);
+    QSignalSpy accepted(&roads, &RoadLinks::peerAccepted);
+    QSignalSpy automatic(&roads, &RoadLinks::automaticActionRequested);
     QTcpSocket gateway;
-    gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    gateway.connectToHost(QHostAddress::LocalHost, roads.listeningPort());
     ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_TRUE(log.has(QStringLiteral("Incoming request...")));
     EXPECT_TRUE(log.has(QStringLiteral("Connected to 127.0.0.1, 127.0.0.1, port No ") +
                         QString::number(gateway.localPort())));
-    EXPECT_EQ(channel.peerAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(roads.peerAddress(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(idleTimer.isActive());
     EXPECT_EQ(idleTimer.interval(), 600000);
 
@@ -205,7 +205,7 @@ TEST_F(GatewayCallingInTest, SecondGatewayIsClosedAtOnce) {
     QTcpSocket first;
     callIn(first);
     QTcpSocket second;
-    second.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    second.connectToHost(QHostAddress::LocalHost, roads.listeningPort());
     ASSERT_TRUE(spinUntil([&] { return log.hasPrefix(QStringLiteral("Incoming connection ignored at ")); }));
     ASSERT_TRUE(spinUntil([&] { return second.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_TRUE(state.GatewayCalledIn);
@@ -245,16 +245,16 @@ TEST_F(GatewayCallingInTest, QuietConnectionIsDroppedAndTheSocketReopened) {
 }
 
 TEST_F(GatewayCallingInTest, ToggleClosesAndApplyLeavesItForTheNextActivation) {
-    channel.toggleServerSocket(settings.ListenPort);
+    roads.toggleServerSocket(settings.ListenPort);
     EXPECT_FALSE(state.ServerListening);
     EXPECT_TRUE(log.has(QStringLiteral("Socket closed")));
-    channel.onMainWindowActivated();
+    channel.prepare();
     EXPECT_TRUE(state.ServerListening);
-    channel.onSettingsApplied();
+    roads.settingsApplied();
     EXPECT_FALSE(state.ServerListening);
-    EXPECT_EQ(channel.listeningPort(), 0);
+    EXPECT_EQ(roads.listeningPort(), 0);
     log.lines.clear();
-    channel.toggleServerSocket(QString());
+    roads.toggleServerSocket(QString());
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Socket port is not defined in Settings...")});
 }
 
@@ -262,9 +262,9 @@ TEST_F(GatewayCallingInTest, GatewayOfAnotherNetworkIsDroppedAndTheSocketListens
     settings.AcceptOnlyNetwork = true;
     settings.AcceptedNetwork = QStringLiteral("0.0.0.9");
     settings.AutoMbus = true;
-    QSignalSpy automatic(&channel, &Channel::automaticActionRequested);
+    QSignalSpy automatic(&roads, &RoadLinks::automaticActionRequested);
     QTcpSocket gateway;
-    gateway.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    gateway.connectToHost(QHostAddress::LocalHost, roads.listeningPort());
     ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     state.PacketSequence = 4;
     gateway.write(test::answerPacket(QByteArray(), 0, {10, 1, 2, 3}));
@@ -281,7 +281,7 @@ TEST_F(GatewayCallingInTest, GatewayOfAnotherNetworkIsDroppedAndTheSocketListens
 TEST_F(GatewayCallingInTest, WirelessAdapterTakesReadRequestsUnchanged) {
     settings.UseNerit1 = true;
     QTcpSocket adapter;
-    adapter.connectToHost(QHostAddress::LocalHost, channel.listeningPort());
+    adapter.connectToHost(QHostAddress::LocalHost, roads.listeningPort());
     ASSERT_TRUE(spinUntil([&] { return state.GatewayCalledIn; }));
     state.RawReply = QByteArrayLiteral("old");
     channel.sendFrame(kReadRequest, PacketKind::Read, OperationWords::read(5));

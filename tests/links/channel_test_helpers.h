@@ -1,6 +1,15 @@
 #pragma once
 
+#include "bus/bus.h"
+#include "bus/run_state.h"
+#include "bus/timer_set.h"
+#include "fake_sinks.h"
+#include "lang/message_language.h"
+#include "links/channel.h"
+#include "links/road_links.h"
 #include "log/log_sink.h"
+#include "meters/table/string_grid_model.h"
+#include "settings/settings.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -28,6 +37,22 @@ public:
         return false;
     }
     QStringList lines;
+};
+
+// The bus over the real roads, for the tests of the links: `channel` is what the operations use, `roads`
+// what the windows use (port button, server socket, connect buttons).
+struct RoadsBench {
+    Settings settings;
+    RunState state;
+    CollectingLog log;
+    MessageLanguage language;
+    StringGridModel table{12};
+    FakeProgress progress;
+    Bus bus{BusParts{settings, state, log, progress, language, table}};
+    links::Channel& channel = bus.channel();
+    links::RoadLinks& roads = *bus.roads();
+    QTimer& idleTimer = *bus.timers().timer(TimerId::CloseSocket);
+    QTimer& keepAliveTimer = *bus.timers().timer(TimerId::KeepAlive);
 };
 
 // Runs the event loop until the condition holds or the time is up.

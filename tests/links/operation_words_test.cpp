@@ -1,4 +1,4 @@
-#include "links/channel_interface.h"
+#include "links/channel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "meters/ops/auto_addressing.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 #include "meters/ops/meter_configuration.h"
 #include "meters/ops/meter_operations.h"
 #include "meters/table/meter_table.h"
@@ -54,9 +54,9 @@ protected:
     // ID and new address.
     void answer(const QList<std::pair<const char*, int>>& meters) {
         for (const auto& [id, address] : meters) {
-            b.channel.otherAnswers.push_back(ack());
-            b.channel.otherAnswers.push_back(ack());
-            b.channel.answerRead(kSelected, meterTelegram(address, id));
+            b.link.otherAnswers.push_back(ack());
+            b.link.otherAnswers.push_back(ack());
+            b.link.answerRead(kSelected, meterTelegram(address, id));
         }
     }
 
@@ -69,7 +69,7 @@ protected:
 
     QStringList addressWrites() const {
         QStringList writes;
-        for (const QString& frame : b.channel.sent) {
+        for (const QString& frame : b.link.sent) {
             if (frame.startsWith(QStringLiteral("68 06 06 68 73 FD"))) {
                 writes.append(frame);
             }
@@ -78,8 +78,7 @@ protected:
     }
 
     test::Bench b;
-    MeterOperations ops{b.context,
-                        BusTimers{b.respond, b.readAll, b.secondary, b.set, b.freeCommand, b.autoAddress}};
+    MeterOperations& ops = b.ops;
     QList<int> chosen;
     bool confirm = true;
     int started = 0;
@@ -127,7 +126,7 @@ TEST_F(AutoAddressingTest, RowWithoutIdIsSkippedAndItsNumberUsedUp) {
     runToEnd();
     EXPECT_EQ(addressWrites(), (QStringList{addressWrite(10), addressWrite(12)}));
     int selections = 0;
-    for (const QString& frame : b.channel.sent) {
+    for (const QString& frame : b.link.sent) {
         selections += frame.startsWith(QStringLiteral("68 0B 0B 68 53 FD 52")) ? 1 : 0;
     }
     EXPECT_EQ(selections, 2);
@@ -135,7 +134,7 @@ TEST_F(AutoAddressingTest, RowWithoutIdIsSkippedAndItsNumberUsedUp) {
 }
 
 TEST_F(AutoAddressingTest, SilentMeterIsPassedOver) {
-    b.channel.otherAnswers = {}; // row 1 does not answer its selection
+    b.link.otherAnswers = {}; // row 1 does not answer its selection
     ops.autoAddressing().press(10);
     fire(b.secondary);
     EXPECT_TRUE(b.log.has(QStringLiteral("No response from device 11111111")));
@@ -153,7 +152,7 @@ TEST_F(AutoAddressingTest, MetersSharingAnAddressAreEachReachedByTheirOwnId) {
     ops.autoAddressing().press(10);
     runToEnd();
     QStringList selections;
-    for (const QString& frame : b.channel.sent) {
+    for (const QString& frame : b.link.sent) {
         if (frame.startsWith(QStringLiteral("68 0B 0B 68 53 FD 52"))) {
             selections.append(frame.mid(21, 11));
         }
@@ -193,7 +192,7 @@ TEST_F(AutoAddressingTest, OneRowTableHasNothingToAddress) {
     ops.autoAddressing().press(10);
     EXPECT_EQ(b.log.lines, QStringList{"Nothing to auto address..."});
     EXPECT_EQ(started, 0);
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
 }
 
 TEST_F(AutoAddressingTest, AnswerOtherThanYesStartsNothing) {
@@ -201,7 +200,7 @@ TEST_F(AutoAddressingTest, AnswerOtherThanYesStartsNothing) {
     ops.autoAddressing().press(10);
     EXPECT_EQ(started, 0);
     EXPECT_FALSE(b.state.AutoAddressRunning);
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
 }
 
 TEST_F(AutoAddressingTest, WithoutASingleMarkTheRunWaitsUntilStopped) {

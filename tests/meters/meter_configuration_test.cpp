@@ -1,6 +1,6 @@
 #include "meters/ops/meter_configuration.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 #include "meters/ops/meter_operations.h"
 #include "meters/table/meter_table.h"
 
@@ -46,8 +46,7 @@ protected:
     }
 
     test::Bench b;
-    MeterOperations ops{b.context,
-                        BusTimers{b.respond, b.readAll, b.secondary, b.set, b.freeCommand, b.autoAddress}};
+    MeterOperations& ops = b.ops;
     ConfigurationInputs inputs;
     int hexRequests = 0;
 };
@@ -55,14 +54,14 @@ protected:
 TEST_F(ConfigurationTest, ChangeIdOfAddressFiveReadsBack) {
     select(1);
     inputs.newId = QStringLiteral("00000042");
-    b.channel.otherAnswers = {ack()};
-    b.channel.answerRead(5, meterTelegram(5, "42 00 00 00"));
+    b.link.otherAnswers = {ack()};
+    b.link.answerRead(5, meterTelegram(5, "42 00 00 00"));
     ASSERT_TRUE(config().changeId());
-    EXPECT_EQ(b.channel.sent, QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16"});
-    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("changing ID 5"));
+    EXPECT_EQ(b.link.sent, QStringList{"68 09 09 68 73 05 51 0C 79 42 00 00 00 90 16"});
+    EXPECT_EQ(b.link.words[0].serial, QStringLiteral("changing ID 5"));
     EXPECT_TRUE(ops.readCycle().readAfterAck());
     fire(b.respond); // the acknowledgement: the meter is read again
-    EXPECT_EQ(b.channel.sent.last(), QStringLiteral("10 7B 05 80 16"));
+    EXPECT_EQ(b.link.sent.last(), QStringLiteral("10 7B 05 80 16"));
     fire(b.respond);
     EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("00000042"));
     EXPECT_FALSE(b.respond.isActive());
@@ -71,13 +70,13 @@ TEST_F(ConfigurationTest, ChangeIdOfAddressFiveReadsBack) {
 TEST_F(ConfigurationTest, ChangeBaudOfAddressOneTo2400WithoutReadBack) {
     select(2);
     inputs.baud = QStringLiteral("2400");
-    b.channel.otherAnswers = {ack()};
+    b.link.otherAnswers = {ack()};
     ASSERT_TRUE(config().changeBaud());
-    EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 01 BB 0F 16"});
-    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("Change baud of device 1"));
+    EXPECT_EQ(b.link.sent, QStringList{"68 03 03 68 53 01 BB 0F 16"});
+    EXPECT_EQ(b.link.words[0].serial, QStringLiteral("Change baud of device 1"));
     EXPECT_FALSE(ops.readCycle().readAfterAck());
     fire(b.respond);
-    EXPECT_EQ(b.channel.sent.size(), 1);
+    EXPECT_EQ(b.link.sent.size(), 1);
     EXPECT_FALSE(b.respond.isActive());
 }
 
@@ -85,16 +84,16 @@ TEST_F(ConfigurationTest, BaudNineThousandSixHundredIsRefusedAfterTheChannelOpen
     select(1);
     inputs.baud = QStringLiteral("9600");
     EXPECT_FALSE(config().changeBaud());
-    EXPECT_EQ(b.channel.opens, 1);
+    EXPECT_EQ(b.link.opens, 1);
     EXPECT_EQ(b.log.lines, QStringList{"Incorrect baud selected, permitted are 300,2400,4800..."});
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
 }
 
 TEST_F(ConfigurationTest, ResetWithBroadcast) {
     select(1);
     b.context.inputs.broadcast = true;
     ASSERT_TRUE(config().reset());
-    EXPECT_EQ(b.channel.sent, QStringList{"10 40 FE 3E 16"});
+    EXPECT_EQ(b.link.sent, QStringList{"10 40 FE 3E 16"});
     EXPECT_TRUE(b.respond.isActive());
 }
 
@@ -102,10 +101,10 @@ TEST_F(ConfigurationTest, ResetWithoutSelectedMeterSendsNothing) {
     b.table.setMarked(4, true);
     selectCell(b.table, 4, b.state); // the empty row: SelectedAddress "256"
     EXPECT_FALSE(config().reset());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_EQ(b.log.lines, QStringList{"Reset: no meter selected, nothing sent"});
     EXPECT_FALSE(b.respond.isActive());
-    EXPECT_EQ(b.channel.closes, b.channel.opens);
+    EXPECT_EQ(b.link.closes, b.link.opens);
 }
 
 TEST_F(ConfigurationTest, SetUnitLitresWithTheFocusedRowsWaterMedium) {
@@ -113,7 +112,7 @@ TEST_F(ConfigurationTest, SetUnitLitresWithTheFocusedRowsWaterMedium) {
     inputs.unit = QStringLiteral("l");
     inputs.constant = QStringLiteral("0.01");
     ASSERT_TRUE(config().setUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01")});
     EXPECT_TRUE(ops.readCycle().readAfterAck());
 }
 
@@ -122,28 +121,28 @@ TEST_F(ConfigurationTest, SetUnitNotApplicableIgnoresTheConstant) {
     inputs.unit = QStringLiteral("N/A");
     inputs.constant = QStringLiteral("1000");
     ASSERT_TRUE(config().setUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 6E 03 07 01 01")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 6E 03 07 01 01")});
 }
 
 TEST_F(ConfigurationTest, PulseValueOfEightNinesLosesItsTopPart) {
     select(1);
     inputs.pulseValue = QStringLiteral("99999999");
     ASSERT_TRUE(config().setPulseValue());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "04 13 FF E0 F5 00")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "04 13 FF E0 F5 00")});
 }
 
 TEST_F(ConfigurationTest, SetMediumCarriesTheSelectedId) {
     select(1);
     inputs.medium = QStringLiteral("Gas");
     ASSERT_TRUE(config().setMedium());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 78 56 34 12 FF FF FF 03")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 78 56 34 12 FF FF FF 03")});
 }
 
 TEST_F(ConfigurationTest, SetMediumOfAMeterWithoutProperIdUsesTheWildcard) {
     select(2); // no ID in the row
     inputs.medium = QStringLiteral("Water");
     ASSERT_TRUE(config().setMedium());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07")});
     EXPECT_TRUE(b.log.has(QStringLiteral("ID overrided with FFFFFFFF, exception...")));
 }
 
@@ -152,7 +151,7 @@ TEST_F(ConfigurationTest, SetPrimaryAddressByBroadcastLeavesNoWritePending) {
     b.context.inputs.broadcast = true;
     inputs.newPrimaryAddress = 7;
     ASSERT_TRUE(config().setPrimaryAddress());
-    EXPECT_EQ(b.channel.sent, QStringList{"68 06 06 68 73 FE 51 01 7A 07 44 16"});
+    EXPECT_EQ(b.link.sent, QStringList{"68 06 06 68 73 FE 51 01 7A 07 44 16"});
     EXPECT_FALSE(b.state.AddressWritePending);
     EXPECT_TRUE(b.respond.isActive());
     EXPECT_FALSE(b.secondary.isActive());
@@ -161,11 +160,11 @@ TEST_F(ConfigurationTest, SetPrimaryAddressByBroadcastLeavesNoWritePending) {
 TEST_F(ConfigurationTest, CounterTypeAnswerIsShownInHex) {
     select(1);
     inputs.counterType = QStringLiteral("Independent addresses");
-    b.channel.otherAnswers = {ack()};
+    b.link.otherAnswers = {ack()};
     ops.console().setAsciiTicked(true);
     ASSERT_TRUE(config().setCounterType());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F FF 00 04 FF FE C3 01")});
-    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("5"));
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "0F FF 00 04 FF FE C3 01")});
+    EXPECT_EQ(b.link.words[0].serial, QStringLiteral("5"));
     EXPECT_EQ(hexRequests, 1);
     EXPECT_TRUE(b.freeCommand.isActive());
     fire(b.freeCommand);
@@ -178,7 +177,7 @@ TEST_F(ConfigurationTest, CounterTypeIsNeverBroadcast) {
     b.context.inputs.broadcast = true;
     inputs.counterType = QStringLiteral("Single ID for all");
     EXPECT_FALSE(config().setCounterType());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_EQ(hexRequests, 0);
 }
 
@@ -191,14 +190,14 @@ TEST_F(ConfigurationTest, RelayCounterGoesOnlyToARelay) {
     select(1); // manufacturer is not REL
     EXPECT_FALSE(config().setUnit());
     EXPECT_EQ(b.log.lines, QStringList{"This m-bus device is NOT Relay! Skipping..."});
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_FALSE(ops.readCycle().readAfterAck());
     EXPECT_FALSE(b.respond.isActive());
 
     select(2);
     ASSERT_TRUE(config().setUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "0C 13 45 23 01 00")});
-    EXPECT_EQ(b.channel.words[0].serial, QStringLiteral("setting liters 1"));
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x01, 0x51, "0C 13 45 23 01 00")});
+    EXPECT_EQ(b.link.words[0].serial, QStringLiteral("setting liters 1"));
     EXPECT_TRUE(ops.readCycle().readAfterAck());
 }
 
@@ -209,7 +208,7 @@ TEST_F(ConfigurationTest, RelayCounterOfMoreThanEightDigitsIsRefused) {
     inputs.relay = true;
     inputs.relayCounter = QStringLiteral("123456789");
     EXPECT_FALSE(config().setUnit());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_EQ(b.log.lines, QStringList{"Relay counter value has more than 8 digits, nothing sent..."});
     EXPECT_FALSE(b.respond.isActive());
 }
@@ -218,7 +217,7 @@ TEST_F(ConfigurationTest, ChangeIdThatIsNotDecimalIsAnException) {
     select(1);
     inputs.newId = QStringLiteral("0000004A");
     EXPECT_FALSE(config().changeId());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     ASSERT_EQ(b.log.lines.size(), 1);
     EXPECT_TRUE(b.log.lines[0].startsWith(QStringLiteral("Exception changing address - ")));
     EXPECT_FALSE(ops.readCycle().readAfterAck());
@@ -230,7 +229,7 @@ TEST_F(ConfigurationTest, SingleCommandWithoutSelectedMeterSendsNothingButWaitsO
     selectCell(b.table, 4, b.state);
     inputs.pulseWidth = QStringLiteral("20ms");
     EXPECT_FALSE(config().setPulseWidth());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     fire(b.respond);
     EXPECT_EQ(b.log.lines, QStringList{"No response from address 256"});
 }
@@ -258,11 +257,11 @@ TEST_P(RefusalTest, LogsItsLineAndSendsNothing) {
     }
     refusal.fill(inputs);
     EXPECT_FALSE((config().*refusal.command)());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_EQ(b.log.lines,
               refusal.line == nullptr ? QStringList{} : QStringList{QString::fromUtf8(refusal.line)});
-    EXPECT_EQ(b.channel.opens, refusal.opensChannel ? 1 : 0);
-    EXPECT_EQ(b.channel.closes, b.channel.opens); // a channel opened for nothing is released
+    EXPECT_EQ(b.link.opens, refusal.opensChannel ? 1 : 0);
+    EXPECT_EQ(b.link.closes, b.link.opens); // a channel opened for nothing is released
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.set.isActive());
 }
@@ -396,10 +395,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ConfigurationTest, ChannelNotReadyGivesUpSilently) {
     select(1);
-    b.channel.ready = false;
+    b.link.ready = false;
     inputs.baud = QStringLiteral("300");
     EXPECT_FALSE(config().changeBaud());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_TRUE(b.log.lines.isEmpty());
 }
 
@@ -411,10 +410,10 @@ TEST_F(ConfigurationTest, BaudOverSeveralRowsRunsTheRowRunnerWithTheChosenCode) 
     ASSERT_TRUE(config().changeBaud());
     EXPECT_EQ(b.state.TableOperation, 1);
     EXPECT_TRUE(b.set.isActive());
-    EXPECT_EQ(b.channel.sent, QStringList{"68 03 03 68 53 05 B8 10 16"});
+    EXPECT_EQ(b.link.sent, QStringList{"68 03 03 68 53 05 B8 10 16"});
     inputs.baud = QStringLiteral("4800"); // the code chosen at the press stays
     fire(b.set);
-    EXPECT_EQ(b.channel.sent.last(), QStringLiteral("68 03 03 68 53 09 B8 14 16"));
+    EXPECT_EQ(b.link.sent.last(), QStringLiteral("68 03 03 68 53 09 B8 14 16"));
     fire(b.set);
     EXPECT_FALSE(b.set.isActive());
     EXPECT_EQ(b.state.TableOperation, 0);
@@ -427,9 +426,9 @@ TEST_F(ConfigurationTest, PulseWidthOverSeveralRows) {
     inputs.pulseWidth = QStringLiteral("50ms");
     ASSERT_TRUE(config().setPulseWidth());
     EXPECT_EQ(b.state.TableOperation, 2);
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x01, 0x51, "0F FD 0B 04 00 00 00 04")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x01, 0x51, "0F FD 0B 04 00 00 00 04")});
     fire(b.set);
-    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
+    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
 }
 
 TEST_F(ConfigurationTest, MediumOverSeveralRowsStartsWithTheWildcardIdThenSetsTheType) {
@@ -441,11 +440,11 @@ TEST_F(ConfigurationTest, MediumOverSeveralRowsStartsWithTheWildcardIdThenSetsTh
     inputs.constant = QStringLiteral("1");
     ASSERT_TRUE(config().setMedium());
     EXPECT_EQ(b.state.TableOperation, 3);
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
     fire(b.set); // silence: the same row again, now with the type frame from the boxes
-    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
+    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
     fire(b.set); // retries used up: the next row
-    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
+    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
 }
 
 TEST_F(ConfigurationTest, UnitOverSeveralRowsUsesTheFocusedRowsMediumFirst) {
@@ -457,9 +456,9 @@ TEST_F(ConfigurationTest, UnitOverSeveralRowsUsesTheFocusedRowsMediumFirst) {
     inputs.constant = QStringLiteral("1");
     inputs.medium = QStringLiteral("Water");
     ASSERT_TRUE(config().setUnit());
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
     fire(b.set);
-    EXPECT_EQ(b.channel.sent.last(), frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
+    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
 }
 
 TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressPassesItsFrameToNoOtherRow) {
@@ -472,9 +471,9 @@ TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressPassesItsFrameToNoOtherRow
     inputs.unit = QStringLiteral("l");
     inputs.constant = QStringLiteral("1");
     ASSERT_TRUE(config().setMedium());
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     fire(b.set);
-    EXPECT_EQ(b.channel.sent, QStringList{frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
 }
 
 } // namespace

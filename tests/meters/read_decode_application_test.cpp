@@ -1,6 +1,6 @@
 #include "meters/ops/decode_application.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "meters/ops/row_runner.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ protected:
     }
 
     test::Bench b;
-    RowRunner runner{b.context, b.decoder, b.set};
+    RowRunner& runner = b.ops.rowRunner();
     QString finished;
 };
 
@@ -36,14 +36,14 @@ TEST_F(RowRunnerTest, ReadsOnlyMarkedRowsInOrder) {
     b.settings.Retry = 0;
     for (int row : {1, 3, 5}) {
         b.table.setMarked(row, true);
-        b.channel.answerRead(row, meterTelegram(row));
+        b.link.answerRead(row, meterTelegram(row));
     }
     ASSERT_TRUE(runner.begin(TableOperation::Read));
     EXPECT_EQ(runToEnd(), 3);
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 01 7C 16", "10 7B 03 7E 16", "10 7B 05 80 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 7B 01 7C 16", "10 7B 03 7E 16", "10 7B 05 80 16"}));
     EXPECT_EQ(b.state.TableOperation, 0);
     EXPECT_EQ(finished, QStringLiteral("Read all meters"));
-    EXPECT_EQ(b.channel.closes, 1);
+    EXPECT_EQ(b.link.closes, 1);
     EXPECT_FALSE(b.progress.shown);
 }
 
@@ -54,14 +54,14 @@ TEST_F(RowRunnerTest, AcknowledgedCommandIsSentOnePlusRetryTimes) {
     QList<int> addresses;
     runner.setOperationSender(TableOperation::PulseWidth, [&addresses, this](int address) {
         addresses.append(address);
-        b.channel.pending = ack();
+        b.link.pending = ack();
         return true;
     });
     ASSERT_TRUE(runner.begin(TableOperation::PulseWidth));
     EXPECT_EQ(b.state.TableOperation, 2);
     runToEnd();
     EXPECT_EQ(addresses, (QList<int>{1, 1, 1, 2, 2, 2}));
-    EXPECT_EQ(b.channel.bothDiscards, 4);
+    EXPECT_EQ(b.link.bothDiscards, 4);
 }
 
 TEST_F(RowRunnerTest, MarkedRowWithoutAddressSendsNothing) {
@@ -69,9 +69,9 @@ TEST_F(RowRunnerTest, MarkedRowWithoutAddressSendsNothing) {
     b.table.setMarked(4, true);
     b.table.setMarked(5, true);
     ASSERT_TRUE(runner.begin(TableOperation::Read));
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     runToEnd();
-    EXPECT_EQ(b.channel.sent, QStringList(2, QStringLiteral("10 7B 05 80 16")));
+    EXPECT_EQ(b.link.sent, QStringList(2, QStringLiteral("10 7B 05 80 16")));
 }
 
 TEST_F(RowRunnerTest, FailedSendStepsTheProgress) {
@@ -88,7 +88,11 @@ TEST_F(RowRunnerTest, FailedSendStepsTheProgress) {
 TEST_F(RowRunnerTest, RefusedBegins) {
     EXPECT_FALSE(runner.begin(TableOperation::Read)); // nothing marked
     b.table.setMarked(1, true);
-    EXPECT_FALSE(runner.begin(TableOperation::MediumUnit)); // no sender yet
+    // A runner nobody gave the configuration commands to.
+    QTimer idle;
+    RowRunner bare{b.context, b.decoder, idle};
+    EXPECT_FALSE(bare.begin(TableOperation::MediumUnit));
+    EXPECT_FALSE(idle.isActive());
     EXPECT_FALSE(runner.begin(TableOperation::None));
     EXPECT_FALSE(b.set.isActive());
     EXPECT_EQ(b.state.TableOperation, 0);
@@ -98,8 +102,8 @@ TEST_F(RowRunnerTest, RepliesAreTakenWithTheSetTimersWords) {
     b.table.setMarked(2, true);
     runner.begin(TableOperation::Read);
     runner.tick();
-    ASSERT_FALSE(b.channel.timers.empty());
-    EXPECT_EQ(b.channel.timers.front(), links::ReplyTimer::Set);
+    ASSERT_FALSE(b.link.timers.empty());
+    EXPECT_EQ(b.link.timers.front(), links::ReplyTimer::Set);
 }
 
 } // namespace

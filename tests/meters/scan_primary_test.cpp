@@ -1,6 +1,6 @@
 #include "meters/ops/primary_scan.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 #include "meters/ops/read_cycle.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +38,8 @@ protected:
     }
 
     test::Bench b;
-    PrimaryScan scan{b.context, b.decoder, b.respond, b.readAll, b.secondary};
-    ReadCycle cycle{b.context, b.decoder, scan, b.respond};
+    PrimaryScan& scan = b.ops.scan();
+    ReadCycle& cycle = b.ops.readCycle();
     ClearAnswer answer = ClearAnswer::No;
     QStringList questions;
     QStringList captions;
@@ -47,21 +47,21 @@ protected:
 };
 
 TEST_F(PrimaryScanTest, ScanOfOneToFiveWithThreeMeters) {
-    b.channel.answerRead(1, meterTelegram(1, "11 11 11 11"));
-    b.channel.answerRead(3, meterTelegram(3, "33 33 33 33"));
-    b.channel.answerRead(5, meterTelegram(5, "55 55 55 55"));
+    b.link.answerRead(1, meterTelegram(1, "11 11 11 11"));
+    b.link.answerRead(3, meterTelegram(3, "33 33 33 33"));
+    b.link.answerRead(5, meterTelegram(5, "55 55 55 55"));
     b.settings.Retry = 0;
 
     ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("5")));
     EXPECT_TRUE(b.state.ScanRunning);
     EXPECT_TRUE(b.respond.isActive());
-    EXPECT_EQ(b.channel.keepAliveStops, 1);
+    EXPECT_EQ(b.links.keepAliveStops, 1);
     EXPECT_EQ(b.progress.maximum, 4);
     EXPECT_TRUE(b.progress.shown);
     EXPECT_EQ(runToEnd(), 5);
 
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16", "10 7B 03 7E 16",
-                                           "10 7B 04 7F 16", "10 7B 05 80 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 7B 01 7C 16", "10 7B 02 7D 16", "10 7B 03 7E 16",
+                                        "10 7B 04 7F 16", "10 7B 05 80 16"}));
     // The first request is not logged.
     EXPECT_EQ(b.log.plain(),
               (QStringList{"Reading device 2", "Reading device 3", "Reading device 4", "Reading device 5"}));
@@ -84,7 +84,7 @@ TEST_F(PrimaryScanTest, ScanOfOneToFiveWithThreeMeters) {
     EXPECT_FALSE(b.state.ScanRunning);
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.progress.shown);
-    EXPECT_EQ(b.channel.closes, 1);
+    EXPECT_EQ(b.link.closes, 1);
     EXPECT_EQ(captions, (QStringList{"Stop", "Find"}));
 }
 
@@ -93,7 +93,7 @@ TEST_F(PrimaryScanTest, RangeAboveIsSwapped) {
     ASSERT_TRUE(scan.start(QStringLiteral("5"), QStringLiteral("3")));
     EXPECT_EQ(swapped, std::make_pair(3, 5));
     runToEnd();
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 7B 03 7E 16", "10 7B 04 7F 16", "10 7B 05 80 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 7B 03 7E 16", "10 7B 04 7F 16", "10 7B 05 80 16"}));
 }
 
 TEST_F(PrimaryScanTest, RetriesPerSilentAddress) {
@@ -103,15 +103,15 @@ TEST_F(PrimaryScanTest, RetriesPerSilentAddress) {
     };
     for (const Case c : {Case{0, 1}, Case{1, 2}, Case{2, 3}}) {
         test::Bench bench;
-        PrimaryScan s{bench.context, bench.decoder, bench.respond, bench.readAll, bench.secondary};
-        ReadCycle r{bench.context, bench.decoder, s, bench.respond};
+        PrimaryScan& s = bench.ops.scan();
+        ReadCycle& r = bench.ops.readCycle();
         bench.settings.Retry = c.retry;
         ASSERT_TRUE(s.start(QStringLiteral("7"), QStringLiteral("7")));
         for (int i = 0; i < 10 && bench.state.ScanRunning; ++i) {
             r.tick();
         }
-        EXPECT_EQ(bench.channel.sent.size(), c.requests) << c.retry;
-        EXPECT_EQ(bench.channel.sent.count(QStringLiteral("10 7B 07 82 16")), c.requests);
+        EXPECT_EQ(bench.link.sent.size(), c.requests) << c.retry;
+        EXPECT_EQ(bench.link.sent.count(QStringLiteral("10 7B 07 82 16")), c.requests);
         EXPECT_FALSE(bench.state.ScanRunning);
     }
 }
@@ -119,37 +119,37 @@ TEST_F(PrimaryScanTest, RetriesPerSilentAddress) {
 TEST_F(PrimaryScanTest, LinkResetThenReadOnAcknowledge) {
     b.context.inputs.useSndNke = true;
     b.settings.Retry = 1;
-    b.channel.answerReset(1, ack());
-    b.channel.answerRead(1, meterTelegram(1));
+    b.link.answerReset(1, ack());
+    b.link.answerRead(1, meterTelegram(1));
     // Address 2 never acknowledges: reset twice, never read.
     ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("2")));
     runToEnd();
-    EXPECT_EQ(b.channel.sent,
+    EXPECT_EQ(b.link.sent,
               (QStringList{"10 40 01 41 16", "10 7B 01 7C 16", "10 40 02 42 16", "10 40 02 42 16"}));
-    EXPECT_EQ(b.channel.kinds[0], codec::PacketKind::Command);
-    EXPECT_EQ(b.channel.kinds[1], codec::PacketKind::Read);
+    EXPECT_EQ(b.link.kinds[0], codec::PacketKind::Command);
+    EXPECT_EQ(b.link.kinds[1], codec::PacketKind::Read);
     EXPECT_EQ(b.log.plain(), (QStringList{"0xE5 (Acknowledge) 1", "Reading device 1"}));
     EXPECT_EQ(b.table.cell(1, 1), QStringLiteral("1"));
 }
 
 TEST_F(PrimaryScanTest, MeterAcknowledgingItsReadIsNotReadForEver) {
     b.context.inputs.useSndNke = true;
-    b.channel.alwaysReset(4, ack());
-    b.channel.alwaysRead(4, ack());
+    b.link.alwaysReset(4, ack());
+    b.link.alwaysRead(4, ack());
     ASSERT_TRUE(scan.start(QStringLiteral("4"), QStringLiteral("4")));
     EXPECT_EQ(runToEnd(), 2);
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 40 04 44 16", "10 7B 04 7F 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 40 04 44 16", "10 7B 04 7F 16"}));
 }
 
 TEST_F(PrimaryScanTest, BadTelegramIsRetried) {
     b.settings.Retry = 1;
     QByteArray broken = meterTelegram(6);
     broken[broken.size() - 2] = static_cast<char>(broken[broken.size() - 2] + 1);
-    b.channel.answerRead(6, broken);
-    b.channel.answerRead(6, meterTelegram(6));
+    b.link.answerRead(6, broken);
+    b.link.answerRead(6, meterTelegram(6));
     ASSERT_TRUE(scan.start(QStringLiteral("6"), QStringLiteral("6")));
     runToEnd();
-    EXPECT_EQ(b.channel.sent.size(), 2);
+    EXPECT_EQ(b.link.sent.size(), 2);
     EXPECT_TRUE(b.log.has(QStringLiteral("Wrong CRC")));
     EXPECT_EQ(b.log.plain(), (QStringList{"Wrong CRC", "Reading device 6"}));
     EXPECT_EQ(b.table.cell(1, 1), QStringLiteral("6"));
@@ -160,14 +160,14 @@ TEST_F(PrimaryScanTest, Use5BChangesEveryRead) {
     b.settings.Retry = 1;
     ASSERT_TRUE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
     runToEnd();
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 5B 01 5C 16", "10 5B 01 5C 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 5B 01 5C 16", "10 5B 01 5C 16"}));
 }
 
 TEST_F(PrimaryScanTest, ClearQuestionAnswers) {
     b.table.setCell(1, 0, QStringLiteral("old"));
     answer = ClearAnswer::Cancel;
     EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
-    EXPECT_EQ(b.channel.opens, 0);
+    EXPECT_EQ(b.link.opens, 0);
     EXPECT_EQ(questions, QStringList{"Do you want to clear the table? | Clear confirmation"});
     EXPECT_EQ(b.table.cell(1, 0), QStringLiteral("old"));
 
@@ -197,9 +197,9 @@ TEST_F(PrimaryScanTest, RefusedStarts) {
     EXPECT_FALSE(scan.start(QString(), QStringLiteral("5")));
     EXPECT_FALSE(scan.start(QStringLiteral("1"), QString()));
     EXPECT_TRUE(questions.isEmpty());
-    b.channel.ready = false;
+    b.link.ready = false;
     EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("5")));
-    EXPECT_TRUE(b.channel.sent.isEmpty());
+    EXPECT_TRUE(b.link.sent.isEmpty());
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.state.ScanRunning);
 }
@@ -207,7 +207,7 @@ TEST_F(PrimaryScanTest, RefusedStarts) {
 TEST_F(PrimaryScanTest, GlobalInitResetsAllAndPauses) {
     b.settings.GlobalInit = true;
     ASSERT_TRUE(scan.start(QStringLiteral("2"), QStringLiteral("2")));
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
+    EXPECT_EQ(b.link.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
     EXPECT_EQ(b.waits, QList<int>{1400});
 }
 
@@ -219,8 +219,8 @@ TEST_F(PrimaryScanTest, FindDuringTheGlobalPauseIsIgnored) {
         EXPECT_FALSE(scan.start(QStringLiteral("1"), QStringLiteral("1")));
     };
     ASSERT_TRUE(scan.start(QStringLiteral("2"), QStringLiteral("2")));
-    EXPECT_EQ(b.channel.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
-    EXPECT_EQ(b.channel.opens, 1);
+    EXPECT_EQ(b.link.sent, (QStringList{"10 40 FF 3F 16", "10 7B 02 7D 16"}));
+    EXPECT_EQ(b.link.opens, 1);
     EXPECT_EQ(captions, QStringList{"Stop"});
 }
 
@@ -234,33 +234,16 @@ TEST_F(PrimaryScanTest, StopEndsTheScan) {
     EXPECT_FALSE(b.state.ScanRunning);
     EXPECT_FALSE(b.respond.isActive());
     EXPECT_FALSE(b.progress.shown);
-    EXPECT_EQ(b.channel.closes, 1);
+    EXPECT_EQ(b.link.closes, 1);
     EXPECT_EQ(captions, (QStringList{"Stop", "Find"}));
 }
 
 TEST_F(PrimaryScanTest, GatewayStillAwaitedUsesNoRetry) {
-    class Waiting : public test::FakeChannel {
-    public:
-        links::ReplyRead readReply(links::ReplyTimer) override { return {{}, true}; }
-    };
     test::Bench bench;
-    Waiting waiting;
-    // The shared bench's channel is replaced by one that never has a packet yet.
-    BusContext waitingContext{bench.settings,
-                              bench.state,
-                              bench.log,
-                              bench.language,
-                              waiting,
-                              bench.table,
-                              bench.progress,
-                              {},
-                              {},
-                              {},
-                              [](int) {},
-                              {}};
-    DecodeApplication decoder{waitingContext};
-    PrimaryScan s{waitingContext, decoder, bench.respond, bench.readAll, bench.secondary};
-    ReadCycle r{waitingContext, decoder, s, bench.respond};
+    // The link never has a packet yet.
+    bench.link.awaitingPacket = true;
+    PrimaryScan& s = bench.ops.scan();
+    ReadCycle& r = bench.ops.readCycle();
     bench.settings.Retry = 0;
     ASSERT_TRUE(s.start(QStringLiteral("1"), QStringLiteral("1")));
     for (int i = 0; i < 5; ++i) {
@@ -268,7 +251,7 @@ TEST_F(PrimaryScanTest, GatewayStillAwaitedUsesNoRetry) {
     }
     EXPECT_TRUE(bench.state.ScanRunning);
     EXPECT_EQ(bench.state.RetryCount, 0);
-    EXPECT_EQ(waiting.sent.size(), 1);
+    EXPECT_EQ(bench.link.sent.size(), 1);
 }
 
 } // namespace

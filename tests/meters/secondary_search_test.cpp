@@ -2,7 +2,7 @@
 // response timeout is one millisecond, so the worker's sleeps are the only real waits.
 #include "meters/ops/secondary_search.h"
 
-#include "fake_channel.h"
+#include "fake_link.h"
 #include "meters/ops/secondary_id_thread.h"
 
 #include <QCoreApplication>
@@ -25,15 +25,16 @@ using test::FakeProgress;
 // Meters known by their 8-digit IDs. A selection frame selects every meter its mask names (and deselects the
 // others); one selected meter acknowledges with 0xE5, several give a garbled mixture. REQ_UD2 to 0xFD gets
 // the selected meter's telegram, or the telegrams of several run together.
-class SearchBus : public links::ChannelInterface {
+class SearchBus : public links::Link {
 public:
     explicit SearchBus(QStringList ids) : m_ids(std::move(ids)) {}
 
-    bool openChannel() override {
+    links::LinkKind kind() const override { return links::LinkKind::Serial; }
+    bool open() override {
         ++opens;
         return ready;
     }
-    void sendFrame(const QByteArray& frame, codec::PacketKind kind, const links::OperationWords&) override {
+    bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const links::OperationWords&) override {
         kinds.push_back(kind);
         pending.clear();
         const auto byte = [&frame](int i) {
@@ -64,10 +65,11 @@ public:
         if (onSend) {
             onSend(*this);
         }
+        return true;
     }
-    void sendDeviceCommand(const QByteArray&) override {}
-    links::ReplyRead readReply(links::ReplyTimer) override { return {}; }
-    void closeChannel() override { ++closes; }
+    bool sendLine(const QByteArray&, const links::OperationWords&) override { return true; }
+    links::ReplyRead takeReply(links::ReplyTimer) override { return {}; }
+    void close() override { ++closes; }
     links::SearchReply takeSearchReply() override {
         links::SearchReply reply;
         reply.noConnection = !portOpen;
@@ -77,12 +79,7 @@ public:
         pending.clear();
         return reply;
     }
-    bool sendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
-        return false;
-    }
-    void discardSerialInput() override {}
-    void discardSerialBuffers() override { ++discards; }
-    void stopKeepAlive() override { ++keepAliveStops; }
+    void discardAll() override { ++discards; }
 
     // A water meter's telegram with the ID in BCD, least significant byte first.
     static QByteArray telegram(const QString& id) {
@@ -99,7 +96,6 @@ public:
     int opens = 0;
     int closes = 0;
     int discards = 0;
-    int keepAliveStops = 0;
     int selections = 0;
     int selectedReads = 0;
     QList<int> resets;
@@ -173,6 +169,7 @@ protected:
     }
 
     SearchBus bus;
+    test::SingleLinkSet links{bus};
     Settings settings;
     RunState state;
     FakeLog log;
@@ -180,19 +177,14 @@ protected:
     StringGridModel table{12};
     FakeProgress progress;
     QList<int> waits;
-    BusContext context{settings,
-                       state,
-                       log,
-                       language,
-                       bus,
-                       table,
-                       progress,
-                       [] { return QLatin1Char('.'); },
-                       [] { return QStringLiteral("10:00:00"); },
-                       [] { return QStringLiteral("08/12/2026"); },
-                       [this](int ms) { waits.append(ms); },
-                       {}};
-    DecodeApplication decoder{context};
+    Bus meterBus{BusParts{settings, state, log, progress, language, table},
+                 BusHooks{&links, [] { return QLatin1Char('.'); }, [] { return QStringLiteral("10:00:00"); },
+                          [] { return QStringLiteral("08/12/2026"); },
+                          [this](int ms) {
+                              waits.append(ms);
+                          }}};
+    BusContext& context = meterBus.context();
+    DecodeApplication& decoder = meterBus.operations().decoder();
     QTimer respond;
     QTimer secondary;
     std::unique_ptr<SecondarySearch> search;
@@ -218,7 +210,7 @@ TEST_F(OneMeterBus, TheMatchingTopLevelDigitSelectsAndReadsTheMeter) {
     EXPECT_TRUE(progress.shown);
     EXPECT_EQ(progress.minimum, 1);
     EXPECT_EQ(progress.maximum, 10);
-    EXPECT_EQ(bus.keepAliveStops, 1);
+    EXPECT_EQ(links.keepAliveStops, 1);
     ASSERT_TRUE(runToEnd());
 
     EXPECT_EQ(foundIds(), QStringList{QStringLiteral("12345678")});

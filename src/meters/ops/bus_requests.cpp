@@ -2,7 +2,7 @@
 
 #include "bus/bus_context.h"
 #include "codec/frame_codec.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "settings/settings.h"
 

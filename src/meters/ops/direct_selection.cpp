@@ -6,7 +6,7 @@
 #include "codec/config_frames.h"
 #include "codec/frame_codec.h"
 #include "codec/search_digits.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "meters/ops/bus_requests.h"
 #include "meters/ops/decode_application.h"
@@ -56,14 +56,14 @@ void DirectSelection::beginDirectRead(const QString& fieldText) {
     m_awaitingEnd = false;
     m_lastReadDecoded = false;
     selectMeterById(fieldText);
-    m_context.channel.discardSerialInput();
+    m_context.channel.discardInput();
     state.GatewayReply.clear();
     m_secondaryTimer.start();
 }
 
 void DirectSelection::beginAddressWrite(int newAddress) {
     RunState& state = m_context.state;
-    m_context.channel.discardSerialInput();
+    m_context.channel.discardInput();
     state.AddressWritePending = true;
     m_newAddress = newAddress;
     // Every step of this exchange concerns the meter of SelectedId, so a silence names it.
@@ -104,7 +104,7 @@ void DirectSelection::tick() {
         if (state.AddressWritePending) {
             sendAddressWrite();
             state.AddressWritePending = false;
-            m_context.channel.discardSerialInput();
+            m_context.channel.discardInput();
         } else {
             sendReadRequest(m_context, codec::address::kSelected);
         }
@@ -141,7 +141,7 @@ void DirectSelection::endAfterTelegram() {
         } else {
             waitProcessingEvents(kAutoAddressPause);
         }
-        m_context.channel.discardSerialBuffers();
+        m_context.channel.discardAll();
         // The run may have been stopped during the pause; its next row is then not to come.
         if (state.AutoAddressRunning) {
             m_autoAddressTimer.start();

@@ -4,7 +4,7 @@
 #include "bus/run_state.h"
 #include "codec/frame_codec.h"
 #include "codec/packet_codec.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "meters/ops/reply_collection.h"
 #include "settings/settings.h"
@@ -22,6 +22,11 @@ links::OperationWords consoleWords() {
     return {QStringLiteral("free hex command"), QStringLiteral("free command"), false};
 }
 
+// A text line goes through a gateway as a device line.
+links::OperationWords textWords() {
+    return {QStringLiteral("setting Lumet parameters"), QStringLiteral("free command"), false};
+}
+
 int digitValue(QChar ch) {
     if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
         return ch.unicode() - '0';
@@ -34,11 +39,6 @@ int digitValue(QChar ch) {
 FreeCommandConsole::FreeCommandConsole(BusContext& context, QTimer& freeCommandTimer, QObject* parent)
     : QObject(parent), m_context(context), m_timer(freeCommandTimer) {
     connect(&m_timer, &QTimer::timeout, this, &FreeCommandConsole::tick);
-}
-
-bool FreeCommandConsole::serialChosen() const {
-    const Settings& settings = m_context.settings;
-    return !settings.UseEthernet && !settings.UseLanXp && !settings.UseFerrinServ;
 }
 
 std::optional<QByteArray> FreeCommandConsole::parseHexCommand(const QString& command, QString* error) {
@@ -80,24 +80,9 @@ bool FreeCommandConsole::send(const QString& command, bool hexMode) {
 }
 
 bool FreeCommandConsole::sendText(const QByteArray& text) {
-    const Settings& settings = m_context.settings;
-    RunState& state = m_context.state;
-    if (serialChosen()) {
-        m_context.channel.sendFrame(text, codec::PacketKind::Read, consoleWords());
-    } else if (settings.UseEthernet) {
-        m_context.channel.sendDeviceCommand(text);
-    } else if (settings.UseFerrinServ) {
-        if (const auto network = codec::parseNetworkNumber(settings.NetNumber)) {
-            state.NetworkNumber = *network;
-        }
-        m_context.channel.sendDeviceCommand(text);
-    } else {
-        // The LAN adapter: with its connection down nothing is sent and nothing is awaited.
-        state.RawReply.clear();
-        if (!state.XPortConnected) {
-            return false;
-        }
-        m_context.channel.sendFrame(text, codec::PacketKind::Read, consoleWords());
+    // With the road's connection down (a LAN adapter that dropped) nothing is sent and nothing is awaited.
+    if (!m_context.channel.sendLine(text, textWords())) {
+        return false;
     }
     m_timer.start();
     return true;
@@ -112,24 +97,15 @@ bool FreeCommandConsole::sendHex(const QString& command) {
         m_context.channel.closeChannel();
         return false;
     }
-    RunState& state = m_context.state;
-    if (serialChosen()) {
-        if (!state.PortOpen) {
-            return false;
-        }
+    if (m_context.channel.kind() == links::LinkKind::Serial) {
+        // On the serial port each byte goes out as soon as its piece is read.
         for (const char byte : *bytes) {
-            m_context.channel.sendFrame(QByteArray(1, byte), codec::PacketKind::Read, consoleWords());
+            if (!m_context.channel.sendFrame(QByteArray(1, byte), codec::PacketKind::Read, consoleWords())) {
+                return false;
+            }
         }
-    } else if (m_context.settings.UseEthernet || m_context.settings.UseFerrinServ) {
-        // The channel takes the network number of the server version from the settings before wrapping.
-        if (!bytes->isEmpty()) {
-            m_context.channel.sendFrame(*bytes, codec::PacketKind::Read, consoleWords());
-        }
-    } else {
-        state.RawReply.clear();
-        if (state.XPortConnected && !bytes->isEmpty()) {
-            m_context.channel.sendFrame(*bytes, codec::PacketKind::Read, consoleWords());
-        }
+    } else if (!bytes->isEmpty()) {
+        m_context.channel.sendFrame(*bytes, codec::PacketKind::Read, consoleWords());
     }
     m_timer.start();
     return true;
@@ -146,6 +122,7 @@ void FreeCommandConsole::tick() {
     }
     m_context.state.GatewayReply.clear();
     m_context.state.RawReply.clear();
+    emit answerTaken(reply.bytes);
     if (!reply.bytes.isEmpty()) {
         m_context.log.logLine(m_ascii ? QString::fromLatin1(reply.bytes) : codec::spacedHex(reply.bytes));
     }

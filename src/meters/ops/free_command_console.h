@@ -16,10 +16,10 @@ struct BusContext;
 // active channel, and Timer_free_command shows what arrived one response timeout later in the event log, as
 // text or as hexadecimal bytes ("68 03 " for 0x68 0x03). Silence logs nothing; there is no retry.
 //
-// On the serial port every byte of a hex command is written on its own as soon as its piece is read (each
-// through ChannelInterface::SendFrame, one byte long); the other channels get the bytes as one string:
-// wrapped in a gateway packet of kind A1 for the gateways ("Socket exception during free hex command - " on a
-// failed send), unchanged for the LAN adapter.
+// On the serial port every byte of a hex command is written on its own as soon as its piece is read; the
+// other roads get the bytes as one frame: wrapped in a gateway packet of kind A1 for the gateways ("Socket
+// exception during free hex command - " on a failed send), unchanged for the LAN adapter. A text line goes
+// out as a device line.
 //
 // Wiring for the window: "Send" calls send(commandLine.text(), commandLine.hexMode()); keep setAsciiTicked in
 // step with the "ASCII" box, because the answer of a device command started elsewhere is shown the way the
@@ -50,10 +50,13 @@ public:
     // holding anything but blanks, digits and "A".."F"; `error` then receives the message to log.
     static std::optional<QByteArray> parseHexCommand(const QString& command, QString* error);
 
+signals:
+    // A tick took what arrived (empty when nothing did).
+    void answerTaken(const QByteArray& answer);
+
 private:
     bool sendText(const QByteArray& text);
     bool sendHex(const QString& command);
-    bool serialChosen() const;
 
     BusContext& m_context;
     QTimer& m_timer;

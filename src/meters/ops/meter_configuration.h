@@ -1,6 +1,6 @@
 #pragma once
 
-#include "links/channel_interface.h"
+#include "links/channel.h"
 
 #include <QByteArray>
 #include <QObject>

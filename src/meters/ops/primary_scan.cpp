@@ -5,7 +5,7 @@
 #include "bus/run_state.h"
 #include "codec/frame_codec.h"
 #include "lang/message_language.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "meters/ops/bus_requests.h"

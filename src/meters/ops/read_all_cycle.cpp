@@ -3,7 +3,7 @@
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
 #include "lang/message_language.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/progress_sink.h"
 #include "meters/ops/bus_requests.h"
 #include "meters/ops/decode_application.h"
@@ -61,7 +61,7 @@ bool ReadAllCycle::start() {
 
 bool ReadAllCycle::readCurrentRow() {
     RunState& state = m_context.state;
-    m_context.channel.discardSerialBuffers();
+    m_context.channel.discardAll();
     state.GatewayReply.clear();
     state.RawReply.clear();
     const std::optional<int> address =

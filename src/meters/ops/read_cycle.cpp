@@ -3,7 +3,7 @@
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
 #include "codec/frame_codec.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "meters/ops/bus_requests.h"
 #include "meters/ops/decode_application.h"
@@ -125,7 +125,7 @@ void ReadCycle::followUpOrEnd() {
         return;
     }
     if (state.MoreRecordsPending && m_context.settings.Multitelegram) {
-        m_context.channel.discardSerialInput();
+        m_context.channel.discardInput();
         readSelectedTarget();
         state.MoreRecordsPending = false;
         return;

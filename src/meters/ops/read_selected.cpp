@@ -2,7 +2,7 @@
 
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "meters/ops/read_cycle.h"
 #include "meters/ops/row_runner.h"

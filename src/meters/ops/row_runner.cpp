@@ -3,7 +3,7 @@
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
 #include "lang/message_language.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/progress_sink.h"
 #include "meters/ops/bus_requests.h"
 #include "meters/ops/decode_application.h"
@@ -129,7 +129,7 @@ void RowRunner::repeat() {
     if (m_context.meterTable.cell(state.CurrentRow, kAddressColumn).isEmpty()) {
         return;
     }
-    m_context.channel.discardSerialBuffers();
+    m_context.channel.discardAll();
     state.RawReply.clear();
     state.GatewayReply.clear();
     sendTo(state.CurrentRow);

@@ -5,7 +5,7 @@
 #include "bus/run_state.h"
 #include "codec/frame_codec.h"
 #include "lang/message_language.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "meters/ops/bus_requests.h"
@@ -73,7 +73,7 @@ bool SecondarySearch::startSearch() {
     if (!decideAboutTable(m_context, m_clearQuestion)) {
         return false;
     }
-    links::ChannelInterface& channel = m_context.channel;
+    links::Channel& channel = m_context.channel;
     if (!channel.openChannel()) {
         return false;
     }
@@ -92,7 +92,7 @@ bool SecondarySearch::startSearch() {
     }
 
     RunState& state = m_context.state;
-    channel.discardSerialBuffers();
+    channel.discardAll();
     state.GatewayReply.clear();
     state.RawReply.clear();
     state.RetryCount = 0;
@@ -129,7 +129,7 @@ bool SecondarySearch::agentSendSelection(const codec::SearchDigits& mask) {
     }
     try {
         m_context.log.logLine(QStringLiteral("Checking ") + mask.text() + QStringLiteral("..."));
-        m_context.channel.discardSerialBuffers();
+        m_context.channel.discardAll();
         const QByteArray frame = codec::selectionFrame(mask.idBytes());
         if (frame.isEmpty()) {
             return false;
@@ -170,7 +170,7 @@ bool SecondarySearch::agentSendSelectedRead() {
         return false;
     }
     try {
-        m_context.channel.discardSerialBuffers();
+        m_context.channel.discardAll();
         m_context.state.GatewayReply.clear();
         sendReadRequest(m_context, codec::address::kSelected);
         return true;
@@ -238,7 +238,7 @@ void SecondarySearch::finish() {
     m_respondTimer.stop();
     m_secondaryTimer.stop();
     RunState& state = m_context.state;
-    m_context.channel.discardSerialBuffers();
+    m_context.channel.discardAll();
     state.ScanRunning = false;
     state.AutoAddressRunning = false;
     m_context.progress.endProgress();

@@ -1,17 +1,21 @@
 #pragma once
 
-// A channel that answers at once from a script, and a bench holding everything the meter operations need,
-// so the step machines run with ticks called by hand and no real wait.
+// A link that answers at once from a script, and the bus built over it, so the step machines run with
+// ticks called by hand and no real wait.
 
 #include "bus/bus_context.h"
+#include "links/link_set.h"
+#include "bus/bus.h"
 #include "bus/run_state.h"
+#include "bus/timer_set.h"
 #include "codec/frame_codec.h"
 #include "fake_sinks.h"
 #include "lang/message_language.h"
-#include "links/channel_interface.h"
+#include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "meters/ops/decode_application.h"
+#include "meters/ops/meter_operations.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 #include "test_support.h"
@@ -33,18 +37,22 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace holvex::test {
 
 // Records every frame sent (as spaced hex without the last blank) and answers short frames from a script per
-// primary address. An address without a scripted answer stays silent.
-class FakeChannel : public links::ChannelInterface {
+// primary address. An address without a scripted answer stays silent. One fake serves every road.
+class FakeLink : public links::Link {
 public:
-    bool openChannel() override {
+    links::LinkKind kind() const override { return road; }
+    bool open() override {
         ++opens;
         return ready;
     }
-    void sendFrame(const QByteArray& frame, codec::PacketKind kind,
+    bool sendFrame(const QByteArray& frame, codec::PacketKind packetKind,
                    const links::OperationWords& operationWords) override {
+        if (!roadUp) {
+            return false;
+        }
         sent.append(spacedHex(frame).trimmed());
         words.push_back(operationWords);
-        kinds.push_back(kind);
+        kinds.push_back(packetKind);
         if (frame.size() == 5 && static_cast<unsigned char>(frame[0]) == codec::kShortStart) {
             const int address = static_cast<unsigned char>(frame[2]);
             const bool read = static_cast<unsigned char>(frame[1]) != codec::control::kSndNke;
@@ -53,18 +61,30 @@ public:
             pending = otherAnswers.front();
             otherAnswers.pop_front();
         }
+        return true;
     }
-    void sendDeviceCommand(const QByteArray& text) override {
-        deviceCommands.append(QString::fromLatin1(text));
+    bool sendLine(const QByteArray& line, const links::OperationWords&) override {
+        if (!roadUp) {
+            return false;
+        }
+        lines.append(QString::fromLatin1(line));
+        if (!lineAnswers.empty()) {
+            pending = lineAnswers.front();
+            lineAnswers.pop_front();
+        }
+        return true;
     }
-    links::ReplyRead readReply(links::ReplyTimer timer) override {
+    links::ReplyRead takeReply(links::ReplyTimer timer) override {
         timers.push_back(timer);
         links::ReplyRead reply;
+        if (awaitingPacket) {
+            reply.waitAnotherPeriod = true;
+            return reply;
+        }
         reply.bytes = pending;
         pending.clear();
         return reply;
     }
-    void closeChannel() override { ++closes; }
     links::SearchReply takeSearchReply() override {
         links::SearchReply reply;
         reply.bytes = pending;
@@ -72,12 +92,9 @@ public:
         pending.clear();
         return reply;
     }
-    bool sendGatewayLine(const QByteArray&, links::GatewayLineScope, const QString&) override {
-        return false;
-    }
-    void discardSerialInput() override { ++inputDiscards; }
-    void discardSerialBuffers() override { ++bothDiscards; }
-    void stopKeepAlive() override { ++keepAliveStops; }
+    void close() override { ++closes; }
+    void discardInput() override { ++inputDiscards; }
+    void discardAll() override { ++bothDiscards; }
 
     // Answers of the address to reads (REQ_UD2) and to link resets (SND_NKE), used in order; the last one
     // repeats when `repeatLast` is set for that address.
@@ -86,20 +103,23 @@ public:
     void alwaysRead(int address, const QByteArray& reply) { reads[address] = {{reply}, true}; }
     void alwaysReset(int address, const QByteArray& reply) { resets[address] = {{reply}, true}; }
 
+    links::LinkKind road = links::LinkKind::Serial;
     bool ready = true;
-    bool searchConnected = true; // false: TakeSearchReply reports a closed port
+    bool searchConnected = true; // false: takeSearchReply reports a closed port
+    bool roadUp = true;          // false: the road's connection is down, nothing goes out
+    bool awaitingPacket = false; // true: every takeReply waits another period, as for a late gateway
     int opens = 0;
     int closes = 0;
     int inputDiscards = 0;
     int bothDiscards = 0;
-    int keepAliveStops = 0;
     QStringList sent;
     std::vector<codec::PacketKind> kinds;
     std::vector<links::OperationWords> words; // the failure-line words each frame was sent with
-    QStringList deviceCommands;
+    QStringList lines;                        // text lines sent
     std::vector<links::ReplyTimer> timers;
-    QByteArray pending;                  // what the next ReadReply returns
+    QByteArray pending;                  // what the next takeReply returns
     std::deque<QByteArray> otherAnswers; // answers to frames that are not short frames
+    std::deque<QByteArray> lineAnswers;  // answers to text lines
 
 private:
     struct Script {
@@ -122,6 +142,18 @@ private:
     std::map<int, Script> resets;
 };
 
+// Every road is the one link given.
+class SingleLinkSet : public links::LinkSet {
+public:
+    explicit SingleLinkSet(links::Link& link) : m_link(link) {}
+    links::Link& link(links::LinkKind) override { return m_link; }
+    void stopKeepAlive() override { ++keepAliveStops; }
+    int keepAliveStops = 0;
+
+private:
+    links::Link& m_link;
+};
+
 // A water meter's answer: ID, address, volume 0.001 m3 steps; `more` ends it with DIF 1F (more telegrams
 // follow).
 inline QByteArray meterTelegram(int address, const char* id = "78 56 34 12",
@@ -140,40 +172,38 @@ inline QByteArray ack() {
     return QByteArray(1, static_cast<char>(0xE5));
 }
 
-// Everything an operation is built with.
+// The bus over a fake link: every operation of it runs with ticks called by hand and no real wait.
 struct Bench {
     Bench() {
-        state.PortOpen = true; // as OpenChannel leaves the serial port
+        state.PortOpen = true; // as opening the serial road leaves it
         progress.startProgress(250);
         progress.endProgress();
+        // Timers that fire only when a test fires them (or at once, when a test runs the event loop).
+        for (int id = 0; id < TimerSet::kCount; ++id) {
+            bus.timers().timer(static_cast<TimerId>(id))->setInterval(0);
+        }
     }
     Settings settings;
     RunState state;
     FakeLog log;
     MessageLanguage language;
-    FakeChannel channel;
+    FakeLink link;
+    SingleLinkSet links{link};
     StringGridModel table{12};
     FakeProgress progress;
     QList<int> waits;
-    BusContext context{settings,
-                       state,
-                       log,
-                       language,
-                       channel,
-                       table,
-                       progress,
-                       [] { return QLatin1Char('.'); },
-                       [] { return QStringLiteral("10:00:00"); },
-                       [] { return QStringLiteral("08/12/2026"); },
-                       [this](int ms) { waits.append(ms); },
-                       {}};
-    DecodeApplication decoder{context};
-    QTimer respond;
-    QTimer readAll;
-    QTimer secondary;
-    QTimer set;
-    QTimer freeCommand;
-    QTimer autoAddress;
+    Bus bus{BusParts{settings, state, log, progress, language, table},
+            BusHooks{&links, [] { return QLatin1Char('.'); }, [] { return QStringLiteral("10:00:00"); },
+                     [] { return QStringLiteral("08/12/2026"); }, [this](int ms) { waits.append(ms); }}};
+    BusContext& context = bus.context();
+    MeterOperations& ops = bus.operations();
+    DecodeApplication& decoder = ops.decoder();
+    QTimer& respond = *bus.timers().timer(TimerId::Respond);
+    QTimer& readAll = *bus.timers().timer(TimerId::ReadAll);
+    QTimer& secondary = *bus.timers().timer(TimerId::Secondary);
+    QTimer& set = *bus.timers().timer(TimerId::Set);
+    QTimer& freeCommand = *bus.timers().timer(TimerId::FreeCommand);
+    QTimer& autoAddress = *bus.timers().timer(TimerId::AutoAddress);
 
     // Table rows with the given addresses in column 1 (an empty text leaves the cell empty).
     void fillAddresses(const QStringList& addresses) {

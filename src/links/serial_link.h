@@ -1,5 +1,7 @@
 #pragma once
 
+#include "links/link.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -15,27 +17,38 @@ class MessageLanguage;
 namespace holvex::links {
 
 // The serial M-Bus master on a local port. The port is opened for an operation and closed at its end; the
-// line settings are read from the settings at each opening.
-class SerialChannel : public QObject {
+// line settings are read from the settings at each opening. Frames and text lines are written as they are.
+class SerialLink : public QObject, public Link {
     Q_OBJECT
 
 public:
-    SerialChannel(Settings& settings, RunState& state, LogSink& log, const MessageLanguage& language,
-                  QObject* parent = nullptr);
-    ~SerialChannel() override;
+    SerialLink(Settings& settings, RunState& state, LogSink& log, const MessageLanguage& language,
+               QObject* parent = nullptr);
+    ~SerialLink() override;
+
+    LinkKind kind() const override { return LinkKind::Serial; }
+    // Opens the port when it is closed and empties both its buffers.
+    bool open() override;
+    bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) override;
+    bool sendLine(const QByteArray& line, const OperationWords& words) override;
+    // Every byte waiting in the port; "No valid physical connection" when the port is closed.
+    ReplyRead takeReply(ReplyTimer timer) override;
+    SearchReply takeSearchReply() override;
+    // Empties both buffers and closes the port when it is open.
+    void close() override;
+    void discardInput() override;
+    void discardAll() override;
 
     // The port button: closes an open port, opens a closed one.
     void toggle();
-    // Closes the port when it is open (end of an operation, main window closing).
-    void close();
+    // Closes the port when it is open, leaving its buffers alone (the main window closing).
+    void closePort();
     bool isOpen() const;
 
     // Writes all bytes before returning; false when the port refused them.
     bool write(const QByteArray& bytes);
     // Every byte waiting in the receive buffer; never blocks.
     QByteArray takeAll();
-    void discardInput();
-    void discardBoth();
 
     // The rate and parity the port is opened with for the "Speed" and "Parity" texts.
     static qint32 baudRateFor(const QString& speed);
@@ -51,7 +64,7 @@ signals:
     void portCaptionChanged(const QString& caption);
 
 private:
-    void open();
+    void openPort();
     void closeOpenPort();
     void reportOpenFailure(const QString& devicePath);
 

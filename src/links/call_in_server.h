@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codec/envelope_assembler.h"
+#include "links/link_selection.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -9,6 +10,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <functional>
 
 namespace holvex {
 struct RunState;
@@ -23,8 +26,10 @@ enum class AutomaticAction { DisplayReadout, PrimaryScan, SecondarySearch };
 
 // The server socket that the gateways (or a wireless interface adapter) call in to. At most one peer is
 // kept: a second caller is closed at once. Packets are gathered from the pieces the peer sends, checked and
-// unpacked into GatewayReply; a quiet connection is dropped and the socket reopened after ten minutes.
-class GatewayServer : public QObject {
+// unpacked into GatewayReply; a quiet connection is dropped and the socket reopened after ten minutes. What
+// it serves follows the settings of the moment (`role`): a caller while the gateways are not the road is
+// logged as ignored, and a wireless adapter's bytes are gathered as they come.
+class CallInServer : public QObject {
     Q_OBJECT
 
 public:
@@ -32,8 +37,9 @@ public:
     static constexpr int kIdleReopenMs = 600000;
     static constexpr int kKeepAliveMs = 10000;
 
-    GatewayServer(Settings& settings, RunState& state, LogSink& log, QObject* parent = nullptr);
-    ~GatewayServer() override;
+    CallInServer(Settings& settings, RunState& state, LogSink& log, std::function<ServerRole()> role,
+                 QObject* parent = nullptr);
+    ~CallInServer() override;
 
     // The socket toggle: closes a listening socket, opens a closed one on the port of portText.
     void toggle(const QString& portText);
@@ -90,6 +96,7 @@ private:
     Settings& m_settings;
     RunState& m_state;
     LogSink& m_log;
+    std::function<ServerRole()> m_role;
     codec::EnvelopeAssembler m_assembler;
     QTcpServer m_server;
     QPointer<QTcpSocket> m_peer;

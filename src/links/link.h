@@ -7,9 +7,18 @@
 
 namespace holvex::links {
 
+// The five roads a bus can be behind.
+enum class LinkKind {
+    Serial,          // a serial M-Bus master on a local port
+    LanAdapter,      // a serial-to-Ethernet adapter, frames and lines as they are (TCP client)
+    ServerGateway,   // a gateway of the server version, 300-byte packets (TCP client)
+    CallingGateway,  // gateways that call in to the program's server socket, 300-byte packets
+    WirelessAdapter, // a wireless interface adapter that calls in: read requests as they are
+};
+
 // The words an operation puts into its failure lines, and whether the frame is a read request.
 struct OperationWords {
-    // "Socket exception during " + socket + " - " + failure text (gateway channels).
+    // "Socket exception during " + socket + " - " + failure text (gateway roads).
     QString socket;
     // "Can not write to COM port - " + serial (serial port); the meter address is part of it.
     QString serial;
@@ -66,46 +75,39 @@ struct ReplyRead {
 // What the secondary search took after its own wait.
 struct SearchReply {
     QByteArray bytes;
-    bool noConnection = false; // serial channel chosen but the port is closed
+    bool noConnection = false; // serial road chosen but the port is closed
 };
 
-// Which gateway command lines the serial-only rule refuses.
-enum class GatewayLineScope {
-    NetworkSetting, // IP settings, "SET TEST" and every "GET": refused on any network channel
-    OtherSetting,   // refused with the LAN adapter or the gateways calling in, sent on the serial port
-                    // otherwise
-};
-
-// What operations need of the active channel. The real channel reads the settings at each call; tests use a
-// fake that answers at once.
-class ChannelInterface {
+// One road to the bus. Each road's own rules (packet kinds and the network number, the gateway reload wait,
+// connect waits) live in its link; the operations see only these calls, through the channel.
+class Link {
 public:
-    virtual ~ChannelInterface() = default;
+    virtual ~Link() = default;
 
-    // Opens or connects the channel of the current settings; false when it is not ready.
-    virtual bool openChannel() = 0;
-    // One M-Bus frame (or a text line written as it is), wrapped in a gateway packet of the given kind where
-    // a gateway is the channel.
-    virtual void sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) = 0;
-    // A text line for the display unit through a gateway (packet kind A1).
-    virtual void sendDeviceCommand(const QByteArray& text) = 0;
+    virtual LinkKind kind() const = 0;
+    // What the road needs before anything is asked of it, at each activation of the main window: the server
+    // socket of the gateways calling in listens, the gateway of the server version takes its network number.
+    virtual void prepare() {}
+    // Opens the port or connects; false when the road is not ready for an operation.
+    virtual bool open() = 0;
+    // One M-Bus frame, wrapped in a gateway packet of the given kind where a gateway is the road. False when
+    // the road's connection is down and nothing went out.
+    virtual bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) = 0;
+    // A text line of the maker's devices: written as it is, or as the payload of a packet of kind A1 through a
+    // gateway. No terminator is added. False when the road's connection is down and nothing went out.
+    virtual bool sendLine(const QByteArray& line, const OperationWords& words) = 0;
     // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
     // clear.
-    virtual ReplyRead readReply(ReplyTimer timer) = 0;
-    virtual void closeChannel() = 0;
-    // What has arrived so far, taken at once without the gateway reload wait: the gateway's reply (gateways),
-    // the LAN adapter's bytes, or the bytes waiting in the serial port. The secondary search waits one
-    // response timeout itself before asking. GatewayReply and RawReply are left for the caller to clear.
+    virtual ReplyRead takeReply(ReplyTimer timer) = 0;
+    // What has arrived so far, at once, without the gateway reload wait (the secondary search waits one
+    // response timeout itself).
     virtual SearchReply takeSearchReply() = 0;
-
-    // A gateway command line over the serial port only. Returns true when the line was written (the caller
-    // then starts its answer timer); logText, when not empty, is logged just before the line goes out.
-    virtual bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) = 0;
-    // Drops what waits in the serial port: the input only, or input and output.
-    virtual void discardSerialInput() = 0;
-    virtual void discardSerialBuffers() = 0;
-    // A primary scan stops the keep-alive pings of a gateway that called in.
-    virtual void stopKeepAlive() = 0;
+    // The end of an operation: the serial port closes, a LAN adapter connection drops, the gateway of the
+    // server version drops its connection when the settings ask for it.
+    virtual void close() = 0;
+    // Drops what waits to be read (serial port: the input, or input and output).
+    virtual void discardInput() {}
+    virtual void discardAll() {}
 };
 
 } // namespace holvex::links

@@ -1,4 +1,4 @@
-#include "links/serial_channel.h"
+#include "links/serial_link.h"
 
 #include "bus/event_loop_wait.h"
 #include "bus/run_state.h"
@@ -23,17 +23,17 @@ QString closedText(const QString& name) {
 
 } // namespace
 
-SerialChannel::SerialChannel(Settings& settings, RunState& state, LogSink& log,
+SerialLink::SerialLink(Settings& settings, RunState& state, LogSink& log,
                              const MessageLanguage& language, QObject* parent)
     : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_language(language) {}
 
-SerialChannel::~SerialChannel() {
+SerialLink::~SerialLink() {
     if (m_port.isOpen()) {
         m_port.close();
     }
 }
 
-qint32 SerialChannel::baudRateFor(const QString& speed) {
+qint32 SerialLink::baudRateFor(const QString& speed) {
     const QString text = speed.trimmed();
     if (text == QLatin1String("300")) {
         return 300;
@@ -53,7 +53,7 @@ qint32 SerialChannel::baudRateFor(const QString& speed) {
     return QSerialPort::Baud2400;
 }
 
-QSerialPort::Parity SerialChannel::parityFor(const QString& parity) {
+QSerialPort::Parity SerialLink::parityFor(const QString& parity) {
     const QString text = parity.trimmed();
     if (text.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0) {
         return QSerialPort::NoParity;
@@ -70,7 +70,7 @@ QSerialPort::Parity SerialChannel::parityFor(const QString& parity) {
     return QSerialPort::EvenParity;
 }
 
-QString SerialChannel::parityName(QSerialPort::Parity parity) {
+QString SerialLink::parityName(QSerialPort::Parity parity) {
     switch (parity) {
     case QSerialPort::NoParity:
         return QStringLiteral("None");
@@ -85,25 +85,25 @@ QString SerialChannel::parityName(QSerialPort::Parity parity) {
     }
 }
 
-void SerialChannel::toggle() {
+void SerialLink::toggle() {
     if (m_port.isOpen() || m_state.PortOpen) {
         closeOpenPort();
     } else {
-        open();
+        openPort();
     }
 }
 
-void SerialChannel::close() {
+void SerialLink::closePort() {
     if (m_port.isOpen() || m_state.PortOpen) {
         closeOpenPort();
     }
 }
 
-bool SerialChannel::isOpen() const {
+bool SerialLink::isOpen() const {
     return m_port.isOpen();
 }
 
-void SerialChannel::closeOpenPort() {
+void SerialLink::closeOpenPort() {
     try {
         const QString name = m_openName.isEmpty() ? m_settings.PortName : m_openName;
         if (m_port.isOpen()) {
@@ -120,7 +120,7 @@ void SerialChannel::closeOpenPort() {
     }
 }
 
-void SerialChannel::open() {
+void SerialLink::openPort() {
     const QString name = m_settings.PortName;
     const QString devicePath = serialDevicePath(name);
     try {
@@ -180,13 +180,13 @@ void SerialChannel::open() {
     }
 }
 
-void SerialChannel::reportOpenFailure(const QString& devicePath) {
+void SerialLink::reportOpenFailure(const QString& devicePath) {
     QString group;
     const SerialOpenFailure failure = inspectSerialOpenFailure(devicePath, &group);
     m_log.logLine(serialOpenFailureText(failure, devicePath, group, m_language.italian()));
 }
 
-bool SerialChannel::write(const QByteArray& bytes) {
+bool SerialLink::write(const QByteArray& bytes) {
     if (!m_port.isOpen()) {
         return false;
     }
@@ -202,22 +202,77 @@ bool SerialChannel::write(const QByteArray& bytes) {
     return true;
 }
 
-QByteArray SerialChannel::takeAll() {
+QByteArray SerialLink::takeAll() {
     if (!m_port.isOpen()) {
         return {};
     }
     return m_port.readAll();
 }
 
-void SerialChannel::discardInput() {
+void SerialLink::discardInput() {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::Input);
     }
 }
 
-void SerialChannel::discardBoth() {
+void SerialLink::discardAll() {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::AllDirections);
+    }
+}
+
+bool SerialLink::open() {
+    if (!m_state.PortOpen) {
+        toggle();
+    }
+    if (!m_state.PortOpen) {
+        return false;
+    }
+    discardAll();
+    return true;
+}
+
+bool SerialLink::sendFrame(const QByteArray& frame, codec::PacketKind, const OperationWords& words) {
+    return sendLine(frame, words);
+}
+
+bool SerialLink::sendLine(const QByteArray& line, const OperationWords& words) {
+    if (!m_state.PortOpen) {
+        return false;
+    }
+    if (!write(line)) {
+        m_log.logLine(QStringLiteral("Can not write to COM port - ") + words.serial);
+    }
+    return true;
+}
+
+ReplyRead SerialLink::takeReply(ReplyTimer timer) {
+    ReplyRead reply;
+    if (m_state.PortOpen) {
+        reply.bytes = takeAll();
+        return reply;
+    }
+    const bool dots = timer == ReplyTimer::Respond || timer == ReplyTimer::Secondary;
+    m_log.logLine(dots ? QStringLiteral("No valid physical connection... ")
+                       : QStringLiteral("No valid physical connection :) "));
+    return reply;
+}
+
+SearchReply SerialLink::takeSearchReply() {
+    SearchReply reply;
+    if (m_state.PortOpen) {
+        reply.bytes = takeAll();
+    } else {
+        reply.noConnection = true;
+    }
+    return reply;
+}
+
+void SerialLink::close() {
+    // Open only while an operation runs.
+    if (m_state.PortOpen || m_port.isOpen()) {
+        discardAll();
+        closeOpenPort();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "links/gateway_server.h"
+#include "links/call_in_server.h"
 
 #include "bus/clock_text.h"
 #include "bus/run_state.h"
@@ -12,80 +12,81 @@
 
 namespace holvex::links {
 
-GatewayServer::GatewayServer(Settings& settings, RunState& state, LogSink& log, QObject* parent)
-    : QObject(parent), m_settings(settings), m_state(state), m_log(log),
+CallInServer::CallInServer(Settings& settings, RunState& state, LogSink& log, std::function<ServerRole()> role,
+                           QObject* parent)
+    : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_role(std::move(role)),
       m_assembler(state.EnvelopeBuffer, state.EnvelopeCount) {
-    connect(&m_server, &QTcpServer::newConnection, this, &GatewayServer::onNewConnection);
+    connect(&m_server, &QTcpServer::newConnection, this, &CallInServer::onNewConnection);
     setIdleTimer(&m_ownIdleTimer);
     setKeepAliveTimer(&m_ownKeepAliveTimer);
 }
 
-GatewayServer::~GatewayServer() {
+CallInServer::~CallInServer() {
     if (m_peer) {
         m_peer->disconnect(this);
     }
 }
 
-quint16 GatewayServer::listenPortFor(const QString& portText) {
+quint16 CallInServer::listenPortFor(const QString& portText) {
     bool ok = false;
     const uint port = portText.trimmed().toUInt(&ok);
     return ok && port <= 65535 ? static_cast<quint16>(port) : kDefaultPort;
 }
 
-QString GatewayServer::addressText(const QHostAddress& address) {
+QString CallInServer::addressText(const QHostAddress& address) {
     bool isV4 = false;
     const quint32 v4 = address.toIPv4Address(&isV4);
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-void GatewayServer::setIdleTimer(QTimer* timer) {
+void CallInServer::setIdleTimer(QTimer* timer) {
     if (timer == nullptr || timer == m_idleTimer) {
         return;
     }
     if (m_idleTimer != nullptr) {
         m_idleTimer->stop();
-        disconnect(m_idleTimer, &QTimer::timeout, this, &GatewayServer::onIdleTimeout);
+        disconnect(m_idleTimer, &QTimer::timeout, this, &CallInServer::onIdleTimeout);
     }
     m_idleTimer = timer;
     m_idleTimer->setInterval(kIdleReopenMs);
-    connect(m_idleTimer, &QTimer::timeout, this, &GatewayServer::onIdleTimeout);
+    connect(m_idleTimer, &QTimer::timeout, this, &CallInServer::onIdleTimeout);
 }
 
-void GatewayServer::setKeepAliveTimer(QTimer* timer) {
+void CallInServer::setKeepAliveTimer(QTimer* timer) {
     if (timer == nullptr || timer == m_keepAliveTimer) {
         return;
     }
     if (m_keepAliveTimer != nullptr) {
         m_keepAliveTimer->stop();
-        disconnect(m_keepAliveTimer, &QTimer::timeout, this, &GatewayServer::keepAliveDue);
+        disconnect(m_keepAliveTimer, &QTimer::timeout, this, &CallInServer::keepAliveDue);
     }
     m_keepAliveTimer = timer;
     m_keepAliveTimer->setInterval(kKeepAliveMs);
-    connect(m_keepAliveTimer, &QTimer::timeout, this, &GatewayServer::keepAliveDue);
+    connect(m_keepAliveTimer, &QTimer::timeout, this, &CallInServer::keepAliveDue);
 }
 
-void GatewayServer::startKeepAlive() {
+void CallInServer::startKeepAlive() {
     m_keepAliveTimer->setInterval(kKeepAliveMs);
     m_keepAliveTimer->start();
 }
 
-void GatewayServer::stopKeepAlive() {
+void CallInServer::stopKeepAlive() {
     m_keepAliveTimer->stop();
 }
 
-void GatewayServer::restartIdleTimer() {
+void CallInServer::restartIdleTimer() {
     m_idleTimer->start(kIdleReopenMs);
 }
 
-bool GatewayServer::hasPeer() const {
+bool CallInServer::hasPeer() const {
     return m_peer && m_peer->state() == QAbstractSocket::ConnectedState;
 }
 
-quint16 GatewayServer::listeningPort() const {
+quint16 CallInServer::listeningPort() const {
     return m_server.isListening() ? m_server.serverPort() : 0;
 }
 
-bool GatewayServer::send(const QByteArray& bytes, QString* failure) {
+bool CallInServer::send(const QByteArray& bytes, QString* failure) {
     if (!hasPeer()) {
         return false;
     }
@@ -99,12 +100,12 @@ bool GatewayServer::send(const QByteArray& bytes, QString* failure) {
     return true;
 }
 
-void GatewayServer::closeAtOnce(QTcpSocket* socket) {
+void CallInServer::closeAtOnce(QTcpSocket* socket) {
     socket->abort();
     socket->deleteLater();
 }
 
-void GatewayServer::dropPeerQuietly() {
+void CallInServer::dropPeerQuietly() {
     if (m_peer) {
         QTcpSocket* peer = m_peer;
         m_peer = nullptr;
@@ -113,7 +114,7 @@ void GatewayServer::dropPeerQuietly() {
     }
 }
 
-void GatewayServer::closeServer() {
+void CallInServer::closeServer() {
     m_server.close();
     if (m_peer) {
         dropPeerQuietly();
@@ -122,7 +123,7 @@ void GatewayServer::closeServer() {
     }
 }
 
-bool GatewayServer::listenOn(const QString& portText) {
+bool CallInServer::listenOn(const QString& portText) {
     closeServer();
     if (!m_server.listen(QHostAddress::Any, listenPortFor(portText))) {
         m_log.logLine(QStringLiteral("Exception opening socket - ") + m_server.errorString());
@@ -134,7 +135,7 @@ bool GatewayServer::listenOn(const QString& portText) {
     return true;
 }
 
-void GatewayServer::toggle(const QString& portText) {
+void CallInServer::toggle(const QString& portText) {
     if (m_state.ServerListening) {
         try {
             closeServer();
@@ -155,8 +156,8 @@ void GatewayServer::toggle(const QString& portText) {
     }
 }
 
-void GatewayServer::closeForNewPort() {
-    if (!m_settings.UseEthernet) {
+void CallInServer::closeForNewPort() {
+    if (m_role() == ServerRole::Idle) {
         return;
     }
     m_state.GatewayCalledIn = false;
@@ -171,7 +172,7 @@ void GatewayServer::closeForNewPort() {
     }
 }
 
-void GatewayServer::reopenAfterIdle() {
+void CallInServer::reopenAfterIdle() {
     m_state.ServerListening = false;
     m_state.GatewayCalledIn = false;
     toggle(m_settings.ListenPort);
@@ -180,11 +181,11 @@ void GatewayServer::reopenAfterIdle() {
     }
 }
 
-void GatewayServer::onIdleTimeout() {
+void CallInServer::onIdleTimeout() {
     reopenAfterIdle();
 }
 
-void GatewayServer::dropForeignGateway() {
+void CallInServer::dropForeignGateway() {
     closeServer();
     m_state.PacketSequence = 1;
     m_state.GatewayCalledIn = false;
@@ -192,14 +193,14 @@ void GatewayServer::dropForeignGateway() {
     listenOn(m_settings.ListenPort);
 }
 
-void GatewayServer::onNewConnection() {
+void CallInServer::onNewConnection() {
     while (m_server.hasPendingConnections()) {
         QTcpSocket* socket = m_server.nextPendingConnection();
         if (socket == nullptr) {
             return;
         }
         const bool alreadyConnected = hasPeer();
-        if (m_settings.UseEthernet) {
+        if (m_role() != ServerRole::Idle) {
             m_log.logLine(QStringLiteral("Incoming request..."));
             if (alreadyConnected) {
                 m_log.logLine(QStringLiteral("Incoming connection ignored at ") + clockTime());
@@ -219,9 +220,9 @@ void GatewayServer::onNewConnection() {
                 dropPeerQuietly();
             }
             m_peer = socket;
-            connect(socket, &QTcpSocket::disconnected, this, &GatewayServer::onPeerDisconnected);
-            connect(socket, &QTcpSocket::readyRead, this, &GatewayServer::onPeerReadyRead);
-            connect(socket, &QTcpSocket::errorOccurred, this, &GatewayServer::onPeerError);
+            connect(socket, &QTcpSocket::disconnected, this, &CallInServer::onPeerDisconnected);
+            connect(socket, &QTcpSocket::readyRead, this, &CallInServer::onPeerReadyRead);
+            connect(socket, &QTcpSocket::errorOccurred, this, &CallInServer::onPeerError);
             m_peerAddress = addressText(socket->peerAddress());
             m_peerHost = socket->peerName().isEmpty() ? m_peerAddress : socket->peerName();
             m_peerPort = socket->peerPort();
@@ -243,7 +244,7 @@ void GatewayServer::onNewConnection() {
     }
 }
 
-void GatewayServer::onPeerDisconnected() {
+void CallInServer::onPeerDisconnected() {
     auto* socket = qobject_cast<QTcpSocket*>(sender());
     if (socket == nullptr || socket != m_peer) {
         return;
@@ -260,19 +261,19 @@ void GatewayServer::onPeerDisconnected() {
     }
 }
 
-void GatewayServer::onPeerError(QAbstractSocket::SocketError error) {
+void CallInServer::onPeerError(QAbstractSocket::SocketError error) {
     if (error == QAbstractSocket::RemoteHostClosedError) {
         return;
     }
     m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
 }
 
-void GatewayServer::onPeerReadyRead() {
+void CallInServer::onPeerReadyRead() {
     const QPointer<QTcpSocket> peer = m_peer;
     if (!peer || peer != sender()) {
         return;
     }
-    if (m_settings.UseNerit1) {
+    if (m_role() == ServerRole::WirelessAdapter) {
         m_state.RawReply.append(peer->readAll());
         restartIdleTimer();
         return;
@@ -306,7 +307,7 @@ void GatewayServer::onPeerReadyRead() {
     }
 }
 
-void GatewayServer::takePacket(const QByteArray& packet) {
+void CallInServer::takePacket(const QByteArray& packet) {
     const codec::PacketCheckResult result = takeGatewayPacket(packet, m_settings, m_state, m_log);
     m_log.logLine(QStringLiteral("Packet: ") + codec::spacedHex(packet));
     m_state.PacketArrived = true;
@@ -320,7 +321,7 @@ void GatewayServer::takePacket(const QByteArray& packet) {
     }
 }
 
-void GatewayServer::startAutomaticAction() {
+void CallInServer::startAutomaticAction() {
     if (m_settings.AutoLumet) {
         emit automaticActionRequested(AutomaticAction::DisplayReadout);
     } else if (m_settings.AutoMbus) {
