@@ -166,14 +166,24 @@ std::optional<QString> parseArguments(const QStringList& arguments, DecodeArgume
     return std::nullopt;
 }
 
+// The object written for a batch line that is not hex text.
+void appendBadLineJson(QByteArray& out, int lineNumber) {
+    out.append("{\"ok\":false,\"line\":");
+    out.append(QByteArray::number(lineNumber));
+    out.append(",\"error\":\"bad hex text\"}\n");
+}
+
+// One object per line that is not blank, in line order; a line that is not hex text gets its error object
+// and the batch goes on. Returns 1 when any line was bad, 0 otherwise, 2 when the file cannot be read or
+// the output cannot be written.
 int runBatch(const QString& name, const mbus::DecodeOptions& options) {
     const std::optional<QByteArray> content = readAll(name);
     if (!content) {
         return fail(QStringLiteral("cannot read ") + name);
     }
-    // Every line is checked before anything is printed, so a bad file gives no partial output.
-    QVector<QByteArray> frames;
+    bool anyBad = false;
     int lineNumber = 0;
+    QByteArray out;
     const QByteArrayView all(*content);
     qsizetype from = 0;
     while (from < all.size()) {
@@ -187,15 +197,12 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
         if (line.trimmed().isEmpty()) {
             continue;
         }
-        std::optional<QByteArray> frame = parseHex(line);
-        if (!frame) {
-            return fail(QStringLiteral("line %1: bad hex text").arg(lineNumber));
+        if (const std::optional<QByteArray> frame = parseHex(line)) {
+            appendResultJson(out, mbus::decodeResponse(*frame, options));
+        } else {
+            appendBadLineJson(out, lineNumber);
+            anyBad = true;
         }
-        frames.append(std::move(*frame));
-    }
-    QByteArray out;
-    for (const QByteArray& frame : frames) {
-        appendResultJson(out, mbus::decodeResponse(frame, options));
         if (out.size() > (1 << 20)) {
             if (!writeOut(out)) {
                 return fail(QStringLiteral("cannot write the output"));
@@ -203,7 +210,10 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
             out.clear();
         }
     }
-    return writeOut(out) ? 0 : fail(QStringLiteral("cannot write the output"));
+    if (!writeOut(out)) {
+        return fail(QStringLiteral("cannot write the output"));
+    }
+    return anyBad ? 1 : 0;
 }
 
 } // namespace

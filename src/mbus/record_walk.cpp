@@ -6,8 +6,6 @@
 #include "mbus/number_format.h"
 #include "mbus/vif_tables.h"
 
-#include <string>
-
 namespace holvex::mbus {
 
 namespace {
@@ -114,6 +112,47 @@ void manufacturerBlock(const QByteArray& frame, int p, int recordNumber, const D
     result.moreRecordsPending = (dif == kMoreRecordsFollow);
 }
 
+// One data record as read from the frame.
+struct Record {
+    QString difHex;
+    QString vifHex;
+    QString vifeHex;
+    VifResult unit;
+    DataFieldResult field;
+    int next = 0; // position after the record
+};
+
+// Reads the record whose DIF is at p, whose VIF is at vifPos and whose DIF/VIF walk ended before walkEnd.
+// Throws DecodeError when its plain-text unit or its data field would reach the checksum or beyond.
+Record readRecord(const QByteArray& frame, int p, int vifPos, int walkEnd, const DecodeOptions& options) {
+    const int end = static_cast<int>(frame.size()) - 2;
+    const quint8 dif = byteAt(frame, p);
+    Record record;
+    record.vifHex = byteHex(byteAt(frame, vifPos));
+    record.unit = lookupVif(frame, vifPos, walkEnd, record.vifHex);
+    // A plain-text unit: the length byte follows the VIF itself and the text follows it (the VIFEs of 0xFC
+    // come after the text). The walk stopped on the length byte, so L + 1 bytes from there lead to the data.
+    int dataStart = walkEnd;
+    int textLength = 0;
+    if (record.unit.qualifier == QLatin1String("text")) {
+        textLength = byteAt(frame, vifPos + 1) + 1;
+        if (walkEnd + textLength > end) {
+            throw DecodeError("the plain-text unit runs past the end of the telegram");
+        }
+        dataStart += textLength;
+    }
+    record.field = decodeDataField(frame, p, dataStart, record.vifHex, record.unit.multiplier,
+                                   dataFieldLength(dif), options.decimalSeparator);
+    if (record.field.dataLength < 0 || dataStart + record.field.dataLength > end) {
+        throw DecodeError("the data field runs past the end of the telegram");
+    }
+    record.field.dataLength += textLength;
+    record.difHex = spacedBytes(frame, p, vifPos);
+    record.vifeHex = spacedBytes(frame, vifPos + 1, dataStart);
+    record.next = walkEnd + record.field.dataLength;
+    return record;
+}
+
 } // namespace
 
 void decodeRecords(const QByteArray& frame, const DecodeOptions& options, DecodeResult& result) {
@@ -152,47 +191,43 @@ void decodeRecords(const QByteArray& frame, const DecodeOptions& options, Decode
             return;
         }
         const int walkEnd = r + 1;
-        const quint8 vif = byteAt(frame, vifPos);
-        const QString vifHex = byteHex(vif);
 
-        const VifResult unit = lookupVif(frame, vifPos, walkEnd, vifHex);
-        // A plain-text unit: the length byte follows the VIF itself and the text follows it (the VIFEs of
-        // 0xFC come after the text). The walk stopped on the length byte, so L + 1 bytes from there lead to
-        // the data.
-        int dataStart = walkEnd;
-        int textLength = 0;
-        if (unit.qualifier == QLatin1String("text")) {
-            textLength = byteAt(frame, vifPos + 1) + 1;
-            if (walkEnd + textLength > end) {
-                throw DecodeError("the plain-text unit of record " + std::to_string(recordNumber) +
-                                  " runs past the end of the telegram");
+        Record record;
+        try {
+            record = readRecord(frame, p, vifPos, walkEnd, options);
+        } catch (const DecodeError&) {
+            // A header that ends right before the checksum is a walk that ran out: no row and nothing to say.
+            // A record cut short after its header is named; the records before it stand.
+            if (walkEnd < end) {
+                const QString line = recordLeftOutLine(recordNumber);
+                result.log.append(line);
+                if (options.fullRead) {
+                    result.reportLines.append(line);
+                }
             }
-            dataStart += textLength;
+            return;
         }
-        const QString vifeHex = spacedBytes(frame, vifPos + 1, dataStart);
 
-        DataFieldResult field = decodeDataField(frame, p, dataStart, vifHex, unit.multiplier,
-                                                dataFieldLength(dif), options.decimalSeparator);
-        if (field.dataLength < 0 || dataStart + field.dataLength > end) {
-            throw DecodeError("data record " + std::to_string(recordNumber) +
-                              " runs past the end of the telegram");
-        }
-        field.dataLength += textLength;
-
-        const QString difHex = spacedBytes(frame, p, vifPos);
         if (options.fullRead) {
-            result.reportLines.append(QStringLiteral("DIF,DIFE=") + difHex + QStringLiteral("; VIF, VIFE=") +
-                                      vifHex + QLatin1Char(' ') + vifeHex + QStringLiteral("; ") +
-                                      field.fieldText + QStringLiteral(", ") + field.valueText +
-                                      QLatin1Char(' ') + unit.unit + QStringLiteral(", ") + unit.qualifier);
+            result.reportLines.append(QStringLiteral("DIF,DIFE=") + record.difHex +
+                                      QStringLiteral("; VIF, VIFE=") + record.vifHex + QLatin1Char(' ') +
+                                      record.vifeHex + QStringLiteral("; ") + record.field.fieldText +
+                                      QStringLiteral(", ") + record.field.valueText + QLatin1Char(' ') +
+                                      record.unit.unit + QStringLiteral(", ") + record.unit.qualifier);
         }
-        result.records.append(RecordRow{QString::number(recordNumber), field.valueText, unit.unit,
-                                        unit.qualifier, difHex, vifHex, vifeHex});
-        result.gridDataRows.append({field.fieldText, field.valueText, unit.unit, unit.qualifier, QString()});
+        result.records.append(RecordRow{QString::number(recordNumber), record.field.valueText,
+                                        record.unit.unit, record.unit.qualifier, record.difHex, record.vifHex,
+                                        record.vifeHex});
+        result.gridDataRows.append({record.field.fieldText, record.field.valueText, record.unit.unit,
+                                    record.unit.qualifier, QString()});
 
         ++recordNumber;
-        p = walkEnd + field.dataLength;
+        p = record.next;
     }
+}
+
+QString recordLeftOutLine(int recordNumber) {
+    return QStringLiteral("Data record %1 runs past the end of the telegram - left out").arg(recordNumber);
 }
 
 } // namespace holvex::mbus

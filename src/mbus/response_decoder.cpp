@@ -241,9 +241,10 @@ DecodeResult decodeResponse(const QByteArray& reply, const DecodeOptions& option
     }
     result.frameChecked = true;
 
-    // A frame that passed the link checks may still end inside the fixed data header.
-    constexpr int kHeaderEnd = kFirstRecordOffset + 2;
-    if (reply.size() < kHeaderEnd) {
+    // A frame that passed the link checks may still end inside the fixed data header. The header fields
+    // end with the status byte; the two signature bytes after it are read by nobody and may be missing.
+    constexpr int kStatusOffset = 16;
+    if (reply.size() < kStatusOffset + 1 + 2) {
         result.log.append(
             QStringLiteral("Unexpected error in the telegram - the telegram is too short for its data "
                            "header"));

@@ -181,14 +181,54 @@ TEST_F(DecodeCommandTest, BatchPrintsOneCompactObjectPerFrame) {
     }
 }
 
-TEST_F(DecodeCommandTest, BatchWithABadLinePrintsNothing) {
+struct BatchCase {
+    const char* name;
+    QByteArray content;
+    // What each printed line holds, in order: a frame's hex text (its line is what a single decode of it
+    // prints) or, for a bad line, "#" and its line number.
+    QList<QByteArray> expected;
+    int exitCode;
+};
+
+TEST_F(DecodeCommandTest, BatchGoesOnAfterABadLine) {
+    const QByteArray heat(kHeatMeter);
+    const QByteArray shortReply("68 01 01 68 08 09 16");
+    const QList<BatchCase> cases = {
+        {"BadLineAfterAFrame", heat + "\nXY\n", {heat, "#2"}, 1},
+        {"BadLinesAroundFrames",
+         "XY\r\n\n   \n" + heat + "\r\n0\n" + shortReply + "\n6G\nE5",
+         {"#1", heat, "#5", shortReply, "#7", "E5"},
+         1},
+        {"OnlyBadLines", "hello\nE5 0\n", {"#1", "#2"}, 1},
+        {"AllGood", heat + "\n\nE5\n", {heat, "E5"}, 0},
+        {"Empty", "", {}, 0},
+        {"BlankLinesOnly", "\n \r\n\t\n", {}, 0},
+    };
     QTemporaryDir dir;
-    const QString path =
-        test::writeFile(dir, QStringLiteral("frames.txt"), QByteArray(kHeatMeter) + "\nXY\n");
-    const RunResult run = runCli({QStringLiteral("--batch"), path});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains("line 2"));
+    for (const BatchCase& c : cases) {
+        QByteArray expected;
+        for (const QByteArray& item : c.expected) {
+            if (item.startsWith('#')) {
+                expected += "{\"ok\":false,\"line\":" + item.mid(1) + ",\"error\":\"bad hex text\"}\n";
+            } else {
+                const RunResult single =
+                    runCli({QStringLiteral("--extra"), QStringLiteral("1"), QString::fromLatin1(item)});
+                ASSERT_EQ(single.exitCode, 0) << c.name;
+                expected += single.out;
+            }
+        }
+        const QString path = test::writeFile(dir, QString::fromLatin1(c.name), c.content);
+        const RunResult fromFile =
+            runCli({QStringLiteral("--extra"), QStringLiteral("1"), QStringLiteral("--batch"), path});
+        const RunResult fromInput = runCli(
+            {QStringLiteral("--batch"), QStringLiteral("-"), QStringLiteral("--extra"), QStringLiteral("1")},
+            c.content);
+        for (const RunResult& run : {fromFile, fromInput}) {
+            EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+            EXPECT_EQ(run.out, expected) << c.name;
+            EXPECT_TRUE(run.err.isEmpty()) << c.name << ": " << run.err.toStdString();
+        }
+    }
 }
 
 TEST_F(DecodeCommandTest, TextUnitsAreEscapedAsJson) {
