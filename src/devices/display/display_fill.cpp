@@ -4,6 +4,7 @@
 #include "devices/display/display_table.h"
 #include "meters/table/string_grid_model.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace holvex::display {
