@@ -1,24 +1,8 @@
 #include "devices/receiver/aes_key.h"
 
+#include "devices/receiver/hex_digit.h"
+
 namespace holvex::receiver {
-
-namespace {
-
-int hexValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    return -1;
-}
-
-} // namespace
 
 QByteArray keyBytes(const AesKey& key) {
     return QByteArray(reinterpret_cast<const char*>(key.data()), kAesKeyBytes);
@@ -31,7 +15,7 @@ std::optional<AesKey> parseHexKey(const QString& text) {
         if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
             continue;
         }
-        const int value = hexValue(c);
+        const int value = hexDigitValue(c);
         if (value < 0 || digits >= 2 * kAesKeyBytes) {
             return std::nullopt;
         }

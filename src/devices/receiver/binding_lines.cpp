@@ -1,5 +1,6 @@
 #include "devices/receiver/binding_lines.h"
 
+#include "devices/receiver/hex_digit.h"
 #include "mbus/lookups.h"
 
 namespace holvex::receiver {
@@ -9,20 +10,6 @@ namespace {
 constexpr int kIdCharacters = 8;
 constexpr int kManufacturerLetters = 3;
 constexpr int kNoValue = 254; // a version or device type of 254 is not bound
-
-int hexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    return -1;
-}
 
 // A decimal byte value; none for anything else (signs and blanks included).
 std::optional<quint8> byteValue(const QString& text) {
@@ -72,8 +59,8 @@ std::optional<QByteArray> secondaryAddressBytes(const QString& id, const QString
     bytes.reserve(8);
     // The last pair of the ID text is the least significant byte and goes first.
     for (int pair = kIdCharacters - 2; pair >= 0; pair -= 2) {
-        const int high = hexDigit(id[pair]);
-        const int low = hexDigit(id[pair + 1]);
+        const int high = hexDigitValue(id[pair]);
+        const int low = hexDigitValue(id[pair + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

@@ -1,6 +1,7 @@
 #include "devices/receiver/radio_application.h"
 
 #include "codec/frame_codec.h"
+#include "devices/receiver/hex_digit.h"
 #include "devices/receiver/radio_header.h"
 #include "mbus/hex_text.h"
 #include "mbus/response_decoder.h"
@@ -52,20 +53,6 @@ RadioAddress addressAt(const QByteArray& bytes, int manufacturerAt, int idAt, in
     address.version = byteAt(bytes, versionAt);
     address.device = byteAt(bytes, deviceAt);
     return address;
-}
-
-int hexValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    return -1;
 }
 
 std::optional<quint8> decimalByte(const QString& text) {
@@ -164,8 +151,8 @@ std::optional<RadioAddress> linkAddressOfRow(const ReceiverRow& row) {
     }
     RadioAddress address;
     for (int k = 0; k < 4; ++k) {
-        const int high = hexValue(row.id[kIdCharacters - 2 - 2 * k]);
-        const int low = hexValue(row.id[kIdCharacters - 1 - 2 * k]);
+        const int high = hexDigitValue(row.id[kIdCharacters - 2 - 2 * k]);
+        const int low = hexDigitValue(row.id[kIdCharacters - 1 - 2 * k]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -202,10 +189,10 @@ std::optional<QByteArray> applicationOfRow(const ReceiverRow& row) {
     const QStringList tokens = row.telegram.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     bytes.reserve(tokens.size());
     for (const QString& token : tokens) {
-        if (token.size() != 2 || hexValue(token[0]) < 0 || hexValue(token[1]) < 0) {
+        if (token.size() != 2 || hexDigitValue(token[0]) < 0 || hexDigitValue(token[1]) < 0) {
             return std::nullopt;
         }
-        bytes.append(static_cast<char>(hexValue(token[0]) * 16 + hexValue(token[1])));
+        bytes.append(static_cast<char>(hexDigitValue(token[0]) * 16 + hexDigitValue(token[1])));
     }
     return cutApplication(bytes, notedLength(row.note));
 }
