@@ -4,6 +4,7 @@ HOLVEX_PACKAGES=(
     cmake ninja-build g++
     qt6-base-dev qt6-serialport-dev     # Qt 6.4: Core, Widgets, Network, PrintSupport, Test, SerialPort
     libjpeg62-turbo-dev                 # the about box's picture
+    libssl-dev                          # libcrypto: AES-128 decryption of radio meters' telegrams
     libgtest-dev libgmock-dev           # unit, integration and widget tests
     libbenchmark-dev                    # benchmarks in bench/
     clang libclang-rt-14-dev            # libFuzzer targets and their sanitizer runtime
