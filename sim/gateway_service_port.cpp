@@ -85,7 +85,7 @@ std::optional<QList<int>> twoDigitFields(const QByteArray& text, char separator,
     return values;
 }
 
-// A quoted text ("..." with no quote inside), or a bare 0 that deletes it.
+// A quoted text ("..." with no quote or control byte inside), or a bare 0 that deletes it.
 std::optional<QByteArray> quotedText(const QByteArray& text, int longest) {
     if (text == "0") {
         return QByteArray();
@@ -96,6 +96,12 @@ std::optional<QByteArray> quotedText(const QByteArray& text, int longest) {
     const QByteArray inner = text.mid(1, text.size() - 2);
     if (inner.contains('"') || inner.size() > longest) {
         return std::nullopt;
+    }
+    // A control byte would break the information answers' lines apart.
+    for (char c : inner) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return std::nullopt;
+        }
     }
     return inner;
 }

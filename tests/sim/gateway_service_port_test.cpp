@@ -45,6 +45,7 @@ TEST(GatewayServicePortTest, SettingsAreCheckedKeptAndAnswered) {
         {GatewayProduct::Ferrin, "SET DUED=31/24/00", "Readout time: wrong value", "DUED", "01/00/00"},
         {GatewayProduct::Galdor, "SET APNM=\"internet.it\"", "APN: internet.it", "APNM", "internet.it"},
         {GatewayProduct::Galdor, "SET APNM=internet", "APN: wrong value", "APNM", ""},
+        {GatewayProduct::Galdor, "SET APNM=\"web\r\"", "APN: wrong value", "APNM", ""},
         {GatewayProduct::Ferrin, "SET APNM=\"web\"", "APN: not available on Ferrin-2", "APNM", ""},
         {GatewayProduct::Galdor, "SET PHON=0", "Phone number: deleted", "PHON", ""},
         {GatewayProduct::Galdor, "SET PINC=123", "PIN: wrong value", "PINC", ""},
