@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
                                         QStringLiteral("ms"));
     const QCommandLineOption record(
         QStringLiteral("record"),
-        QStringLiteral("Append every frame (hex) and text line (\"TEXT \" and the line) received to this file."),
+        QStringLiteral(
+            "Append every frame (hex) and text line (\"TEXT \" and the line) received to this file."),
         QStringLiteral("file"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Trace the traffic on stderr."));
     parser.addOptions(
