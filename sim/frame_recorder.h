@@ -9,8 +9,10 @@ namespace holvex::sim {
 
 class SimInstallation;
 
-// Appends every frame the installation receives to a file: upper-case hex, bytes separated by a blank, one
-// frame per line, written through at once so that a test can read it while the simulator runs.
+// Appends every frame and every text line the installation receives to a file, one per line, written through
+// at once so that a test can read it while the simulator runs. A frame is upper-case hex with a blank between
+// bytes ("10 7B 01 7C 16"); a text line is "TEXT " followed by the line's bytes as received, with only a
+// backslash, CR and LF written as \\, \r and \n ("TEXT SET ENTR=5"). No hex line can start with "TEXT".
 class FrameRecorder : public QObject {
     Q_OBJECT
 
@@ -20,10 +22,13 @@ public:
     bool open(const QString& path);
     void attach(SimInstallation* installation);
     void record(const QByteArray& frame);
+    void recordLine(const QByteArray& line);
     QString errorString() const { return m_file.errorString(); }
 
     // "10 7B 01 7C 16"
     static QString line(const QByteArray& frame);
+    // "TEXT GET ENTR=5,1"
+    static QByteArray textLine(const QByteArray& line);
 
 private:
     QFile m_file;

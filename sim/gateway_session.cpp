@@ -74,12 +74,15 @@ void GatewaySession::handle(const QByteArray& packet) {
              statusAnswerPacket(options.network, request.sequence, kFailed, 0, request.statusBits));
         return;
     }
-    m_installation->trace(QStringLiteral("%1 <- [%2 #%3] %4")
-                              .arg(m_label)
-                              .arg(static_cast<unsigned>(request.kind), 2, 16, QLatin1Char('0'))
-                              .arg(request.sequence)
-                              .arg(codec::spacedHex(request.payload).trimmed()));
-    const SimResponse response = m_installation->handleFrame(request.payload);
+    m_installation->trace(
+        QStringLiteral("%1 <- [%2 #%3] %4")
+            .arg(m_label)
+            .arg(static_cast<unsigned>(request.kind), 2, 16, QLatin1Char('0'))
+            .arg(request.sequence)
+            .arg(isTextLine(request.payload)
+                     ? QStringLiteral("text ") + QString::fromLatin1(escapedLine(request.payload))
+                     : codec::spacedHex(request.payload).trimmed()));
+    const SimResponse response = m_installation->handlePayload(request.payload, TextRoad::Gateway);
     const QByteArray bytes = response.bytes();
     const int doneAt = response.lastMs();
     if (bytes.isEmpty() || doneAt > options.timeoutMs) {

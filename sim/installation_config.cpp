@@ -1,58 +1,19 @@
 #include "sim/installation_config.h"
 
+#include "sim/json_fields.h"
 #include "sim/telegram_builder.h"
+#include "sim/text_device_config.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <initializer_list>
-
 namespace holvex::sim {
 
 namespace {
 
 constexpr int kMaxPrimaryAddress = 250;
-
-bool fail(QString* error, const QString& text) {
-    if (error) {
-        *error = text;
-    }
-    return false;
-}
-
-// Unknown keys are refused: a misspelt fault would otherwise pass unnoticed.
-bool knownKeys(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where,
-               QString* error) {
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        bool known = false;
-        for (const char* key : keys) {
-            known = known || it.key() == QLatin1String(key);
-        }
-        if (!known) {
-            return fail(error, QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key()));
-        }
-    }
-    return true;
-}
-
-bool readInt(const QJsonObject& object, const char* key, int low, int high, int& out, const QString& where,
-             QString* error) {
-    const QJsonValue value = object.value(QLatin1String(key));
-    if (value.isUndefined() || value.isNull()) {
-        return true;
-    }
-    const double d = value.toDouble(-1e300);
-    if (!value.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < low || d > high) {
-        return fail(error, QStringLiteral("%1: \"%2\" must be a whole number %3..%4")
-                               .arg(where, QLatin1String(key))
-                               .arg(low)
-                               .arg(high));
-    }
-    out = static_cast<int>(d);
-    return true;
-}
 
 std::optional<QByteArray> parseHex(const QString& text) {
     QByteArray digits = text.toLatin1();
@@ -248,7 +209,9 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     }
     const QJsonObject o = doc.object();
     const QString where = QStringLiteral("installation");
-    if (!knownKeys(o, {"turnaroundMs", "collision", "gateway", "meters", "comment"}, where, error)) {
+    if (!knownKeys(
+            o, {"turnaroundMs", "collision", "gateway", "meters", "display", "serialTextDevice", "comment"},
+            where, error)) {
         return std::nullopt;
     }
     InstallationConfig config;
@@ -265,7 +228,7 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     if (o.contains(QLatin1String("gateway"))) {
         const QJsonObject g = o.value(QLatin1String("gateway")).toObject();
         const QString gWhere = QStringLiteral("gateway");
-        if (!knownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData"}, gWhere, error) ||
+        if (!knownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData", "service"}, gWhere, error) ||
             !readInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error)) {
             return std::nullopt;
         }
@@ -279,7 +242,22 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
         }
         config.gateway.answerTimeout = g.value(QLatin1String("answerTimeout")).toBool(true);
         config.gateway.ackAsData = g.value(QLatin1String("ackAsData")).toBool(false);
+        if (!parseGatewayService(g.value(QLatin1String("service")), config.gatewayService,
+                                 config.gateway.network, error)) {
+            return std::nullopt;
+        }
     }
+    if (o.contains(QLatin1String("display"))) {
+        config.display.emplace();
+        if (!parseDisplay(o.value(QLatin1String("display")), *config.display, error)) {
+            return std::nullopt;
+        }
+    }
+    int textDevice = 0;
+    if (!readChoice(o, "serialTextDevice", {"display", "gateway"}, textDevice, where, error)) {
+        return std::nullopt;
+    }
+    config.serialTextDevice = textDevice == 0 ? TextDevice::Display : TextDevice::GatewayService;
     const QJsonArray meters = o.value(QLatin1String("meters")).toArray();
     for (int i = 0; i < meters.size(); ++i) {
         SimMeterConfig meter;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "codec/packet_codec.h"
+#include "sim/display_config.h"
+#include "sim/gateway_service_port.h"
 #include "sim/sim_meter.h"
+#include "sim/text_routing.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,6 +31,9 @@ struct InstallationConfig {
     CollisionMode collision = CollisionMode::Concatenate;
     GatewayOptions gateway;
     QList<SimMeterConfig> meters;
+    std::optional<DisplayConfig> display; // the display unit, when the installation has one
+    GatewayServiceConfig gatewayService;  // the gateway's service port, always on the serial line
+    TextDevice serialTextDevice = TextDevice::Display; // takes the lines both devices know on the serial line
 };
 
 // The installation described in JSON text (see sim/demo.json); nullopt with a reason on a bad file.

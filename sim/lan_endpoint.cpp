@@ -41,7 +41,7 @@ void LanEndpoint::accept() {
                     guard->write(bytes);
                 }
             },
-            label, socket);
+            label, TextRoad::Lan, socket);
         connect(socket, &QTcpSocket::readyRead, session,
                 [socket, session]() { session->feed(socket->readAll()); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, label]() {

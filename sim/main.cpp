@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A simulated M-Bus installation: meters behind a pseudo-terminal "
-                       "or a TCP serial adapter, and gateways with the packet envelope."));
+        QStringLiteral("A simulated M-Bus installation: meters and the display unit behind a "
+                       "pseudo-terminal or a TCP serial adapter, and gateways with the packet envelope."));
     parser.addHelpOption();
     const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("The installation (JSON)."),
                                     QStringLiteral("file"), defaultConfig());
@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
                                         QStringLiteral("ms"));
     const QCommandLineOption record(
         QStringLiteral("record"),
-        QStringLiteral("Append every frame received to this file (hex, one per line)."),
+        QStringLiteral(
+            "Append every frame (hex) and text line (\"TEXT \" and the line) received to this file."),
         QStringLiteral("file"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Trace the traffic on stderr."));
     parser.addOptions(
@@ -138,6 +139,9 @@ int main(int argc, char** argv) {
     }
     SimInstallation installation(std::move(*loaded));
     say(QStringLiteral("%1 meters from %2").arg(installation.meterCount()).arg(parser.value(config)));
+    if (const DisplayUnit* display = installation.display()) {
+        say(QStringLiteral("display unit with %1 active entries").arg(display->activeAddresses().size()));
+    }
 
     if (parser.isSet(log)) {
         QObject::connect(&installation, &SimInstallation::traced, &app, [](const QString& line) {

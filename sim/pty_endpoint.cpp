@@ -62,7 +62,8 @@ bool PtyEndpoint::open(const QString& linkPath) {
     m_linkPath = linkPath;
 
     m_session = new StreamSession(
-        m_installation, [this](const QByteArray& bytes) { writeMaster(bytes); }, QStringLiteral("pty"), this);
+        m_installation, [this](const QByteArray& bytes) { writeMaster(bytes); }, QStringLiteral("pty"),
+        TextRoad::Serial, this);
     m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::readMaster);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);

@@ -1,6 +1,9 @@
 #include "sim/sim_installation.h"
 
 #include "codec/frame_codec.h"
+#include "sim/text_routing.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 
@@ -29,6 +32,20 @@ FrameShape frameShapeOf(const QByteArray& f) {
     return FrameShape::Other;
 }
 
+// The devices' clocks start at the simulator's start unless the installation sets them.
+QDateTime startClock(const QDateTime& configured) {
+    if (configured.isValid()) {
+        return configured;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
+}
+
+GatewayServiceConfig serviceConfig(GatewayServiceConfig config) {
+    config.clock = startClock(config.clock);
+    return config;
+}
+
 } // namespace
 
 QByteArray SimResponse::bytes() const {
@@ -48,10 +65,16 @@ int SimResponse::lastMs() const {
 }
 
 SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
-    : QObject(parent), m_config(std::move(config)) {
+    : QObject(parent), m_config(std::move(config)),
+      m_service(serviceConfig(m_config.gatewayService), m_config.gateway.network) {
     m_meters.reserve(static_cast<std::size_t>(m_config.meters.size()));
     for (const SimMeterConfig& meter : m_config.meters) {
         m_meters.emplace_back(meter);
+    }
+    if (m_config.display) {
+        DisplayConfig display = *m_config.display;
+        display.clock = startClock(display.clock);
+        m_display.emplace(std::move(display));
     }
 }
 
@@ -61,6 +84,12 @@ std::unique_ptr<SimInstallation> SimInstallation::fromJson(const QByteArray& jso
         return nullptr;
     }
     return std::make_unique<SimInstallation>(std::move(*config));
+}
+
+void SimInstallation::setGatewayOptions(const GatewayOptions& options) {
+    m_config.gateway = options;
+    m_service.apply("NETN", codec::networkText(options.network).toLatin1());
+    static_cast<void>(m_service.takeChange());
 }
 
 SimMeter* SimInstallation::meterByAddress(int address) {
@@ -101,6 +130,59 @@ SimResponse SimInstallation::handleFrame(const QByteArray& frame) {
     if (response.answering > 1) {
         trace(QStringLiteral("  %1 meters answer at once: collision").arg(response.answering));
     }
+    return response;
+}
+
+SimResponse SimInstallation::handlePayload(const QByteArray& payload, TextRoad road) {
+    return isTextLine(payload) ? handleLine(payload, road) : handleFrame(payload);
+}
+
+SimResponse SimInstallation::handleLine(const QByteArray& line, TextRoad road) {
+    emit lineReceived(line);
+    const std::optional<TextLine> parsed = parseTextLine(line);
+    const TextDevicesPresent present{.display = m_display.has_value(),
+                                     .gatewayService = true,
+                                     .serialTextDevice = m_config.serialTextDevice};
+    const std::optional<TextDevice> device = parsed ? routeTextLine(*parsed, road, present) : std::nullopt;
+    if (!device) {
+        trace(QStringLiteral("  no device takes the line"));
+        return {};
+    }
+    std::optional<QByteArray> answer;
+    TextDeviceFaults faults;
+    QString label;
+    QString change;
+    if (*device == TextDevice::Display) {
+        label = QStringLiteral("display");
+        answer = m_display->answer(*parsed);
+        faults = m_display->faults();
+        change = m_display->takeChange();
+    } else {
+        label = QStringLiteral("gateway service port");
+        const codec::NetworkNumber before = m_service.network();
+        answer = m_service.answer(*parsed);
+        faults = m_service.faults();
+        change = m_service.takeChange();
+        // The network number set on the service port is the one the gateway's packets carry from now on.
+        if (m_service.network() != before) {
+            m_config.gateway.network = m_service.network();
+        }
+    }
+    if (!change.isEmpty()) {
+        trace(QStringLiteral("  %1 %2").arg(label, change));
+    }
+    if (!answer) {
+        trace(QStringLiteral("  %1 stays quiet").arg(label));
+        return {};
+    }
+    trace(QStringLiteral("  %1 answers %2 bytes").arg(label).arg(answer->size()));
+    MeterAnswer spoken;
+    spoken.bytes = *answer;
+    spoken.delayMs = std::max(0, faults.lateMs);
+    spoken.pieces = std::max(1, faults.pieces);
+    spoken.gapMs = std::max(0, faults.gapMs);
+    SimResponse response = combine({spoken});
+    response.text = true;
     return response;
 }
 

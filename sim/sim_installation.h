@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sim/display_unit.h"
+#include "sim/gateway_service_port.h"
 #include "sim/installation_config.h"
 #include "sim/sim_meter.h"
+#include "sim/text_line.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,14 +27,16 @@ struct TimedChunk {
 struct SimResponse {
     QList<TimedChunk> chunks;
     int answering = 0; // meters that answered; more than one is a collision
+    bool text = false; // a device's text answer, not M-Bus bytes
 
     QByteArray bytes() const;
     int lastMs() const;
     bool isEmpty() const { return chunks.isEmpty(); }
 };
 
-// The meters of one M-Bus segment. Every endpoint hands it the frames it receives; it decides which meters
-// answer and what they put on the line. It lives on one thread (the endpoints' thread).
+// The meters of one M-Bus segment, with the maker's display unit on the same bus and the gateway's service
+// port on the serial line. Every endpoint hands it the frames and text lines it receives; it decides who
+// answers and what they put on the line. It lives on one thread (the endpoints' thread).
 class SimInstallation : public QObject {
     Q_OBJECT
 
@@ -41,12 +46,18 @@ public:
     // Loaded from JSON text; nullptr with the reason when the text is not a valid installation.
     static std::unique_ptr<SimInstallation> fromJson(const QByteArray& json, QString* error);
 
-    // One received frame (or gateway payload): recorded, checked, answered.
+    // One received frame: recorded, checked, answered.
     SimResponse handleFrame(const QByteArray& frame);
+    // One received text line (a whole line, no terminator): recorded, routed to the display unit or the
+    // gateway's service port (text_routing.h), answered.
+    SimResponse handleLine(const QByteArray& line, TextRoad road);
+    // A gateway packet's payload: a text line when it starts like one, else a frame.
+    SimResponse handlePayload(const QByteArray& payload, TextRoad road);
 
     const InstallationConfig& config() const { return m_config; }
     void setTurnaroundMs(int ms) { m_config.turnaroundMs = ms; }
-    void setGatewayOptions(const GatewayOptions& options) { m_config.gateway = options; }
+    // The gateway's service port reports the new network number too.
+    void setGatewayOptions(const GatewayOptions& options);
 
     int meterCount() const { return static_cast<int>(m_meters.size()); }
     SimMeter& meterAt(int index) { return m_meters.at(static_cast<std::size_t>(index)); }
@@ -57,11 +68,16 @@ public:
     // Every meter's current settings and recorded codes, in the order of the installation file.
     QList<SimMeterState> meterStates() const;
 
+    // The display unit, or nullptr when the installation has none.
+    DisplayUnit* display() { return m_display ? &*m_display : nullptr; }
+    GatewayServicePort& gatewayService() { return m_service; }
+
     // For endpoints: a line for the trace.
     void trace(const QString& line);
 
 signals:
     void frameReceived(const QByteArray& frame);
+    void lineReceived(const QByteArray& line);
     void traced(const QString& line);
 
 private:
@@ -70,6 +86,8 @@ private:
 
     InstallationConfig m_config;
     std::vector<SimMeter> m_meters;
+    std::optional<DisplayUnit> m_display;
+    GatewayServicePort m_service;
 };
 
 } // namespace holvex::sim

@@ -141,3 +141,23 @@ QList<SimMeterState> SimThread::meterStates() {
 }
 
 } // namespace holvex::sim
+
+namespace holvex::sim {
+
+std::optional<DisplayUnit> SimThread::display() {
+    std::optional<DisplayUnit> copy;
+    with([&copy](SimInstallation& bus) {
+        if (bus.display()) {
+            copy = *bus.display();
+        }
+    });
+    return copy;
+}
+
+std::optional<GatewayServicePort> SimThread::gatewayService() {
+    std::optional<GatewayServicePort> copy;
+    with([&copy](SimInstallation& bus) { copy = bus.gatewayService(); });
+    return copy;
+}
+
+} // namespace holvex::sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/display_unit.h"
+#include "sim/gateway_service_port.h"
 #include "sim/installation_config.h"
 #include "sim/sim_meter_state.h"
 
@@ -47,6 +49,10 @@ public:
     // A copy of every meter's current settings and recorded codes, taken on the simulator's thread, so the
     // caller may keep and read it while the bus goes on; empty when not started.
     QList<SimMeterState> meterStates();
+    // Copies of the display unit (nothing when the installation has none or is not started) and of the
+    // gateway's service port, with their current settings.
+    std::optional<DisplayUnit> display();
+    std::optional<GatewayServicePort> gatewayService();
 
 private:
     void run(const std::function<void()>& f);

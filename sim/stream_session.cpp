@@ -7,15 +7,24 @@
 
 namespace holvex::sim {
 
-StreamSession::StreamSession(SimInstallation* installation, Writer writer, QString label, QObject* parent)
-    : QObject(parent), m_installation(installation), m_writer(std::move(writer)), m_label(std::move(label)) {
+StreamSession::StreamSession(SimInstallation* installation, Writer writer, QString label, TextRoad road,
+                             QObject* parent)
+    : QObject(parent), m_installation(installation), m_writer(std::move(writer)), m_label(std::move(label)),
+      m_road(road) {
     m_idle.setSingleShot(true);
     m_idle.setInterval(kIdleResetMs);
     connect(&m_idle, &QTimer::timeout, this, &StreamSession::dropPartialFrame);
+    m_lineQuiet.setSingleShot(true);
+    m_lineQuiet.setInterval(kLineQuietMs);
+    connect(&m_lineQuiet, &QTimer::timeout, this, &StreamSession::endLine);
 }
 
 void StreamSession::feed(const QByteArray& bytes) {
-    if (!m_installation) {
+    if (!m_installation || bytes.isEmpty()) {
+        return;
+    }
+    if (m_inLine || (!m_assembler.hasPartial() && startsTextLine(static_cast<std::uint8_t>(bytes.front())))) {
+        gatherLine(bytes);
         return;
     }
     const long long droppedBefore = m_assembler.dropped();
@@ -27,22 +36,57 @@ void StreamSession::feed(const QByteArray& bytes) {
     }
     for (const QByteArray& frame : frames) {
         m_installation->trace(QStringLiteral("%1 <- %2").arg(m_label, codec::spacedHex(frame).trimmed()));
-        const SimResponse response = m_installation->handleFrame(frame);
-        for (const TimedChunk& chunk : response.chunks) {
-            const QByteArray out = chunk.bytes;
-            QTimer::singleShot(chunk.atMs, this, [this, out]() {
-                if (m_installation) {
-                    m_installation->trace(
-                        QStringLiteral("%1 -> %2").arg(m_label, codec::spacedHex(out).trimmed()));
-                }
-                m_writer(out);
-            });
-        }
+        send(m_installation->handleFrame(frame));
     }
     if (m_assembler.hasPartial()) {
         m_idle.start();
     } else {
         m_idle.stop();
+    }
+}
+
+void StreamSession::gatherLine(const QByteArray& bytes) {
+    m_inLine = true;
+    if (m_line.size() + bytes.size() > kMaxLineBytes) {
+        m_lineTooLong = true;
+        m_line.clear();
+    }
+    if (!m_lineTooLong) {
+        m_line += bytes;
+    }
+    m_lineQuiet.start();
+}
+
+void StreamSession::endLine() {
+    const QByteArray line = std::exchange(m_line, {});
+    const bool tooLong = std::exchange(m_lineTooLong, false);
+    m_inLine = false;
+    if (!m_installation) {
+        return;
+    }
+    if (tooLong) {
+        m_installation->trace(
+            QStringLiteral("%1: text line longer than %2 bytes dropped").arg(m_label).arg(kMaxLineBytes));
+        return;
+    }
+    m_installation->trace(
+        QStringLiteral("%1 <- text %2").arg(m_label, QString::fromLatin1(escapedLine(line))));
+    send(m_installation->handleLine(line, m_road));
+}
+
+void StreamSession::send(const SimResponse& response) {
+    for (const TimedChunk& chunk : response.chunks) {
+        const QByteArray out = chunk.bytes;
+        const bool text = response.text;
+        QTimer::singleShot(chunk.atMs, this, [this, out, text]() {
+            if (m_installation) {
+                m_installation->trace(
+                    QStringLiteral("%1 -> %2")
+                        .arg(m_label, text ? QStringLiteral("text ") + QString::fromLatin1(escapedLine(out))
+                                           : codec::spacedHex(out).trimmed()));
+            }
+            m_writer(out);
+        });
     }
 }
 

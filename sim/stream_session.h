@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/frame_assembler.h"
+#include "sim/text_line.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,9 +14,14 @@
 namespace holvex::sim {
 
 class SimInstallation;
+struct SimResponse;
 
-// One raw M-Bus byte stream (the pseudo-terminal, or one connection of the TCP serial adapter): frames in,
-// the meters' answers out after the turnaround, in their pieces and at their delays.
+// One raw byte stream (the pseudo-terminal, or one connection of the TCP serial adapter): frames and text
+// lines in, the answers out after the turnaround, in their pieces and at their delays.
+//
+// Bytes that arrive while no frame is unfinished and that start like a text line (startsTextLine) begin a
+// text line; every byte that follows belongs to it until the line stays quiet for kLineQuietMs. The
+// program writes a line in one go and waits for the answer, so one write is one line.
 class StreamSession : public QObject {
     Q_OBJECT
 
@@ -23,21 +29,34 @@ public:
     using Writer = std::function<void(const QByteArray&)>;
 
     // The writer is called on this object's thread; answers still pending die with the session.
-    StreamSession(SimInstallation* installation, Writer writer, QString label, QObject* parent = nullptr);
+    StreamSession(SimInstallation* installation, Writer writer, QString label, TextRoad road,
+                  QObject* parent = nullptr);
 
     void feed(const QByteArray& bytes);
 
     // How long the line may stay quiet in the middle of a frame before the partial frame is dropped.
     static constexpr int kIdleResetMs = 500;
+    // How long the line stays quiet after a text line's last byte before the line counts as complete.
+    static constexpr int kLineQuietMs = 20;
+    // A text line longer than this is not one the devices take; it is dropped whole.
+    static constexpr int kMaxLineBytes = 1024;
 
 private:
     void dropPartialFrame();
+    void gatherLine(const QByteArray& bytes);
+    void endLine();
+    void send(const SimResponse& response);
 
     QPointer<SimInstallation> m_installation;
     Writer m_writer;
     QString m_label;
+    TextRoad m_road;
     FrameAssembler m_assembler;
     QTimer m_idle;
+    bool m_inLine = false;
+    bool m_lineTooLong = false;
+    QByteArray m_line;
+    QTimer m_lineQuiet;
 };
 
 } // namespace holvex::sim
