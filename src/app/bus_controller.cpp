@@ -14,6 +14,7 @@
 #include "log/status_sink.h"
 #include "meters/page/meters_page.h"
 #include "meters/table/meter_table.h"
+#include "settings/communication_page.h"
 #include "settings/settings_dialog.h"
 #include "ui/desktop_hooks.h"
 
@@ -27,6 +28,10 @@
 #include <QTime>
 
 namespace holvex {
+
+namespace {
+const QString kFindPrimaryButton = QStringLiteral("Butt_find_primary");
+}
 
 BusController::BusController(Settings& settings, RunState& run, const MessageLanguage& language,
                              MainWindow& window, MetersPage& page, SettingsDialog& settingsDialog,
@@ -47,8 +52,7 @@ BusController::BusController(Settings& settings, RunState& run, const MessageLan
     connectChannel(settingsDialog);
     connectOperations();
     // The configuration group and "Auto address" follow the operations through their own controller.
-    m_configuration =
-        std::make_unique<ConfigurationController>(m_window, m_page, operations(), &secondarySearch());
+    m_configuration = std::make_unique<ConfigurationController>(m_window, m_page, *m_bus);
     m_report.attach(m_settings, m_run);
 }
 
@@ -78,10 +82,11 @@ void BusController::connectPage() {
 void BusController::connectCommandLine() {
     CommandLineWidget* line = m_window.commandLine();
     FreeCommandConsole& console = operations().console();
-    console.setAsciiTicked(!line->hexMode());
-    connect(line->asciiBox(), &QCheckBox::toggled, &console, &FreeCommandConsole::setAsciiTicked);
-    connect(line, &CommandLineWidget::sendRequested, this,
-            [this, line] { operations().console().send(line->command(), line->hexMode()); });
+    // The boxes are the one truth about the mode; page switches flip them with signals blocked.
+    console.setAsciiSource([line] { return !line->hexMode(); });
+    connect(line, &CommandLineWidget::sendRequested, this, [this, line] {
+        m_bus->start([this, line] { return operations().console().send(line->command(), line->hexMode()); });
+    });
 }
 
 void BusController::connectChannel(SettingsDialog& settingsDialog) {
@@ -94,6 +99,12 @@ void BusController::connectChannel(SettingsDialog& settingsDialog) {
     connect(&m_window, &MainWindow::serialPortCloseRequested, &links, &links::RoadLinks::closeSerialPort);
     connect(&settingsDialog, &SettingsDialog::serverSocketCloseRequested, &links,
             &links::RoadLinks::settingsApplied);
+    // The settings window follows the port: its serial fields and its port button.
+    connect(&links, &links::RoadLinks::serialFieldsEnabled, &settingsDialog,
+            &SettingsDialog::setSerialFieldsEnabled);
+    connect(&links, &links::RoadLinks::portCaptionChanged, &settingsDialog, &SettingsDialog::setPortCaption);
+    connect(settingsDialog.communicationPage()->portButton(), &QPushButton::clicked, &links,
+            &links::RoadLinks::toggleSerialPort);
     connect(m_window.connectLanAdapterButton(), &QPushButton::clicked, &links.lanAdapter(),
             &links::LanAdapterLink::connectAdapter);
     connect(m_window.connectServerGatewayButton(), &QPushButton::clicked, &links.serverGateway(),
@@ -125,11 +136,16 @@ bool BusController::busBusy() const {
 void BusController::findByPrimaryAddress() {
     // The button stays enabled while its own scan runs (it is the "Stop" button then); the other operations
     // that hold the bus disable the whole search group.
-    if (!operations().scan().running() && busBusy()) {
+    PrimaryScan& scan = operations().scan();
+    const SearchGroupWidget* search = m_window.searchGroup();
+    if (scan.running()) {
+        scan.toggle(search->fromField()->cleanText(), search->toField()->cleanText());
         return;
     }
-    const SearchGroupWidget* search = m_window.searchGroup();
-    operations().scan().toggle(search->fromField()->cleanText(), search->toField()->cleanText());
+    m_bus->start([&scan, search] {
+        scan.toggle(search->fromField()->cleanText(), search->toField()->cleanText());
+        return scan.running();
+    });
 }
 
 ClearAnswer BusController::askClearTable(const QString& text, const QString& title) {
@@ -160,11 +176,14 @@ void BusController::setScanLockedControlsEnabled(bool enabled) {
 }
 
 void BusController::onScanStarted(const QString& caption) {
+    // While the scan runs, activations and language switches leave its "Stop" caption alone.
+    m_window.captions().setRunning(kFindPrimaryButton, true, m_language.ticked());
     m_window.searchGroup()->findPrimaryButton()->setText(caption);
     setScanLockedControlsEnabled(false);
 }
 
 void BusController::onScanFinished(const QString& caption) {
+    m_window.captions().setRunning(kFindPrimaryButton, false, m_language.ticked());
     m_window.searchGroup()->findPrimaryButton()->setText(caption);
     setScanLockedControlsEnabled(true);
 }
@@ -214,10 +233,11 @@ void BusController::onPeerAccepted() {
 void BusController::onAutomaticAction(links::AutomaticAction kind) {
     switch (kind) {
     case links::AutomaticAction::PrimaryScan:
-        if (!busBusy()) {
+        m_bus->start([this] {
             const SearchGroupWidget* search = m_window.searchGroup();
-            operations().scan().start(search->fromField()->cleanText(), search->toField()->cleanText());
-        }
+            return operations().scan().start(search->fromField()->cleanText(),
+                                             search->toField()->cleanText());
+        });
         return;
     case links::AutomaticAction::DisplayReadout:
         m_window.log().logLine(m_language.pick(
@@ -227,42 +247,32 @@ void BusController::onAutomaticAction(links::AutomaticAction kind) {
                            "versione.")));
         return;
     case links::AutomaticAction::SecondarySearch:
-        if (!busBusy()) {
-            findAll();
-        }
+        findAll();
         return;
     }
 }
 
 void BusController::onReadSelected() {
     // The menu entries reach here too; an operation holding the bus keeps them out.
-    if (busBusy()) {
-        return;
-    }
-    operations().readSelected().run();
+    m_bus->start([this] { return operations().readSelected().run(); });
 }
 
 void BusController::onFullRead() {
-    if (busBusy()) {
+    if (!m_bus->start([this] { return operations().readSelected().runFull(); })) {
         // The page already asked for the report; a refused read must not leave that request behind.
         m_run.FullReadRequested = false;
-        return;
     }
-    operations().readSelected().runFull();
 }
 
 void BusController::onReadAll() {
-    if (busBusy()) {
-        return;
-    }
-    operations().readAll().start();
+    m_bus->start([this] { return operations().readAll().start(); });
 }
 
 void BusController::findBySecondaryAddress() {
-    if (busBusy()) {
-        return;
-    }
-    secondarySearch().find(m_window.searchGroup()->secondaryAddress());
+    m_bus->start([this] {
+        return secondarySearch().find(m_window.searchGroup()->secondaryAddress()) !=
+               SecondarySearch::FindOutcome::NotStarted;
+    });
 }
 
 void BusController::findAll() {

@@ -3,6 +3,7 @@
 #include "app/command_line_widget.h"
 #include "app/main_window.h"
 #include "app/search_group_widget.h"
+#include "bus/bus.h"
 #include "lang/message_language.h"
 #include "meters/ops/auto_addressing.h"
 #include "meters/ops/meter_configuration.h"
@@ -23,11 +24,10 @@ const QString ConfigurationController::kConfirmQuestion =
 const QString ConfigurationController::kConfirmTitle = QStringLiteral("Address confirmation");
 const QString ConfigurationController::kConfirmTitleIt = QStringLiteral("Conferma addressing");
 
-ConfigurationController::ConfigurationController(MainWindow& window, MetersPage& page,
-                                                 MeterOperations& operations,
-                                                 SecondarySearch* secondarySearch, QObject* parent)
-    : QObject(parent), m_window(window), m_page(page), m_operations(operations),
-      m_secondarySearch(secondarySearch), m_group(*page.configurationGroup()) {
+ConfigurationController::ConfigurationController(MainWindow& window, MetersPage& page, Bus& bus,
+                                                 QObject* parent)
+    : QObject(parent), m_window(window), m_page(page), m_bus(bus), m_operations(bus.operations()),
+      m_group(*page.configurationGroup()) {
     m_operations.configuration().setInputs([this] { return m_group.inputs(); });
     m_operations.autoAddressing().setConfirm([this] { return confirmAutoAddress(); });
     connectGroup();
@@ -67,63 +67,54 @@ void ConfigurationController::connectOperations() {
             &ConfigurationController::onBusLocked);
     connect(&m_operations.readAll(), &ReadAllCycle::readAllFinished, this,
             &ConfigurationController::onBusFreed);
-    if (m_secondarySearch) {
-        connect(m_secondarySearch, &SecondarySearch::searchStarted, this,
-                &ConfigurationController::onBusLocked);
-        connect(m_secondarySearch, &SecondarySearch::searchFinished, this,
-                &ConfigurationController::onBusFreed);
-    }
+    connect(&m_bus.secondarySearch(), &SecondarySearch::searchStarted, this,
+            &ConfigurationController::onBusLocked);
+    connect(&m_bus.secondarySearch(), &SecondarySearch::searchFinished, this,
+            &ConfigurationController::onBusFreed);
 }
 
 void ConfigurationController::runCommand(ConfigurationCommand command) {
     // The group is locked while anything holds the bus; this keeps a press that slipped through (a menu
     // entry, a queued click) from starting a second exchange on a busy bus.
-    if (busBusy()) {
-        return;
-    }
+    m_bus.start([this, command] { return sendCommand(command); });
+}
+
+bool ConfigurationController::sendCommand(ConfigurationCommand command) {
     MeterConfiguration& configuration = m_operations.configuration();
     switch (command) {
     case ConfigurationCommand::Reset:
-        configuration.reset();
-        return;
+        return configuration.reset();
     case ConfigurationCommand::PrimaryAddress:
-        configuration.setPrimaryAddress();
-        return;
+        return configuration.setPrimaryAddress();
     case ConfigurationCommand::Id:
-        configuration.changeId();
-        return;
+        return configuration.changeId();
     case ConfigurationCommand::Medium:
-        configuration.setMedium();
-        return;
+        return configuration.setMedium();
     case ConfigurationCommand::Unit:
-        configuration.setUnit();
-        return;
+        return configuration.setUnit();
     case ConfigurationCommand::Baud:
-        configuration.changeBaud();
-        return;
+        return configuration.changeBaud();
     case ConfigurationCommand::PulseWidth:
-        configuration.setPulseWidth();
-        return;
+        return configuration.setPulseWidth();
     case ConfigurationCommand::PulseValue:
-        configuration.setPulseValue();
-        return;
+        return configuration.setPulseValue();
     case ConfigurationCommand::CounterType:
-        configuration.setCounterType();
-        return;
+        return configuration.setCounterType();
     }
+    return false;
 }
 
 void ConfigurationController::toggleAutoAddressing() {
     AutoAddressing& addressing = m_operations.autoAddressing();
     // A running addressing is stopped by its own button; a new run waits until nothing else holds the bus.
-    if (!addressing.running() && busBusy()) {
+    if (addressing.running()) {
+        addressing.press(m_group.autoAddressStart());
         return;
     }
-    addressing.press(m_group.autoAddressStart());
-}
-
-bool ConfigurationController::busBusy() const {
-    return m_operations.busy() || (m_secondarySearch && m_secondarySearch->running());
+    m_bus.start([this, &addressing] {
+        addressing.press(m_group.autoAddressStart());
+        return addressing.running();
+    });
 }
 
 bool ConfigurationController::confirmAutoAddress() {

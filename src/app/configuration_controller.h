@@ -6,10 +6,10 @@
 
 namespace holvex {
 
+class Bus;
 class MainWindow;
 class MeterOperations;
 class MetersPage;
-class SecondarySearch;
 
 // Puts the configuration group and "Auto address" of page 1 in front of the configuration commands and the
 // automatic addressing: each "Set" runs its command, "Auto address" asks first and then runs (or stops) the
@@ -22,9 +22,8 @@ public:
     static const QString kConfirmTitle;    // "Address confirmation"
     static const QString kConfirmTitleIt;  // "Conferma addressing"
 
-    // The secondary search, when given, locks the group and "Auto address" while it runs as well.
-    ConfigurationController(MainWindow& window, MetersPage& page, MeterOperations& operations,
-                            SecondarySearch* secondarySearch = nullptr, QObject* parent = nullptr);
+    // The bus's secondary search locks the group and "Auto address" while it runs as well.
+    ConfigurationController(MainWindow& window, MetersPage& page, Bus& bus, QObject* parent = nullptr);
 
     // The configuration group with its four context-menu entries; "Auto address" (and its start address).
     // Other busy locks (the secondary search) call these as well.
@@ -40,8 +39,7 @@ private:
     void connectGroup();
     void connectOperations();
     bool confirmAutoAddress();
-    // An operation holds the bus: those of the meter operations or the secondary search.
-    bool busBusy() const;
+    bool sendCommand(ConfigurationCommand command);
 
     // The scan, "Read all meters" and the secondary search lock the group and "Auto address" while they run.
     void onBusLocked();
@@ -54,8 +52,8 @@ private:
 
     MainWindow& m_window;
     MetersPage& m_page;
+    Bus& m_bus;
     MeterOperations& m_operations;
-    SecondarySearch* m_secondarySearch = nullptr;
     ConfigurationGroupWidget& m_group;
 };
 

@@ -58,7 +58,17 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
 Bus::~Bus() = default;
 
 bool Bus::busy() const {
-    return m_operations->busy() || m_search->running();
+    return m_starting > 0 || m_operations->busy() || m_search->running();
+}
+
+bool Bus::start(const std::function<bool()>& begin) {
+    if (busy()) {
+        return false;
+    }
+    ++m_starting;
+    const bool started = begin();
+    --m_starting;
+    return started;
 }
 
 } // namespace holvex

@@ -64,11 +64,16 @@ public:
     MeterOperations& operations() { return *m_operations; }
     SecondarySearch& secondarySearch() { return *m_search; }
 
-    // An operation holds the bus: a scan, a read run, a row run, a direct selection's exchange, automatic
-    // addressing or the secondary search.
+    // An operation holds the bus: one starting, a scan, a read run, a row run, a direct selection's exchange,
+    // automatic addressing or the secondary search.
     bool busy() const;
+    // Starts an operation with the bus held from the first moment: a start may wait with the window painting
+    // (the pause after a global link reset, a connect wait), and nothing else may start meanwhile. Refused
+    // (false) while the bus is busy; otherwise returns what `begin` returned.
+    bool start(const std::function<bool()>& begin);
 
 private:
+    int m_starting = 0;
     std::unique_ptr<TimerSet> m_ownTimers;
     TimerSet* m_timers = nullptr;
     std::unique_ptr<links::RoadLinks> m_roads;

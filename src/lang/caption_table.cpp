@@ -16,7 +16,29 @@ void CaptionTable::append(const CaptionTable& other) {
     m_rows.insert(m_rows.end(), other.m_rows.begin(), other.m_rows.end());
 }
 
+void CaptionTable::addRunning(const QString& objectName, const QString& english, const QString& italian) {
+    m_running.insert(objectName, RunningCaption{english, italian, false});
+}
+
+std::optional<QString> CaptionTable::setRunning(const QString& objectName, bool running,
+                                                TickedLanguage language) {
+    const auto found = m_running.find(objectName);
+    if (found != m_running.end()) {
+        found->running = running;
+    }
+    return caption(objectName, language);
+}
+
+bool CaptionTable::isRunning(const QString& objectName) const {
+    const auto found = m_running.constFind(objectName);
+    return found != m_running.constEnd() && found->running;
+}
+
 std::optional<QString> CaptionTable::caption(const QString& objectName, TickedLanguage language) const {
+    const auto running = m_running.constFind(objectName);
+    if (running != m_running.constEnd() && running->running) {
+        return language == TickedLanguage::Italian ? running->italian : running->english;
+    }
     for (const CaptionRow& row : m_rows) {
         if (row.objectName != objectName) {
             continue;
@@ -72,6 +94,7 @@ CaptionTable mainWindowCaptions() {
     table.add(QStringLiteral("Label_timeout"), QStringLiteral("Resp. timeout"),
               QStringLiteral("Timeout risposte"));
     table.add(QStringLiteral("Butt_find_primary"), QStringLiteral("Find"), QStringLiteral("Trova"));
+    table.addRunning(QStringLiteral("Butt_find_primary"), QStringLiteral("Stop"), QStringLiteral("Stop"));
     table.add(QStringLiteral("Butt_find_id"), QStringLiteral("Find"), QStringLiteral("Trova"));
 
     // Command line and log.

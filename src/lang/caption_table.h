@@ -21,18 +21,34 @@ struct CaptionRow {
 };
 
 // A window's caption table. Pages add their own rows; one function applies the whole table.
+//
+// A button that starts an operation names that operation while it runs ("Stop"): its running caption is
+// registered once, and while the control is marked running the table gives the running caption instead, so a
+// language switch or a window activation never turns a "Stop" button back into the button that starts.
 class CaptionTable {
 public:
     void add(const QString& objectName, const QString& english, const QString& italian);
     void addEnglishOnly(const QString& objectName, const QString& english);
     void append(const CaptionTable& other);
 
+    void addRunning(const QString& objectName, const QString& english, const QString& italian);
+    // Marks the control's operation running or ended; returns the caption to show now in `language`.
+    std::optional<QString> setRunning(const QString& objectName, bool running, TickedLanguage language);
+    bool isRunning(const QString& objectName) const;
+
     const std::vector<CaptionRow>& rows() const { return m_rows; }
     // The caption to set, or nothing when the control is not in the table or the language leaves it alone.
     std::optional<QString> caption(const QString& objectName, TickedLanguage language) const;
 
 private:
+    struct RunningCaption {
+        QString english;
+        QString italian;
+        bool running = false;
+    };
+
     std::vector<CaptionRow> m_rows;
+    QMap<QString, RunningCaption> m_running;
 };
 
 // `LanguageCode` 2 is Italian; every other value shows English.

@@ -55,10 +55,11 @@ bool setCaption(QObject* object, const QString& text) {
 int applyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language) {
     int applied = 0;
     for (const CaptionRow& row : table.rows()) {
-        if (language == TickedLanguage::Italian && row.englishOnly) {
+        const std::optional<QString> caption = table.caption(row.objectName, language);
+        if (!caption) {
             continue;
         }
-        const QString text = language == TickedLanguage::Italian ? row.italian : row.english;
+        const QString& text = *caption;
         // Actions and menus are QObject children of their menus, so a QObject search finds them too.
         const QList<QObject*> found = root->findChildren<QObject*>(row.objectName);
         for (QObject* object : found) {
@@ -66,6 +67,19 @@ int applyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage langu
                 ++applied;
             }
         }
+    }
+    return applied;
+}
+
+bool applyCaption(QWidget* root, const CaptionTable& table, const QString& objectName,
+                  TickedLanguage language) {
+    const std::optional<QString> caption = table.caption(objectName, language);
+    if (!caption) {
+        return false;
+    }
+    bool applied = false;
+    for (QObject* object : root->findChildren<QObject*>(objectName)) {
+        applied = setCaption(object, *caption) || applied;
     }
     return applied;
 }

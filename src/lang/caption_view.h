@@ -11,6 +11,10 @@ namespace holvex {
 // exist (yet) are passed over. Returns how many controls were set.
 int applyCaptions(QWidget* root, const CaptionTable& table, TickedLanguage language);
 
+// Sets the caption of the controls named `objectName` only; false when the table gives none.
+bool applyCaption(QWidget* root, const CaptionTable& table, const QString& objectName,
+                  TickedLanguage language);
+
 // The main window's table in English / Italian.
 int applyEnglish(QWidget* mainWindow, const CaptionTable& table);
 int applyItalian(QWidget* mainWindow, const CaptionTable& table);

@@ -5,6 +5,7 @@
 #include "codec/frame_codec.h"
 #include "codec/packet_codec.h"
 #include "links/packet_intake.h"
+#include "links/tcp_client.h"
 #include "log/log_sink.h"
 #include "settings/settings.h"
 
@@ -12,8 +13,8 @@
 
 namespace holvex::links {
 
-CallInServer::CallInServer(Settings& settings, RunState& state, LogSink& log, std::function<ServerRole()> role,
-                           QObject* parent)
+CallInServer::CallInServer(Settings& settings, RunState& state, LogSink& log,
+                           std::function<ServerRole()> role, QObject* parent)
     : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_role(std::move(role)),
       m_assembler(state.EnvelopeBuffer, state.EnvelopeCount) {
     connect(&m_server, &QTcpServer::newConnection, this, &CallInServer::onNewConnection);
@@ -262,10 +263,8 @@ void CallInServer::onPeerDisconnected() {
 }
 
 void CallInServer::onPeerError(QAbstractSocket::SocketError error) {
-    if (error == QAbstractSocket::RemoteHostClosedError) {
-        return;
-    }
-    m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+    auto* socket = qobject_cast<QTcpSocket*>(sender());
+    m_log.logLine(socketErrorLine(error, socket != nullptr ? socket->errorString() : QString()));
 }
 
 void CallInServer::onPeerReadyRead() {

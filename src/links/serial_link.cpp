@@ -23,8 +23,8 @@ QString closedText(const QString& name) {
 
 } // namespace
 
-SerialLink::SerialLink(Settings& settings, RunState& state, LogSink& log,
-                             const MessageLanguage& language, QObject* parent)
+SerialLink::SerialLink(Settings& settings, RunState& state, LogSink& log, const MessageLanguage& language,
+                       QObject* parent)
     : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_language(language) {}
 
 SerialLink::~SerialLink() {
@@ -137,11 +137,19 @@ void SerialLink::openPort() {
         if (!probeOpened) {
             emit statusTextChanged(closedText(name));
             m_state.PortOpen = false;
-            m_log.logLine(m_language.pick(QStringLiteral("The selected serial port (") + name +
-                                              QStringLiteral(") is in use by another program!"),
-                                          QStringLiteral("La porta selezionata (") + name +
-                                              QStringLiteral(") e utilizzata da un\"altra applicazione!")));
-            reportOpenFailure(devicePath);
+            // "In use" only for a port another program really holds; a missing device or one this user may
+            // not open says so instead.
+            QString group;
+            const SerialOpenFailure failure = inspectSerialOpenFailure(devicePath, &group);
+            if (failure == SerialOpenFailure::InUse) {
+                m_log.logLine(
+                    m_language.pick(QStringLiteral("The selected serial port (") + name +
+                                        QStringLiteral(") is in use by another program!"),
+                                    QStringLiteral("La porta selezionata (") + name +
+                                        QStringLiteral(") e utilizzata da un\"altra applicazione!")));
+            } else {
+                m_log.logLine(serialOpenFailureText(failure, devicePath, group, m_language.italian()));
+            }
             return;
         }
 

@@ -66,11 +66,13 @@ QByteArray TcpClient::read(qint64 maxBytes) {
 }
 
 void TcpClient::onError(QAbstractSocket::SocketError error) {
-    // The peer closing the connection is reported by the disconnect event, not as an error.
-    if (error == QAbstractSocket::RemoteHostClosedError) {
-        return;
-    }
-    m_log.logLine(QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)));
+    m_log.logLine(socketErrorLine(error, m_socket.errorString()));
+}
+
+QString socketErrorLine(QAbstractSocket::SocketError error, const QString& text) {
+    // The number alone means nothing to an operator; the socket's own words follow it.
+    return QStringLiteral("Socket error #") + QString::number(static_cast<int>(error)) +
+           QStringLiteral(" (") + text + QStringLiteral(")");
 }
 
 } // namespace holvex::links

@@ -22,6 +22,9 @@ struct RemoteEndpoint {
 std::optional<RemoteEndpoint> parseRemoteEndpoint(const QString& ip, const QString& portText,
                                                   quint16 defaultPort);
 
+// "Socket error #" + the error's number, then its text in brackets: "Socket error #0 (Connection refused)".
+QString socketErrorLine(QAbstractSocket::SocketError error, const QString& text);
+
 // The TCP client both client roads share (the LAN adapter and the gateway of the server version): connecting
 // with a bounded wait that keeps the event loop running, sending, dropping, and the error line. Each road
 // adds its own log lines and what it does with the bytes that arrive.

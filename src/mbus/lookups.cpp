@@ -136,6 +136,10 @@ QString radioMediumName(quint8 deviceType) {
 }
 
 int mediumCode(const QString& name) {
+    return knownMediumCode(name).value_or(0x0F);
+}
+
+std::optional<int> knownMediumCode(const QString& name) {
     struct Entry {
         const char* name;
         int code;
@@ -152,7 +156,7 @@ int mediumCode(const QString& name) {
             return entry.code;
         }
     }
-    return 0x0F;
+    return std::nullopt;
 }
 
 int unitCode(const QString& unit, const QString& multiplier) {

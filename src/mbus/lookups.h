@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QString>
 
+#include <optional>
+
 namespace holvex::mbus {
 
 // Three letters of the little-endian manufacturer field (bit 15 is not masked off).
@@ -23,6 +25,8 @@ MediumInfo mediumName(quint8 medium);
 QString radioMediumName(quint8 deviceType);
 // Medium name to code (0x0F for a name not known).
 int mediumCode(const QString& name);
+// The code of a medium name of the list; nothing for any other text.
+std::optional<int> knownMediumCode(const QString& name);
 // Unit text and multiplier text to the VIF written to a meter (0 when not known).
 int unitCode(const QString& unit, const QString& multiplier);
 

@@ -114,6 +114,17 @@ QComboBox* CommunicationPage::makeCombo(const char* name, QString Settings::*fie
     return combo;
 }
 
+void CommunicationPage::setSerialFieldsEnabled(bool enabled) {
+    for (QWidget* field : {static_cast<QWidget*>(m_portName), static_cast<QWidget*>(m_speed),
+                           static_cast<QWidget*>(m_parity)}) {
+        field->setEnabled(enabled);
+    }
+}
+
+void CommunicationPage::setPortCaption(const QString& caption) {
+    m_portButton->setText(caption);
+}
+
 QWidget* CommunicationPage::buildSerialGroup() {
     m_serialGroup = new QGroupBox(QStringLiteral("   Serial port settings   "), this);
     m_serialGroup->setObjectName(QStringLiteral("Group_serial"));
@@ -133,6 +144,10 @@ QWidget* CommunicationPage::buildSerialGroup() {
                          5);
     m_rts = makeBox(QStringLiteral("RTS control"), "Check_rts", &Settings::Rts);
     m_dtr = makeBox(QStringLiteral("DTR control"), "Check_dtr", &Settings::Dtr);
+    m_portButton = new QPushButton(QStringLiteral("Connect to port"), m_serialGroup);
+    m_portButton->setObjectName(QStringLiteral("Butt_port"));
+    m_portButton->setAutoDefault(false);
+    m_portButton->hide();
 
     auto* grid = new QGridLayout(m_serialGroup);
     grid->addWidget(m_nameLabel, 0, 0);

@@ -45,6 +45,13 @@ public:
 
     QPushButton* applyButton() const { return m_apply; }
     QPushButton* cancelButton() const { return m_cancel; }
+    // The hidden port button ("Connect to port" / "Disconnect"), which the port's opening and closing
+    // caption.
+    QPushButton* portButton() const { return m_portButton; }
+
+    // The port's name, speed and parity cannot change while the port is open.
+    void setSerialFieldsEnabled(bool enabled);
+    void setPortCaption(const QString& caption);
 
 private:
     QWidget* buildSerialGroup();
@@ -82,6 +89,7 @@ private:
     QComboBox* m_parity = nullptr;
     QCheckBox* m_rts = nullptr;
     QCheckBox* m_dtr = nullptr;
+    QPushButton* m_portButton = nullptr;
 
     QCheckBox* m_lanXp = nullptr;
     QCheckBox* m_ferrinServ = nullptr;

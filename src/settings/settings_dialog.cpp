@@ -112,4 +112,12 @@ void SettingsDialog::applyTitles() {
     accept();
 }
 
+void SettingsDialog::setSerialFieldsEnabled(bool enabled) {
+    m_communication->setSerialFieldsEnabled(enabled);
+}
+
+void SettingsDialog::setPortCaption(const QString& caption) {
+    m_communication->setPortCaption(caption);
+}
+
 } // namespace holvex

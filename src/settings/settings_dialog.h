@@ -34,6 +34,12 @@ public:
     // "Holvex -> Settings" by "Settings" or "Impostazioni".
     void loadFromFile();
 
+    // The serial port's state: its three fields are locked while it is open, the hidden port button names
+    // what a press would do.
+    void setSerialFieldsEnabled(bool enabled);
+    void setPortCaption(const QString& caption);
+    CommunicationPage* communicationPage() const { return m_communication; }
+
     // Shows the "Saving settings" warning; tests replace it to avoid a modal box.
     std::function<void(QWidget* parent, const QString& title, const QString& text)> warn;
 

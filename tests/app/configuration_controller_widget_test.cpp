@@ -70,7 +70,7 @@ protected:
                      }});
         m_ops = &m_bus->operations();
         m_search = &m_bus->secondarySearch();
-        m_controller = std::make_unique<ConfigurationController>(*m_window, *m_page, *m_ops, m_search);
+        m_controller = std::make_unique<ConfigurationController>(*m_window, *m_page, *m_bus);
         // As the bus controller keeps the read paths in step with the box.
         QObject::connect(m_page->broadcastBox(), &QCheckBox::toggled, &m_ops->readCycle(),
                          &ReadCycle::setBroadcast);

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/report_window.h"
 #include "app/search_group_widget.h"
+#include "bus/bus.h"
 #include "bus/timer_set.h"
 #include "links/channel.h"
 #include "links/road_links.h"
@@ -15,14 +16,18 @@
 #include "meters/page/meter_table_view.h"
 #include "meters/page/meters_page.h"
 #include "meters/table/string_grid_model.h"
+#include "settings/communication_page.h"
 #include "settings/program_home.h"
+#include "settings/settings_dialog.h"
 #include "sim/sim_installation.h"
 #include "sim/sim_meter.h"
 #include "sim/sim_thread.h"
 #include "ui/desktop_hooks.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -360,6 +365,91 @@ TEST_F(RoadTest, FullReadShowsTheDetailedReportWithItsRecordRows) {
     report->clearButton()->click();
     EXPECT_TRUE(report->reportText().isEmpty());
     EXPECT_EQ(report->gridData()->rowCount(), 2);
+}
+
+// A running scan keeps its "Stop" caption through window activations and language switches, so pressing it
+// stops the scan the operator sees running.
+TEST_F(RoadTest, ARunningScanKeepsItsStopCaption) {
+    QSignalSpy finished(&bus().operations().scan(), &PrimaryScan::scanFinished);
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    ASSERT_TRUE(bus().operations().scan().running());
+    ASSERT_EQ(findButton()->text(), QStringLiteral("Stop"));
+
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(m_main, &activation);
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
+    m_main->chooseItalian();
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(m_main->searchGroup()->findIdButton()->text(), QStringLiteral("Trova")); // the rest did switch
+
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+    EXPECT_FALSE(bus().operations().scan().running());
+    EXPECT_EQ(finished.count(), 1);
+    m_main->chooseEnglish();
+    EXPECT_EQ(findButton()->text(), QStringLiteral("Find"));
+}
+
+// The bus is held from the first moment of a start: "Read all meters" and "Send" pressed during the pause
+// after the global link reset start nothing.
+TEST_F(RoadTest, NothingElseStartsDuringTheGlobalInitialisationPause) {
+    scanOnce();
+    m_main->settings().GlobalInit = true;
+    QSignalSpy readAllStarted(&bus().operations().readAll(), &ReadAllCycle::readAllStarted);
+    int pressedDuringPause = 0;
+    QTimer::singleShot(300, m_main, [&] {
+        pressedDuringPause = bus().bus().busy() ? 1 : -1;
+        page().readAllButton()->click();
+        m_main->commandLine()->commandField()->setText(QStringLiteral("10 40 FF 3F 16"));
+        emit m_main->commandLine()->sendRequested();
+    });
+    QTest::mouseClick(findButton(), Qt::LeftButton); // returns after the 1400 ms pause
+    EXPECT_EQ(pressedDuringPause, 1);
+    EXPECT_EQ(readAllStarted.count(), 0);
+    EXPECT_FALSE(m_main->timers()->timer(TimerId::FreeCommand)->isActive());
+    EXPECT_TRUE(bus().operations().scan().running());
+    QTest::mouseClick(findButton(), Qt::LeftButton);
+}
+
+// Page switches flip the mode boxes with their signals blocked; the console still answers in the ticked
+// mode.
+TEST_F(RoadTest, TheConsoleFollowsTheTickedModeAcrossPageSwitches) {
+    FreeCommandConsole& console = bus().operations().console();
+    for (int page : {1, 0, 2, 0, 4}) {
+        m_main->pages()->setCurrentIndex(page);
+        EXPECT_EQ(console.asciiTicked(), !m_main->commandLine()->hexMode()) << page;
+    }
+    m_main->commandLine()->hexBox()->click();
+    EXPECT_FALSE(console.asciiTicked());
+}
+
+// The settings window follows the serial port: its three serial fields are locked while the port is open,
+// and the hidden port button names what a press would do.
+TEST_F(RoadTest, TheSettingsWindowFollowsThePort) {
+    const QString link = m_home.filePath(QStringLiteral("ttyMBUS"));
+    QString error;
+    ASSERT_TRUE(m_sim.addPty(link, &error)) << error.toStdString();
+    Settings& settings = m_main->settings();
+    settings.UseLanXp = false;
+    settings.PortName = link;
+    SettingsDialog* dialog = m_controller->settingsDialog();
+    auto* name = dialog->findChild<QComboBox*>(QStringLiteral("Combo_port_name"));
+    auto* speed = dialog->findChild<QComboBox*>(QStringLiteral("Combo_speed"));
+    auto* parity = dialog->findChild<QComboBox*>(QStringLiteral("Combo_parity"));
+    QPushButton* port = dialog->communicationPage()->portButton();
+    ASSERT_TRUE(name && speed && parity && port);
+    EXPECT_EQ(port->text(), QStringLiteral("Connect to port"));
+
+    port->click();
+    ASSERT_TRUE(m_main->runState().PortOpen);
+    EXPECT_FALSE(name->isEnabled());
+    EXPECT_FALSE(speed->isEnabled());
+    EXPECT_FALSE(parity->isEnabled());
+    EXPECT_EQ(port->text(), QStringLiteral("Disconnect"));
+
+    port->click();
+    EXPECT_FALSE(m_main->runState().PortOpen);
+    EXPECT_TRUE(name->isEnabled() && speed->isEnabled() && parity->isEnabled());
+    EXPECT_EQ(port->text(), QStringLiteral("Connect to port"));
 }
 
 } // namespace

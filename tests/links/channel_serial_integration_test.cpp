@@ -109,10 +109,10 @@ TEST_F(SerialChannelTest, PortHeldByAnotherProgramIsReportedInUse) {
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
     EXPECT_FALSE(channel.openChannel());
     EXPECT_FALSE(state.PortOpen);
+    // The line for a port that is really busy, and no second reason.
     EXPECT_TRUE(log.has(QStringLiteral("The selected serial port (") + programEnd +
                         QStringLiteral(") is in use by another program!")));
-    EXPECT_TRUE(
-        log.hasPrefix(QStringLiteral("The serial port ") + programEnd + QStringLiteral(" is in use")));
+    EXPECT_FALSE(log.hasPrefix(QStringLiteral("The serial port ")));
     other.close();
     EXPECT_TRUE(channel.openChannel());
 }

@@ -86,6 +86,12 @@ TEST_F(ChannelSocketTest, LanAdapterCarriesFramesUnchangedAndGathersTheReply) {
     ASSERT_TRUE(spinUntil([&] { return state.RawReply.size() == answer.size(); }));
     EXPECT_EQ(channel.readReply(ReplyTimer::FreeCommand).bytes, answer);
 
+    // The adapter ends the connection itself: the operator reads why and that it is gone.
+    far->close();
+    ASSERT_TRUE(spinUntil([&] { return !state.XPortConnected; }));
+    EXPECT_TRUE(log.has(QStringLiteral("Socket error #1 (The remote host closed the connection)")))
+        << log.lines.join('|').toStdString();
+    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Disconnected TCP/IP connection at ")));
     channel.closeChannel();
     EXPECT_FALSE(state.XPortConnected);
 }
@@ -98,7 +104,9 @@ TEST_F(ChannelSocketTest, RefusedLanAdapterLeavesTheChannelNotReady) {
     settings.UseLanXp = true;
     settings.RemotePort = QString::number(unusedPort);
     EXPECT_FALSE(channel.openChannel());
-    EXPECT_TRUE(log.hasPrefix(QStringLiteral("Socket error #")));
+    // The error's number and its text.
+    EXPECT_TRUE(log.has(QStringLiteral("Socket error #0 (Connection refused)")))
+        << log.lines.join('|').toStdString();
 }
 
 class GatewayCallingInTest : public ChannelSocketTest {

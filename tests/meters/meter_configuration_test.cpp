@@ -431,49 +431,82 @@ TEST_F(ConfigurationTest, PulseWidthOverSeveralRows) {
     EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x09, 0x51, "0F FD 0B 04 00 00 00 04"));
 }
 
-TEST_F(ConfigurationTest, MediumOverSeveralRowsStartsWithTheWildcardIdThenSetsTheType) {
+// Several marked meters: each gets exactly what the operator chose, nothing taken from empty boxes or from
+// another row.
+TEST_F(ConfigurationTest, SeveralMarkedMetersGetOnlyTheChosenSetting) {
+    struct Case {
+        const char* name;
+        bool medium; // "Set medium" (else "Set unit")
+        QList<int> marks;
+        const char* boxMedium;
+        QStringList frames; // in row order, Retry 0, every meter silent
+    };
+    // Rows: 1 water at 5, 2 relay at 1 (no medium), 3 heat meter at 9.
+    const Case cases[] = {
+        {"medium: the chosen medium, the ID left alone, on every row",
+         true,
+         {1, 2, 3},
+         "Water",
+         {frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 07"),
+          frame(0x53, 0x01, 0x51, "07 79 FF FF FF FF FF FF FF 07"),
+          frame(0x53, 0x09, 0x51, "07 79 FF FF FF FF FF FF FF 07")}},
+        {"unit: each row keeps its own medium, the box only where the row names none",
+         false,
+         {1, 2, 3},
+         "Gas",
+         {frame(0x53, 0x05, 0x51, "0F 11 03 07 01 01"), frame(0x53, 0x01, 0x51, "0F 11 03 03 01 01"),
+          frame(0x53, 0x09, 0x51, "0F 11 03 04 01 01")}},
+    };
+    for (const Case& c : cases) {
+        test::Bench bench;
+        bench.fillAddresses({"5", "1", "9", ""});
+        bench.table.setCell(1, 5, QStringLiteral("Water"));
+        bench.table.setCell(3, 5, QStringLiteral("Heat meter"));
+        bench.settings.Retry = 0;
+        bench.state.FocusedRow = 3; // the focused heat meter lends nothing to the others
+        for (int row : c.marks) {
+            bench.table.setMarked(row, true);
+        }
+        ConfigurationInputs chosen;
+        chosen.medium = QString::fromLatin1(c.boxMedium);
+        chosen.unit = QStringLiteral("l");
+        chosen.constant = QStringLiteral("0.01");
+        MeterConfiguration& configuration = bench.ops.configuration();
+        configuration.setInputs([chosen] { return chosen; });
+        ASSERT_TRUE(c.medium ? configuration.setMedium() : configuration.setUnit()) << c.name;
+        for (int tick = 0; tick < 10 && bench.ops.rowRunner().running(); ++tick) {
+            fire(bench.set);
+        }
+        EXPECT_EQ(bench.link.sent, c.frames) << c.name;
+    }
+}
+
+TEST_F(ConfigurationTest, ARetriedRowGetsItsOwnFrameAgain) {
     b.settings.Retry = 1;
     b.table.setMarked(1, true);
     b.table.setMarked(3, true);
     inputs.medium = QStringLiteral("Heat meter");
-    inputs.unit = QStringLiteral("kJ");
-    inputs.constant = QStringLiteral("1");
     ASSERT_TRUE(config().setMedium());
     EXPECT_EQ(b.state.TableOperation, 3);
-    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04")});
-    fire(b.set); // silence: the same row again, now with the type frame from the boxes
-    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x05, 0x51, "0F 0B 03 04 01 01"));
+    const QString first = frame(0x53, 0x05, 0x51, "07 79 FF FF FF FF FF FF FF 04");
+    EXPECT_EQ(b.link.sent, QStringList{first});
+    fire(b.set); // silence: the same row again
+    EXPECT_EQ(b.link.sent.last(), first);
     fire(b.set); // retries used up: the next row
-    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x09, 0x51, "0F 0B 03 04 01 01"));
+    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x09, 0x51, "07 79 FF FF FF FF FF FF FF 04"));
 }
 
-TEST_F(ConfigurationTest, UnitOverSeveralRowsUsesTheFocusedRowsMediumFirst) {
-    b.settings.Retry = 0;
-    b.state.FocusedRow = 3; // heat meter
-    b.table.setMarked(1, true);
-    b.table.setMarked(2, true);
-    inputs.unit = QStringLiteral("Wh");
-    inputs.constant = QStringLiteral("1");
-    inputs.medium = QStringLiteral("Water");
-    ASSERT_TRUE(config().setUnit());
-    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x05, 0x51, "0F 03 03 04 01 01")});
-    fire(b.set);
-    EXPECT_EQ(b.link.sent.last(), frame(0x53, 0x01, 0x51, "0F 03 03 07 01 01"));
-}
-
-TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressPassesItsFrameToNoOtherRow) {
+TEST_F(ConfigurationTest, FirstMarkedRowWithoutAddressIsPassedOver) {
     b.settings.Retry = 0;
     b.table.setMarked(4, true); // empty row: no address
     b.table.setMarked(1, true);
     b.table.setMarked(3, true);
     b.table.setCell(1, 1, QString());
     inputs.medium = QStringLiteral("Gas");
-    inputs.unit = QStringLiteral("l");
-    inputs.constant = QStringLiteral("1");
     ASSERT_TRUE(config().setMedium());
     EXPECT_TRUE(b.link.sent.isEmpty());
     fire(b.set);
-    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x09, 0x51, "0F 13 03 03 01 01")});
+    EXPECT_EQ(b.link.sent, QStringList{frame(0x53, 0x09, 0x51, "07 79 FF FF FF FF FF FF FF 03")});
 }
 
 } // namespace

@@ -27,4 +27,12 @@ std::uint8_t configMediumCode(const QString& name) {
     return static_cast<std::uint8_t>(mbus::mediumCode(name));
 }
 
+std::optional<std::uint8_t> knownMediumCode(const QString& name) {
+    const std::optional<int> code = mbus::knownMediumCode(name);
+    if (!code) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(*code);
+}
+
 } // namespace holvex

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace holvex {
 
@@ -17,5 +18,8 @@ bool isKnownUnitText(const QString& unit);
 // The medium box's entries in box order, and the code of a medium name (a name not known gives 0x0F).
 const std::array<QString, 11>& mediumBoxEntries();
 std::uint8_t configMediumCode(const QString& name);
+// The code of a medium name the table knows; nothing for any other text (an empty cell, a medium not in the
+// list).
+std::optional<std::uint8_t> knownMediumCode(const QString& name);
 
 } // namespace holvex

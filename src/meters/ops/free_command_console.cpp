@@ -124,7 +124,8 @@ void FreeCommandConsole::tick() {
     m_context.state.RawReply.clear();
     emit answerTaken(reply.bytes);
     if (!reply.bytes.isEmpty()) {
-        m_context.log.logLine(m_ascii ? QString::fromLatin1(reply.bytes) : codec::spacedHex(reply.bytes));
+        m_context.log.logLine(asciiTicked() ? QString::fromLatin1(reply.bytes)
+                                            : codec::spacedHex(reply.bytes));
     }
     m_timer.stop();
     m_context.channel.closeChannel();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QTimer;
@@ -21,9 +22,9 @@ struct BusContext;
 // exception during free hex command - " on a failed send), unchanged for the LAN adapter. A text line goes
 // out as a device line.
 //
-// Wiring for the window: "Send" calls send(commandLine.text(), commandLine.hexMode()); keep setAsciiTicked in
-// step with the "ASCII" box, because the answer of a device command started elsewhere is shown the way the
-// box says at the tick. Construct it with Timer_free_command (its timeout is connected to Tick here); other
+// Wiring for the window: "Send" calls send(commandLine.text(), commandLine.hexMode()); setAsciiSource reads
+// the "ASCII" box, because the answer of a device command started elsewhere is shown the way the box says at
+// the tick. Construct it with Timer_free_command (its timeout is connected to Tick here); other
 // commands that send a line themselves call startAnswerTimer().
 class FreeCommandConsole : public QObject {
     Q_OBJECT
@@ -36,8 +37,11 @@ public:
     // Returns whether Timer_free_command was started.
     bool send(const QString& command, bool hexMode);
 
+    // Where the "ASCII" box is: the tick shows an answer the way the box says at that moment. Without one
+    // (the command-line tool) the mode of the last send holds.
+    void setAsciiSource(std::function<bool()> asciiTicked) { m_asciiSource = std::move(asciiTicked); }
     void setAsciiTicked(bool ascii) { m_ascii = ascii; }
-    bool asciiTicked() const { return m_ascii; }
+    bool asciiTicked() const { return m_asciiSource ? m_asciiSource() : m_ascii; }
 
     // Shows the answer of a request sent by another command.
     void startAnswerTimer();
@@ -61,6 +65,7 @@ private:
     BusContext& m_context;
     QTimer& m_timer;
     bool m_ascii = false; // "Hex" is ticked at start
+    std::function<bool()> m_asciiSource;
 };
 
 } // namespace holvex

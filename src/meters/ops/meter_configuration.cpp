@@ -152,20 +152,20 @@ bool MeterConfiguration::sendSingle(const FrameBuilder& build,
     return target.has_value();
 }
 
-bool MeterConfiguration::beginRows(TableOperation operation, RowSender firstRow) {
-    m_firstRowSender = std::move(firstRow);
+bool MeterConfiguration::beginRows(TableOperation operation, RowSender rowSender) {
+    // Every marked row of this run gets the frame the run was started for, built for that row.
+    m_rowSender = std::move(rowSender);
     const bool started = m_rowRunner.begin(operation);
-    // A first row without an address is passed over; its frame must not go to the next row instead.
-    m_firstRowSender = {};
     if (!started) {
+        m_rowSender = {};
         giveUp();
     }
     return started;
 }
 
 bool MeterConfiguration::sendRowOperation(TableOperation operation, int address) {
-    if (m_firstRowSender) {
-        return m_firstRowSender(address);
+    if (operation == TableOperation::MediumUnit && m_rowSender) {
+        return m_rowSender(address);
     }
     const ConfigurationInputs inputs = currentInputs();
     QByteArray frame;
@@ -293,7 +293,7 @@ bool MeterConfiguration::setMedium() {
     }
     const std::uint8_t medium = configMediumCode(inputs.medium);
     if (marks > 1) {
-        // The first row learns its medium with the wildcard ID; every further row gets the set-type frame.
+        // Every marked meter gets the chosen medium, its ID left as it is (the wildcard ID).
         return beginRows(TableOperation::MediumUnit, [this, medium](int address) {
             bool overridden = false;
             const QByteArray frame = codec::setMediumFrame(
@@ -329,8 +329,13 @@ bool MeterConfiguration::setUnit() {
         configMediumCode(m_context.meterTable.cell(m_context.state.FocusedRow, kMediumColumn).trimmed());
     const std::uint8_t unit = configUnitCode(inputs.unit, inputs.constant);
     if (marks > 1) {
-        return beginRows(TableOperation::MediumUnit, [this, unit, medium](int address) {
-            m_context.channel.sendFrame(codec::setTypeFrame(byte(address), unit, medium),
+        // Every marked meter keeps its own medium: a unit must never change what a meter measures.
+        const QString boxMedium = inputs.medium;
+        return beginRows(TableOperation::MediumUnit, [this, unit, boxMedium](int address) {
+            const QString rowMedium =
+                m_context.meterTable.cell(m_context.state.CurrentRow, kMediumColumn).trimmed();
+            const std::uint8_t rowCode = knownMediumCode(rowMedium).value_or(configMediumCode(boxMedium));
+            m_context.channel.sendFrame(codec::setTypeFrame(byte(address), unit, rowCode),
                                         codec::PacketKind::Command, typeWords(address));
             return true;
         });

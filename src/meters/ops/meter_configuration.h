@@ -93,7 +93,7 @@ private:
     bool sendSingle(const FrameBuilder& build, const std::function<links::OperationWords(int)>& words,
                     const QString& failurePrefix, bool readBack, bool sentLinkReset = false);
     // The multi-row path; `firstRow`, when given, sends the first marked row's frame.
-    bool beginRows(TableOperation operation, RowSender firstRow = {});
+    bool beginRows(TableOperation operation, RowSender rowSender = {});
     bool relayCounter(const ConfigurationInputs& inputs);
     // A command that opened the channel and then refused releases it again.
     void giveUp();
@@ -107,7 +107,7 @@ private:
     QTimer& m_autoAddressTimer;
     std::function<ConfigurationInputs()> m_inputs;
     std::uint8_t m_baudCode = 0;
-    RowSender m_firstRowSender;
+    RowSender m_rowSender;
 };
 
 } // namespace holvex
