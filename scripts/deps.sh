@@ -7,7 +7,7 @@ HOLVEX_PACKAGES=(
     libssl-dev                          # libcrypto: AES-128 decryption of radio meters' telegrams
     libgtest-dev libgmock-dev           # unit, integration and widget tests
     libbenchmark-dev                    # benchmarks in bench/
-    clang libclang-rt-14-dev            # libFuzzer targets and their sanitizer runtime
+    clang libclang-rt-14-dev lld        # the sanitizer and fuzzer builds, their runtime and a fast linker
     socat xvfb xauth                    # pseudo-terminals and a display for tests
     poppler-utils                       # pdfinfo / pdftotext to check printed logs
     fonts-dejavu-core                   # readable text on the offscreen and Xvfb platforms
