@@ -78,7 +78,8 @@ public:
 // their payload) into a file of the temporary folder.
 class RoadBench {
 public:
-    explicit RoadBench(int periodMs = 80) {
+    // The reply period leaves room for a loaded machine and the sanitizers' slower code.
+    explicit RoadBench(int periodMs = 150) {
         bus.timers().setResponseTimeout(periodMs);
         settings.Timeout = periodMs;
         settings.Retry = 0;
