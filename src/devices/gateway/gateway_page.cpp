@@ -312,15 +312,15 @@ QWidget* GatewayPage::buildOtherGroup() {
         {GatewayControl::OperatorInfo, "Butt_gw_ops_info", 3, 1},
     };
     auto* right = new QGridLayout;
-    for (const OwnButton& spec : buttons) {
-        const QString name = QLatin1String(spec.name);
+    for (const OwnButton& entry : buttons) {
+        const QString name = QLatin1String(entry.name);
         QString text = englishCaption(name);
-        if (spec.control == GatewayControl::AsServer) {
+        if (entry.control == GatewayControl::AsServer) {
             text = QStringLiteral("Set as server");
-        } else if (spec.control == GatewayControl::AsClient) {
+        } else if (entry.control == GatewayControl::AsClient) {
             text = QStringLiteral("Set as client");
         }
-        right->addWidget(makeButton(spec.control, name, text), spec.row, spec.column);
+        right->addWidget(makeButton(entry.control, name, text), entry.row, entry.column);
     }
     grid->setColumnMinimumWidth(3, 24);
     grid->addLayout(right, 0, 4, 6, 1, Qt::AlignTop);
