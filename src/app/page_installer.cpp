@@ -1,6 +1,8 @@
 #include "app/page_installer.h"
 
+#include "app/gateway_controller.h"
 #include "app/main_window.h"
+#include "devices/gateway/gateway_page.h"
 #include "meters/page/meters_page.h"
 
 namespace holvex {
@@ -12,6 +14,13 @@ MetersPage* installMetersPage(MainWindow& window) {
     QObject::connect(&window, &MainWindow::fileSaveRequested, page, &MetersPage::Butt_save_exportClick);
     QObject::connect(&window, &MainWindow::languageApplied, page, &MetersPage::applyHeadings);
     QObject::connect(&window, &MainWindow::extraTitlesChanged, page, &MetersPage::onExtraTitlesChanged);
+    return page;
+}
+
+gateway::GatewayPage* installGatewayPage(MainWindow& window, Bus& bus) {
+    auto* page = new gateway::GatewayPage(window.pageContext(), window.page(MainWindow::CommunicationPage));
+    window.installPage(MainWindow::CommunicationPage, page);
+    new GatewayController(window, *page, bus); // owned by the page
     return page;
 }
 

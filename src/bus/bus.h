@@ -22,6 +22,10 @@ class LinkSet;
 class RoadLinks;
 } // namespace links
 
+namespace gateway {
+class GatewayCommands;
+}
+
 // What a bus stands on; whoever builds the bus owns these and keeps them alive longer than the bus.
 struct BusParts {
     Settings& settings;
@@ -63,6 +67,9 @@ public:
     BusContext& context() { return *m_context; }
     MeterOperations& operations() { return *m_operations; }
     SecondarySearch& secondarySearch() { return *m_search; }
+    // The gateway settings and requests of the communication devices page (each returns once its line is
+    // written; Timer_free_command shows the answer).
+    gateway::GatewayCommands& gatewayCommands() { return *m_gateway; }
 
     // An operation holds the bus: one starting, a scan, a read run, a row run, a direct selection's exchange,
     // automatic addressing or the secondary search.
@@ -80,6 +87,7 @@ private:
     std::unique_ptr<links::Channel> m_channel;
     std::unique_ptr<BusContext> m_context;
     std::unique_ptr<MeterOperations> m_operations;
+    std::unique_ptr<gateway::GatewayCommands> m_gateway;
     // Declared last: it goes first, stopping its worker while the operations and the channel live.
     std::unique_ptr<SecondarySearch> m_search;
 };

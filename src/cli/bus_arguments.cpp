@@ -111,6 +111,8 @@ bool checkRequired(BusCommand command, const BusArguments& parsed, Reader& reade
             return reader.fail(QStringLiteral("give one of --hex and --ascii"));
         }
         return true;
+    case BusCommand::Device:
+        return true;
     }
     return true;
 }
@@ -175,6 +177,8 @@ std::optional<BusArguments> parseBusArguments(BusCommand command, const QStringL
             if (ok) {
                 (hex ? parsed.hex : parsed.ascii) = *text;
             }
+        } else if (command == BusCommand::Device && !argument.startsWith(QLatin1String("--"))) {
+            parsed.positional.append(argument);
         } else {
             ok = reader.fail(QStringLiteral("unknown argument \"%1\"").arg(argument));
         }

@@ -29,6 +29,8 @@ struct BusArguments {
     // send
     std::optional<QString> hex;
     std::optional<QString> ascii;
+    // a device command: the words and values that are not options, in order
+    QStringList positional;
 };
 
 inline constexpr int kMinTimeout = 300;
@@ -36,8 +38,9 @@ inline constexpr int kMaxTimeout = 30000;
 inline constexpr int kMaxRetry = 9;
 inline constexpr int kMaxPrimaryAddress = 255;
 
-// Which command-specific options a command takes.
-enum class BusCommand { Scan, Read, Send };
+// Which command-specific options a command takes. A device command (gateway ...) takes no option of its own
+// here: its words and values are gathered as positional arguments.
+enum class BusCommand { Scan, Read, Send, Device };
 
 // Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
 // into `error`. The command's own required options are checked too (scan: --from and --to, read: --address,

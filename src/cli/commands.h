@@ -16,5 +16,8 @@ int runSendCommand(const QStringList& arguments);
 int runSearchCommand(const QStringList& arguments);
 // Gives the meter with an ID a new primary address through its selection, then reads it back.
 int runSetAddressCommand(const QStringList& arguments);
+// One setting or information request of the maker's gateways on their RS-232 service port (2 also for a
+// refused value or a road that takes no gateway settings).
+int runGatewayCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

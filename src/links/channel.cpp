@@ -19,6 +19,7 @@ LinkKind Channel::kind() const {
 }
 
 bool Channel::openChannel() {
+    m_gatewayAnswerOnSerial = false;
     m_open = &m_links.link(linkKindFor(m_settings));
     return m_open->open();
 }
@@ -32,6 +33,9 @@ bool Channel::sendLine(const QByteArray& line, const OperationWords& words) {
 }
 
 ReplyRead Channel::readReply(ReplyTimer timer) {
+    if (timer == ReplyTimer::FreeCommand && m_gatewayAnswerOnSerial) {
+        return m_links.link(LinkKind::Serial).takeReply(timer);
+    }
     return current().takeReply(timer);
 }
 
@@ -42,6 +46,7 @@ SearchReply Channel::takeSearchReply() {
 void Channel::closeChannel() {
     Link& link = current();
     m_open = nullptr;
+    m_gatewayAnswerOnSerial = false;
     m_state.FullReadRequested = false;
     link.close();
     Link& serial = m_links.link(LinkKind::Serial);
@@ -66,12 +71,14 @@ void Channel::prepare() {
     m_links.link(linkKindFor(m_settings)).prepare();
 }
 
+bool gatewayLineRefused(GatewayLineScope scope, LinkKind road) {
+    return road == LinkKind::LanAdapter || road == LinkKind::CallingGateway ||
+           road == LinkKind::WirelessAdapter ||
+           (scope == GatewayLineScope::NetworkSetting && road == LinkKind::ServerGateway);
+}
+
 bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText) {
-    const LinkKind road = kind();
-    const bool refused = road == LinkKind::LanAdapter || road == LinkKind::CallingGateway ||
-                         road == LinkKind::WirelessAdapter ||
-                         (scope == GatewayLineScope::NetworkSetting && road == LinkKind::ServerGateway);
-    if (refused) {
+    if (gatewayLineRefused(scope, kind())) {
         m_log.logLine(QStringLiteral("Setting of Ferrin-2 or Galdor-5 is only RS-232!"));
         return false;
     }
@@ -84,7 +91,12 @@ bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, co
     }
     OperationWords words;
     words.serial = QString::fromLatin1(line);
-    return serial.sendLine(line, words);
+    if (!serial.sendLine(line, words)) {
+        return false;
+    }
+    // With the gateway of the server version chosen the road is not the serial port, yet the answer is there.
+    m_gatewayAnswerOnSerial = true;
+    return true;
 }
 
 } // namespace holvex::links

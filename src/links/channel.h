@@ -19,6 +19,9 @@ enum class GatewayLineScope {
                     // otherwise
 };
 
+// Whether the RS-232 rule refuses a gateway line of the scope on the road.
+bool gatewayLineRefused(GatewayLineScope scope, LinkKind road);
+
 // The one channel the operations talk to. Opening it picks the road's link from the settings; every later
 // call of the operation goes to that link until the channel is closed, so an operation never changes road in
 // the middle. A call without an open channel (a keep-alive ping, a command that opens nothing) goes to the
@@ -50,7 +53,9 @@ public:
 
     // A gateway setting line, over the serial port only: refused with "Setting of Ferrin-2 or Galdor-5 is
     // only RS-232!" on the roads the rule names. Returns true when the line was written (the caller then
-    // starts its answer timer); logText, when not empty, is logged just before the line goes out.
+    // starts its answer timer); logText, when not empty, is logged just before the line goes out. The gateway
+    // answers on the serial port, so the next Timer_free_command read takes the serial port's bytes whatever
+    // the road (until the channel is opened or closed again).
     bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText);
 
 private:
@@ -61,6 +66,7 @@ private:
     LogSink& m_log;
     LinkSet& m_links;
     Link* m_open = nullptr;
+    bool m_gatewayAnswerOnSerial = false;
 };
 
 } // namespace holvex::links

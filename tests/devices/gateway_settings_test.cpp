@@ -1,7 +1,6 @@
 #include "devices/gateway/command_line_text.h"
 #include "devices/gateway/gateway_fields.h"
 #include "devices/gateway/gateway_settings.h"
-#include "settings/settings.h"
 
 #include "../mbus/qstring_print.h"
 
@@ -190,38 +189,6 @@ TEST(GatewaySettings, OperatorIpSendsOneLinePerTickedBox) {
     ASSERT_EQ(lines.size(), 1);
     EXPECT_FALSE(lines[0].sends());
     EXPECT_TRUE(lines[0].refusal.isEmpty());
-}
-
-struct RoadCase {
-    bool lanXp;
-    bool callingIn;
-    bool serverVersion;
-    bool networkRefused;
-    bool otherRefused;
-};
-
-TEST(GatewaySettings, TheRs232RuleRefusesByTheChosenChannel) {
-    const RoadCase cases[] = {
-        {false, false, false, false, false}, // serial port
-        {true, false, false, true, true},    // LAN adapter
-        {false, true, false, true, true},    // gateways calling in
-        {false, false, true, true, false},   // server version: the serial port still takes the other settings
-        {true, false, true, true, true},
-    };
-    for (const RoadCase& c : cases) {
-        Settings settings;
-        settings.UseLanXp = c.lanXp;
-        settings.UseEthernet = c.callingIn;
-        settings.UseFerrinServ = c.serverVersion;
-        SCOPED_TRACE(testing::Message() << c.lanXp << c.callingIn << c.serverVersion);
-        EXPECT_EQ(refusedByRoad(kNet, settings), c.networkRefused);
-        EXPECT_EQ(refusedByRoad(kOther, settings), c.otherRefused);
-    }
-    // With the server version chosen "Set Own IPv4" is refused while the ping time-out goes out.
-    Settings server;
-    server.UseFerrinServ = true;
-    EXPECT_TRUE(refusedByRoad(ipSetting(IpSetting::OwnIp, q("1.2.3.4")).rule, server));
-    EXPECT_FALSE(refusedByRoad(pingTimeoutSetting(q("5")).rule, server));
 }
 
 TEST(GatewayFields, KeyFiltersAndProductControls) {

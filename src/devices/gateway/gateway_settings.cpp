@@ -2,7 +2,6 @@
 
 #include "devices/gateway/command_line_text.h"
 #include "devices/gateway/gateway_fields.h"
-#include "settings/settings.h"
 
 namespace holvex::gateway {
 
@@ -89,13 +88,6 @@ bool withinRange(const QString& text, const SpinRange& range, int& value) {
 }
 
 } // namespace
-
-bool refusedByRoad(Rs232Rule rule, const Settings& settings) {
-    if (settings.UseLanXp || settings.UseEthernet) {
-        return true;
-    }
-    return rule == Rs232Rule::NetworkOrInformation && settings.UseFerrinServ;
-}
 
 GatewaySetting ipSetting(IpSetting setting, const QString& fieldText) {
     const KeyedText& key = ipKey(setting);

@@ -8,20 +8,16 @@
 
 #include <array>
 
-namespace holvex {
-struct Settings;
-}
-
 namespace holvex::gateway {
 
 // The command lines of the communication devices page: one builder per control, each turning what the
-// control holds into the line to send. The builders only build: the page (or the command line tool) applies
-// the RS-232 rule, opens the serial port, writes the log lines and the command, and starts
-// Timer_free_command.
+// control holds into the line to send. The builders only build: GatewayCommands applies the RS-232 rule of
+// the road (links::Channel::sendGatewayLine), opens the serial port, writes the log lines and the command,
+// and starts Timer_free_command.
 //
 // The order of work for a press: when nothing is sent, log the refusal (if any) and stop; when the road
-// refuses the line (refusedByRoad), log kRs232OnlyMessage and stop; when the serial port cannot be opened,
-// stop; otherwise log logText (if any), write the line, and start Timer_free_command when startsAnswerTimer.
+// refuses the line, log kRs232OnlyMessage and stop; when the serial port cannot be opened, stop; otherwise
+// log logText (if any), write the line, and start Timer_free_command when startsAnswerTimer.
 
 // Which roads a gateway line may take besides the serial port.
 enum class Rs232Rule {
@@ -34,9 +30,6 @@ enum class Rs232Rule {
 };
 
 inline const QString kRs232OnlyMessage = QStringLiteral("Setting of Ferrin-2 or Galdor-5 is only RS-232!");
-
-// Whether the channel choice of the settings refuses a line of the rule.
-bool refusedByRoad(Rs232Rule rule, const Settings& settings);
 
 struct GatewaySetting {
     QByteArray line; // the command line; empty when nothing is sent
