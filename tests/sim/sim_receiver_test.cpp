@@ -1,3 +1,4 @@
+#include "../mbus/qstring_print.h"
 #include "devices/receiver/aes_key.h"
 #include "devices/receiver/binding_lines.h"
 #include "devices/receiver/key_lines.h"
@@ -10,8 +11,11 @@
 #include "sim/radio_telegram.h"
 #include "sim/sim_installation.h"
 #include "sim/wireless_receiver.h"
-#include "../mbus/qstring_print.h"
 #include "test_support.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -489,6 +493,41 @@ TEST(SimReceiverTest, InstallationRoutesLowerCaseLinesAndRelaysOnItsOwn) {
     auto none = makeBus(R"({"meters": []})");
     EXPECT_TRUE(none->handleLine("set wmod=4", TextRoad::Serial).isEmpty());
     EXPECT_EQ(none->receiver(), nullptr);
+}
+
+TEST(SimReceiverTest, DemoReceiverRelaysWhatTheProgramDecodesWithTheDocumentedKey) {
+    QString error;
+    const QString demo =
+        QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../sim/demo.json"));
+    const auto config = loadInstallation(demo, &error);
+    ASSERT_TRUE(config.has_value()) << error.toStdString();
+    ASSERT_TRUE(config->receiver.has_value());
+    SimInstallation bus(*config);
+    WirelessReceiver& r = *bus.receiver();
+    // Through a gateway every answer must fit one packet.
+    for (const char* line : {"get serv", "get wsta"}) {
+        EXPECT_LE(bus.handleLine(line, TextRoad::Gateway).bytes().size(), 255) << line;
+    }
+    ASSERT_EQ(say(r, "set trns=1", 0), QByteArray("Done!\n"));
+    QList<QByteArray> writes;
+    for (qint64 at = 0; at <= 8000; at += 100) {
+        writes += r.takeRelayed(at);
+    }
+    const Heard heard = hearWithTheFinder(writes);
+    ASSERT_EQ(heard.telegrams.size(), 4);
+    const auto key = receiver::parseHexKey(QStringLiteral("000102030405060708090A0B0C0D0E0F"));
+    QSet<int> modes;
+    QStringList ids;
+    for (const QByteArray& t : heard.telegrams) {
+        const auto decoded = receiver::decodeRelayedTelegram(t, key, {});
+        ASSERT_TRUE(decoded.decoded.ok) << decoded.decoded.log.join(QLatin1Char('\n')).toStdString();
+        ASSERT_TRUE(decoded.decoded.row.has_value());
+        modes.insert(decoded.securityMode);
+        ids.append(decoded.decoded.row->id);
+    }
+    EXPECT_EQ(modes, (QSet<int>{0, 5}));
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("21034601"), QStringLiteral("44332211"),
+                                QStringLiteral("21034601"), QStringLiteral("31415926")}));
 }
 
 } // namespace
