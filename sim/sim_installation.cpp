@@ -66,7 +66,7 @@ int SimResponse::lastMs() const {
 
 SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
     : QObject(parent), m_config(std::move(config)),
-      m_service(serviceConfig(m_config.gatewayService), m_config.gateway.network) {
+      m_service(serviceConfig(m_config.gatewayService), m_config.gateway.network), m_relayTimer(this) {
     m_meters.reserve(static_cast<std::size_t>(m_config.meters.size()));
     for (const SimMeterConfig& meter : m_config.meters) {
         m_meters.emplace_back(meter);

@@ -1,4 +1,5 @@
 #include "../mbus/qstring_print.h"
+#include "demo_path.h"
 #include "devices/receiver/aes_key.h"
 #include "devices/receiver/binding_lines.h"
 #include "devices/receiver/key_lines.h"
@@ -13,8 +14,6 @@
 #include "sim/wireless_receiver.h"
 #include "test_support.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -497,9 +496,7 @@ TEST(SimReceiverTest, InstallationRoutesLowerCaseLinesAndRelaysOnItsOwn) {
 
 TEST(SimReceiverTest, DemoReceiverRelaysWhatTheProgramDecodesWithTheDocumentedKey) {
     QString error;
-    const QString demo =
-        QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../sim/demo.json"));
-    const auto config = loadInstallation(demo, &error);
+    const auto config = loadInstallation(test::demoPath(), &error);
     ASSERT_TRUE(config.has_value()) << error.toStdString();
     ASSERT_TRUE(config->receiver.has_value());
     SimInstallation bus(*config);
