@@ -11,8 +11,10 @@ class SimInstallation;
 
 // Appends every frame and every text line the installation receives to a file, one per line, written through
 // at once so that a test can read it while the simulator runs. A frame is upper-case hex with a blank between
-// bytes ("10 7B 01 7C 16"); a text line is "TEXT " followed by the line's bytes as received, with only a
-// backslash, CR and LF written as \\, \r and \n ("TEXT SET ENTR=5"). No hex line can start with "TEXT".
+// bytes ("10 7B 01 7C 16"); a text line is "TEXT " followed by the line as escapedLine writes it
+// (text_line.h: a backslash, CR and LF as \\, \r and \n, other control bytes as \xHH, everything else as
+// received: "TEXT SET ENTR=5", "TEXT set encr=5,\x00\r\n..."); unescapedLine gives the received bytes back.
+// No hex line can start with "TEXT".
 class FrameRecorder : public QObject {
     Q_OBJECT
 

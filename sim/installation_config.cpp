@@ -1,6 +1,7 @@
 #include "sim/installation_config.h"
 
 #include "sim/json_fields.h"
+#include "sim/receiver_json.h"
 #include "sim/telegram_builder.h"
 #include "sim/text_device_config.h"
 
@@ -14,47 +15,6 @@ namespace holvex::sim {
 namespace {
 
 constexpr int kMaxPrimaryAddress = 250;
-
-std::optional<QByteArray> parseHex(const QString& text) {
-    QByteArray digits = text.toLatin1();
-    digits.replace(' ', "");
-    const QByteArray bytes = QByteArray::fromHex(digits);
-    if (digits.isEmpty() || digits.size() % 2 != 0 || bytes.toHex() != digits.toLower()) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-std::optional<RecordPlan> parseRecord(const QJsonValue& value, const QString& where, QString* error) {
-    if (!value.isObject()) {
-        fail(error, where + QStringLiteral(": a record is an object"));
-        return std::nullopt;
-    }
-    const QJsonObject o = value.toObject();
-    if (!knownKeys(o, {"type", "value", "decimals", "coding", "storage", "tariff", "function"}, where,
-                   error)) {
-        return std::nullopt;
-    }
-    RecordPlan r;
-    r.type = o.value(QLatin1String("type")).toString();
-    const QJsonValue v = o.value(QLatin1String("value"));
-    if (v.isString()) {
-        r.text = v.toString();
-    } else if (v.isDouble()) {
-        r.value = v.toDouble();
-    } else {
-        fail(error, where + QStringLiteral(": \"value\" is a number or a text"));
-        return std::nullopt;
-    }
-    r.coding = o.value(QLatin1String("coding")).toString();
-    r.function = o.value(QLatin1String("function")).toString();
-    if (!readInt(o, "decimals", 0, 6, r.decimals, where, error) ||
-        !readInt(o, "storage", 0, 31, r.storage, where, error) ||
-        !readInt(o, "tariff", 0, 3, r.tariff, where, error)) {
-        return std::nullopt;
-    }
-    return r;
-}
 
 bool parseFaults(const QJsonValue& value, SimFaults& f, const QString& where, QString* error) {
     if (value.isUndefined()) {
@@ -147,7 +107,7 @@ bool parseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         const QString tWhere = where + QStringLiteral(", telegram %1").arg(i + 1);
         const QJsonValue item = items.at(i);
         if (item.isString()) {
-            const auto bytes = parseHex(item.toString());
+            const auto bytes = hexBytes(item.toString());
             if (!bytes) {
                 return fail(error, tWhere + QStringLiteral(": bad hex"));
             }
@@ -176,7 +136,7 @@ bool parseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
         const QJsonArray records = t.value(QLatin1String("records")).toArray();
         for (int r = 0; r < records.size(); ++r) {
             auto record =
-                parseRecord(records.at(r), tWhere + QStringLiteral(", record %1").arg(r + 1), error);
+                parseRecordPlan(records.at(r), tWhere + QStringLiteral(", record %1").arg(r + 1), error);
             if (!record) {
                 return false;
             }
@@ -198,6 +158,37 @@ bool parseMeter(const QJsonValue& value, int index, SimMeterConfig& meter, QStri
 
 } // namespace
 
+std::optional<RecordPlan> parseRecordPlan(const QJsonValue& value, const QString& where, QString* error) {
+    if (!value.isObject()) {
+        fail(error, where + QStringLiteral(": a record is an object"));
+        return std::nullopt;
+    }
+    const QJsonObject o = value.toObject();
+    if (!knownKeys(o, {"type", "value", "decimals", "coding", "storage", "tariff", "function"}, where,
+                   error)) {
+        return std::nullopt;
+    }
+    RecordPlan r;
+    r.type = o.value(QLatin1String("type")).toString();
+    const QJsonValue v = o.value(QLatin1String("value"));
+    if (v.isString()) {
+        r.text = v.toString();
+    } else if (v.isDouble()) {
+        r.value = v.toDouble();
+    } else {
+        fail(error, where + QStringLiteral(": \"value\" is a number or a text"));
+        return std::nullopt;
+    }
+    r.coding = o.value(QLatin1String("coding")).toString();
+    r.function = o.value(QLatin1String("function")).toString();
+    if (!readInt(o, "decimals", 0, 6, r.decimals, where, error) ||
+        !readInt(o, "storage", 0, 31, r.storage, where, error) ||
+        !readInt(o, "tariff", 0, 3, r.tariff, where, error)) {
+        return std::nullopt;
+    }
+    return r;
+}
+
 std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
@@ -209,9 +200,10 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     }
     const QJsonObject o = doc.object();
     const QString where = QStringLiteral("installation");
-    if (!knownKeys(
-            o, {"turnaroundMs", "collision", "gateway", "meters", "display", "serialTextDevice", "comment"},
-            where, error)) {
+    if (!knownKeys(o,
+                   {"turnaroundMs", "collision", "gateway", "meters", "display", "receiver",
+                    "serialTextDevice", "comment"},
+                   where, error)) {
         return std::nullopt;
     }
     InstallationConfig config;
@@ -250,6 +242,12 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     if (o.contains(QLatin1String("display"))) {
         config.display.emplace();
         if (!parseDisplay(o.value(QLatin1String("display")), *config.display, error)) {
+            return std::nullopt;
+        }
+    }
+    if (o.contains(QLatin1String("receiver"))) {
+        config.receiver.emplace();
+        if (!parseReceiver(o.value(QLatin1String("receiver")), *config.receiver, error)) {
             return std::nullopt;
         }
     }

@@ -3,10 +3,13 @@
 #include "codec/packet_codec.h"
 #include "sim/display_config.h"
 #include "sim/gateway_service_port.h"
+#include "sim/receiver_config.h"
 #include "sim/sim_meter.h"
+#include "sim/telegram_builder.h"
 #include "sim/text_routing.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 
@@ -31,15 +34,20 @@ struct InstallationConfig {
     CollisionMode collision = CollisionMode::Concatenate;
     GatewayOptions gateway;
     QList<SimMeterConfig> meters;
-    std::optional<DisplayConfig> display; // the display unit, when the installation has one
-    GatewayServiceConfig gatewayService;  // the gateway's service port, always on the serial line
+    std::optional<DisplayConfig> display;   // the display unit, when the installation has one
+    std::optional<ReceiverConfig> receiver; // the wireless receiver, when the installation has one
+    GatewayServiceConfig gatewayService;    // the gateway's service port, always on the serial line
     TextDevice serialTextDevice = TextDevice::Display; // takes the lines both devices know on the serial line
 };
 
 // The installation described in JSON text (see sim/demo.json); nullopt with a reason on a bad file.
 std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QString* error);
 
-// The same, read from a file.
+// One record of a built telegram ({"type": "volume", "value": 1.5, "decimals": 3 ...}); where names it in
+// the reason.
+std::optional<RecordPlan> parseRecordPlan(const QJsonValue& value, const QString& where, QString* error);
+
+// The installation read from a file.
 std::optional<InstallationConfig> loadInstallation(const QString& path, QString* error);
 
 } // namespace holvex::sim

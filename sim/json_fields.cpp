@@ -95,4 +95,14 @@ bool readChoice(const QJsonObject& object, const char* key, std::initializer_lis
                            .arg(where, QLatin1String(key), names.join(QStringLiteral(" or "))));
 }
 
+std::optional<QByteArray> hexBytes(const QString& text) {
+    QByteArray digits = text.toLatin1();
+    digits.replace(' ', "");
+    const QByteArray bytes = QByteArray::fromHex(digits);
+    if (digits.isEmpty() || digits.size() % 2 != 0 || bytes.toHex() != digits.toLower()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace holvex::sim

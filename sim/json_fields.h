@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 
 #include <initializer_list>
+#include <optional>
 
 namespace holvex::sim {
 
@@ -30,5 +32,8 @@ bool readBool(const QJsonObject& object, const char* key, bool& out, const QStri
 // One of the texts given at key; its index into out. An absent key leaves out as it is.
 bool readChoice(const QJsonObject& object, const char* key, std::initializer_list<const char*> choices,
                 int& out, const QString& where, QString* error);
+
+// Bytes written as hex digits, blanks allowed between them ("68 2E 44"); none for anything else or nothing.
+std::optional<QByteArray> hexBytes(const QString& text);
 
 } // namespace holvex::sim

@@ -75,9 +75,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("holvex-sim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("A simulated M-Bus installation: meters and the display unit behind a "
-                       "pseudo-terminal or a TCP serial adapter, and gateways with the packet envelope."));
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated M-Bus installation: meters, the display unit and the wireless receiver behind a "
+        "pseudo-terminal or a TCP serial adapter, and gateways with the packet envelope."));
     parser.addHelpOption();
     const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("The installation (JSON)."),
                                     QStringLiteral("file"), defaultConfig());
@@ -141,6 +141,11 @@ int main(int argc, char** argv) {
     say(QStringLiteral("%1 meters from %2").arg(installation.meterCount()).arg(parser.value(config)));
     if (const DisplayUnit* display = installation.display()) {
         say(QStringLiteral("display unit with %1 active entries").arg(display->activeAddresses().size()));
+    }
+    if (const WirelessReceiver* receiver = installation.receiver()) {
+        say(QStringLiteral("wireless receiver with %1 radio meters, firmware %2")
+                .arg(receiver->state().meters.size())
+                .arg(QString::fromLatin1(receiver->state().firmware)));
     }
 
     if (parser.isSet(log)) {

@@ -64,6 +64,9 @@ bool PtyEndpoint::open(const QString& linkPath) {
     m_session = new StreamSession(
         m_installation, [this](const QByteArray& bytes) { writeMaster(bytes); }, QStringLiteral("pty"),
         TextRoad::Serial, this);
+    // The receiver's transparent output goes out on the serial line by itself.
+    connect(m_installation, &SimInstallation::serialOutput, m_session,
+            [this](const QByteArray& bytes) { writeMaster(bytes); });
     m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyEndpoint::readMaster);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);

@@ -66,7 +66,7 @@ int SimResponse::lastMs() const {
 
 SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
     : QObject(parent), m_config(std::move(config)),
-      m_service(serviceConfig(m_config.gatewayService), m_config.gateway.network) {
+      m_service(serviceConfig(m_config.gatewayService), m_config.gateway.network), m_relayTimer(this) {
     m_meters.reserve(static_cast<std::size_t>(m_config.meters.size()));
     for (const SimMeterConfig& meter : m_config.meters) {
         m_meters.emplace_back(meter);
@@ -75,6 +75,15 @@ SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
         DisplayConfig display = *m_config.display;
         display.clock = startClock(display.clock);
         m_display.emplace(std::move(display));
+    }
+    m_clock.start();
+    m_relayTimer.setSingleShot(true);
+    connect(&m_relayTimer, &QTimer::timeout, this, &SimInstallation::relayDue);
+    if (m_config.receiver) {
+        ReceiverConfig receiver = *m_config.receiver;
+        receiver.clock = startClock(receiver.clock);
+        m_receiver.emplace(std::move(receiver));
+        armRelay();
     }
 }
 
@@ -142,6 +151,7 @@ SimResponse SimInstallation::handleLine(const QByteArray& line, TextRoad road) {
     const std::optional<TextLine> parsed = parseTextLine(line);
     const TextDevicesPresent present{.display = m_display.has_value(),
                                      .gatewayService = true,
+                                     .receiver = m_receiver.has_value(),
                                      .serialTextDevice = m_config.serialTextDevice};
     const std::optional<TextDevice> device = parsed ? routeTextLine(*parsed, road, present) : std::nullopt;
     if (!device) {
@@ -157,6 +167,12 @@ SimResponse SimInstallation::handleLine(const QByteArray& line, TextRoad road) {
         answer = m_display->answer(*parsed);
         faults = m_display->faults();
         change = m_display->takeChange();
+    } else if (*device == TextDevice::Receiver) {
+        label = QStringLiteral("receiver");
+        answer = m_receiver->answer(*parsed, m_clock.elapsed());
+        faults = m_receiver->faults().text;
+        change = m_receiver->takeChange();
+        armRelay();
     } else {
         label = QStringLiteral("gateway service port");
         const codec::NetworkNumber before = m_service.network();
@@ -184,6 +200,31 @@ SimResponse SimInstallation::handleLine(const QByteArray& line, TextRoad road) {
     SimResponse response = combine({spoken});
     response.text = true;
     return response;
+}
+
+void SimInstallation::relayDue() {
+    if (!m_receiver) {
+        return;
+    }
+    for (const QByteArray& bytes : m_receiver->takeRelayed(m_clock.elapsed())) {
+        const bool telegram = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+            return (c < 0x20 || c > 0x7E) && c != '\n' && c != '\r';
+        });
+        trace(QStringLiteral("receiver relays %1")
+                  .arg(telegram ? codec::spacedHex(bytes).trimmed()
+                                : QStringLiteral("text ") + QString::fromLatin1(escapedLine(bytes))));
+        emit serialOutput(bytes);
+    }
+    armRelay();
+}
+
+void SimInstallation::armRelay() {
+    const std::optional<qint64> next = m_receiver ? m_receiver->nextRelayMs() : std::nullopt;
+    if (!next) {
+        m_relayTimer.stop();
+        return;
+    }
+    m_relayTimer.start(static_cast<int>(std::clamp<qint64>(*next - m_clock.elapsed(), 0, 600000)));
 }
 
 QList<MeterAnswer> SimInstallation::dispatch(const QByteArray& frame) {

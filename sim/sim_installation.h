@@ -5,11 +5,14 @@
 #include "sim/installation_config.h"
 #include "sim/sim_meter.h"
 #include "sim/text_line.h"
+#include "sim/wireless_receiver.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -34,9 +37,10 @@ struct SimResponse {
     bool isEmpty() const { return chunks.isEmpty(); }
 };
 
-// The meters of one M-Bus segment, with the maker's display unit on the same bus and the gateway's service
-// port on the serial line. Every endpoint hands it the frames and text lines it receives; it decides who
-// answers and what they put on the line. It lives on one thread (the endpoints' thread).
+// The meters of one M-Bus segment, with the maker's display unit and wireless receiver on the same bus and
+// the gateway's service port on the serial line. Every endpoint hands it the frames and text lines it
+// receives; it decides who answers and what they put on the line. The receiver's transparent output comes
+// by itself, on the serial line only (serialOutput). It lives on one thread (the endpoints' thread).
 class SimInstallation : public QObject {
     Q_OBJECT
 
@@ -48,8 +52,8 @@ public:
 
     // One received frame: recorded, checked, answered.
     SimResponse handleFrame(const QByteArray& frame);
-    // One received text line (a whole line, no terminator): recorded, routed to the display unit or the
-    // gateway's service port (text_routing.h), answered.
+    // One received text line (a whole line, no terminator): recorded, routed to the display unit, the
+    // gateway's service port or the wireless receiver (text_routing.h), answered.
     SimResponse handleLine(const QByteArray& line, TextRoad road);
     // A gateway packet's payload: a text line when it starts like one, else a frame.
     SimResponse handlePayload(const QByteArray& payload, TextRoad road);
@@ -71,6 +75,10 @@ public:
     // The display unit, or nullptr when the installation has none.
     DisplayUnit* display() { return m_display ? &*m_display : nullptr; }
     GatewayServicePort& gatewayService() { return m_service; }
+    // The wireless receiver, or nullptr when the installation has none.
+    WirelessReceiver* receiver() { return m_receiver ? &*m_receiver : nullptr; }
+    // Milliseconds since the installation started: the clock the receiver's transparent output runs on.
+    qint64 elapsedMs() const { return m_clock.elapsed(); }
 
     // For endpoints: a line for the trace.
     void trace(const QString& line);
@@ -79,15 +87,23 @@ signals:
     void frameReceived(const QByteArray& frame);
     void lineReceived(const QByteArray& line);
     void traced(const QString& line);
+    // Bytes the receiver writes by itself in transparent mode; every serial-line endpoint writes them as one
+    // write. Never on the TCP adapter or through a gateway.
+    void serialOutput(const QByteArray& bytes);
 
 private:
     QList<MeterAnswer> dispatch(const QByteArray& frame);
     SimResponse combine(const QList<MeterAnswer>& answers) const;
+    void relayDue();
+    void armRelay();
 
     InstallationConfig m_config;
     std::vector<SimMeter> m_meters;
     std::optional<DisplayUnit> m_display;
     GatewayServicePort m_service;
+    std::optional<WirelessReceiver> m_receiver;
+    QElapsedTimer m_clock;
+    QTimer m_relayTimer;
 };
 
 } // namespace holvex::sim

@@ -154,6 +154,16 @@ std::optional<DisplayUnit> SimThread::display() {
     return copy;
 }
 
+std::optional<WirelessReceiver> SimThread::receiver() {
+    std::optional<WirelessReceiver> copy;
+    with([&copy](SimInstallation& bus) {
+        if (bus.receiver()) {
+            copy = *bus.receiver();
+        }
+    });
+    return copy;
+}
+
 std::optional<GatewayServicePort> SimThread::gatewayService() {
     std::optional<GatewayServicePort> copy;
     with([&copy](SimInstallation& bus) { copy = bus.gatewayService(); });

@@ -4,6 +4,7 @@
 #include "sim/gateway_service_port.h"
 #include "sim/installation_config.h"
 #include "sim/sim_meter_state.h"
+#include "sim/wireless_receiver.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,6 +26,7 @@ class SimInstallation;
 //     ASSERT_TRUE(sim.start(json, &error));
 //     const quint16 port = sim.addLan(0).value();
 //     sim.with([](SimInstallation& bus) { bus.meterByAddress(3)->setFaults({.silent = true}); });
+//     const auto receiver = sim.receiver(); // receiver->transparent(), receiver->state().entries ...
 class SimThread {
 public:
     SimThread();
@@ -53,6 +55,9 @@ public:
     // gateway's service port, with their current settings.
     std::optional<DisplayUnit> display();
     std::optional<GatewayServicePort> gatewayService();
+    // A copy of the wireless receiver (settings, entries, bindings, keys, its transparent output so far);
+    // nothing when the installation has none or is not started.
+    std::optional<WirelessReceiver> receiver();
 
 private:
     void run(const std::function<void()>& f);

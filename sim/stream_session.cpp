@@ -1,8 +1,10 @@
 #include "sim/stream_session.h"
 
 #include "codec/frame_codec.h"
+#include "sim/receiver_lines.h"
 #include "sim/sim_installation.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace holvex::sim {
@@ -69,9 +71,21 @@ void StreamSession::endLine() {
             QStringLiteral("%1: text line longer than %2 bytes dropped").arg(m_label).arg(kMaxLineBytes));
         return;
     }
-    m_installation->trace(
-        QStringLiteral("%1 <- text %2").arg(m_label, QString::fromLatin1(escapedLine(line))));
-    send(m_installation->handleLine(line, m_road));
+    // The receiver's lines may come two in one write; each is answered after the one before.
+    int from = 0;
+    for (const QByteArray& piece : splitReceiverLines(line)) {
+        if (!m_installation) {
+            return;
+        }
+        m_installation->trace(
+            QStringLiteral("%1 <- text %2").arg(m_label, QString::fromLatin1(escapedLine(piece))));
+        SimResponse response = m_installation->handleLine(piece, m_road);
+        for (TimedChunk& chunk : response.chunks) {
+            chunk.atMs = std::max(chunk.atMs, from);
+        }
+        from = std::max(from, response.lastMs());
+        send(response);
+    }
 }
 
 void StreamSession::send(const SimResponse& response) {

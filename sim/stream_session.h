@@ -21,7 +21,9 @@ struct SimResponse;
 //
 // Bytes that arrive while no frame is unfinished and that start like a text line (startsTextLine) begin a
 // text line; every byte that follows belongs to it until the line stays quiet for kLineQuietMs. The
-// program writes a line in one go and waits for the answer, so one write is one line.
+// program writes a line in one go and waits for the answer, so one write is one line; bytes of any value
+// inside it (a receiver key's CR, LF, 0x00, 0x68) belong to it. The wireless receiver's key lines may come
+// two at once (under the address and under the ID): receiver_lines.h cuts them apart by their length.
 class StreamSession : public QObject {
     Q_OBJECT
 

@@ -92,18 +92,60 @@ QByteArray answerLines(const QList<QByteArray>& lines) {
 }
 
 QByteArray escapedLine(const QByteArray& line) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     QByteArray out;
     out.reserve(line.size());
     for (char c : line) {
+        const auto byte = static_cast<std::uint8_t>(c);
         if (c == '\\') {
             out += "\\\\";
         } else if (c == '\r') {
             out += "\\r";
         } else if (c == '\n') {
             out += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
         } else {
             out += c;
         }
+    }
+    return out;
+}
+
+std::optional<QByteArray> unescapedLine(const QByteArray& escaped) {
+    const auto hexDigit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    QByteArray out;
+    out.reserve(escaped.size());
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        const char c = escaped.at(i);
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            return std::nullopt; // written escaped
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        const char kind = i + 1 < escaped.size() ? escaped.at(i + 1) : '\0';
+        if (kind == '\\' || kind == 'r' || kind == 'n') {
+            out += kind == '\\' ? '\\' : kind == 'r' ? '\r' : '\n';
+            ++i;
+            continue;
+        }
+        const int high = i + 2 < escaped.size() ? hexDigit(escaped.at(i + 2)) : -1;
+        const int low = i + 3 < escaped.size() ? hexDigit(escaped.at(i + 3)) : -1;
+        const int value = high * 16 + low;
+        // Only the control bytes other than CR and LF are written in hex.
+        if (kind != 'x' || high < 0 || low < 0 || (value >= 0x20 && value != 0x7F) || value == '\r' ||
+            value == '\n') {
+            return std::nullopt;
+        }
+        out += static_cast<char>(value);
+        i += 3;
     }
     return out;
 }

@@ -43,8 +43,14 @@ std::optional<int> decimalNumber(const QByteArray& text, int maxDigits = 9);
 // Lines of an answer joined with CR LF; nothing after the last line.
 QByteArray answerLines(const QList<QByteArray>& lines);
 
-// A line as the record file and the trace show it: backslash, CR and LF written as \\, \r and \n, so that
-// one received line stays one line of text; every other byte is kept as it came.
+// A line as the record file and the trace show it, so that one received line stays one line of plain text
+// whatever bytes it holds (the receiver's raw keys and secondary addresses hold any): a backslash is written
+// \\, CR \r, LF \n, every other control byte (0x00..0x1F, 0x7F) \x and two upper-case hex digits
+// ("\x00", "\x1F"); every other byte is kept as it came (printable ASCII, and 0x80..0xFF as the Latin-1 of
+// the display's texts). Since every backslash is escaped the form is unambiguous: unescapedLine gives the
+// bytes back.
 QByteArray escapedLine(const QByteArray& line);
+// The received bytes of an escaped line; none when the text is not one escapedLine writes.
+std::optional<QByteArray> unescapedLine(const QByteArray& escaped);
 
 } // namespace holvex::sim

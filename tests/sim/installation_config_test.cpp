@@ -1,4 +1,5 @@
 #include "codec/frame_codec.h"
+#include "demo_path.h"
 #include "sim/installation_config.h"
 #include "sim/sim_installation.h"
 #include "test_support.h"
@@ -14,9 +15,7 @@ namespace {
 
 using test::hex;
 
-QString demoPath() {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../sim/demo.json"));
-}
+using test::demoPath;
 
 TEST(InstallationConfigTest, DemoInstallationLoadsAndEveryMeterAnswers) {
     QString error;

@@ -71,7 +71,32 @@ TEST(TextLineTest, NumbersAndAnswersAndRecords) {
     EXPECT_FALSE(decimalNumber("+1", 3));
     EXPECT_EQ(answerLines({"a", "", "b"}), QByteArray("a\r\n\r\nb"));
     EXPECT_EQ(answerLines({"one"}), QByteArray("one"));
-    EXPECT_EQ(escapedLine(QByteArray("a\\b\r\nc\x01\xFF", 8)), QByteArray("a\\\\b\\r\\nc\x01\xFF", 11));
+    // Every byte value of a line survives the record one to one, on one line of plain text.
+    const struct Escape {
+        QByteArray line;
+        QByteArray recorded;
+    } escapes[] = {
+        {QByteArray("a\\b\r\nc\x01\xFF", 8), QByteArray("a\\\\b\\r\\nc\\x01\xFF")},
+        {QByteArray("set encr=5,\0\x1F\x7Fh \\x00", 20), QByteArray("set encr=5,\\x00\\x1F\\x7Fh \\\\x00")},
+        {"", ""},
+    };
+    for (const Escape& e : escapes) {
+        EXPECT_EQ(escapedLine(e.line), e.recorded) << e.recorded.constData();
+        EXPECT_EQ(unescapedLine(e.recorded), e.line) << e.recorded.constData();
+    }
+    QByteArray everyByte;
+    for (int b = 0; b < 256; ++b) {
+        everyByte.append(static_cast<char>(b));
+    }
+    const QByteArray recorded = escapedLine(everyByte);
+    for (char c : recorded) {
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) << int(c);
+    }
+    EXPECT_EQ(unescapedLine(recorded), everyByte);
+    // Only what escapedLine writes reads back.
+    for (const char* foreign : {"a\\", "\\x4", "\\x41", "\\x0a", "\\x1f", "\\t", "a\x01"}) {
+        EXPECT_EQ(unescapedLine(foreign), std::nullopt) << foreign;
+    }
 }
 
 TEST(TextLineTest, EachLineGoesToTheDeviceThatKnowsIt) {
