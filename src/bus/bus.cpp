@@ -2,6 +2,7 @@
 
 #include "bus/clock_text.h"
 #include "bus/timer_set.h"
+#include "devices/display/display_operations.h"
 #include "links/channel.h"
 #include "links/road_links.h"
 #include "meters/ops/meter_operations.h"
@@ -47,6 +48,7 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
         orDefault(hooks.dateText, std::function<QString()>(&readingDate)), hooks.waitProcessingEvents,
         ReadInputs{}});
     m_operations = std::make_unique<MeterOperations>(*m_context, meterTimers(*m_timers));
+    m_display = std::make_unique<display::DisplayOperations>(*m_context, *m_timers, m_operations->console());
     m_search = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
                                                  *m_timers->timer(TimerId::Respond),
                                                  *m_timers->timer(TimerId::Secondary));
@@ -58,7 +60,7 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
 Bus::~Bus() = default;
 
 bool Bus::busy() const {
-    return m_starting > 0 || m_operations->busy() || m_search->running();
+    return m_starting > 0 || m_operations->busy() || m_search->running() || m_display->busy();
 }
 
 bool Bus::start(const std::function<bool()>& begin) {
