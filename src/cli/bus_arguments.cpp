@@ -111,6 +111,8 @@ bool checkRequired(BusCommand command, const BusArguments& parsed, Reader& reade
             return reader.fail(QStringLiteral("give one of --hex and --ascii"));
         }
         return true;
+    case BusCommand::Common:
+        return true;
     }
     return true;
 }

@@ -37,7 +37,8 @@ inline constexpr int kMaxRetry = 9;
 inline constexpr int kMaxPrimaryAddress = 255;
 
 // Which command-specific options a command takes.
-enum class BusCommand { Scan, Read, Send };
+// Common: the shared options alone (a command that parses its own options first).
+enum class BusCommand { Scan, Read, Send, Common };
 
 // Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
 // into `error`. The command's own required options are checked too (scan: --from and --to, read: --address,

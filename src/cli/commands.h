@@ -16,5 +16,7 @@ int runSendCommand(const QStringList& arguments);
 int runSearchCommand(const QStringList& arguments);
 // Gives the meter with an ID a new primary address through its selection, then reads it back.
 int runSetAddressCommand(const QStringList& arguments);
+// The display unit: programming its table from a display table file, and its one-shot commands.
+int runDisplayCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

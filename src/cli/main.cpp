@@ -17,6 +17,10 @@ void printUsage() {
            "       holvex-cli send (--hex \"10 7B 01 7C 16\" | --ascii TEXT) [OPTIONS]\n"
            "       holvex-cli search [--id 12345678] [--lsb] [OPTIONS]\n"
            "       holvex-cli set-address --id ID --to N [OPTIONS]\n"
+           "       holvex-cli display write --table FILE.csv --options LIST [--rows LIST] [OPTIONS]\n"
+           "       holvex-cli display date | time | lock | sort-table | refresh N | sort "
+           "address|user-number\n"
+           "                  [OPTIONS]\n"
            "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
@@ -51,6 +55,9 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("set-address")) {
         return holvex::cli::runSetAddressCommand(arguments);
+    }
+    if (command == QLatin1String("display")) {
+        return holvex::cli::runDisplayCommand(arguments);
     }
     printUsage();
     return 2;
