@@ -1,6 +1,11 @@
 #include "app/page_installer.h"
 
+#include "app/display_controller.h"
 #include "app/main_window.h"
+#include "bus/bus.h"
+#include "bus/bus_context.h"
+#include "devices/display/display_operations.h"
+#include "devices/display/display_page.h"
 #include "meters/page/meters_page.h"
 
 namespace holvex {
@@ -12,6 +17,17 @@ MetersPage* installMetersPage(MainWindow& window) {
     QObject::connect(&window, &MainWindow::fileSaveRequested, page, &MetersPage::Butt_save_exportClick);
     QObject::connect(&window, &MainWindow::languageApplied, page, &MetersPage::applyHeadings);
     QObject::connect(&window, &MainWindow::extraTitlesChanged, page, &MetersPage::onExtraTitlesChanged);
+    return page;
+}
+
+display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus) {
+    display::DisplayTables& tables = bus.display().tables();
+    auto* page = new display::DisplayPage(window.pageContext(), tables, bus.context().meterTable,
+                                          window.page(MainWindow::DisplayPage));
+    window.installPage(MainWindow::DisplayPage, page);
+    new DisplayController(window, *page, bus, page);
+    QObject::connect(&window, &MainWindow::languageApplied, page,
+                     [&tables](TickedLanguage language) { tables.applyHeadings(language); });
     return page;
 }
 

@@ -2,11 +2,21 @@
 
 namespace holvex {
 
+class Bus;
 class MainWindow;
 class MetersPage;
+
+namespace display {
+class DisplayPage;
+}
 
 // Builds page 1 into the main window's first tab page and connects it to the window's File menu, language
 // switches and extra titles; the tab page owns it.
 MetersPage* installMetersPage(MainWindow& window);
+
+// Builds page 3 ("   Local display Lumet   ") over the bus's display tables and page 1's meter table into the
+// third tab page, wires it to the display operations (a DisplayController owned by the page) and lets every
+// language switch retitle the display and readings tables.
+display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus);
 
 } // namespace holvex
