@@ -35,6 +35,8 @@ int DisplayTableView::defaultColumnWidth(int column) {
     switch (column) {
     case kDisplayIdColumn:
         return 84;
+    case kDisplayUserNumberColumn:
+        return 80;
     case kDisplayFreeTextColumn:
     case kDisplayFreeText2Column:
         return 160;
