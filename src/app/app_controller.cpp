@@ -28,6 +28,8 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     m_bus = std::make_unique<BusController>(m_settings, m_run, m_language, *m_main, *m_metersPage,
                                             *m_settingsDialog, *m_report);
     installGatewayPage(*m_main, m_bus->bus());
+    // Page 3 stands on the bus's display tables and operations.
+    m_displayPage = installDisplayPage(*m_main, m_bus->bus());
 
     connect(m_login.get(), &LoginWindow::loginSucceeded, this, &AppController::onLoginSucceeded);
     connect(m_login.get(), &LoginWindow::quitRequested, this, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -20,6 +20,10 @@ class ReportWindow;
 class SettingsDialog;
 class UsersWindow;
 
+namespace display {
+class DisplayPage;
+}
+
 // Owns the shared settings, run state and message language, and the six windows, created once in this order:
 // login, main window, settings, users, about, telegram report. The login window comes first and is the
 // principal window: closing it ends the program; a successful login shows the main window.
@@ -40,6 +44,8 @@ public:
     ReportWindow* reportWindow() const { return m_report.get(); }
     // Page 1 of the main window; the main window owns it.
     MetersPage* metersPage() const { return m_metersPage; }
+    // Page 3 (the display unit); the main window owns it.
+    display::DisplayPage* displayPage() const { return m_displayPage; }
     // The channel and the meter operations behind the main window.
     BusController* bus() const { return m_bus.get(); }
 
@@ -59,6 +65,7 @@ private:
     std::unique_ptr<AboutDialog> m_about;
     std::unique_ptr<ReportWindow> m_report;
     MetersPage* m_metersPage = nullptr;
+    display::DisplayPage* m_displayPage = nullptr;
     std::unique_ptr<BusController> m_bus;
 };
 

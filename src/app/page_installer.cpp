@@ -1,7 +1,12 @@
 #include "app/page_installer.h"
 
+#include "app/display_controller.h"
 #include "app/gateway_controller.h"
 #include "app/main_window.h"
+#include "bus/bus.h"
+#include "bus/bus_context.h"
+#include "devices/display/display_operations.h"
+#include "devices/display/display_page.h"
 #include "devices/gateway/gateway_page.h"
 #include "meters/page/meters_page.h"
 
@@ -21,6 +26,17 @@ gateway::GatewayPage* installGatewayPage(MainWindow& window, Bus& bus) {
     auto* page = new gateway::GatewayPage(window.pageContext(), window.page(MainWindow::CommunicationPage));
     window.installPage(MainWindow::CommunicationPage, page);
     new GatewayController(window, *page, bus); // owned by the page
+    return page;
+}
+
+display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus) {
+    display::DisplayTables& tables = bus.display().tables();
+    auto* page = new display::DisplayPage(window.pageContext(), tables, bus.context().meterTable,
+                                          window.page(MainWindow::DisplayPage));
+    window.installPage(MainWindow::DisplayPage, page);
+    new DisplayController(window, *page, bus, page);
+    QObject::connect(&window, &MainWindow::languageApplied, page,
+                     [&tables](TickedLanguage language) { tables.applyHeadings(language); });
     return page;
 }
 

@@ -9,6 +9,9 @@ class MetersPage;
 namespace gateway {
 class GatewayPage;
 }
+namespace display {
+class DisplayPage;
+}
 
 // Builds page 1 into the main window's first tab page and connects it to the window's File menu, language
 // switches and extra titles; the tab page owns it.
@@ -17,5 +20,10 @@ MetersPage* installMetersPage(MainWindow& window);
 // Builds page 2 (the gateway settings) into the second tab page, wired to the bus's gateway commands and to
 // the window's server addresses; the tab page owns it. The tab's visibility stays with the access grant.
 gateway::GatewayPage* installGatewayPage(MainWindow& window, Bus& bus);
+
+// Builds page 3 ("   Local display Lumet   ") over the bus's display tables and page 1's meter table into the
+// third tab page, wires it to the display operations (a DisplayController owned by the page) and lets every
+// language switch retitle the display and readings tables.
+display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus);
 
 } // namespace holvex

@@ -3,6 +3,7 @@
 #include "bus/clock_text.h"
 #include "bus/timer_set.h"
 #include "devices/gateway/gateway_commands.h"
+#include "devices/display/display_operations.h"
 #include "links/channel.h"
 #include "links/road_links.h"
 #include "meters/ops/meter_operations.h"
@@ -49,6 +50,7 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
         ReadInputs{}});
     m_operations = std::make_unique<MeterOperations>(*m_context, meterTimers(*m_timers));
     m_gateway = std::make_unique<gateway::GatewayCommands>(*m_context, m_operations->console());
+    m_display = std::make_unique<display::DisplayOperations>(*m_context, *m_timers, m_operations->console());
     m_search = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
                                                  *m_timers->timer(TimerId::Respond),
                                                  *m_timers->timer(TimerId::Secondary));
@@ -60,7 +62,7 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
 Bus::~Bus() = default;
 
 bool Bus::busy() const {
-    return m_starting > 0 || m_operations->busy() || m_search->running();
+    return m_starting > 0 || m_operations->busy() || m_search->running() || m_display->busy();
 }
 
 bool Bus::start(const std::function<bool()>& begin) {

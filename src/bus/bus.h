@@ -16,6 +16,10 @@ class MeterOperations;
 class SecondarySearch;
 class TimerSet;
 
+namespace display {
+class DisplayOperations;
+}
+
 namespace links {
 class Channel;
 class LinkSet;
@@ -70,9 +74,11 @@ public:
     // The gateway settings and requests of the communication devices page (each returns once its line is
     // written; Timer_free_command shows the answer).
     gateway::GatewayCommands& gatewayCommands() { return *m_gateway; }
+    // The display unit: its display and readings tables, the table write and the one-shot commands.
+    display::DisplayOperations& display() { return *m_display; }
 
     // An operation holds the bus: one starting, a scan, a read run, a row run, a direct selection's exchange,
-    // automatic addressing or the secondary search.
+    // automatic addressing, the secondary search or a display table write.
     bool busy() const;
     // Starts an operation with the bus held from the first moment: a start may wait with the window painting
     // (the pause after a global link reset, a connect wait), and nothing else may start meanwhile. Refused
@@ -88,6 +94,7 @@ private:
     std::unique_ptr<BusContext> m_context;
     std::unique_ptr<MeterOperations> m_operations;
     std::unique_ptr<gateway::GatewayCommands> m_gateway;
+    std::unique_ptr<display::DisplayOperations> m_display;
     // Declared last: it goes first, stopping its worker while the operations and the channel live.
     std::unique_ptr<SecondarySearch> m_search;
 };

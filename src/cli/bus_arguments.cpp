@@ -112,6 +112,7 @@ bool checkRequired(BusCommand command, const BusArguments& parsed, Reader& reade
         }
         return true;
     case BusCommand::Device:
+    case BusCommand::Common:
         return true;
     }
     return true;

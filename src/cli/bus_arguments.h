@@ -39,8 +39,9 @@ inline constexpr int kMaxRetry = 9;
 inline constexpr int kMaxPrimaryAddress = 255;
 
 // Which command-specific options a command takes. A device command (gateway ...) takes no option of its own
-// here: its words and values are gathered as positional arguments.
-enum class BusCommand { Scan, Read, Send, Device };
+// here: its words and values are gathered as positional arguments. Common: the shared options alone (a command
+// that parses its own options first).
+enum class BusCommand { Scan, Read, Send, Device, Common };
 
 // Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
 // into `error`. The command's own required options are checked too (scan: --from and --to, read: --address,

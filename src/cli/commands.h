@@ -19,5 +19,7 @@ int runSetAddressCommand(const QStringList& arguments);
 // One setting or information request of the maker's gateways on their RS-232 service port (2 also for a
 // refused value or a road that takes no gateway settings).
 int runGatewayCommand(const QStringList& arguments);
+// The display unit: programming its table from a display table file, and its one-shot commands.
+int runDisplayCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

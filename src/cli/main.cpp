@@ -19,6 +19,10 @@ void printUsage() {
            "       holvex-cli set-address --id ID --to N [OPTIONS]\n"
            "       holvex-cli gateway SETTING [VALUE ...] [--galdor] [OPTIONS]   (holvex-cli gateway "
            "--help)\n"
+           "       holvex-cli display write --table FILE.csv --options LIST [--rows LIST] [OPTIONS]\n"
+           "       holvex-cli display date | time | lock | sort-table | refresh N | sort "
+           "address|user-number\n"
+           "                  [OPTIONS]\n"
            "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
@@ -56,6 +60,9 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("gateway")) {
         return holvex::cli::runGatewayCommand(arguments);
+    }
+    if (command == QLatin1String("display")) {
+        return holvex::cli::runDisplayCommand(arguments);
     }
     printUsage();
     return 2;

@@ -24,6 +24,11 @@ bool Channel::openChannel() {
     return m_open->open();
 }
 
+bool Channel::openRoad(LinkKind road) {
+    m_open = &m_links.link(road);
+    return m_open->open();
+}
+
 bool Channel::sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) {
     return current().sendFrame(frame, kind, words);
 }

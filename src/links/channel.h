@@ -32,6 +32,9 @@ public:
 
     // Opens or connects the road of the settings; false when it is not ready.
     bool openChannel();
+    // Opens the given road whatever the settings name, for a line a device takes on one road only (the
+    // display unit builds its sort table on its RS-232 port); the operation then stays on that road.
+    bool openRoad(LinkKind road);
     // One M-Bus frame (see Link::sendFrame); false when nothing went out because the road is down.
     bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words);
     // A text line of the maker's devices (see Link::sendLine).

@@ -11,6 +11,11 @@ bool DesktopHooks::askYesNo(QWidget* parent, const QString& title, const QString
            QMessageBox::Yes;
 }
 
+bool DesktopHooks::askYesNoWarning(QWidget* parent, const QString& title, const QString& text) {
+    return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
 YesNoCancel DesktopHooks::askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
     const auto answer = QMessageBox::warning(
         parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);

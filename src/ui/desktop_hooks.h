@@ -15,6 +15,8 @@ public:
     virtual ~DesktopHooks() = default;
     // Yes/No question; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+    // Yes/No question with the warning icon; true for Yes.
+    virtual bool askYesNoWarning(QWidget* parent, const QString& title, const QString& text);
     // Yes/No/Cancel question with the warning icon.
     virtual YesNoCancel askYesNoCancel(QWidget* parent, const QString& title, const QString& text);
     virtual void warn(QWidget* parent, const QString& title, const QString& text);
