@@ -62,7 +62,10 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
 Bus::~Bus() = default;
 
 bool Bus::busy() const {
-    return m_starting > 0 || m_operations->busy() || m_search->running() || m_display->busy();
+    // An answer awaited on Timer_free_command counts too: its tick closes the channel, which must not happen
+    // under an operation started meanwhile.
+    return m_starting > 0 || m_operations->busy() || m_search->running() || m_display->busy() ||
+           m_timers->timer(TimerId::FreeCommand)->isActive();
 }
 
 bool Bus::start(const std::function<bool()>& begin) {

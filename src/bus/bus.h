@@ -78,7 +78,8 @@ public:
     display::DisplayOperations& display() { return *m_display; }
 
     // An operation holds the bus: one starting, a scan, a read run, a row run, a direct selection's exchange,
-    // automatic addressing, the secondary search or a display table write.
+    // automatic addressing, the secondary search, a display table write, or an answer still awaited on
+    // Timer_free_command.
     bool busy() const;
     // Starts an operation with the bus held from the first moment: a start may wait with the window painting
     // (the pause after a global link reset, a connect wait), and nothing else may start meanwhile. Refused

@@ -131,6 +131,15 @@ TEST_F(FreeCommandTest, SerialPortThatDidNotOpenGetsNothing) {
     EXPECT_TRUE(b.log.lines.isEmpty());
 }
 
+// Until its answer has been taken (and the channel closed by the tick), nothing else may start on the bus.
+TEST_F(FreeCommandTest, AnAwaitedAnswerHoldsTheBus) {
+    ASSERT_TRUE(b.bus.start([this] { return console.send(QStringLiteral("10 7B 01 7C 16"), true); }));
+    EXPECT_TRUE(b.bus.busy());
+    EXPECT_FALSE(b.bus.start([] { return true; }));
+    console.tick();
+    EXPECT_FALSE(b.bus.busy());
+}
+
 TEST_F(FreeCommandTest, AnswerOfAnotherCommandFollowsTheAsciiBox) {
     console.setAsciiTicked(true);
     console.startAnswerTimer();
