@@ -1,6 +1,7 @@
 #include "links/channel.h"
 
 #include "bus/run_state.h"
+#include "codec/reply_frames.h"
 #include "links/link_selection.h"
 #include "links/link_set.h"
 #include "log/log_sink.h"
@@ -29,11 +30,20 @@ bool Channel::openRoad(LinkKind road) {
     return m_open->open();
 }
 
+void Channel::beginExchange(bool frameRequest, std::optional<int> awaitedAddress) {
+    m_frameRequest = frameRequest;
+    m_awaitedAddress = awaitedAddress;
+    m_answerSoFar.clear();
+    m_waitedForRest = false;
+}
+
 bool Channel::sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) {
+    beginExchange(true, codec::awaitedAddressOf(frame));
     return current().sendFrame(frame, kind, words);
 }
 
 bool Channel::sendLine(const QByteArray& line, const OperationWords& words) {
+    beginExchange(false, std::nullopt);
     return current().sendLine(line, words);
 }
 
@@ -41,7 +51,33 @@ ReplyRead Channel::readReply(ReplyTimer timer) {
     if (timer == ReplyTimer::FreeCommand && m_gatewayAnswerOnSerial) {
         return m_links.link(LinkKind::Serial).takeReply(timer);
     }
-    return current().takeReply(timer);
+    return takeAnswerFrames(current().takeReply(timer), timer);
+}
+
+ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
+    // The console logs whatever came back, as it came.
+    if (!m_frameRequest || reply.waitAnotherPeriod || timer == ReplyTimer::FreeCommand) {
+        return reply;
+    }
+    const QByteArray bytes = m_answerSoFar + reply.bytes;
+    m_answerSoFar.clear();
+    const codec::AwaitedReply answer = codec::takeAwaitedReply(bytes, m_awaitedAddress);
+    for (const int address : answer.ignored) {
+        m_log.logLine(QStringLiteral("Answer from address %1 ignored while reading %2")
+                          .arg(address)
+                          .arg(m_awaitedAddress.value_or(0)));
+    }
+    if (answer.incomplete && !m_waitedForRest) {
+        // The tick came while a long answer was still on the line (100 bytes take 458 ms at 2400 baud).
+        m_waitedForRest = true;
+        m_answerSoFar = answer.bytes;
+        // Taken: the link's buffers must not hand the same bytes over again.
+        m_state.RawReply.clear();
+        m_state.GatewayReply.clear();
+        return ReplyRead{{}, true};
+    }
+    reply.bytes = answer.bytes;
+    return reply;
 }
 
 SearchReply Channel::takeSearchReply() {
@@ -52,6 +88,7 @@ void Channel::closeChannel() {
     Link& link = current();
     m_open = nullptr;
     m_gatewayAnswerOnSerial = false;
+    beginExchange(false, std::nullopt);
     m_state.FullReadRequested = false;
     link.close();
     Link& serial = m_links.link(LinkKind::Serial);
@@ -96,6 +133,7 @@ bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, co
     }
     OperationWords words;
     words.serial = QString::fromLatin1(line);
+    beginExchange(false, std::nullopt);
     if (!serial.sendLine(line, words)) {
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include "links/link.h"
 
+#include <optional>
+
 namespace holvex {
 struct RunState;
 struct Settings;
@@ -40,7 +42,8 @@ public:
     // A text line of the maker's devices (see Link::sendLine).
     bool sendLine(const QByteArray& line, const OperationWords& words);
     // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
-    // clear.
+    // clear. After a frame to one primary address, other meters' frames are left out with a log line and the
+    // asked meter's frame is the answer; an answer cut by the tick is waited for one more period.
     ReplyRead readReply(ReplyTimer timer);
     // What has arrived so far, taken at once without the gateway reload wait.
     SearchReply takeSearchReply();
@@ -63,6 +66,9 @@ public:
 
 private:
     Link& current();
+    // A new request: nothing of an earlier exchange may be taken for its answer.
+    void beginExchange(bool frameRequest, std::optional<int> awaitedAddress);
+    ReplyRead takeAnswerFrames(ReplyRead reply, ReplyTimer timer);
 
     const Settings& m_settings;
     RunState& m_state;
@@ -70,6 +76,12 @@ private:
     LinkSet& m_links;
     Link* m_open = nullptr;
     bool m_gatewayAnswerOnSerial = false;
+    // The exchange under way: whether a frame was sent, to which meter, the start of an answer the tick cut,
+    // and whether the one extra period for its rest was used.
+    bool m_frameRequest = false;
+    std::optional<int> m_awaitedAddress;
+    QByteArray m_answerSoFar;
+    bool m_waitedForRest = false;
 };
 
 } // namespace holvex::links
