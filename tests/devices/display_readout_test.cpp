@@ -58,7 +58,9 @@ TEST_F(ReadoutTest, ReadDataFillsBothTablesFromTheAddressListAndEveryEntry) {
     EXPECT_EQ(b.link.lines, (QStringList{"GET ADDR", "GET ENTR=5,1", "GET ENTR=5,2", "GET ENTR=5,1",
                                          "GET ENTR=5,2", "GET ENTR=9,1", "GET ENTR=9,2"}));
     EXPECT_EQ(b.waits, QList<int>(7, b.bus.timers().responseTimeout()));
-    EXPECT_EQ(b.link.bothDiscards, 1); // the port's buffers are emptied before the address request
+    // The port's buffers are emptied before the address request, its input before every other one.
+    EXPECT_EQ(b.link.bothDiscards, 1);
+    EXPECT_EQ(b.link.inputDiscards, 6);
     EXPECT_EQ(b.link.closes, 1);
     ASSERT_EQ(display.dataRowCount(), 3);
     ASSERT_EQ(readings.dataRowCount(), 3);

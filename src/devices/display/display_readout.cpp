@@ -67,8 +67,13 @@ DisplayReadout::Answer DisplayReadout::exchange(const QByteArray& line, bool pur
     if (road == links::LinkKind::Serial && !state.PortOpen) {
         return {};
     }
-    if (road == links::LinkKind::Serial && purge) {
-        channel.discardAll();
+    if (road == links::LinkKind::Serial) {
+        // A late answer to the previous request must not be taken for this one.
+        if (purge) {
+            channel.discardAll();
+        } else {
+            channel.discardInput();
+        }
     }
     if (road == links::LinkKind::LanAdapter) {
         state.RawReply.clear();

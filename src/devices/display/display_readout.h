@@ -58,8 +58,8 @@ private:
         QByteArray bytes;
     };
 
-    // Sends the line, waits one response timeout and takes what arrived. `purge`: the serial port's buffers
-    // are emptied first.
+    // Sends the line, waits one response timeout and takes what arrived. The serial port's input is dropped
+    // first, so a late answer is never taken for this one; `purge`: its output too (the address request).
     Answer exchange(const QByteArray& line, bool purge = false);
     void wait();
     void logAnswer(const QByteArray& bytes, bool evenEmpty);
