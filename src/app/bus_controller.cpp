@@ -5,8 +5,10 @@
 #include "app/main_window.h"
 #include "app/report_window.h"
 #include "app/search_group_widget.h"
+#include "bus/bus.h"
 #include "bus/clock_text.h"
 #include "bus/timer_set.h"
+#include "devices/display/display_operations.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
 #include "links/road_links.h"
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTime>
+#include <QTimer>
 
 namespace holvex {
 
@@ -240,11 +243,10 @@ void BusController::onAutomaticAction(links::AutomaticAction kind) {
         });
         return;
     case links::AutomaticAction::DisplayReadout:
-        m_window.log().logLine(m_language.pick(
-            QStringLiteral(
-                "Automatic display read-out requested by the gateway: not available in this version."),
-            QStringLiteral("Lettura automatica del display richiesta dal gateway: non disponibile in questa "
-                           "versione.")));
+        // The read waits for the gateway's answers with the window running; it starts once the socket
+        // handler that took the first packet has returned, so the answers' own reads are taken in.
+        QTimer::singleShot(
+            0, this, [this] { m_bus->start([this] { return m_bus->display().readout().readData(); }); });
         return;
     case links::AutomaticAction::SecondarySearch:
         findAll();

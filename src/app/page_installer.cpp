@@ -1,14 +1,22 @@
 #include "app/page_installer.h"
 
 #include "app/display_controller.h"
+#include "app/display_readout_controller.h"
 #include "app/gateway_controller.h"
 #include "app/main_window.h"
 #include "bus/bus.h"
 #include "bus/bus_context.h"
 #include "devices/display/display_operations.h"
 #include "devices/display/display_page.h"
+#include "devices/display/display_read_widget.h"
+#include "devices/display/readings_page.h"
 #include "devices/gateway/gateway_page.h"
+#include "lang/caption_view.h"
+#include "lang/message_language.h"
 #include "meters/page/meters_page.h"
+#include "ui/page_context.h"
+
+#include <QVBoxLayout>
 
 namespace holvex {
 
@@ -29,12 +37,33 @@ gateway::GatewayPage* installGatewayPage(MainWindow& window, Bus& bus) {
     return page;
 }
 
+namespace {
+
+// Page 3's read-out controls and page 4 ("   Get Readings   ") over the same tables, wired to the read-out.
+void installReadout(MainWindow& window, display::DisplayPage& page, Bus& bus) {
+    const PageContext& context = window.pageContext();
+    auto* read = new display::DisplayReadWidget(&page);
+    page.readArea()->addWidget(read);
+    page.addWriteLockedControl(read->readDataButton());
+    page.addWriteLockedControl(read->infoGroup());
+    display::DisplayReadWidget::addCaptions(context.captions);
+    applyCaptions(read, context.captions, context.language.ticked());
+
+    auto* readings =
+        new display::ReadingsPage(context, bus.display().tables(), window.page(MainWindow::ReadingsPage));
+    window.installPage(MainWindow::ReadingsPage, readings);
+    new DisplayReadoutController(page, *read, *readings, bus, readings);
+}
+
+} // namespace
+
 display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus) {
     display::DisplayTables& tables = bus.display().tables();
     auto* page = new display::DisplayPage(window.pageContext(), tables, bus.context().meterTable,
                                           window.page(MainWindow::DisplayPage));
     window.installPage(MainWindow::DisplayPage, page);
     new DisplayController(window, *page, bus, page);
+    installReadout(window, *page, bus);
     QObject::connect(&window, &MainWindow::languageApplied, page,
                      [&tables](TickedLanguage language) { tables.applyHeadings(language); });
     return page;

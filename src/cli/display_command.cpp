@@ -4,6 +4,7 @@
 #include "cli/bus_output.h"
 #include "cli/cli_bus.h"
 #include "cli/commands.h"
+#include "cli/display_read_command.h"
 #include "cli/json_text.h"
 
 #include "bus/timer_set.h"
@@ -41,6 +42,7 @@ const char kUsage[] =
     "       holvex-cli display date | time | lock | sort-table [OPTIONS]\n"
     "       holvex-cli display refresh N [OPTIONS]\n"
     "       holvex-cli display sort address|user-number [OPTIONS]\n"
+    "       holvex-cli display read|values|history|read-meters|info ...   (holvex-cli display read --help)\n"
     "  write       programs the display unit's entry table from a display table file (as \"Export\" writes\n"
     "              it), one property of the selected rows after the other\n"
     "  --options   activate,units,multiplier,divider,initial,user-number,text,text2,delete,zero-initials\n"
@@ -372,6 +374,9 @@ int runDisplayCommand(const QStringList& arguments) {
     if (arguments.isEmpty()) {
         QTextStream(stderr) << kUsage;
         return kBadArguments;
+    }
+    if (isDisplayReadAction(arguments.first())) {
+        return runDisplayReadCommand(arguments);
     }
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         printUsage();

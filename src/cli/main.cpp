@@ -23,6 +23,8 @@ void printUsage() {
            "       holvex-cli display date | time | lock | sort-table | refresh N | sort "
            "address|user-number\n"
            "                  [OPTIONS]\n"
+           "       holvex-cli display read|values|history|read-meters|info ...   (holvex-cli display read "
+           "--help)\n"
            "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
