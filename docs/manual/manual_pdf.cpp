@@ -5,16 +5,46 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextStream>
+#include <QUrl>
 
 namespace {
 
 constexpr int kMarginMm = 18;
+
+// The text column is about this wide in the document's units; wider pictures are scaled down to it.
+constexpr double kColumnWidth = 460;
+
+void fitPictures(QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextImageFormat picture = fragment.charFormat().toImageFormat();
+            if (!picture.isValid()) {
+                continue;
+            }
+            const QImage image =
+                document.resource(QTextDocument::ImageResource, QUrl(picture.name())).value<QImage>();
+            if (image.isNull() || image.width() <= kColumnWidth) {
+                continue;
+            }
+            picture.setWidth(kColumnWidth);
+            picture.setHeight(kColumnWidth * image.height() / image.width());
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(picture);
+        }
+    }
+}
 
 int fail(const QString& message) {
     QTextStream(stderr) << "holvex-manual-pdf: " << message << '\n';
@@ -50,7 +80,13 @@ int main(int argc, char** argv) {
     document.setDefaultFont(font);
     document.setDefaultStyleSheet(
         QStringLiteral("table { border-collapse: collapse; } th, td { padding: 3px; }"));
+    // The pictures are named relative to the text.
+    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(arguments.at(1)).absolutePath() + QLatin1Char('/')));
+    document.setMetaInformation(
+        QTextDocument::DocumentUrl,
+        QUrl::fromLocalFile(QFileInfo(arguments.at(1)).absoluteFilePath()).toString());
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
+    fitPictures(document);
     document.setMetaInformation(QTextDocument::DocumentTitle, arguments.at(3));
     // No ligatures anywhere (headings and code too): "fi" stays two letters that a viewer's search finds.
     QTextCursor all(&document);
