@@ -65,7 +65,13 @@ std::optional<quint16> portOf(const QString& text) {
 
 QString defaultConfig() {
     const QString local = QStringLiteral("sim/demo.json");
-    return QFileInfo::exists(local) ? local : QStringLiteral(HOLVEX_SIM_DEFAULT_CONFIG);
+    if (QFileInfo::exists(local)) {
+        return local;
+    }
+    // An installed simulator keeps its demo installation in the program's data folder.
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/holvex/demo.json");
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(HOLVEX_SIM_DEFAULT_CONFIG);
 }
 
 } // namespace

@@ -17,6 +17,9 @@ namespace {
 
 constexpr QIODevice::OpenMode ReadWriteExisting = QIODevice::ReadWrite | QIODevice::ExistingOnly;
 
+// The passwords are only masked, so the file is kept readable by its owner alone.
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 // Reads the whole file; false (with the system's text) when the read fails part way.
 bool readWhole(QFile& file, QByteArray& bytes, QString& errorText) {
     bytes = file.readAll();
@@ -27,11 +30,13 @@ bool readWhole(QFile& file, QByteArray& bytes, QString& errorText) {
     return true;
 }
 
+// Writes and leaves the file owner-only: every rewrite also closes a file that was left open to others.
 bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes, QString& errorText) {
     if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush()) {
         errorText = file.errorString();
         return false;
     }
+    file.setPermissions(OwnerOnly);
     return true;
 }
 
@@ -184,11 +189,18 @@ bool writeDefaultAccountFile(const QString& path) {
     admin.setRight(AccountRight::Communication, true);
     admin.setRight(AccountRight::Display, true);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Created owner-only from the first byte; a file being replaced is closed to others as well.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, OwnerOnly) ||
+        !file.setPermissions(OwnerOnly)) {
         return false;
     }
     const QByteArray bytes = encodeAccountRecord(admin);
     return file.write(bytes) == bytes.size() && file.flush();
+}
+
+bool accountFileReadableByOthers(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && (info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) != 0;
 }
 
 } // namespace holvex

@@ -79,4 +79,8 @@ QString todayRegistrationDate();
 // rights allowed, registered today; creates the folder when it is missing.
 bool writeDefaultAccountFile(const QString& path);
 
+// The file is written owner-only (0600): the passwords in it are masked, not encrypted. True when an
+// existing file can be read by the group or by everyone, which the program reports in the event log.
+bool accountFileReadableByOthers(const QString& path);
+
 } // namespace holvex

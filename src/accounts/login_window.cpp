@@ -2,6 +2,7 @@
 
 #include "accounts/account_file.h"
 #include "lang/message_language.h"
+#include "ui/dialog_accessibility.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -54,6 +55,7 @@ LoginWindow::LoginWindow(QString accountFilePath, const MessageLanguage& languag
     connect(m_user, &QLineEdit::returnPressed, this, &LoginWindow::enter);
     connect(m_password, &QLineEdit::returnPressed, this, &LoginWindow::enter);
     connect(m_cancel, &QPushButton::clicked, this, &LoginWindow::close);
+    behaveAsDialog(this);
 }
 
 void LoginWindow::setMessageHook(AccountMessageHook hook) {

@@ -3,6 +3,7 @@
 #include "accounts/account_file.h"
 #include "accounts/account_record.h"
 #include "lang/message_language.h"
+#include "ui/dialog_accessibility.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -64,6 +65,7 @@ UsersWindow::UsersWindow(QString accountFilePath, const MessageLanguage& languag
     connect(m_exit, &QPushButton::clicked, this, &UsersWindow::close);
     connect(m_grid, &QTableWidget::cellClicked, this, &UsersWindow::selectRow);
     connect(m_grid, &QTableWidget::currentCellChanged, this, &UsersWindow::selectRow);
+    behaveAsDialog(this);
 }
 
 void UsersWindow::buildControls() {
@@ -117,6 +119,11 @@ void UsersWindow::buildControls() {
     m_exit->setObjectName(QStringLiteral("Butt_exit"));
 
     auto* fields = new QGridLayout;
+    // Each label names its field for the keyboard and for screen readers.
+    m_userLabel->setBuddy(m_user);
+    m_passwordLabel->setBuddy(m_password);
+    m_repeatLabel->setBuddy(m_repeat);
+    m_levelLabel->setBuddy(m_level);
     fields->addWidget(m_userLabel, 0, 0);
     fields->addWidget(m_user, 0, 1);
     fields->addWidget(m_passwordLabel, 1, 0);

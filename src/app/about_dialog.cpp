@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 
 #include "app/jpeg_image.h"
+#include "ui/dialog_accessibility.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -76,6 +77,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     setPictureBytes(readResource(QString::fromLatin1(kPictureResource)));
     connect(close, &QPushButton::clicked, this, &AboutDialog::close);
+    nameControlsForAssistiveTechnology(this);
 }
 
 QPixmap AboutDialog::picture() const {

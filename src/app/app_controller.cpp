@@ -1,5 +1,6 @@
 #include "app/app_controller.h"
 
+#include "accounts/account_file.h"
 #include "accounts/login_window.h"
 #include "accounts/users_window.h"
 #include "app/about_dialog.h"
@@ -7,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/page_installer.h"
 #include "app/report_window.h"
+#include "log/log_sink.h"
 #include "meters/page/meters_page.h"
 #include "settings/settings_dialog.h"
 
@@ -23,6 +25,7 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     // The port settings are loaded with the settings window, after the main window's first status text.
     m_main->refreshPortState();
     m_users = std::make_unique<UsersWindow>(accountFilePath, m_language);
+    warnWhenAccountFileIsShared(accountFilePath);
     m_about = std::make_unique<AboutDialog>();
     m_report = std::make_unique<ReportWindow>();
     m_bus = std::make_unique<BusController>(m_settings, m_run, m_language, *m_main, *m_metersPage,
@@ -47,6 +50,19 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
 AppController::~AppController() {
     // The operations hold the window's timers and the page's table: they go first.
     m_bus.reset();
+}
+
+void AppController::warnWhenAccountFileIsShared(const QString& accountFilePath) {
+    if (!accountFileReadableByOthers(accountFilePath)) {
+        return;
+    }
+    m_main->log().logLine(m_language.pick(
+        QStringLiteral("Warning: the account file %1 can be read by other users; make it private with "
+                       "\"chmod 600\".")
+            .arg(accountFilePath),
+        QStringLiteral("Attenzione: il file degli utenti %1 è leggibile da altri utenti; rendilo privato con "
+                       "\"chmod 600\".")
+            .arg(accountFilePath)));
 }
 
 void AppController::start() {

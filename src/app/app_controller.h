@@ -53,6 +53,8 @@ private:
     void onLoginSucceeded(const holvex::AccessGrant& grant);
     void onMainWindowClosed();
     static void showWindow(QWidget* window);
+    // The passwords in the account file are only masked: say so in the log when others can read it.
+    void warnWhenAccountFileIsShared(const QString& accountFilePath);
 
     Settings m_settings;
     RunState m_run;

@@ -323,7 +323,7 @@ void MainWindow::Menu_exitClick() {
 void MainWindow::Menu_manualClick() {
     const QString name =
         m_menu->englishTicked() ? QStringLiteral("UsrMan.pdf") : QStringLiteral("UsrManIt.pdf");
-    m_hooks->openDocument(ProgramHome::filePath(name));
+    m_hooks->openDocument(ProgramHome::manualPath(name));
 }
 
 void MainWindow::pageControlChange(int index) {

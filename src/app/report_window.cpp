@@ -3,6 +3,7 @@
 #include "bus/run_state.h"
 #include "meters/table/grid_csv.h"
 #include "settings/settings.h"
+#include "ui/dialog_accessibility.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -99,6 +100,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     connect(m_save, &QPushButton::clicked, this, &ReportWindow::Butt_saveClick);
     connect(m_export, &QPushButton::clicked, this, &ReportWindow::Butt_export_csvClick);
     connect(m_close, &QPushButton::clicked, this, &ReportWindow::hide);
+    behaveAsDialog(this);
 }
 
 void ReportWindow::attach(const Settings& settings, const RunState& run) {

@@ -21,5 +21,14 @@ int runSetAddressCommand(const QStringList& arguments);
 int runGatewayCommand(const QStringList& arguments);
 // The display unit: programming its table from a display table file, and its one-shot commands.
 int runDisplayCommand(const QStringList& arguments);
+// "Read all meters" over a saved meter table file.
+int runReadAllCommand(const QStringList& arguments);
+// Automatic primary addressing of the meters of a saved table file.
+int runAutoAddressCommand(const QStringList& arguments);
+// The detailed report of a reply given as hex text or read from one meter, as JSON.
+int runReportCommand(const QStringList& arguments);
+// The configuration commands (set-id, set-medium, ..., reset) to one meter or to every meter.
+int runMeterCommand(const QString& name, const QStringList& arguments);
+QStringList meterCommandNames();
 
 } // namespace holvex::cli

@@ -1,31 +1,43 @@
+#include "cli/command_usage.h"
 #include "cli/commands.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
+#include <functional>
 
 namespace {
 
-void printUsage() {
-    QTextStream err(stderr);
-    err << "usage: holvex-cli decode [--extra N] [--apator] [HEX | -]\n"
-           "       holvex-cli decode [--extra N] [--apator] --batch FILE\n"
-           "       holvex-cli init-home DIR\n"
-           "       holvex-cli scan --from A --to B [OPTIONS]\n"
-           "       holvex-cli read --address N [OPTIONS]\n"
-           "       holvex-cli send (--hex \"10 7B 01 7C 16\" | --ascii TEXT) [OPTIONS]\n"
-           "       holvex-cli search [--id 12345678] [--lsb] [OPTIONS]\n"
-           "       holvex-cli set-address --id ID --to N [OPTIONS]\n"
-           "       holvex-cli gateway SETTING [VALUE ...] [--galdor] [OPTIONS]   (holvex-cli gateway "
-           "--help)\n"
-           "       holvex-cli display write --table FILE.csv --options LIST [--rows LIST] [OPTIONS]\n"
-           "       holvex-cli display date | time | lock | sort-table | refresh N | sort "
-           "address|user-number\n"
-           "                  [OPTIONS]\n"
-           "       holvex-cli display read|values|history|read-meters|info ...   (holvex-cli display read "
-           "--help)\n"
-           "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
+using Runner = std::function<int(const QStringList&)>;
+
+// The command's runner; empty for an unknown name.
+Runner runnerFor(const QString& command) {
+    using namespace holvex::cli;
+    static const QList<QPair<QString, Runner>> kRunners = {
+        {QStringLiteral("decode"), runDecodeCommand},
+        {QStringLiteral("init-home"), runInitHomeCommand},
+        {QStringLiteral("scan"), runScanCommand},
+        {QStringLiteral("read"), runReadCommand},
+        {QStringLiteral("send"), runSendCommand},
+        {QStringLiteral("search"), runSearchCommand},
+        {QStringLiteral("set-address"), runSetAddressCommand},
+        {QStringLiteral("gateway"), runGatewayCommand},
+        {QStringLiteral("display"), runDisplayCommand},
+        {QStringLiteral("read-all"), runReadAllCommand},
+        {QStringLiteral("auto-address"), runAutoAddressCommand},
+        {QStringLiteral("report"), runReportCommand},
+    };
+    for (const auto& [name, runner] : kRunners) {
+        if (name == command) {
+            return runner;
+        }
+    }
+    if (meterCommandNames().contains(command)) {
+        return [command](const QStringList& arguments) {
+            return runMeterCommand(command, arguments);
+        };
+    }
+    return {};
 }
 
 } // namespace
@@ -35,37 +47,26 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (arguments.isEmpty()) {
-        printUsage();
+        QTextStream(stderr) << holvex::cli::programUsage();
         return 2;
     }
     const QString command = arguments.takeFirst();
-    if (command == QLatin1String("decode")) {
-        return holvex::cli::runDecodeCommand(arguments);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        QTextStream(stdout) << holvex::cli::programUsage();
+        return 0;
     }
-    if (command == QLatin1String("init-home")) {
-        return holvex::cli::runInitHomeCommand(arguments);
+    const Runner runner = runnerFor(command);
+    if (!runner) {
+        QTextStream(stderr) << "holvex-cli: unknown command \"" << command << "\"\n"
+                            << holvex::cli::programUsage();
+        return 2;
     }
-    if (command == QLatin1String("scan")) {
-        return holvex::cli::runScanCommand(arguments);
+    // The gateway and display commands explain their own words; every other command's help is here.
+    const QString usage = holvex::cli::commandUsage(command);
+    if (!usage.isEmpty() && holvex::cli::wantsHelp(arguments)) {
+        QTextStream(stdout) << usage;
+        return 0;
     }
-    if (command == QLatin1String("read")) {
-        return holvex::cli::runReadCommand(arguments);
-    }
-    if (command == QLatin1String("send")) {
-        return holvex::cli::runSendCommand(arguments);
-    }
-    if (command == QLatin1String("search")) {
-        return holvex::cli::runSearchCommand(arguments);
-    }
-    if (command == QLatin1String("set-address")) {
-        return holvex::cli::runSetAddressCommand(arguments);
-    }
-    if (command == QLatin1String("gateway")) {
-        return holvex::cli::runGatewayCommand(arguments);
-    }
-    if (command == QLatin1String("display")) {
-        return holvex::cli::runDisplayCommand(arguments);
-    }
-    printUsage();
-    return 2;
+    return runner(arguments);
 }

@@ -201,13 +201,17 @@ QWidget* CommunicationPage::buildOptions() {
     search->addStretch(1);
     grid->addLayout(search, 3, 1);
     auto* separators = new QHBoxLayout;
+    m_separatorLabel->setBuddy(m_exportSeparator);
     separators->addWidget(m_separatorLabel);
     separators->addWidget(m_exportSeparator);
-    separators->addWidget(new QLabel(QStringLiteral("Decimal separator:"), options));
+    auto* decimalLabel = new QLabel(QStringLiteral("Decimal separator:"), options);
+    decimalLabel->setBuddy(m_decSeparator);
+    separators->addWidget(decimalLabel);
     separators->addWidget(m_decSeparator);
     separators->addStretch(1);
     grid->addLayout(separators, 4, 1);
     auto* retries = new QHBoxLayout;
+    m_retriesLabel->setBuddy(m_retry);
     retries->addWidget(m_retriesLabel);
     retries->addWidget(m_retry);
     retries->addStretch(1);

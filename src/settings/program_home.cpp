@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace holvex {
 
@@ -12,24 +14,31 @@ QString& homeFolder() {
 }
 } // namespace
 
-void ProgramHome::resolve(const QStringList& arguments) {
+ProgramHome::Choice ProgramHome::resolve(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (arg == QLatin1String("--home") && i + 1 < arguments.size()) {
             set(arguments.at(i + 1));
-            return;
+            return Choice::Argument;
         }
         if (arg.startsWith(QLatin1String("--home="))) {
             set(arg.mid(7));
-            return;
+            return Choice::Argument;
         }
     }
     const QString fromEnvironment = qEnvironmentVariable("HOLVEX_HOME");
     if (!fromEnvironment.isEmpty()) {
         set(fromEnvironment);
-        return;
+        return Choice::Environment;
+    }
+    if (!installedDataFolder().isEmpty()) {
+        // ~/.local/share/holvex (XDG_DATA_HOME/holvex when set).
+        set(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/holvex"));
+        return Choice::UserDataFolder;
     }
     set(QCoreApplication::applicationDirPath());
+    return Choice::ExecutableFolder;
 }
 
 void ProgramHome::set(const QString& folder) {
@@ -57,6 +66,20 @@ QString ProgramHome::accountFilePath() {
 
 QString ProgramHome::filePath(const QString& name) {
     return QDir(folder()).filePath(name);
+}
+
+QString ProgramHome::installedDataFolder() {
+    const QFileInfo data(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/holvex"));
+    return data.isDir() ? data.canonicalFilePath() : QString();
+}
+
+QString ProgramHome::manualPath(const QString& name) {
+    const QString own = filePath(name);
+    const QString installed = installedDataFolder();
+    if (QFileInfo::exists(own) || installed.isEmpty()) {
+        return own;
+    }
+    return QDir(installed).filePath(name);
 }
 
 } // namespace holvex

@@ -6,6 +6,7 @@
 #include "settings/program_home.h"
 #include "settings/settings_file.h"
 #include "settings/titles_page.h"
+#include "ui/dialog_accessibility.h"
 
 #include <QEvent>
 #include <QMessageBox>
@@ -41,6 +42,7 @@ SettingsDialog::SettingsDialog(Settings& settings, RunState& state, const Messag
     connect(m_titles->closeButton(), &QPushButton::clicked, this, &SettingsDialog::reject);
 
     loadFromFile();
+    nameControlsForAssistiveTechnology(this);
 }
 
 void SettingsDialog::loadFromFile() {

@@ -16,6 +16,7 @@ TitlesPage::TitlesPage(Settings& settings, QWidget* parent) : QWidget(parent), m
     countRow->addWidget(new QLabel(QStringLiteral("Additional values"), this));
     countRow->addWidget(new QLabel(QStringLiteral("to show:"), this));
     m_count = new QSpinBox(this);
+    m_count->setAccessibleName(QStringLiteral("Additional values to show"));
     m_count->setObjectName(QStringLiteral("UD_title_count"));
     m_count->setRange(0, Settings::kMaxTitles);
     countRow->addWidget(m_count);
@@ -36,7 +37,9 @@ TitlesPage::TitlesPage(Settings& settings, QWidget* parent) : QWidget(parent), m
         });
         const int row = i % kRowsPerColumn;
         const int column = (i / kRowsPerColumn) * 2;
-        grid->addWidget(new QLabel(QStringLiteral("Title %1").arg(i + 1), this), row, column);
+        auto* label = new QLabel(QStringLiteral("Title %1").arg(i + 1), this);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, column);
         grid->addWidget(edit, row, column + 1);
         m_titles.append(edit);
     }

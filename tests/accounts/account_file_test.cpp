@@ -207,3 +207,35 @@ TEST_F(AccountFileTest, DefaultFileHoldsTheAdministrator) {
     EXPECT_TRUE(outcome.grant.communicationAllowed);
     EXPECT_TRUE(outcome.grant.displayAllowed);
 }
+
+// The passwords are masked, not encrypted: the program creates the file owner-only, closes it to others
+// whenever it rewrites it, and tells which existing files are open to others.
+TEST_F(AccountFileTest, FileIsKeptOwnerOnly) {
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileDevice::Permissions shared = ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto ownerBits = [ownerOnly](const QString& path) {
+        return QFile::permissions(path) & (ownerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther);
+    };
+
+    const QString fresh = m_dir.filePath("home/files/users.dat");
+    ASSERT_TRUE(writeDefaultAccountFile(fresh));
+    EXPECT_EQ(ownerBits(fresh), ownerOnly);
+    EXPECT_FALSE(accountFileReadableByOthers(fresh));
+    ASSERT_TRUE(QFile::setPermissions(fresh, shared));
+    EXPECT_TRUE(accountFileReadableByOthers(fresh));
+    ASSERT_TRUE(writeDefaultAccountFile(fresh)); // replaced
+    EXPECT_EQ(ownerBits(fresh), ownerOnly);
+    EXPECT_FALSE(accountFileReadableByOthers(m_dir.filePath("nowhere/users.dat")));
+
+    const QString path = write({account("admin", "admin", "Administrator"), account("ann", "x", "Operator")});
+    ASSERT_TRUE(QFile::setPermissions(path, shared));
+    ASSERT_EQ(AccountFile(path).list().status, AccountFileStatus::Done); // reading leaves it as it is
+    EXPECT_EQ(ownerBits(path), shared);
+    ASSERT_EQ(AccountFile(path).addOrChange(account("bob", "y", "Operator"), "02/02/20").status,
+              AccountFileStatus::Done);
+    EXPECT_EQ(ownerBits(path), ownerOnly);
+    ASSERT_TRUE(QFile::setPermissions(path, shared));
+    ASSERT_EQ(AccountFile(path).remove("ann").outcome, DeleteOutcome::Deleted);
+    EXPECT_EQ(ownerBits(path), ownerOnly);
+}

@@ -6,6 +6,7 @@
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/report_window.h"
+#include "log/log_pane.h"
 #include "log/status_bar_widget.h"
 #include "settings/program_home.h"
 #include "settings/settings_dialog.h"
@@ -48,6 +49,18 @@ TEST_F(AppControllerTest, CreatesTheSixWindowsAndShowsOnlyTheLogin) {
     EXPECT_FALSE(controller.usersWindow()->isVisible());
     EXPECT_FALSE(controller.aboutDialog()->isVisible());
     EXPECT_FALSE(controller.reportWindow()->isVisible());
+}
+
+TEST_F(AppControllerTest, WarnsInTheLogOnlyWhenOthersCanReadTheAccountFile) {
+    const auto warnings = [] {
+        AppController controller(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
+        return controller.mainWindow()->logPane()->lines().filter(QStringLiteral("chmod 600")).size();
+    };
+    EXPECT_EQ(warnings(), 0);
+    ASSERT_TRUE(QFile::setPermissions(ProgramHome::accountFilePath(), QFileDevice::ReadOwner |
+                                                                          QFileDevice::WriteOwner |
+                                                                          QFileDevice::ReadOther));
+    EXPECT_EQ(warnings(), 1);
 }
 
 TEST_F(AppControllerTest, LoginShowsTheMainWindowWithTheGrantAndClosingEndsIt) {
