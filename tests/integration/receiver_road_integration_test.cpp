@@ -3,6 +3,7 @@
 // activations need retries.
 
 #include "bus/event_loop_wait.h"
+#include "devices/receiver/receiver_full_read.h"
 #include "devices/receiver/receiver_operations.h"
 #include "devices/receiver/receiver_table.h"
 #include "devices/receiver/settings_lines.h"
@@ -127,6 +128,30 @@ TEST(ReceiverRoadTest, AcquireThreeMetersThenProgramThemWithRetries) {
     EXPECT_TRUE(table.cell(2, 8).startsWith(QStringLiteral("72 11 22 33 44 ")));
     EXPECT_EQ(table.cell(3, receiver::kReceiverMediumColumn), QStringLiteral("Gas"));
     EXPECT_EQ(table.cell(3, 9), QStringLiteral("08/12/2026, 10:00:00"));
+
+    // "Full read" of the encrypted heat meter: with the key box's key, with the keys file's, with none and
+    // with a wrong one.
+    const receiver::ReceiverRow heat = *receiver::receiverRowAt(table, 2);
+    receiver::KeyBoxState keyBox;
+    keyBox.text = QStringLiteral("000102030405060708090A0B0C0D0E0F");
+    const receiver::KeyTable noKeys;
+    const receiver::KeyTable fileKeys =
+        receiver::parseKeyTable("44332211;000102030405060708090A0B0C0D0E0F\n");
+    for (const receiver::KeyTable* keys : {&noKeys, &fileKeys}) {
+        const receiver::RadioDecodeResult read =
+            receiver::fullReadOfRow(heat, keys == &noKeys ? keyBox : receiver::KeyBoxState{}, *keys, {});
+        ASSERT_TRUE(read.decoded.ok) << read.decoded.log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(read.securityMode, 5);
+        EXPECT_TRUE(read.decoded.showReport);
+        EXPECT_FALSE(read.decoded.gridDataRows.isEmpty());
+    }
+    EXPECT_FALSE(receiver::fullReadOfRow(heat, {}, noKeys, {}).decoded.ok);
+    keyBox.text = QStringLiteral("000102030405060708090A0B0C0D0EFF");
+    const receiver::RadioDecodeResult wrong = receiver::fullReadOfRow(heat, keyBox, noKeys, {});
+    EXPECT_FALSE(wrong.decoded.ok);
+    EXPECT_TRUE(
+        wrong.decoded.log.contains(QStringLiteral("decryption failed: the first two bytes are not 2F 2F")))
+        << wrong.decoded.log.join(QLatin1Char('\n')).toStdString();
 
     // Addresses 1..3, all ticked; the heat meter is activated under its own ID by "Aux ID".
     for (int row = 1; row <= 3; ++row) {

@@ -212,13 +212,10 @@ void ReceiverProgrammer::tick() {
         return;
     }
     sendRow(*option, row, *address.address);
-    // An activation stays on its row until the receiver answers or the retries run out.
-    if (activating) {
-        return;
-    }
-    ++state.ReceiverRow;
-    if (state.ReceiverRow >= m_table.gridRowCount()) {
-        endPass();
+    // An activation stays on its row until the receiver answers or the retries run out. After the last row
+    // the pass ends on the next tick: closing the port at once would throw away a line still on its way.
+    if (!activating) {
+        ++state.ReceiverRow;
     }
 }
 

@@ -42,13 +42,6 @@ private:
     std::array<bool, kProgramOptionCount> m_ticked{};
 };
 
-// What the key box holds: the key text, its entry mode and targets.
-struct KeyBoxState {
-    QString text;
-    KeyEntry entry = KeyEntry::Hex;
-    KeyTargets targets;
-};
-
 // "Program Ravik-Q": one pass over the receiver table per ticked option, in priority order, driven by
 // Timer_ravik (one response timeout apart). Each pass sends one line per ticked row and clears its option at
 // its end. "Activate selected" sends its line again each tick until the receiver answers with "Done!" or
