@@ -164,6 +164,7 @@ TEST_F(ReceiverOperationsTest, TheKeyPassClearsOneKeyAllAndDeleteExcludesTheOthe
     EXPECT_EQ(sentLines(), (QStringList{"set encr=4,000102030405060708090a0b0c0d0e0f",
                                         "set akey=1234ABCD,000102030405060708090a0b0c0d0e0f"}));
     EXPECT_TRUE(b.log.has(QStringLiteral("Setting encryption key of 1234ABCD")));
+    EXPECT_EQ(b.waits, QList<int>{ReceiverCommandSender::kLineGapMs}) << "the two key lines go out apart";
     // 451 is an address of the run, but not one a key can be stored under.
     EXPECT_TRUE(b.log.has(QStringLiteral("Max primary address for AES-128 key is 450")));
 

@@ -1,6 +1,7 @@
 #include "devices/receiver/receiver_command_sender.h"
 
 #include "bus/bus_context.h"
+#include "bus/event_loop_wait.h"
 #include "links/channel.h"
 #include "log/log_sink.h"
 #include "meters/ops/free_command_console.h"
@@ -54,13 +55,24 @@ ReceiverSendOutcome ReceiverCommandSender::dispatch(const ReceiverCommands& comm
     if (commands.commands.isEmpty()) {
         return ReceiverSendOutcome::Refused;
     }
-    for (const ReceiverCommand& command : commands.commands) {
-        const ReceiverSendOutcome outcome = dispatch(command);
+    for (qsizetype i = 0; i < commands.commands.size(); ++i) {
+        if (i > 0) {
+            pauseBetweenLines();
+        }
+        const ReceiverSendOutcome outcome = dispatch(commands.commands.at(i));
         if (outcome != ReceiverSendOutcome::Sent) {
             return outcome;
         }
     }
     return ReceiverSendOutcome::Sent;
+}
+
+void ReceiverCommandSender::pauseBetweenLines() {
+    if (m_context.waitProcessingEvents) {
+        m_context.waitProcessingEvents(kLineGapMs);
+    } else {
+        waitProcessingEvents(kLineGapMs);
+    }
 }
 
 void ReceiverCommandSender::sendPlain(const ReceiverCommand& command) {

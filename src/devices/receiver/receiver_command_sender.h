@@ -18,6 +18,10 @@ enum class ReceiverSendOutcome {
 // The two ways a line reaches the receiver.
 class ReceiverCommandSender {
 public:
+    // The receiver tells its lines apart by the pause after each (they carry no terminator): the lines of
+    // one operation go out this far apart.
+    static constexpr int kLineGapMs = 100;
+
     ReceiverCommandSender(BusContext& context, FreeCommandConsole& console);
 
     // The device command dispatch: the channel is opened first; on the serial port the log text goes out
@@ -30,6 +34,8 @@ public:
     // The plain device send of the programming run: the line goes on the channel as it is (neither opened
     // nor checked), then the text is logged. No answer display is started.
     void sendPlain(const ReceiverCommand& command);
+    // The pause between two lines of one operation; the window keeps painting meanwhile.
+    void pauseBetweenLines();
 
 private:
     BusContext& m_context;

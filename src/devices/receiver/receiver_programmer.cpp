@@ -249,8 +249,11 @@ void ReceiverProgrammer::sendRow(ProgramOption option, int row, int address) {
         if (!commands.refusal.isEmpty()) {
             m_context.log.logLine(commands.refusal);
         }
-        for (const ReceiverCommand& command : commands.commands) {
-            m_sender.sendPlain(command);
+        for (qsizetype i = 0; i < commands.commands.size(); ++i) {
+            if (i > 0) {
+                m_sender.pauseBetweenLines();
+            }
+            m_sender.sendPlain(commands.commands.at(i));
         }
         return;
     }
