@@ -21,5 +21,8 @@ int runSetAddressCommand(const QStringList& arguments);
 int runGatewayCommand(const QStringList& arguments);
 // The display unit: programming its table from a display table file, and its one-shot commands.
 int runDisplayCommand(const QStringList& arguments);
+// The wireless receiver: its settings, acquisition, binding, keys, the programming run, and decoding a radio
+// telegram.
+int runReceiverCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

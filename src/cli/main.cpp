@@ -23,6 +23,10 @@ void printUsage() {
            "       holvex-cli display date | time | lock | sort-table | refresh N | sort "
            "address|user-number\n"
            "                  [OPTIONS]\n"
+           "       holvex-cli receiver date | time | info | interval | mode | role | work | option | acquire "
+           "| "
+           "bind\n"
+           "                  | unbind | key | program | decode ...   (holvex-cli receiver --help)\n"
            "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
 }
 
@@ -63,6 +67,9 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("display")) {
         return holvex::cli::runDisplayCommand(arguments);
+    }
+    if (command == QLatin1String("receiver")) {
+        return holvex::cli::runReceiverCommand(arguments);
     }
     printUsage();
     return 2;
