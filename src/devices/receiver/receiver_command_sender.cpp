@@ -27,10 +27,14 @@ ReceiverCommandSender::ReceiverCommandSender(BusContext& context, FreeCommandCon
     : m_context(context), m_console(console) {}
 
 ReceiverSendOutcome ReceiverCommandSender::dispatch(const ReceiverCommand& command) {
-    links::Channel& channel = m_context.channel;
-    if (!channel.openChannel()) {
+    if (!m_context.channel.openChannel()) {
         return ReceiverSendOutcome::NotSent;
     }
+    return deliver(command);
+}
+
+ReceiverSendOutcome ReceiverCommandSender::deliver(const ReceiverCommand& command) {
+    links::Channel& channel = m_context.channel;
     if (channel.kind() == links::LinkKind::Serial) {
         logUnlessEmpty(m_context.log, command.logText);
         if (!channel.sendLine(command.line(), lineWords(command))) {
@@ -55,11 +59,15 @@ ReceiverSendOutcome ReceiverCommandSender::dispatch(const ReceiverCommands& comm
     if (commands.commands.isEmpty()) {
         return ReceiverSendOutcome::Refused;
     }
+    // The channel is opened once: opening the serial port again would empty it of the first line's answer.
+    if (!m_context.channel.openChannel()) {
+        return ReceiverSendOutcome::NotSent;
+    }
     for (qsizetype i = 0; i < commands.commands.size(); ++i) {
         if (i > 0) {
             pauseBetweenLines();
         }
-        const ReceiverSendOutcome outcome = dispatch(commands.commands.at(i));
+        const ReceiverSendOutcome outcome = deliver(commands.commands.at(i));
         if (outcome != ReceiverSendOutcome::Sent) {
             return outcome;
         }

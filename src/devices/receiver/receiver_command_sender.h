@@ -38,6 +38,9 @@ public:
     void pauseBetweenLines();
 
 private:
+    // Sends one line on the open channel and starts the answer display.
+    ReceiverSendOutcome deliver(const ReceiverCommand& command);
+
     BusContext& m_context;
     FreeCommandConsole& m_console;
 };
