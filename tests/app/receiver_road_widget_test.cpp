@@ -178,5 +178,42 @@ TEST_F(ReceiverWindowTest, AcquireBindKeyProgramAndFullRead) {
     EXPECT_EQ(entries.value(4).unitCode, 3) << log().toStdString();
 }
 
+TEST_F(ReceiverWindowTest, KeyBoxModesTheContextMenuAndTheMeterTable) {
+    // Exactly one entry mode: ticking one clears the other, clearing one ticks the other.
+    EXPECT_TRUE(m_page->hexBox()->isChecked());
+    m_page->asciiBox()->click();
+    EXPECT_FALSE(m_page->hexBox()->isChecked());
+    m_page->asciiBox()->click();
+    EXPECT_TRUE(m_page->hexBox()->isChecked());
+    EXPECT_EQ(m_page->keyBox().entry, receiver::KeyEntry::Hex);
+    EXPECT_EQ(m_page->keyField()->maxLength(), 50);
+
+    // "Delete selected" and the other options exclude each other on the page too.
+    m_page->programOptionBox(receiver::ProgramOption::SaveUnit)->click();
+    m_page->programOptionBox(receiver::ProgramOption::Delete)->click();
+    EXPECT_FALSE(m_page->programOptionBox(receiver::ProgramOption::SaveUnit)->isChecked());
+
+    // "Get from m-bus table" copies ID, address, manufacturer and medium.
+    StringGridModel& meters = bus().context().meterTable;
+    meters.setRowCount(3);
+    meters.setRow(1, {"21034501", "1", "SEN", "1.5", "m3", "Water"});
+    meters.setRow(2, {"21034502", "2", "KAM", "7", "kWh", "Heat"});
+    QTest::mouseClick(m_page->getFromMetersButton(), Qt::LeftButton);
+    ASSERT_EQ(table().dataRowCount(), 2);
+    EXPECT_EQ(table().row(2).mid(0, 6), (QStringList{"21034502", "2", "KAM", "", "", "Heat"}));
+
+    clickMenu(QStringLiteral("Add row"));
+    EXPECT_EQ(table().dataRowCount(), 3);
+    m_page->selectRow(1);
+    EXPECT_EQ(m_page->addressLabelWidget()->text(), QStringLiteral("Address 1"));
+    clickMenu(QStringLiteral("Delete Row"));
+    EXPECT_EQ(table().cell(1, receiver::kReceiverIdColumn), QStringLiteral("21034502"));
+    clickMenu(QStringLiteral("Select All"));
+    EXPECT_EQ(table().markedRowCount(), 2);
+    clickMenu(QStringLiteral("Clear Table"));
+    EXPECT_EQ(table().dataRowCount(), 1);
+    EXPECT_EQ(table().markedRowCount(), 0);
+}
+
 } // namespace
 } // namespace holvex
