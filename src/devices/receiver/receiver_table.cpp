@@ -130,6 +130,7 @@ CsvLoadResult importReceiverTable(const QString& path, StringGridModel& table, c
     clearReceiverTable(table);
     GridCsvLoadOptions options;
     options.fieldLimit = kReceiverImportFieldLimit;
+    options.fieldLength = kReceiverImportFieldLength;
     options.separator = separator;
     options.rowLimit = kReceiverTableMaxRows;
     options.italian = italian;

@@ -33,6 +33,9 @@ inline const QString kReceiverTableCsvName = QStringLiteral("ravik_data.csv");
 // Fields per imported line. The table's own export writes all ten columns, so the import takes as many:
 // a smaller limit would refuse every file the table itself wrote.
 inline constexpr int kReceiverImportFieldLimit = kReceiverColumns;
+// Characters an imported cell keeps: a whole radio telegram as spaced hex (at most 256 bytes) fits, so a
+// row read back from its file decodes as it did when it was acquired.
+inline constexpr int kReceiverImportFieldLength = 3 * 256;
 
 // Makes the table editable with kReceiverColumns columns and writes its headings (the same in every
 // language).
