@@ -203,7 +203,8 @@ TEST_F(ReceiverOperationsTest, AcquisitionKeepsASplitTelegramForTheNextTick) {
     acquisition.stop();
     EXPECT_FALSE(acquisition.running());
     EXPECT_EQ(b.link.lines.mid(2), (QStringList{"set rtra=0", "set rtra=0"}));
-    EXPECT_EQ(b.waits.size(), 2);
+    EXPECT_EQ(b.waits, (QList<int>{RadioAcquisition::kSwitchRepeatMs, RadioAcquisition::kSwitchRepeatMs,
+                                   RadioAcquisition::kLineOutMs}));
 }
 
 } // namespace

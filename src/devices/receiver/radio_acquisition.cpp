@@ -76,6 +76,10 @@ void RadioAcquisition::stop() {
     // The receiver goes back to its normal output before the bus is given back.
     if (m_context.channel.serialPortOpen()) {
         writeSwitch(false);
+        // Closing the port empties its output: the second line gets the time to go out first.
+        m_switching = true;
+        wait(kLineOutMs);
+        m_switching = false;
     }
     m_running = false;
     m_context.channel.closeChannel();

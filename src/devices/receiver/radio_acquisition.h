@@ -31,6 +31,8 @@ class RadioAcquisition : public QObject {
 public:
     // The wait between the two writes of a switch line.
     static constexpr int kSwitchRepeatMs = 1500;
+    // The time a switch line is given to leave the port before the port is closed.
+    static constexpr int kLineOutMs = 100;
 
     RadioAcquisition(BusContext& context, StringGridModel& table, TimerSet& timers,
                      QObject* parent = nullptr);
