@@ -98,6 +98,9 @@ void ReceiverController::connectRuns() {
     receiver::RadioAcquisition& acquisition = m_receiver.acquisition();
     receiver::ReceiverProgrammer& programmer = m_receiver.programmer();
     connect(&m_page, &receiver::ReceiverPage::acquireRequested, this, &ReceiverController::toggleAcquire);
+    // "Exclude identical" counts for every telegram, also while acquisition runs.
+    connect(m_page.excludeIdenticalBox(), &QCheckBox::toggled, &acquisition,
+            &receiver::RadioAcquisition::setExcludeIdentical);
     connect(&m_page, &receiver::ReceiverPage::programRequested, this, &ReceiverController::toggleProgram);
     connect(&acquisition, &receiver::RadioAcquisition::started, this, [this] {
         m_page.setAcquireRunning(true);
