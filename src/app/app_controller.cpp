@@ -33,6 +33,8 @@ AppController::AppController(QString settingsFilePath, QString accountFilePath, 
     installGatewayPage(*m_main, m_bus->bus());
     // Page 3 stands on the bus's display tables and operations.
     m_displayPage = installDisplayPage(*m_main, m_bus->bus());
+    // Page 5 stands on the bus's receiver table and operations.
+    installReceiverPage(*m_main, m_bus->bus(), *m_report);
 
     connect(m_login.get(), &LoginWindow::loginSucceeded, this, &AppController::onLoginSucceeded);
     connect(m_login.get(), &LoginWindow::quitRequested, this, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -4,6 +4,7 @@
 #include "app/display_readout_controller.h"
 #include "app/gateway_controller.h"
 #include "app/main_window.h"
+#include "app/receiver_controller.h"
 #include "bus/bus.h"
 #include "bus/bus_context.h"
 #include "devices/display/display_operations.h"
@@ -13,6 +14,8 @@
 #include "devices/gateway/gateway_page.h"
 #include "lang/caption_view.h"
 #include "lang/message_language.h"
+#include "devices/receiver/receiver_operations.h"
+#include "devices/receiver/receiver_page.h"
 #include "meters/page/meters_page.h"
 #include "ui/page_context.h"
 
@@ -66,6 +69,14 @@ display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus) {
     installReadout(window, *page, bus);
     QObject::connect(&window, &MainWindow::languageApplied, page,
                      [&tables](TickedLanguage language) { tables.applyHeadings(language); });
+    return page;
+}
+
+receiver::ReceiverPage* installReceiverPage(MainWindow& window, Bus& bus, ReportWindow& report) {
+    auto* page = new receiver::ReceiverPage(window.pageContext(), bus.receiver().table(),
+                                            bus.context().meterTable, window.page(MainWindow::ReceiverPage));
+    window.installPage(MainWindow::ReceiverPage, page);
+    new ReceiverController(window, *page, bus, report, page);
     return page;
 }
 

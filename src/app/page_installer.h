@@ -5,12 +5,16 @@ namespace holvex {
 class Bus;
 class MainWindow;
 class MetersPage;
+class ReportWindow;
 
 namespace gateway {
 class GatewayPage;
 }
 namespace display {
 class DisplayPage;
+}
+namespace receiver {
+class ReceiverPage;
 }
 
 // Builds page 1 into the main window's first tab page and connects it to the window's File menu, language
@@ -25,5 +29,10 @@ gateway::GatewayPage* installGatewayPage(MainWindow& window, Bus& bus);
 // third tab page, wires it to the display operations (a DisplayController owned by the page) and lets every
 // language switch retitle the display and readings tables.
 display::DisplayPage* installDisplayPage(MainWindow& window, Bus& bus);
+
+// Builds page 5 ("   Wireless receiver Ravik-Q   ") over the bus's receiver table and page 1's meter table
+// into the fifth tab page and wires it to the receiver operations and the detailed report (a
+// ReceiverController owned by the page).
+receiver::ReceiverPage* installReceiverPage(MainWindow& window, Bus& bus, ReportWindow& report);
 
 } // namespace holvex

@@ -2,8 +2,9 @@
 
 #include "bus/clock_text.h"
 #include "bus/timer_set.h"
-#include "devices/gateway/gateway_commands.h"
 #include "devices/display/display_operations.h"
+#include "devices/gateway/gateway_commands.h"
+#include "devices/receiver/receiver_operations.h"
 #include "links/channel.h"
 #include "links/road_links.h"
 #include "meters/ops/meter_operations.h"
@@ -51,6 +52,8 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
     m_operations = std::make_unique<MeterOperations>(*m_context, meterTimers(*m_timers));
     m_gateway = std::make_unique<gateway::GatewayCommands>(*m_context, m_operations->console());
     m_display = std::make_unique<display::DisplayOperations>(*m_context, *m_timers, m_operations->console());
+    m_receiver =
+        std::make_unique<receiver::ReceiverOperations>(*m_context, *m_timers, m_operations->console());
     m_search = std::make_unique<SecondarySearch>(*m_context, m_operations->decoder(),
                                                  *m_timers->timer(TimerId::Respond),
                                                  *m_timers->timer(TimerId::Secondary));
@@ -65,7 +68,7 @@ bool Bus::busy() const {
     // An answer awaited on Timer_free_command counts too: its tick closes the channel, which must not happen
     // under an operation started meanwhile.
     return m_starting > 0 || m_operations->busy() || m_search->running() || m_display->busy() ||
-           m_timers->timer(TimerId::FreeCommand)->isActive();
+           m_receiver->busy() || m_timers->timer(TimerId::FreeCommand)->isActive();
 }
 
 bool Bus::start(const std::function<bool()>& begin) {

@@ -20,6 +20,10 @@ namespace display {
 class DisplayOperations;
 }
 
+namespace receiver {
+class ReceiverOperations;
+}
+
 namespace links {
 class Channel;
 class LinkSet;
@@ -76,10 +80,12 @@ public:
     gateway::GatewayCommands& gatewayCommands() { return *m_gateway; }
     // The display unit: its display and readings tables, the table write and the one-shot commands.
     display::DisplayOperations& display() { return *m_display; }
+    // The wireless receiver: its table, the one-shot lines, acquisition and the programming run.
+    receiver::ReceiverOperations& receiver() { return *m_receiver; }
 
     // An operation holds the bus: one starting, a scan, a read run, a row run, a direct selection's exchange,
-    // automatic addressing, the secondary search, a display table write, or an answer still awaited on
-    // Timer_free_command.
+    // automatic addressing, the secondary search, a display table write, a radio acquisition, a receiver
+    // programming run, or an answer still awaited on Timer_free_command.
     bool busy() const;
     // Starts an operation with the bus held from the first moment: a start may wait with the window painting
     // (the pause after a global link reset, a connect wait), and nothing else may start meanwhile. Refused
@@ -96,6 +102,7 @@ private:
     std::unique_ptr<MeterOperations> m_operations;
     std::unique_ptr<gateway::GatewayCommands> m_gateway;
     std::unique_ptr<display::DisplayOperations> m_display;
+    std::unique_ptr<receiver::ReceiverOperations> m_receiver;
     // Declared last: it goes first, stopping its worker while the operations and the channel live.
     std::unique_ptr<SecondarySearch> m_search;
 };

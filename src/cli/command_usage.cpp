@@ -80,6 +80,7 @@ constexpr CommandHelp kCommands[] = {
      "{\"lines\":[the report's lines],\"rows\":[[data field, value, unit, qualifier, \"\"], ...]}."},
     {"gateway", "holvex-cli gateway SETTING [VALUE ...] [--galdor] [OPTIONS]", nullptr}, // prints its own
     {"display", "holvex-cli display SUB-COMMAND ... [OPTIONS]", nullptr},
+    {"receiver", "holvex-cli receiver SUB-COMMAND ... [OPTIONS]", nullptr},
 };
 
 bool takesBusOptions(const char* name) {

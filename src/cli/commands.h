@@ -30,5 +30,8 @@ int runReportCommand(const QStringList& arguments);
 // The configuration commands (set-id, set-medium, ..., reset) to one meter or to every meter.
 int runMeterCommand(const QString& name, const QStringList& arguments);
 QStringList meterCommandNames();
+// The wireless receiver: its settings, acquisition, binding, keys, the programming run, and decoding a radio
+// telegram.
+int runReceiverCommand(const QStringList& arguments);
 
 } // namespace holvex::cli

@@ -26,6 +26,7 @@ Runner runnerFor(const QString& command) {
         {QStringLiteral("read-all"), runReadAllCommand},
         {QStringLiteral("auto-address"), runAutoAddressCommand},
         {QStringLiteral("report"), runReportCommand},
+        {QStringLiteral("receiver"), runReceiverCommand},
     };
     for (const auto& [name, runner] : kRunners) {
         if (name == command) {

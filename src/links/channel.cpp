@@ -142,4 +142,28 @@ bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, co
     return true;
 }
 
+bool Channel::serialPortOpen() const {
+    return m_state.PortOpen;
+}
+
+bool Channel::writeSerialLine(const QByteArray& line, const OperationWords& words) {
+    if (!m_state.PortOpen) {
+        return false;
+    }
+    return m_links.link(LinkKind::Serial).sendLine(line, words);
+}
+
+QByteArray Channel::takeSerialBytes() {
+    if (!m_state.PortOpen) {
+        return {};
+    }
+    return m_links.link(LinkKind::Serial).takeReply(ReplyTimer::FreeCommand).bytes;
+}
+
+void Channel::discardSerialInput() {
+    if (m_state.PortOpen) {
+        m_links.link(LinkKind::Serial).discardInput();
+    }
+}
+
 } // namespace holvex::links

@@ -64,6 +64,13 @@ public:
     // the road (until the channel is opened or closed again).
     bool sendGatewayLine(const QByteArray& line, GatewayLineScope scope, const QString& logText);
 
+    // The wireless receiver's transparent output is switched and read on the serial port whatever the road:
+    // these reach the port directly and do nothing while it is closed.
+    bool serialPortOpen() const;
+    bool writeSerialLine(const QByteArray& line, const OperationWords& words);
+    QByteArray takeSerialBytes();
+    void discardSerialInput();
+
 private:
     Link& current();
     // A new request: nothing of an earlier exchange may be taken for its answer.

@@ -17,11 +17,12 @@ namespace {
 // A cell's editor keeps only what its column accepts: a refused character, typed or pasted, is dropped.
 class ColumnValidator : public QValidator {
 public:
-    ColumnValidator(int column, QObject* parent) : QValidator(parent), m_column(column) {}
+    ColumnValidator(int column, DisplayMarkDelegate::KeyFilter accepts, QObject* parent)
+        : QValidator(parent), m_column(column), m_accepts(std::move(accepts)) {}
 
     State validate(QString& input, int&) const override {
         for (const QChar ch : input) {
-            if (!displayCellAccepts(m_column, ch)) {
+            if (!m_accepts(m_column, ch)) {
                 return Invalid;
             }
         }
@@ -30,11 +31,13 @@ public:
 
 private:
     int m_column;
+    DisplayMarkDelegate::KeyFilter m_accepts;
 };
 
 } // namespace
 
-DisplayMarkDelegate::DisplayMarkDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+DisplayMarkDelegate::DisplayMarkDelegate(QObject* parent)
+    : QStyledItemDelegate(parent), m_accepts(&displayCellAccepts) {}
 
 QRect DisplayMarkDelegate::boxRect(const QRect& cell) {
     const int left = cell.left();
@@ -75,7 +78,7 @@ QWidget* DisplayMarkDelegate::createEditor(QWidget* parent, const QStyleOptionVi
                                            const QModelIndex& index) const {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        line->setValidator(new ColumnValidator(index.column(), line));
+        line->setValidator(new ColumnValidator(index.column(), m_accepts, line));
     }
     return editor;
 }

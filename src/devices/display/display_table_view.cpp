@@ -13,7 +13,9 @@ namespace holvex::display {
 
 DisplayTableView::DisplayTableView(QWidget* parent) : QTableView(parent) {
     setObjectName(QStringLiteral("Grid_lumet"));
-    setItemDelegate(new DisplayMarkDelegate(this));
+    auto* delegate = new DisplayMarkDelegate(this);
+    m_accepts = delegate->keyFilter();
+    setItemDelegate(delegate);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // A single click only selects (or ticks a box); editing starts as in any grid.
@@ -52,6 +54,13 @@ void DisplayTableView::setGridModel(StringGridModel* model) {
         for (int c = 0; c < m_model->gridColumnCount(); ++c) {
             setColumnWidth(c, defaultColumnWidth(c));
         }
+    }
+}
+
+void DisplayTableView::setKeyFilter(std::function<bool(int column, QChar key)> filter) {
+    m_accepts = filter;
+    if (auto* delegate = qobject_cast<DisplayMarkDelegate*>(itemDelegate())) {
+        delegate->setKeyFilter(std::move(filter));
     }
 }
 
@@ -104,7 +113,7 @@ void DisplayTableView::keyPressEvent(QKeyEvent* event) {
     // A character the column refuses neither starts an editor nor goes anywhere.
     const QString text = event->text();
     if (state() != QAbstractItemView::EditingState && currentIndex().isValid() && text.size() == 1 &&
-        text.at(0).isPrint() && !displayCellAccepts(currentIndex().column(), text.at(0))) {
+        text.at(0).isPrint() && !m_accepts(currentIndex().column(), text.at(0))) {
         event->accept();
         return;
     }

@@ -3,6 +3,8 @@
 #include <QModelIndex>
 #include <QTableView>
 
+#include <functional>
+
 namespace holvex {
 class StringGridModel;
 }
@@ -23,6 +25,8 @@ public:
     explicit DisplayTableView(QWidget* parent = nullptr);
 
     void setGridModel(StringGridModel* model);
+    // Another table's rules for the characters its columns take (the receiver table's).
+    void setKeyFilter(std::function<bool(int column, QChar key)> filter);
     StringGridModel* gridModel() const { return m_model; }
 
     // The grid row of the current cell; 0 when there is none.
@@ -51,6 +55,7 @@ protected:
 private:
     StringGridModel* m_model = nullptr;
     QPersistentModelIndex m_pressed;
+    std::function<bool(int column, QChar key)> m_accepts;
 };
 
 } // namespace holvex::display

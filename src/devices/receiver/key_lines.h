@@ -34,6 +34,13 @@ struct KeyTargets {
     bool oneKeyAll = false; // "One key all": one master key for every device
 };
 
+// What the key box holds: the key text, its entry mode and targets.
+struct KeyBoxState {
+    QString text;
+    KeyEntry entry = KeyEntry::Hex;
+    KeyTargets targets;
+};
+
 // The highest primary address a key can be stored under.
 inline constexpr int kMaxKeyAddress = 450;
 

@@ -5,9 +5,9 @@ namespace holvex {
 namespace {
 
 // Cuts without leaving half of a surrogate pair at the end.
-QString cutField(QString field) {
-    if (field.size() > kCsvFieldLength) {
-        field.truncate(kCsvFieldLength);
+QString cutField(QString field, int fieldLength) {
+    if (field.size() > fieldLength) {
+        field.truncate(fieldLength);
     }
     if (!field.isEmpty() && field.back().isHighSurrogate()) {
         field.chop(1);
@@ -17,7 +17,7 @@ QString cutField(QString field) {
 
 } // namespace
 
-CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit) {
+CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit, int fieldLength) {
     CsvLineFields result;
     if (separator.size() != 1) {
         // A longer (or empty) separator never equals a single character: no field is ever completed.
@@ -26,16 +26,16 @@ CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLim
     const QChar sep = separator.front();
     QString field;
     // One character more than kept, so the cut can tell a surrogate pair that straddles the limit.
-    field.reserve(kCsvFieldLength + 1);
+    field.reserve(fieldLength + 1);
     for (const QChar c : line) {
         if (c == sep) {
             if (result.fields.size() >= fieldLimit) {
                 result.tooMany = true;
                 return result;
             }
-            result.fields.append(cutField(field));
+            result.fields.append(cutField(field, fieldLength));
             field.clear();
-        } else if (field.size() <= kCsvFieldLength) {
+        } else if (field.size() <= fieldLength) {
             // Characters past the cut are not kept, so a long field never grows the buffer.
             field.append(c);
         }

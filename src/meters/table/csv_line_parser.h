@@ -18,8 +18,9 @@ struct CsvLineFields {
 // Splits one line character by character. Only a separator of exactly one character ever matches; every
 // separator ends a field, so text after the last separator belongs to no field (the files written by the
 // program end every field, the last one included, with the separator). Parsing stops as soon as the line
-// completes more than fieldLimit fields.
-CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit);
+// completes more than fieldLimit fields. Fields are cut to fieldLength characters.
+CsvLineFields parseCsvLine(QStringView line, QStringView separator, int fieldLimit,
+                           int fieldLength = kCsvFieldLength);
 
 // The lines of a text file.
 struct CsvTextLines {

@@ -119,7 +119,8 @@ CsvLoadResult loadGridCsvText(const QString& text, StringGridModel& grid, const 
     QList<QStringList> rows;
     rows.reserve(lines.lines.size());
     for (const QString& line : lines.lines) {
-        const CsvLineFields parsed = parseCsvLine(line, options.separator, options.fieldLimit);
+        const CsvLineFields parsed =
+            parseCsvLine(line, options.separator, options.fieldLimit, options.fieldLength);
         if (parsed.tooMany) {
             result.outcome = CsvLoadResult::Outcome::TooManyFields;
             result.message = kCsvTooManyDataMessage;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meters/table/csv_line_parser.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -80,6 +82,8 @@ struct GridCsvLoadOptions {
     // Columns copied into the mirror (<0: as many as the first table has).
     int mirrorColumns = -1;
     bool italian = false; // language of the table-full message
+    // Characters a field keeps; the receiver table's telegrams are longer than other tables' cells.
+    int fieldLength = kCsvFieldLength;
 };
 
 // Text of a table file as read from disk: UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is
