@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/json_text.h"
+#include "cli/record_json.h"
 #include "mbus/response_decoder.h"
 
 #include <QByteArray>
@@ -101,20 +102,9 @@ void appendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
     } else {
         out.append("null");
     }
-    out.append(",\"records\":[");
-    for (int i = 0; i < result.records.size(); ++i) {
-        const mbus::RecordRow& record = result.records[i];
-        out.append(i > 0 ? ",{" : "{");
-        appendJsonField(out, "number", record.number);
-        appendJsonField(out, "value", record.value);
-        appendJsonField(out, "unit", record.unit);
-        appendJsonField(out, "qualifier", record.qualifier);
-        appendJsonField(out, "dif", record.difHex);
-        appendJsonField(out, "vif", record.vifHex);
-        appendJsonField(out, "vife", record.vifeHex, false);
-        out.append('}');
-    }
-    out.append(result.moreRecordsPending ? "],\"more_records\":true}\n" : "],\"more_records\":false}\n");
+    out.append(",\"records\":");
+    appendRecordsJson(out, result.records);
+    out.append(result.moreRecordsPending ? ",\"more_records\":true}\n" : ",\"more_records\":false}\n");
 }
 
 std::optional<QByteArray> readAll(const QString& name) {

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/display_read_command.h"
 #include "cli/json_text.h"
+#include "cli/option_words.h"
 
 #include "bus/timer_set.h"
 #include "devices/display/display_columns.h"
@@ -101,28 +102,6 @@ std::optional<display::DisplayOptions> parseOptions(const QString& list, QString
     return options;
 }
 
-// "1,3-5" as data rows 1..dataRows.
-std::optional<QSet<int>> parseRows(const QString& list, int dataRows, QString* error) {
-    QSet<int> rows;
-    for (const QString& piece : list.split(QLatin1Char(','))) {
-        const QStringList ends = piece.trimmed().split(QLatin1Char('-'));
-        bool firstOk = false;
-        bool lastOk = ends.size() <= 2;
-        const int first = ends.value(0).toInt(&firstOk);
-        const int last = ends.size() == 2 ? ends.value(1).toInt(&lastOk) : first;
-        if (!firstOk || !lastOk || first < 1 || last < first || last > dataRows) {
-            *error = QStringLiteral("--rows: \"%1\" is not a range of the table's rows 1 to %2")
-                         .arg(piece.trimmed())
-                         .arg(dataRows);
-            return std::nullopt;
-        }
-        for (int row = first; row <= last; ++row) {
-            rows.insert(row);
-        }
-    }
-    return rows;
-}
-
 struct DisplayArguments {
     QString action;
     QString value; // refresh N, sort KEY
@@ -131,28 +110,6 @@ struct DisplayArguments {
     std::optional<QString> rows;
     QStringList common;
 };
-
-bool takeValue(const QStringList& arguments, int& index, const QString& name, QString& target,
-               QString* error) {
-    const QString& argument = arguments.at(index);
-    if (argument.startsWith(name + QLatin1Char('='))) {
-        target = argument.mid(name.size() + 1);
-    } else if (index + 1 < arguments.size()) {
-        target = arguments.at(++index);
-    } else {
-        *error = name + QStringLiteral(" needs a value");
-        return false;
-    }
-    if (target.isEmpty()) {
-        *error = name + QStringLiteral(" needs a value");
-        return false;
-    }
-    return true;
-}
-
-bool isOption(const QString& argument, const QString& name) {
-    return argument == name || argument.startsWith(name + QLatin1Char('='));
-}
 
 std::optional<DisplayArguments> splitArguments(QStringList arguments, QString* error) {
     DisplayArguments parsed;

@@ -6,6 +6,7 @@
 #include "cli/bus_output.h"
 #include "cli/cli_bus.h"
 #include "cli/json_text.h"
+#include "cli/option_words.h"
 
 #include "devices/display/display_import.h"
 #include "devices/display/display_operations.h"
@@ -67,25 +68,6 @@ struct ReadArguments {
     bool tariffs = false;
     QStringList common;
 };
-
-bool takeValue(const QStringList& arguments, int& index, const QString& name, QString& target,
-               QString* error) {
-    const QString& argument = arguments.at(index);
-    if (argument.startsWith(name + QLatin1Char('='))) {
-        target = argument.mid(name.size() + 1);
-    } else if (index + 1 < arguments.size()) {
-        target = arguments.at(++index);
-    }
-    if (target.isEmpty()) {
-        *error = name + QStringLiteral(" needs a value");
-        return false;
-    }
-    return true;
-}
-
-bool isOption(const QString& argument, const QString& name) {
-    return argument == name || argument.startsWith(name + QLatin1Char('='));
-}
 
 std::optional<ReadArguments> splitArguments(QStringList arguments, QString* error) {
     ReadArguments parsed;

@@ -5,6 +5,8 @@
 #include "cli/cli_bus.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
+#include "cli/option_words.h"
+#include "cli/record_json.h"
 
 #include "bus/bus.h"
 #include "devices/receiver/binding_lines.h"
@@ -93,27 +95,6 @@ struct ReceiverArguments {
     QString keysFile;
     QStringList common;
 };
-
-bool isOption(const QString& argument, const QString& name) {
-    return argument == name || argument.startsWith(name + QLatin1Char('='));
-}
-
-bool takeValue(const QStringList& arguments, int& index, const QString& name, QString& target,
-               QString* error) {
-    const QString& argument = arguments.at(index);
-    if (argument.startsWith(name + QLatin1Char('='))) {
-        target = argument.mid(name.size() + 1);
-    } else if (index + 1 < arguments.size()) {
-        target = arguments.at(++index);
-    } else {
-        target.clear();
-    }
-    if (target.isEmpty()) {
-        *error = name + QStringLiteral(" needs a value");
-        return false;
-    }
-    return true;
-}
 
 bool takeNumber(const QStringList& arguments, int& index, const QString& name, int minimum, int& target,
                 QString* error) {
@@ -450,27 +431,6 @@ std::optional<receiver::ProgramOptions> parseProgramOptions(const QString& list,
     return options;
 }
 
-std::optional<QSet<int>> parseRows(const QString& list, int dataRows, QString* error) {
-    QSet<int> rows;
-    for (const QString& piece : list.split(QLatin1Char(','))) {
-        const QStringList ends = piece.trimmed().split(QLatin1Char('-'));
-        bool firstOk = false;
-        bool lastOk = ends.size() <= 2;
-        const int first = ends.value(0).toInt(&firstOk);
-        const int last = ends.size() == 2 ? ends.value(1).toInt(&lastOk) : first;
-        if (!firstOk || !lastOk || first < 1 || last < first || last > dataRows) {
-            *error = QStringLiteral("--rows: \"%1\" is not a range of the table's rows 1 to %2")
-                         .arg(piece.trimmed())
-                         .arg(dataRows);
-            return std::nullopt;
-        }
-        for (int row = first; row <= last; ++row) {
-            rows.insert(row);
-        }
-    }
-    return rows;
-}
-
 int runProgram(const ReceiverArguments& arguments, const BusArguments& common) {
     QString error;
     const std::optional<receiver::ProgramOptions> options = parseProgramOptions(arguments.options, &error);
@@ -577,20 +537,9 @@ int runDecode(const ReceiverArguments& arguments, const BusArguments& common) {
         }
         appendJsonString(out, decoded.log[i]);
     }
-    out.append("],\"records\":[");
-    for (int i = 0; i < decoded.records.size(); ++i) {
-        const mbus::RecordRow& record = decoded.records[i];
-        out.append(i > 0 ? ",{" : "{");
-        appendJsonField(out, "number", record.number);
-        appendJsonField(out, "value", record.value);
-        appendJsonField(out, "unit", record.unit);
-        appendJsonField(out, "qualifier", record.qualifier);
-        appendJsonField(out, "dif", record.difHex);
-        appendJsonField(out, "vif", record.vifHex);
-        appendJsonField(out, "vife", record.vifeHex, false);
-        out.append('}');
-    }
-    out.append("]}\n");
+    out.append("],\"records\":");
+    appendRecordsJson(out, decoded.records);
+    out.append("}\n");
     writeOut(out);
     return decoded.ok ? 0 : kBadArguments;
 }
