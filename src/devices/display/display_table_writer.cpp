@@ -9,6 +9,7 @@
 #include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
+#include "meters/ops/reply_collection.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 
@@ -96,41 +97,6 @@ void DisplayTableWriter::finish() {
     emit writeFinished();
 }
 
-QByteArray DisplayTableWriter::takeAnswer(bool* waitAnotherPeriod) {
-    links::Channel& channel = m_context.channel;
-    RunState& state = m_context.state;
-    const bool serial = channel.kind() == links::LinkKind::Serial;
-    if (serial && !state.PortOpen) {
-        m_context.log.logLine(QStringLiteral("No valid interface!"));
-        return {};
-    }
-    const links::ReplyRead reply = channel.readReply(links::ReplyTimer::FreeCommand);
-    if (reply.waitAnotherPeriod) {
-        *waitAnotherPeriod = true;
-        return {};
-    }
-    state.GatewayReply.clear();
-    state.RawReply.clear();
-    if (serial) {
-        channel.discardInput();
-    }
-    return reply.bytes;
-}
-
-void DisplayTableWriter::countActivationAnswer(const QByteArray& answer) {
-    RunState& state = m_context.state;
-    if (isActivationAnswer(answer)) {
-        ++state.DisplayWriteRow;
-        state.RetryCount = 0;
-        return;
-    }
-    ++state.RetryCount;
-    if (state.RetryCount > m_context.settings.Retry) {
-        state.RetryCount = 0;
-        ++state.DisplayWriteRow;
-    }
-}
-
 int DisplayTableWriter::nextSelectedRow(int row) const {
     while (row < m_table.gridRowCount() && !m_table.isMarked(row)) {
         ++row;
@@ -146,11 +112,11 @@ void DisplayTableWriter::tick() {
     }
     m_timer.setInterval(m_timers.responseTimeout());
 
-    bool waitAnotherPeriod = false;
-    const QByteArray answer = takeAnswer(&waitAnotherPeriod);
-    if (waitAnotherPeriod) {
+    const links::ReplyRead reply = deviceLineAnswer(m_context, QStringLiteral("No valid interface!"));
+    if (reply.waitAnotherPeriod) {
         return;
     }
+    const QByteArray& answer = reply.bytes;
     if (!answer.isEmpty()) {
         m_context.log.logLine(QString::fromLatin1(answer));
         emit answerReceived(answer);
@@ -164,7 +130,8 @@ void DisplayTableWriter::tick() {
     }
     const bool activating = *option == DisplayOption::Activate;
     if (activating) {
-        countActivationAnswer(answer);
+        countRowAnswer(isActivationAnswer(answer), state.DisplayWriteRow, state.RetryCount,
+                       m_context.settings.Retry);
     }
 
     ProgressSink& progress = m_context.progress;

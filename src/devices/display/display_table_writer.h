@@ -68,8 +68,6 @@ signals:
     void answerReceived(const QByteArray& answer);
 
 private:
-    QByteArray takeAnswer(bool* waitAnotherPeriod);
-    void countActivationAnswer(const QByteArray& answer);
     int nextSelectedRow(int row) const;
     void endPass();
     void finish();

@@ -8,6 +8,7 @@
 #include "links/channel.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
+#include "meters/ops/reply_collection.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/settings.h"
 
@@ -119,41 +120,6 @@ void ReceiverProgrammer::finish() {
     emit finished();
 }
 
-QByteArray ReceiverProgrammer::takeAnswer(bool* waitAnotherPeriod) {
-    links::Channel& channel = m_context.channel;
-    RunState& state = m_context.state;
-    const bool serial = channel.kind() == links::LinkKind::Serial;
-    if (serial && !state.PortOpen) {
-        m_context.log.logLine(QStringLiteral("No open connection point!"));
-        return {};
-    }
-    const links::ReplyRead reply = channel.readReply(links::ReplyTimer::FreeCommand);
-    if (reply.waitAnotherPeriod) {
-        *waitAnotherPeriod = true;
-        return {};
-    }
-    state.GatewayReply.clear();
-    state.RawReply.clear();
-    if (serial) {
-        channel.discardInput();
-    }
-    return reply.bytes;
-}
-
-void ReceiverProgrammer::countActivationAnswer(const QByteArray& answer) {
-    RunState& state = m_context.state;
-    if (activationAccepted(answer)) {
-        ++state.ReceiverRow;
-        state.RetryCount = 0;
-        return;
-    }
-    ++state.RetryCount;
-    if (state.RetryCount > m_context.settings.Retry) {
-        state.RetryCount = 0;
-        ++state.ReceiverRow;
-    }
-}
-
 int ReceiverProgrammer::nextSelectedRow(int row) const {
     while (row < m_table.gridRowCount() && !m_table.isMarked(row)) {
         ++row;
@@ -169,11 +135,11 @@ void ReceiverProgrammer::tick() {
     }
     m_timer.setInterval(m_timers.responseTimeout());
 
-    bool waitAnotherPeriod = false;
-    const QByteArray answer = takeAnswer(&waitAnotherPeriod);
-    if (waitAnotherPeriod) {
+    const links::ReplyRead reply = deviceLineAnswer(m_context, QStringLiteral("No open connection point!"));
+    if (reply.waitAnotherPeriod) {
         return;
     }
+    const QByteArray& answer = reply.bytes;
     if (!answer.isEmpty()) {
         m_context.log.logLine(QString::fromLatin1(answer));
     }
@@ -186,7 +152,8 @@ void ReceiverProgrammer::tick() {
     }
     const bool activating = *option == ProgramOption::Activate;
     if (activating) {
-        countActivationAnswer(answer);
+        countRowAnswer(activationAccepted(answer), state.ReceiverRow, state.RetryCount,
+                       m_context.settings.Retry);
     }
 
     ProgressSink& progress = m_context.progress;

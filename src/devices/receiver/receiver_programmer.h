@@ -87,8 +87,6 @@ signals:
     void currentRowChanged(int row);
 
 private:
-    QByteArray takeAnswer(bool* waitAnotherPeriod);
-    void countActivationAnswer(const QByteArray& answer);
     int nextSelectedRow(int row) const;
     void sendRow(ProgramOption option, int row, int address);
     void endPass();

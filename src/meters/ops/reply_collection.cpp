@@ -2,6 +2,7 @@
 
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
+#include "log/log_sink.h"
 
 namespace holvex {
 
@@ -10,6 +11,20 @@ links::ReplyRead replyCollection(BusContext& context, links::ReplyTimer timer) {
     if (!reply.waitAnotherPeriod) {
         context.state.GatewayReply.clear();
         context.state.RawReply.clear();
+    }
+    return reply;
+}
+
+links::ReplyRead deviceLineAnswer(BusContext& context, const QString& noPortLine) {
+    links::Channel& channel = context.channel;
+    const bool serial = channel.kind() == links::LinkKind::Serial;
+    if (serial && !context.state.PortOpen) {
+        context.log.logLine(noPortLine);
+        return {};
+    }
+    links::ReplyRead reply = replyCollection(context, links::ReplyTimer::FreeCommand);
+    if (!reply.waitAnotherPeriod && serial) {
+        channel.discardInput();
     }
     return reply;
 }
