@@ -1,6 +1,8 @@
 #!/bin/sh
-# Times `holvex-cli decode --batch` over 10,000 telegrams as one whole process.
-# Usage: bench/cli_batch_bench.sh [BUILD_DIR]   (default: build)
+# Times `holvex-cli decode --batch` over 10,000 telegrams as one whole process, and prints telegrams a second.
+# Usage: bench/cli_batch_bench.sh [BUILD_DIR [FRAMES_DIR]]   (default: build, and five hand-made telegrams)
+# FRAMES_DIR: a folder of *.hex files holding one meter answer each (real answers collected elsewhere); they
+# are repeated, one per line, to 10,000 lines.
 set -eu
 build=${1:-build}
 cli="$build/holvex-cli"
@@ -15,13 +17,18 @@ cat > "$work/mix.txt" <<'FRAMES'
 68 27 27 68 08 05 72 11 22 33 44 4D 25 01 03 0A 00 00 00 04 7C 03 6B 57 68 39 30 00 00 0D 78 08 31 32 33 34 35 36 37 38 0F AA BB 64 16
 68 0F 0F 68 08 05 72 11 22 33 44 4D 25 01 07 0A 00 00 00 AD 16
 FRAMES
-i=0
+if [ -n "${2:-}" ]; then
+    : > "$work/mix.txt"
+    for f in "$2"/*.hex; do tr -d '\r' < "$f" | tr '\n' ' ' >> "$work/mix.txt"; echo >> "$work/mix.txt"; done
+fi
 : > "$work/batch.txt"
-while [ $i -lt 2000 ]; do cat "$work/mix.txt" >> "$work/batch.txt"; i=$((i + 1)); done
+while [ "$(wc -l < "$work/batch.txt")" -lt 10000 ]; do cat "$work/mix.txt" >> "$work/batch.txt"; done
+head -n 10000 "$work/batch.txt" > "$work/ten.txt" && mv "$work/ten.txt" "$work/batch.txt"
 lines=$(wc -l < "$work/batch.txt")
 start=$(date +%s.%N)
-"$cli" decode --extra 3 --batch "$work/batch.txt" > "$work/out.jsonl"
+"$cli" decode --extra 3 --batch "$work/batch.txt" > "$work/out.jsonl" || true # 1: some line was not hex
 end=$(date +%s.%N)
 decoded=$(wc -l < "$work/out.jsonl")
 ok=$(grep -c '"ok":true' "$work/out.jsonl" || true)
-echo "$lines frames, $decoded objects ($ok ok) in $(echo "$end - $start" | bc) s"
+seconds=$(echo "$end - $start" | bc)
+echo "$lines frames, $decoded objects ($ok ok) in $seconds s: $(echo "$lines / $seconds" | bc) telegrams a second"

@@ -9,10 +9,10 @@ namespace holvex::cli {
 
 // The record table of a decode as a JSON array of {"number","value","unit","qualifier","dif","vif","vife"}.
 inline void appendRecordsJson(QByteArray& out, const QVector<mbus::RecordRow>& records) {
-    out.append('[');
+    appendJsonRaw(out, "[");
     for (int i = 0; i < records.size(); ++i) {
         const mbus::RecordRow& record = records[i];
-        out.append(i > 0 ? ",{" : "{");
+        appendJsonRaw(out, i > 0 ? ",{" : "{");
         appendJsonField(out, "number", record.number);
         appendJsonField(out, "value", record.value);
         appendJsonField(out, "unit", record.unit);
@@ -20,9 +20,9 @@ inline void appendRecordsJson(QByteArray& out, const QVector<mbus::RecordRow>& r
         appendJsonField(out, "dif", record.difHex);
         appendJsonField(out, "vif", record.vifHex);
         appendJsonField(out, "vife", record.vifeHex, false);
-        out.append('}');
+        appendJsonRaw(out, "}");
     }
-    out.append(']');
+    appendJsonRaw(out, "]");
 }
 
 } // namespace holvex::cli
