@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -30,13 +31,19 @@ bool readWhole(QFile& file, QByteArray& bytes, QString& errorText) {
     return true;
 }
 
-// Writes and leaves the file owner-only: every rewrite also closes a file that was left open to others.
-bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes, QString& errorText) {
-    if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush()) {
+// Replaces the whole file through a temporary file and a rename, so that a failed write (a full disk, a
+// crash) never leaves half an account file; the new file is owner-only, which also closes a file that was
+// left open to others.
+bool replaceWhole(const QString& path, const QByteArray& bytes, QString& errorText) {
+    QSaveFile file(path);
+    // A folder that is read-only but holds a writable file still lets us write the file itself.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OwnerOnly) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
         errorText = file.errorString();
+        file.cancelWriting();
         return false;
     }
-    file.setPermissions(OwnerOnly);
     return true;
 }
 
@@ -112,8 +119,12 @@ AccountChange AccountFile::addOrChange(const AccountRecord& entry, const QString
             const qsizetype offset = i * AccountRecordSize;
             const QByteArray rewritten =
                 rewriteAccountRecord(QByteArrayView(bytes).sliced(offset, AccountRecordSize), entry);
-            change.status = writeAt(file, offset, rewritten, change.errorText) ? AccountFileStatus::Done
-                                                                               : AccountFileStatus::IoError;
+            file.close();
+            change.status =
+                replaceWhole(m_path, bytes.left(offset) + rewritten + bytes.mid(offset + AccountRecordSize),
+                             change.errorText)
+                    ? AccountFileStatus::Done
+                    : AccountFileStatus::IoError;
             return change;
         }
     }
@@ -123,7 +134,8 @@ AccountChange AccountFile::addOrChange(const AccountRecord& entry, const QString
     // record is longer than any partial tail, so it covers it completely.
     const qint64 offset = records.size() * qint64{AccountRecordSize};
     change.appended = true;
-    change.status = writeAt(file, offset, encodeAccountRecord(added), change.errorText)
+    file.close();
+    change.status = replaceWhole(m_path, bytes.left(offset) + encodeAccountRecord(added), change.errorText)
                         ? AccountFileStatus::Done
                         : AccountFileStatus::IoError;
     return change;
@@ -157,11 +169,8 @@ AccountDeletion AccountFile::remove(const QString& userName) const {
         const qint64 wholeSize = records.size() * qint64{AccountRecordSize};
         const QByteArray later =
             bytes.mid(offset + AccountRecordSize, wholeSize - offset - AccountRecordSize);
-        if (!writeAt(file, offset, later, deletion.errorText) ||
-            !file.resize(wholeSize - AccountRecordSize)) {
-            if (deletion.errorText.isEmpty()) {
-                deletion.errorText = file.errorString();
-            }
+        file.close();
+        if (!replaceWhole(m_path, bytes.left(offset) + later, deletion.errorText)) {
             deletion.status = AccountFileStatus::IoError;
             return deletion;
         }
@@ -188,14 +197,8 @@ bool writeDefaultAccountFile(const QString& path) {
     admin.setRight(AccountRight::Devices, true);
     admin.setRight(AccountRight::Communication, true);
     admin.setRight(AccountRight::Display, true);
-    QFile file(path);
-    // Created owner-only from the first byte; a file being replaced is closed to others as well.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, OwnerOnly) ||
-        !file.setPermissions(OwnerOnly)) {
-        return false;
-    }
-    const QByteArray bytes = encodeAccountRecord(admin);
-    return file.write(bytes) == bytes.size() && file.flush();
+    QString errorText;
+    return replaceWhole(path, encodeAccountRecord(admin), errorText);
 }
 
 bool accountFileReadableByOthers(const QString& path) {

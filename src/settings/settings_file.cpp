@@ -196,11 +196,15 @@ template <typename Writer> bool update(const QString& path, Writer write) {
 } // namespace
 
 Settings loadSettingsFile(const QString& path) {
-    Settings s;
     IniDocument doc;
     if (doc.load(path) != IniDocument::LoadResult::Loaded) {
-        return s;
+        return Settings();
     }
+    return settingsFromDocument(doc);
+}
+
+Settings settingsFromDocument(const IniDocument& doc) {
+    Settings s;
     for (const KeyEntry& entry : kKeys) {
         readKey(doc, entry, s);
     }

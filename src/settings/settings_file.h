@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ini_document.h"
 #include "settings/settings.h"
 
 #include <QString>
@@ -13,6 +14,8 @@ namespace holvex {
 // field takes: separators 1, "Speed" 6, "Parity" 5, remote IP 15, remote port 5, titles 15, port name 255.
 // An empty separator gives the default, since a CSV file needs one.
 Settings loadSettingsFile(const QString& path);
+// The same from a settings text already read.
+Settings settingsFromDocument(const IniDocument& doc);
 
 // Writing keeps every line the program does not write (unknown sections and keys, comments). Each returns
 // false when the file cannot be written (read-only file or folder, unreadable file), leaving it untouched.
