@@ -58,7 +58,7 @@ void MainWindow::buildLayout() {
 
     m_pages = new QTabWidget(central);
     m_pages->setObjectName(QStringLiteral("PageControl"));
-    m_pages->addTab(makePage(QStringLiteral("Tab_mbus"), m_pages), QStringLiteral("   M-bus devices    "));
+    m_pages->addTab(makePage(QStringLiteral("Tab_mbus"), m_pages), QStringLiteral("   M-bus devices   "));
     m_pages->addTab(makePage(QStringLiteral("Tab_comm"), m_pages),
                     QStringLiteral("   Communication devices   "));
     m_pages->addTab(makePage(QStringLiteral("Tab_lumet"), m_pages),

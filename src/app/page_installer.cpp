@@ -12,11 +12,12 @@
 #include "devices/display/display_read_widget.h"
 #include "devices/display/readings_page.h"
 #include "devices/gateway/gateway_page.h"
-#include "lang/caption_view.h"
-#include "lang/message_language.h"
 #include "devices/receiver/receiver_operations.h"
 #include "devices/receiver/receiver_page.h"
+#include "lang/caption_view.h"
+#include "lang/message_language.h"
 #include "meters/page/meters_page.h"
+#include "meters/table/string_grid_model.h"
 #include "ui/page_context.h"
 
 #include <QVBoxLayout>
@@ -77,6 +78,17 @@ receiver::ReceiverPage* installReceiverPage(MainWindow& window, Bus& bus, Report
                                             bus.context().meterTable, window.page(MainWindow::ReceiverPage));
     window.installPage(MainWindow::ReceiverPage, page);
     new ReceiverController(window, *page, bus, report, page);
+    // The English table puts the receiver's headings back; the Italian one leaves them as they are.
+    StringGridModel& table = bus.receiver().table();
+    QObject::connect(&window, &MainWindow::languageApplied, page, [&table](TickedLanguage language) {
+        if (language != TickedLanguage::English) {
+            return;
+        }
+        const QMap<int, QString> headings = receiverTableHeadings();
+        for (auto it = headings.cbegin(); it != headings.cend(); ++it) {
+            table.setCell(0, it.key(), it.value());
+        }
+    });
     return page;
 }
 
