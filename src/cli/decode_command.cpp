@@ -44,8 +44,8 @@ int hexValue(char ch) {
 // Hex text with blanks allowed anywhere between digits; nullopt for any other character or an odd digit
 // count.
 std::optional<QByteArray> parseHex(QByteArrayView text) {
-    QByteArray bytes;
-    bytes.reserve(text.size() / 2);
+    QByteArray bytes(text.size() / 2, Qt::Uninitialized);
+    char* dst = bytes.data();
     int high = -1;
     for (char ch : text) {
         if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') {
@@ -58,13 +58,14 @@ std::optional<QByteArray> parseHex(QByteArrayView text) {
         if (high < 0) {
             high = value;
         } else {
-            bytes.append(static_cast<char>((high << 4) | value));
+            *dst++ = static_cast<char>((high << 4) | value);
             high = -1;
         }
     }
     if (high >= 0) {
         return std::nullopt;
     }
+    bytes.resize(dst - bytes.constData());
     return bytes;
 }
 

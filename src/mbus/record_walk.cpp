@@ -18,27 +18,26 @@ quint8 byteAt(const QByteArray& frame, int index) {
     return static_cast<quint8>(frame[index]);
 }
 
-void appendByteHex(QString& out, quint8 byte) {
-    out.append(QLatin1Char(kHexDigits[byte >> 4]));
-    out.append(QLatin1Char(kHexDigits[byte & 0x0F]));
-}
-
 // Each byte of frame[from, to) as two hex digits and a blank.
+// Written in place: every record makes several of these.
 QString spacedBytes(const QByteArray& frame, int from, int to) {
-    QString out;
-    out.reserve((to - from) * 3);
+    if (to <= from) {
+        return QString();
+    }
+    QString out(static_cast<qsizetype>(to - from) * 3, Qt::Uninitialized);
+    QChar* dst = out.data();
     for (int i = from; i < to; ++i) {
-        appendByteHex(out, byteAt(frame, i));
-        out.append(QLatin1Char(' '));
+        const quint8 byte = byteAt(frame, i);
+        *dst++ = QLatin1Char(kHexDigits[byte >> 4]);
+        *dst++ = QLatin1Char(kHexDigits[byte & 0x0F]);
+        *dst++ = QLatin1Char(' ');
     }
     return out;
 }
 
 QString byteHex(quint8 byte) {
-    QString out;
-    out.reserve(2);
-    appendByteHex(out, byte);
-    return out;
+    const QChar digits[2] = {QLatin1Char(kHexDigits[byte >> 4]), QLatin1Char(kHexDigits[byte & 0x0F])};
+    return QString(digits, 2);
 }
 
 // Hex digit k of the frame's hex text: digit 2k is the high nibble of byte k.
@@ -159,6 +158,8 @@ void decodeRecords(const QByteArray& frame, const DecodeOptions& options, Decode
     const int end = static_cast<int>(frame.size()) - 2; // checksum and stop byte are never records
     int recordNumber = 1;
     int p = kFirstRecordOffset;
+    // Most telegrams hold up to about a dozen records: room for them at once instead of growing step by step.
+    result.records.reserve(16);
     while (p < end) {
         const quint8 dif = byteAt(frame, p);
         if (dif == kIdleFiller) {
