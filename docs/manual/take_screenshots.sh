@@ -27,8 +27,11 @@ INI
 "$build/holvex-sim" --config sim/demo.json --pty "$work/ttyMBUS" >"$work/sim.log" 2>&1 &
 for _ in $(seq 1 100); do grep -q "holvex-sim: ready" "$work/sim.log" && break; sleep 0.1; done
 
-Xvfb :57 -screen 0 1280x900x24 >/dev/null 2>&1 &
-export DISPLAY=:57
+# The first free display from :57 on, so that another virtual display on the machine does not get in the way.
+display=57
+while [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x900x24 >/dev/null 2>&1 &
+export DISPLAY=":$display"
 sleep 1
 "$build/holvex" --home "$work/home" >"$work/holvex.log" 2>&1 &
 sleep 3
@@ -53,4 +56,24 @@ sleep 1
 xdotool mousemove 503 408 click 1
 sleep 8
 import -window "$main" "$out/main-window.png"
+# The pages' tabs lie along the row below the search group; the buttons named are those the pictures show
+# pressed. Without a window manager the main window sits at the screen's corner.
+click() { # click X Y
+    xdotool mousemove --window "$main" "$1" "$2" click 1
+    sleep 1
+}
+click 237 139 # "Communication devices"
+import -window "$main" "$out/gateway-page.png"
+click 415 139 # "Local display Lumet"
+click 111 661 # "Get data from m-bus devices"
+import -window "$main" "$out/display-page.png"
+click 562 139  # "Get Readings"
+click 1050 171 # "Data from display window"
+import -window "$main" "$out/readings-page.png"
+click 726 139 # "Wireless receiver Ravik-Q"
+click 222 661 # "Acquire RF meters": the simulated receiver relays a telegram every 2 s
+sleep 9
+click 222 661 # "Stop acquire"
+sleep 1
+import -window "$main" "$out/receiver-page.png"
 echo "Pictures in $out"

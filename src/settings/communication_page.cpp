@@ -184,38 +184,47 @@ QWidget* CommunicationPage::buildOptions() {
     m_retriesLabel = new QLabel(QStringLiteral("Retries"), options);
     m_retry = makeSpin("UD_retry", &Settings::Retry, 0, 9);
 
-    auto* grid = new QGridLayout(options);
-    grid->addWidget(m_lanXp, 0, 0);
-    grid->addWidget(m_ferrinServ, 1, 0);
-    grid->addWidget(m_ethernet, 2, 0);
-    grid->addWidget(m_nerit1, 3, 0);
-    grid->addWidget(m_use5B, 4, 0);
-    grid->addWidget(m_globalInit, 5, 0);
-    grid->addWidget(m_multitelegram, 0, 1);
-    grid->addWidget(m_apator, 1, 1);
-    grid->addWidget(m_techem, 2, 1);
+    // Two columns, each a block of its own, so that Tab goes down the channel choices before the decoding
+    // ones.
+    auto* channels = new QWidget(options);
+    auto* channelColumn = new QVBoxLayout(channels);
+    channelColumn->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* box : {m_lanXp, m_ferrinServ, m_ethernet, m_nerit1, m_use5B, m_globalInit}) {
+        channelColumn->addWidget(box);
+    }
+    channelColumn->addStretch(1);
+    auto* decoding = new QWidget(options);
+    auto* decodingColumn = new QVBoxLayout(decoding);
+    decodingColumn->setContentsMargins(0, 0, 0, 0);
+    decodingColumn->addWidget(m_multitelegram);
+    decodingColumn->addWidget(m_apator);
+    decodingColumn->addWidget(m_techem);
     auto* search = new QHBoxLayout;
-    search->addWidget(new QLabel(QStringLiteral("Secondary Search by"), options));
+    search->addWidget(new QLabel(QStringLiteral("Secondary Search by"), decoding));
     search->addWidget(m_msb);
     search->addWidget(m_lsb);
     search->addStretch(1);
-    grid->addLayout(search, 3, 1);
+    decodingColumn->addLayout(search);
     auto* separators = new QHBoxLayout;
     m_separatorLabel->setBuddy(m_exportSeparator);
     separators->addWidget(m_separatorLabel);
     separators->addWidget(m_exportSeparator);
-    auto* decimalLabel = new QLabel(QStringLiteral("Decimal separator:"), options);
+    auto* decimalLabel = new QLabel(QStringLiteral("Decimal separator:"), decoding);
     decimalLabel->setBuddy(m_decSeparator);
     separators->addWidget(decimalLabel);
     separators->addWidget(m_decSeparator);
     separators->addStretch(1);
-    grid->addLayout(separators, 4, 1);
+    decodingColumn->addLayout(separators);
     auto* retries = new QHBoxLayout;
     m_retriesLabel->setBuddy(m_retry);
     retries->addWidget(m_retriesLabel);
     retries->addWidget(m_retry);
     retries->addStretch(1);
-    grid->addLayout(retries, 5, 1);
+    decodingColumn->addLayout(retries);
+    decodingColumn->addStretch(1);
+    auto* columns = new QHBoxLayout(options);
+    columns->addWidget(channels);
+    columns->addWidget(decoding, 1);
     return options;
 }
 

@@ -23,10 +23,17 @@ TitlesPage::TitlesPage(Settings& settings, QWidget* parent) : QWidget(parent), m
     countRow->addStretch(1);
     layout->addLayout(countRow);
 
-    // Three columns of five titles.
-    auto* grid = new QGridLayout;
+    // Three columns of five titles, each column a block of its own so that Tab goes down a column first.
+    auto* columns = new QHBoxLayout;
     constexpr int kRowsPerColumn = 5;
+    QGridLayout* column = nullptr;
     for (int i = 0; i < Settings::kMaxTitles; ++i) {
+        if (i % kRowsPerColumn == 0) {
+            auto* block = new QWidget(this);
+            column = new QGridLayout(block);
+            column->setContentsMargins(0, 0, 0, 0);
+            columns->addWidget(block);
+        }
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("Edit_title%1").arg(i + 1));
         edit->setMaxLength(Settings::kTitleLength);
@@ -35,15 +42,13 @@ TitlesPage::TitlesPage(Settings& settings, QWidget* parent) : QWidget(parent), m
                 m_settings.Titles[i] = text;
             }
         });
-        const int row = i % kRowsPerColumn;
-        const int column = (i / kRowsPerColumn) * 2;
         auto* label = new QLabel(QStringLiteral("Title %1").arg(i + 1), this);
         label->setBuddy(edit);
-        grid->addWidget(label, row, column);
-        grid->addWidget(edit, row, column + 1);
+        column->addWidget(label, i % kRowsPerColumn, 0);
+        column->addWidget(edit, i % kRowsPerColumn, 1);
         m_titles.append(edit);
     }
-    layout->addLayout(grid);
+    layout->addLayout(columns);
     layout->addStretch(1);
 
     m_apply = new QPushButton(QStringLiteral("Apply"), this);

@@ -14,10 +14,15 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace holvex {
 namespace {
@@ -25,6 +30,87 @@ namespace {
 QString accessibleName(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
     return face == nullptr ? QString() : face->text(QAccessible::Name);
+}
+
+// A widget the Tab key stops at (whether enabled or not: a group greyed out today is enabled tomorrow).
+bool isTabStop(const QWidget* widget, const QWidget* window) {
+    return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && widget->isVisibleTo(window) &&
+           widget->focusProxy() == nullptr;
+}
+
+// The editor inside a spin box or an editable combo box stands for its owner.
+QWidget* ownerControl(QWidget* widget) {
+    QWidget* parent = widget->parentWidget();
+    if (qobject_cast<QAbstractSpinBox*>(parent) || qobject_cast<QComboBox*>(parent)) {
+        return parent;
+    }
+    return widget;
+}
+
+// The controls in the order Tab visits them, starting from the window.
+std::vector<QWidget*> tabChain(QWidget* window) {
+    std::vector<QWidget*> chain;
+    for (QWidget* widget = window->nextInFocusChain(); widget != window && chain.size() < 500;
+         widget = widget->nextInFocusChain()) {
+        if (widget->window() == window && isTabStop(widget, window)) {
+            chain.push_back(ownerControl(widget));
+        }
+    }
+    return chain;
+}
+
+// Orders widgets of one parent as a reader meets them: rows from the top (a widget whose top lies above the
+// middle of a row's first widget belongs to that row), left to right within a row.
+void sortInReadingOrder(std::vector<QWidget*>& widgets) {
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    std::vector<QWidget*> ordered;
+    for (std::size_t first = 0; first < widgets.size();) {
+        std::size_t end = first + 1;
+        while (end < widgets.size() && widgets[end]->y() < widgets[first]->geometry().center().y()) {
+            ++end;
+        }
+        std::vector<QWidget*> row(widgets.begin() + first, widgets.begin() + end);
+        std::stable_sort(row.begin(), row.end(),
+                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        ordered.insert(ordered.end(), row.begin(), row.end());
+        first = end;
+    }
+    widgets = ordered;
+}
+
+// The controls as they appear on screen: each child widget is a block (a group, a column of fields, a
+// control) taken in reading order, and a block's controls come before the next block's.
+void collectOnScreen(QWidget* container, QWidget* window, std::vector<QWidget*>& controls) {
+    std::vector<QWidget*> blocks;
+    for (QObject* child : container->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget != nullptr && !widget->isWindow() && widget->isVisibleTo(window)) {
+            blocks.push_back(widget);
+        }
+    }
+    sortInReadingOrder(blocks);
+    for (QWidget* block : blocks) {
+        if (qobject_cast<QAbstractSpinBox*>(block) || qobject_cast<QComboBox*>(block) ||
+            isTabStop(block, window)) {
+            controls.push_back(block);
+        } else {
+            collectOnScreen(block, window, controls);
+        }
+    }
+}
+
+std::vector<std::string> describe(const std::vector<QWidget*>& controls) {
+    std::vector<std::string> names;
+    for (QWidget* control : controls) {
+        QString name = control->objectName();
+        if (name.isEmpty()) {
+            name = QLatin1String(control->metaObject()->className()) + QLatin1Char(' ') +
+                   accessibleName(control);
+        }
+        names.push_back(name.toStdString());
+    }
+    return names;
 }
 
 class DialogKeyboardTest : public ::testing::Test {
@@ -112,6 +198,28 @@ TEST_F(DialogKeyboardTest, LoginTabOrderAndReturn) {
     password->setText(QStringLiteral("admin"));
     QTest::keyClick(user, Qt::Key_Return);
     EXPECT_EQ(granted.count(), 1);
+}
+
+// Tab walks every control of each dialog once, in the order they appear: top to bottom, left to right, a
+// group or a column of fields at a time; on the settings window for each of its pages.
+TEST_F(DialogKeyboardTest, TabVisitsEveryControlInOnScreenOrder) {
+    for (QWidget* dialog : dialogs()) {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        auto* pages = dialog->findChild<QTabWidget*>();
+        const int pageCount = pages == nullptr ? 1 : pages->count();
+        for (int page = 0; page < pageCount; ++page) {
+            if (pages != nullptr) {
+                pages->setCurrentIndex(page);
+            }
+            const std::string where = dialog->windowTitle().toStdString() + " page " + std::to_string(page);
+            std::vector<QWidget*> onScreen;
+            collectOnScreen(dialog, dialog, onScreen);
+            EXPECT_GE(onScreen.size(), 1U) << where;
+            EXPECT_EQ(describe(tabChain(dialog)), describe(onScreen)) << where;
+        }
+        dialog->hide();
+    }
 }
 
 } // namespace
