@@ -16,7 +16,7 @@ using test::hex;
 // Published examples of security mode 5, as the radio sends them (L first, no CRCs). The receiver relays
 // them between a 0x68 and a 0x16.
 //
-// EN 13757-3:2003 annex P, table P.1 (repeated as example N.2.1 of the OMS specification volume 2, there with
+// EN 13757-3:2003 annex P, table P.1 (repeated as example N.2.1 of OMS volume 2, there with
 // the configuration word 20 25): a gas meter of ELS, ID 12345678, two encrypted blocks, key
 // 01 02 ... 0F 11. The same table gives the telegram unencrypted, configuration word 00 00.
 constexpr const char* kTableP1Encrypted =
@@ -31,8 +31,8 @@ constexpr const char* kOmsN21Encrypted =
 constexpr const char* kTableP1Key = "0102030405060708090A0B0C0D0E0F11";
 
 // A long header (CI 0x72) in mode 5 with three encrypted blocks: the radio converter AMB 57000044, key
-// CAFEBABE 12345678 9ABCDEF0 CAFEBABE, from the test suite of the wireless-mbus-parser project
-// (github.com/lvogt/wireless-mbus-parser, test/applicationLayer.spec.ts, "Long Header - Encrypted Mode 5").
+// CAFEBABE 12345678 9ABCDEF0 CAFEBABE, the published "Long Header - Encrypted Mode 5" example of the
+// wireless-mbus-parser project's application layer tests.
 constexpr const char* kAmbLongHeader =
     "46 44 A2 05 44 00 00 57 0C 37 72 44 00 00 57 A2 05 0C 37 A3 00 30 05 D8 98 C6"
     " 4F D0 C9 BD 26 34 36 50 84 E4 DF 94 67 36 C7 1A 21 03 E4 5A 19 0C AA 1A 49"
