@@ -7,6 +7,7 @@
 #include "meters/ops/free_command_console.h"
 #include "meters/table/meter_table.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -28,6 +29,24 @@ CliBus::CliBus(const Settings& settings)
     m_bus.timers().setResponseTimeout(m_settings.Timeout);
     QObject::connect(&m_bus.operations().console(), &FreeCommandConsole::answerTaken,
                      [this](const QByteArray& answer) { m_consoleAnswer = answer; });
+}
+
+const QList<QByteArray>& CliBus::collectDeviceAnswers() {
+    FreeCommandConsole& console = m_bus.operations().console();
+    console.setAsciiTicked(true);
+    QObject::connect(&console, &FreeCommandConsole::answerTaken, [this](const QByteArray& answer) {
+        if (!answer.isEmpty()) {
+            m_deviceAnswers.append(answer);
+        }
+    });
+    // Connected after the console's own slot, so the tick has run when this looks at the timer.
+    QTimer& answerTimer = freeCommandTimer();
+    QObject::connect(&answerTimer, &QTimer::timeout, QCoreApplication::instance(), [&answerTimer] {
+        if (!answerTimer.isActive()) {
+            QCoreApplication::quit();
+        }
+    });
+    return m_deviceAnswers;
 }
 
 QTimer& CliBus::respondTimer() {

@@ -43,6 +43,10 @@ public:
     QTimer& freeCommandTimer();
     // The bytes the console's last completed tick collected (empty: nothing arrived).
     const QByteArray& consoleAnswer() const { return m_consoleAnswer; }
+    // For the commands that send the maker's devices text lines: the console in ASCII, every answer it takes
+    // kept in the returned list, and the run's event loop ended by the first tick that leaves the answer
+    // timer stopped (the exchange is over). Call once, before the run.
+    const QList<QByteArray>& collectDeviceAnswers();
 
 private:
     Settings m_settings;
@@ -53,6 +57,7 @@ private:
     StringGridModel m_table;
     Bus m_bus;
     QByteArray m_consoleAnswer;
+    QList<QByteArray> m_deviceAnswers;
 };
 
 } // namespace holvex::cli

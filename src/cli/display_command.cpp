@@ -286,21 +286,8 @@ int runOneShot(const DisplayArguments& arguments, const BusArguments& common) {
         return fail(kName, QStringLiteral("Sorting is available only through RS-232"), kBadArguments);
     }
 
-    FreeCommandConsole& console = bus.operations().console();
-    console.setAsciiTicked(true);
-    QList<QByteArray> answers;
-    QObject::connect(&console, &FreeCommandConsole::answerTaken, [&answers](const QByteArray& answer) {
-        if (!answer.isEmpty()) {
-            answers.append(answer);
-        }
-    });
-    // The exchange is over when a tick has left the answer timer stopped (the console's slot ran first).
+    const QList<QByteArray>& answers = bus.collectDeviceAnswers();
     QTimer& answerTimer = bus.freeCommandTimer();
-    QObject::connect(&answerTimer, &QTimer::timeout, QCoreApplication::instance(), [&answerTimer] {
-        if (!answerTimer.isActive()) {
-            QCoreApplication::quit();
-        }
-    });
 
     display::DisplayCommandSender& sender = bus.bus().display().commands();
     const int status = runOperation(bus, [&] {

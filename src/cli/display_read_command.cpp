@@ -211,20 +211,7 @@ int runRequest(const ReadArguments& arguments, const BusArguments& common) {
         }
     }
     CliBus bus(loadBusSettings(common));
-    FreeCommandConsole& console = bus.operations().console();
-    console.setAsciiTicked(true);
-    QList<QByteArray> answers;
-    QObject::connect(&console, &FreeCommandConsole::answerTaken, [&answers](const QByteArray& answer) {
-        if (!answer.isEmpty()) {
-            answers.append(answer);
-        }
-    });
-    QTimer& answerTimer = bus.freeCommandTimer();
-    QObject::connect(&answerTimer, &QTimer::timeout, QCoreApplication::instance(), [&answerTimer] {
-        if (!answerTimer.isActive()) {
-            QCoreApplication::quit();
-        }
-    });
+    const QList<QByteArray>& answers = bus.collectDeviceAnswers();
     DisplayReadout& readout = bus.bus().display().readout();
     const int status = runOperation(bus, [&] {
         return bus.bus().start([&] {

@@ -325,20 +325,7 @@ int runLines(CliBus& bus, const ReceiverCommands& commands, bool json) {
     if (commands.commands.isEmpty()) {
         return fail(kName, QStringLiteral("nothing to send"), kBadArguments);
     }
-    FreeCommandConsole& console = bus.operations().console();
-    console.setAsciiTicked(true);
-    QList<QByteArray> answers;
-    QObject::connect(&console, &FreeCommandConsole::answerTaken, [&answers](const QByteArray& answer) {
-        if (!answer.isEmpty()) {
-            answers.append(answer);
-        }
-    });
-    QTimer& answerTimer = bus.freeCommandTimer();
-    QObject::connect(&answerTimer, &QTimer::timeout, QCoreApplication::instance(), [&answerTimer] {
-        if (!answerTimer.isActive()) {
-            QCoreApplication::quit();
-        }
-    });
+    const QList<QByteArray>& answers = bus.collectDeviceAnswers();
     receiver::ReceiverCommandSender& sender = bus.bus().receiver().commands();
     const int status = runOperation(bus, [&] {
         return bus.bus().start([&] { return sender.dispatch(commands) == ReceiverSendOutcome::Sent; });
