@@ -1,6 +1,7 @@
 #include "bus/bus.h"
 
 #include "bus/clock_text.h"
+#include "bus/fast_reply_watch.h"
 #include "bus/timer_set.h"
 #include "devices/display/display_operations.h"
 #include "devices/gateway/gateway_commands.h"
@@ -43,12 +44,15 @@ Bus::Bus(const BusParts& parts, const BusHooks& hooks) {
         linkSet = m_roads.get();
     }
     m_channel = std::make_unique<links::Channel>(parts.settings, parts.state, parts.log, *linkSet);
+    m_fastReply = std::make_unique<FastReplyWatch>(parts.settings, *m_channel, *m_timers);
     m_context.reset(new BusContext{
         parts.settings, parts.state, parts.log, parts.language, *m_channel, parts.meterTable, parts.progress,
         orDefault(hooks.decimalSeparator, std::function<QChar()>(&systemDecimalSeparator)),
         orDefault(hooks.timeText, std::function<QString()>(&readingTime)),
         orDefault(hooks.dateText, std::function<QString()>(&readingDate)), hooks.waitProcessingEvents,
-        ReadInputs{}});
+        ReadInputs{}, [this](TimerId id) {
+            m_fastReply->endIdlePeriod(id);
+        }});
     m_operations = std::make_unique<MeterOperations>(*m_context, meterTimers(*m_timers));
     m_gateway = std::make_unique<gateway::GatewayCommands>(*m_context, m_operations->console());
     m_display = std::make_unique<display::DisplayOperations>(*m_context, *m_timers, m_operations->console());

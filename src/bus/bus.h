@@ -12,6 +12,7 @@ class QTimer;
 
 namespace holvex {
 
+class FastReplyWatch;
 class MeterOperations;
 class SecondarySearch;
 class TimerSet;
@@ -98,6 +99,7 @@ private:
     TimerSet* m_timers = nullptr;
     std::unique_ptr<links::RoadLinks> m_roads;
     std::unique_ptr<links::Channel> m_channel;
+    std::unique_ptr<FastReplyWatch> m_fastReply;
     std::unique_ptr<BusContext> m_context;
     std::unique_ptr<MeterOperations> m_operations;
     std::unique_ptr<gateway::GatewayCommands> m_gateway;

@@ -14,6 +14,8 @@ class MessageLanguage;
 class StringGridModel;
 class ProgressSink;
 
+enum class TimerId;
+
 namespace links {
 class Channel;
 }
@@ -45,6 +47,9 @@ struct BusContext {
     // event loop. Tests put a function here that only records the wait.
     std::function<void(int milliseconds)> waitProcessingEvents;
     ReadInputs inputs;
+    // The reply timer's period under way asks nothing (a row without an address is passed over): with
+    // "End the wait when the answer is complete" its tick comes at once. Empty: the period runs out.
+    std::function<void(TimerId)> endIdlePeriod;
 };
 
 } // namespace holvex

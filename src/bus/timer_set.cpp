@@ -22,6 +22,14 @@ TimerSet::TimerSet(QObject* parent) : QObject(parent) {
         auto* timer = new QTimer(this);
         timer->setObjectName(QString::fromLatin1(kNames[i]));
         m_timers[static_cast<std::size_t>(i)] = timer;
+        // Connected before any operation's tick, so the tick sees the usual interval again.
+        connect(timer, &QTimer::timeout, this, [this, i, timer] {
+            bool& ended = m_waitEnded[static_cast<std::size_t>(i)];
+            if (ended) {
+                ended = false;
+                timer->setInterval(m_responseTimeout);
+            }
+        });
     }
     timer(TimerId::AutoAddress)->setInterval(kAutoAddressInterval);
     timer(TimerId::KeepAlive)->setInterval(kKeepAliveInterval);
@@ -43,12 +51,22 @@ QString TimerSet::objectNameOf(TimerId id) {
 
 void TimerSet::setResponseTimeout(int milliseconds) {
     m_responseTimeout = milliseconds;
+    m_waitEnded.fill(false);
     for (int i = 0; i < kCount; ++i) {
         const auto id = static_cast<TimerId>(i);
         if (followsResponseTimeout(id)) {
             timer(id)->setInterval(milliseconds);
         }
     }
+}
+
+void TimerSet::endWaitNow(TimerId id) {
+    QTimer* running = timer(id);
+    if (!followsResponseTimeout(id) || !running->isActive()) {
+        return;
+    }
+    m_waitEnded[static_cast<std::size_t>(index(id))] = true;
+    running->start(0);
 }
 
 void TimerSet::stopAll() {

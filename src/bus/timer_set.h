@@ -43,11 +43,17 @@ public:
     void setResponseTimeout(int milliseconds);
     int responseTimeout() const { return m_responseTimeout; }
 
+    // The answer the running reply timer waits for is in: it ticks at once, and from then on runs at the
+    // response timeout again (its tick still stops or re-arms it as ever). A timer that is not running is
+    // left alone.
+    void endWaitNow(TimerId id);
+
     // Stops every timer (closing the window).
     void stopAll();
 
 private:
     std::array<QTimer*, kCount> m_timers{};
+    std::array<bool, kCount> m_waitEnded{};
     int m_responseTimeout = kDefaultResponseTimeout;
 };
 

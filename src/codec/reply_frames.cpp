@@ -97,9 +97,12 @@ AwaitedReply takeAwaitedReply(const QByteArray& bytes, std::optional<int> awaite
         }
         from += piece.size;
     }
+    const bool wholeFrames = from == bytes.size() && !reply.incomplete;
     if (!awaited) {
+        reply.complete = wholeFrames && from > 0;
         return reply;
     }
+    reply.complete = wholeFrames && !(asked.isEmpty() && unasked.isEmpty());
     // Two frames of the asked address are two meters at one address answering at once: handed on together,
     // they fail the checks as the collision they are.
     reply.bytes = asked.isEmpty() ? unasked : asked;

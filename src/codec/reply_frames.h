@@ -17,6 +17,9 @@ struct AwaitedReply {
     QByteArray bytes;        // the answer to hand on: the asked meter's frame, or the bytes no frame explains
     QList<int> ignored;      // address fields of other meters' complete frames, left out, in arrival order
     bool incomplete = false; // the bytes end inside a frame that has begun and is not complete yet
+    // The bytes are whole frames and hold an answer: the asked meter's frame or an acknowledgement, or,
+    // without an awaited address, at least one frame. Stray bytes or a frame still arriving leave it false.
+    bool complete = false;
 };
 
 // Cuts the bytes into frames (the single 0xE5, short frames, long frames by their length field). A complete

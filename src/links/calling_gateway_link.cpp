@@ -88,6 +88,10 @@ SearchReply CallingGatewayLink::takeSearchReply() {
     return SearchReply{m_state.GatewayReply, false};
 }
 
+QByteArray CallingGatewayLink::peekReply() {
+    return m_state.PacketArrived ? m_state.GatewayReply : QByteArray();
+}
+
 void CallingGatewayLink::close() {
     m_state.GatewayReply.clear();
 }
@@ -106,6 +110,11 @@ bool WirelessAdapterLink::sendFrame(const QByteArray& frame, codec::PacketKind k
         m_log.logLine(words.socketLine(failure));
     }
     return true;
+}
+
+QByteArray WirelessAdapterLink::peekReply() {
+    // Read requests are answered unwrapped, everything else in packets.
+    return m_state.RawReply.isEmpty() ? CallingGatewayLink::peekReply() : m_state.RawReply;
 }
 
 ReplyRead WirelessAdapterLink::takeReply(ReplyTimer timer) {

@@ -28,6 +28,7 @@ public:
     bool sendLine(const QByteArray& line, const OperationWords& words) override;
     ReplyRead takeReply(ReplyTimer timer) override;
     SearchReply takeSearchReply() override;
+    QByteArray peekReply() override;
     void close() override;
 
 protected:
@@ -51,6 +52,7 @@ public:
     LinkKind kind() const override { return LinkKind::WirelessAdapter; }
     bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) override;
     ReplyRead takeReply(ReplyTimer timer) override;
+    QByteArray peekReply() override;
 };
 
 } // namespace holvex::links

@@ -1,10 +1,12 @@
 #include "links/channel.h"
 
+#include "bus/line_timing.h"
 #include "bus/run_state.h"
 #include "codec/reply_frames.h"
 #include "links/link_selection.h"
 #include "links/link_set.h"
 #include "log/log_sink.h"
+#include "settings/settings.h"
 
 namespace holvex::links {
 
@@ -30,21 +32,64 @@ bool Channel::openRoad(LinkKind road) {
     return m_open->open();
 }
 
-void Channel::beginExchange(bool frameRequest, std::optional<int> awaitedAddress) {
-    m_frameRequest = frameRequest;
+void Channel::beginExchange(const QByteArray& request, std::optional<int> awaitedAddress) {
+    m_request = request;
     m_awaitedAddress = awaitedAddress;
     m_answerSoFar.clear();
     m_waitedForRest = false;
+    m_awaiting = !request.isEmpty();
+    m_sizeSeen = 0;
+    m_sinceGrowth.start();
 }
 
 bool Channel::sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) {
-    beginExchange(true, codec::awaitedAddressOf(frame));
-    return current().sendFrame(frame, kind, words);
+    Link& link = current();
+    // A request starts from an empty input: what a slow meter sent after the last exchange ended is no
+    // answer to this one.
+    link.dropStaleInput();
+    beginExchange(frame, codec::awaitedAddressOf(frame));
+    const bool sent = link.sendFrame(frame, kind, words);
+    if (sent && m_exchangeStarted) {
+        m_exchangeStarted();
+    }
+    return sent;
 }
 
 bool Channel::sendLine(const QByteArray& line, const OperationWords& words) {
-    beginExchange(false, std::nullopt);
+    beginExchange({}, std::nullopt);
     return current().sendLine(line, words);
+}
+
+QByteArray Channel::answerBytes(const QByteArray& fresh) const {
+    if (!m_answerSoFar.isEmpty() || m_request.isEmpty() || fresh.isEmpty()) {
+        return m_answerSoFar + fresh;
+    }
+    // Some level converters send every request back before the meter's answer.
+    if (fresh.startsWith(m_request)) {
+        return fresh.mid(m_request.size());
+    }
+    if (m_request.startsWith(fresh)) {
+        return {}; // the echo is still arriving
+    }
+    return fresh;
+}
+
+bool Channel::answerSettled() {
+    if (!m_awaiting || m_gatewayAnswerOnSerial) {
+        return false;
+    }
+    const QByteArray bytes = answerBytes(current().peekReply());
+    if (bytes.size() != m_sizeSeen) {
+        m_sizeSeen = bytes.size();
+        m_sinceGrowth.start();
+        return false;
+    }
+    if (!codec::takeAwaitedReply(bytes, m_awaitedAddress).complete) {
+        return false;
+    }
+    const LineTiming line = LineTiming::ofSpeed(m_settings.Speed);
+    const qint64 quiet = m_awaitedAddress ? line.frameGapNs() : line.answerDelayNs();
+    return m_sinceGrowth.nsecsElapsed() >= quiet;
 }
 
 ReplyRead Channel::readReply(ReplyTimer timer) {
@@ -55,11 +100,15 @@ ReplyRead Channel::readReply(ReplyTimer timer) {
 }
 
 ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
-    // The console logs whatever came back, as it came.
-    if (!m_frameRequest || reply.waitAnotherPeriod || timer == ReplyTimer::FreeCommand) {
+    if (reply.waitAnotherPeriod) {
         return reply;
     }
-    const QByteArray bytes = m_answerSoFar + reply.bytes;
+    // The console logs whatever came back, as it came.
+    if (m_request.isEmpty() || timer == ReplyTimer::FreeCommand) {
+        m_awaiting = false;
+        return reply;
+    }
+    const QByteArray bytes = answerBytes(reply.bytes);
     m_answerSoFar.clear();
     const codec::AwaitedReply answer = codec::takeAwaitedReply(bytes, m_awaitedAddress);
     for (const int address : answer.ignored) {
@@ -74,21 +123,27 @@ ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
         // Taken: the link's buffers must not hand the same bytes over again.
         m_state.RawReply.clear();
         m_state.GatewayReply.clear();
+        m_sizeSeen = 0;
         return ReplyRead{{}, true};
     }
+    m_awaiting = false;
     reply.bytes = answer.bytes;
     return reply;
 }
 
 SearchReply Channel::takeSearchReply() {
-    return current().takeSearchReply();
+    SearchReply reply = current().takeSearchReply();
+    reply.bytes = answerBytes(reply.bytes);
+    m_answerSoFar.clear();
+    m_awaiting = false;
+    return reply;
 }
 
 void Channel::closeChannel() {
     Link& link = current();
     m_open = nullptr;
     m_gatewayAnswerOnSerial = false;
-    beginExchange(false, std::nullopt);
+    beginExchange({}, std::nullopt);
     m_state.FullReadRequested = false;
     link.close();
     Link& serial = m_links.link(LinkKind::Serial);
@@ -133,7 +188,7 @@ bool Channel::sendGatewayLine(const QByteArray& line, GatewayLineScope scope, co
     }
     OperationWords words;
     words.serial = QString::fromLatin1(line);
-    beginExchange(false, std::nullopt);
+    beginExchange({}, std::nullopt);
     if (!serial.sendLine(line, words)) {
         return false;
     }

@@ -2,6 +2,9 @@
 
 #include "links/link.h"
 
+#include <QElapsedTimer>
+
+#include <functional>
 #include <optional>
 
 namespace holvex {
@@ -47,6 +50,15 @@ public:
     ReplyRead readReply(ReplyTimer timer);
     // What has arrived so far, taken at once without the gateway reload wait.
     SearchReply takeSearchReply();
+
+    // Called each time a frame request has gone out, for the watch that ends the wait early.
+    void setExchangeStartedHandler(std::function<void()> handler) { m_exchangeStarted = std::move(handler); }
+    // A frame request's answer is awaited: neither read nor given up yet.
+    bool exchangeAwaited() const { return m_awaiting; }
+    // The awaited answer is in whole and the line has stayed quiet since its last byte: one frame gap after
+    // the answer of the one meter asked; after a request several meters may answer, the longest time a meter
+    // may take to begin. Call it again and again while waiting: it notices the bytes growing between calls.
+    bool answerSettled();
     // The end of an operation. The serial port closes whatever the road: a gateway line may have opened it.
     void closeChannel();
     void discardInput();
@@ -74,8 +86,10 @@ public:
 private:
     Link& current();
     // A new request: nothing of an earlier exchange may be taken for its answer.
-    void beginExchange(bool frameRequest, std::optional<int> awaitedAddress);
+    void beginExchange(const QByteArray& request, std::optional<int> awaitedAddress);
     ReplyRead takeAnswerFrames(ReplyRead reply, ReplyTimer timer);
+    // The bytes of this exchange so far: a level converter's echo of the request is not the answer.
+    QByteArray answerBytes(const QByteArray& fresh) const;
 
     const Settings& m_settings;
     RunState& m_state;
@@ -83,12 +97,17 @@ private:
     LinkSet& m_links;
     Link* m_open = nullptr;
     bool m_gatewayAnswerOnSerial = false;
-    // The exchange under way: whether a frame was sent, to which meter, the start of an answer the tick cut,
-    // and whether the one extra period for its rest was used.
-    bool m_frameRequest = false;
+    // The exchange under way: the frame sent (empty for a text line), to which meter, the start of an answer
+    // the tick cut, and whether the one extra period for its rest was used.
+    QByteArray m_request;
     std::optional<int> m_awaitedAddress;
     QByteArray m_answerSoFar;
     bool m_waitedForRest = false;
+    bool m_awaiting = false;
+    // How much of the answer had arrived at the last look, and since when.
+    qsizetype m_sizeSeen = 0;
+    QElapsedTimer m_sinceGrowth;
+    std::function<void()> m_exchangeStarted;
 };
 
 } // namespace holvex::links

@@ -70,6 +70,10 @@ SearchReply LanAdapterLink::takeSearchReply() {
     return SearchReply{m_state.RawReply, false};
 }
 
+QByteArray LanAdapterLink::peekReply() {
+    return m_state.RawReply;
+}
+
 void LanAdapterLink::close() {
     if (m_state.XPortConnected) {
         m_client.drop();

@@ -29,6 +29,7 @@ public:
     bool sendLine(const QByteArray& line, const OperationWords& words) override;
     ReplyRead takeReply(ReplyTimer timer) override;
     SearchReply takeSearchReply() override;
+    QByteArray peekReply() override;
     void close() override;
 
     // Connects when not connected and waits "Ethernet timeout" x 10 ms, the whole time, with the event loop

@@ -93,8 +93,8 @@ public:
     // One M-Bus frame, wrapped in a gateway packet of the given kind where a gateway is the road. False when
     // the road's connection is down and nothing went out.
     virtual bool sendFrame(const QByteArray& frame, codec::PacketKind kind, const OperationWords& words) = 0;
-    // A text line of the maker's devices: written as it is, or as the payload of a packet of kind A1 through a
-    // gateway. No terminator is added. False when the road's connection is down and nothing went out.
+    // A text line of the maker's devices: written as it is, or as the payload of a packet of kind A1 through
+    // a gateway. No terminator is added. False when the road's connection is down and nothing went out.
     virtual bool sendLine(const QByteArray& line, const OperationWords& words) = 0;
     // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
     // clear.
@@ -102,11 +102,16 @@ public:
     // What has arrived so far, at once, without the gateway reload wait (the secondary search waits one
     // response timeout itself).
     virtual SearchReply takeSearchReply() = 0;
+    // What has arrived for the request under way, left where it is for the reply timer's read: a road that
+    // cannot tell gives nothing, and its exchanges always wait the whole response timeout.
+    virtual QByteArray peekReply() { return {}; }
     // The end of an operation: the serial port closes, a LAN adapter connection drops, the gateway of the
     // server version drops its connection when the settings ask for it.
     virtual void close() = 0;
     // Drops what waits to be read (serial port: the input, or input and output).
     virtual void discardInput() {}
+    // Before each request: whatever is still waiting to be read belongs to an earlier exchange.
+    virtual void dropStaleInput() {}
     virtual void discardAll() {}
 };
 

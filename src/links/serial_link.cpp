@@ -276,6 +276,13 @@ SearchReply SerialLink::takeSearchReply() {
     return reply;
 }
 
+QByteArray SerialLink::peekReply() {
+    if (!m_state.PortOpen || !m_port.isOpen()) {
+        return {};
+    }
+    return m_port.peek(m_port.bytesAvailable());
+}
+
 void SerialLink::close() {
     // Open only while an operation runs.
     if (m_state.PortOpen || m_port.isOpen()) {

@@ -34,6 +34,8 @@ public:
     // Every byte waiting in the port; "No valid physical connection" when the port is closed.
     ReplyRead takeReply(ReplyTimer timer) override;
     SearchReply takeSearchReply() override;
+    QByteArray peekReply() override;
+    void dropStaleInput() override { discardInput(); }
     // Empties both buffers and closes the port when it is open.
     void close() override;
     void discardInput() override;

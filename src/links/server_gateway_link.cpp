@@ -101,6 +101,10 @@ SearchReply ServerGatewayLink::takeSearchReply() {
     return SearchReply{m_state.GatewayReply, false};
 }
 
+QByteArray ServerGatewayLink::peekReply() {
+    return m_state.GatewayReply;
+}
+
 void ServerGatewayLink::close() {
     if (!m_settings.CloseTcp) {
         return;

@@ -33,6 +33,7 @@ public:
     bool sendLine(const QByteArray& line, const OperationWords& words) override;
     ReplyRead takeReply(ReplyTimer timer) override;
     SearchReply takeSearchReply() override;
+    QByteArray peekReply() override;
     void close() override;
 
     // Connects when not connected and waits up to "Ethernet timeout" x 10 ms with the event loop running;

@@ -183,6 +183,8 @@ QWidget* CommunicationPage::buildOptions() {
     m_decSeparator = makeEdit("Edit_dec_separator", &Settings::DecSeparator, 1);
     m_retriesLabel = new QLabel(QStringLiteral("Retries"), options);
     m_retry = makeSpin("UD_retry", &Settings::Retry, 0, 9);
+    m_fastReply = makeBox(QStringLiteral("End the wait when the answer is complete"), "Check_fast_reply",
+                          &Settings::FastReply);
 
     // Two columns, each a block of its own, so that Tab goes down the channel choices before the decoding
     // ones.
@@ -221,6 +223,7 @@ QWidget* CommunicationPage::buildOptions() {
     retries->addWidget(m_retry);
     retries->addStretch(1);
     decodingColumn->addLayout(retries);
+    decodingColumn->addWidget(m_fastReply);
     decodingColumn->addStretch(1);
     auto* columns = new QHBoxLayout(options);
     columns->addWidget(channels);
@@ -397,6 +400,7 @@ void CommunicationPage::load(const Settings& stored) {
     m_exportSeparator->setText(stored.ExportSeparator);
     m_decSeparator->setText(stored.DecSeparator);
     m_retry->setValue(stored.Retry);
+    m_fastReply->setChecked(stored.FastReply);
     m_ethernet->setChecked(stored.UseEthernet);
     m_lanXp->setChecked(stored.UseLanXp);
     m_ferrinServ->setChecked(stored.UseFerrinServ);

@@ -27,7 +27,7 @@ class MessageLanguage;
 //   Group_serial, Combo_port_name, Combo_speed, Combo_parity, Check_rts, Check_dtr,
 //   Check_lanxp, Check_ferrin_serv, Check_ethernet, Check_nerit1, Check_5b, Check_global_init,
 //   Check_multitelegram, Check_apator, Check_techem, Check_msb, Check_lsb,
-//   Edit_export_separator, Edit_dec_separator, UD_retry,
+//   Edit_export_separator, Edit_dec_separator, UD_retry, Check_fast_reply,
 //   Group_remote, Edit_remote_ip, Edit_remote_port, Edit_net_number, UD_eth_timeout, Check_close_tcp,
 //   Group_ethernet, Edit_listen_port, Check_auto_open, Check_auto_lumet, Check_auto_mbus, Check_auto_sec,
 //   Check_keep_alive, UD_treload, Check_accept_network, Edit_accepted_network,
@@ -98,6 +98,7 @@ private:
     QCheckBox* m_use5B = nullptr;
     QCheckBox* m_globalInit = nullptr;
     QCheckBox* m_multitelegram = nullptr;
+    QCheckBox* m_fastReply = nullptr;
     QCheckBox* m_apator = nullptr;
     QCheckBox* m_techem = nullptr;
     QCheckBox* m_msb = nullptr;

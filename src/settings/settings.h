@@ -60,6 +60,9 @@ struct Settings {
     int SearchFrom = 0;
     int SearchTo = 0;
     int Timeout = 500;
+    // Set in the settings dialog: an exchange ends as soon as its answer is complete and the line has gone
+    // quiet, instead of always waiting the whole response timeout.
+    bool FastReply = true;
 
     // [IPaddress] (written by the main window): the manufacturer server and the two control servers offered
     // on the gateway page. The built-in values are documentation addresses, to be replaced by the installer.

@@ -92,6 +92,7 @@ const std::array kKeys{
     numberKey("Mbus", "SearchFrom", KeyGroup::MainWindow, &Settings::SearchFrom, 0, 255),
     numberKey("Mbus", "SearchTo", KeyGroup::MainWindow, &Settings::SearchTo, 0, 255),
     numberKey("Mbus", "Timeout", KeyGroup::MainWindow, &Settings::Timeout, 300, 30000),
+    flagKey("Mbus", "FastReply", KeyGroup::Communication, &Settings::FastReply),
     textKey("IPaddress", "IPMA", KeyGroup::MainWindow, &Settings::Ipma, 0),
     textKey("IPaddress", "IPCO", KeyGroup::MainWindow, &Settings::Ipco, 0),
     textKey("IPaddress", "IPO1", KeyGroup::MainWindow, &Settings::Ipo1, 0),

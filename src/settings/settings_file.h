@@ -20,11 +20,12 @@ Settings settingsFromDocument(const IniDocument& doc);
 // Writing keeps every line the program does not write (unknown sections and keys, comments). Each returns
 // false when the file cannot be written (read-only file or folder, unreadable file), leaving it untouched.
 
-// The dialog's first page: [Com port], [Misc] without "Dir" and "Language", [Ethernet], [LANXP].
+// The dialog's first page: [Com port], [Misc] without "Dir" and "Language", [Ethernet], [LANXP], and
+// "FastReply" of [Mbus].
 bool saveCommunicationKeys(const QString& path, const Settings& s);
 // [Titles]: "Count" and "Title1" .. "Title15".
 bool saveTitleKeys(const QString& path, const Settings& s);
-// The main window's keys: [Mbus], [Misc] "Dir" and "Language", [IPaddress].
+// The main window's keys: [Mbus] but "FastReply", [Misc] "Dir" and "Language", [IPaddress].
 bool saveMainWindowKeys(const QString& path, const Settings& s);
 // Every key, e.g. to create a new home folder.
 bool saveAllSettings(const QString& path, const Settings& s);

@@ -141,6 +141,18 @@ TEST_P(ReadRoadTest, ReadAllAfterAScanPassesOverTheEmptyRow) {
     EXPECT_EQ(b.rows(), (QStringList{"21034501/1", "21034503/3", "21034505/5", "/"}));
 }
 
+TEST_P(ReadRoadTest, CompleteAnswersEndTheirWaitsEarly) {
+    // Half a minute a wait: the reads are over long before, or the waits did not end with the answers.
+    b.bus.timers().setResponseTimeout(30000);
+    b.settings.Timeout = 30000;
+    startRoad();
+    scan("7", "7");
+    ASSERT_TRUE(b.operations.readAll().start());
+    ASSERT_TRUE(b.runToEnd(10000)) << "a wait lasted its whole timeout";
+    EXPECT_EQ(b.recorded(), QStringList(2, QStringLiteral("10 7B 07 82 16")));
+    EXPECT_EQ(b.rows(), (QStringList{"21034507/7", "/"}));
+}
+
 TEST_P(ReadRoadTest, ReadSelectedReadsEveryMarkedRow) {
     startRoad();
     scan("1", "5");

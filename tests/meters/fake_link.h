@@ -3,15 +3,15 @@
 // A link that answers at once from a script, and the bus built over it, so the step machines run with
 // ticks called by hand and no real wait.
 
-#include "bus/bus_context.h"
-#include "links/link_set.h"
 #include "bus/bus.h"
+#include "bus/bus_context.h"
 #include "bus/run_state.h"
 #include "bus/timer_set.h"
 #include "codec/frame_codec.h"
 #include "fake_sinks.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
+#include "links/link_set.h"
 #include "log/log_sink.h"
 #include "log/progress_sink.h"
 #include "meters/ops/decode_application.h"
@@ -92,6 +92,7 @@ public:
         pending.clear();
         return reply;
     }
+    QByteArray peekReply() override { return showsArrivals ? pending : QByteArray(); }
     void close() override { ++closes; }
     void discardInput() override { ++inputDiscards; }
     void discardAll() override { ++bothDiscards; }
@@ -108,6 +109,7 @@ public:
     bool searchConnected = true; // false: takeSearchReply reports a closed port
     bool roadUp = true;          // false: the road's connection is down, nothing goes out
     bool awaitingPacket = false; // true: every takeReply waits another period, as for a late gateway
+    bool showsArrivals = false;  // true: the answer can be looked at before the reply timer takes it
     int opens = 0;
     int closes = 0;
     int inputDiscards = 0;
@@ -194,7 +196,10 @@ struct Bench {
     QList<int> waits;
     Bus bus{BusParts{settings, state, log, progress, language, table},
             BusHooks{&links, [] { return QLatin1Char('.'); }, [] { return QStringLiteral("10:00:00"); },
-                     [] { return QStringLiteral("08/12/2026"); }, [this](int ms) { waits.append(ms); }}};
+                     [] { return QStringLiteral("08/12/2026"); },
+                     [this](int ms) {
+                         waits.append(ms);
+                     }}};
     BusContext& context = bus.context();
     MeterOperations& ops = bus.operations();
     DecodeApplication& decoder = ops.decoder();

@@ -172,6 +172,9 @@ TEST_F(SettingsDialogTest, ControlsAreTheLiveSettingsUntilReloaded) {
     writeFile("[Misc]\nRetry=2\n");
     open();
     EXPECT_EQ(m_settings.Retry, 2);
+    EXPECT_TRUE(control<QCheckBox>("Check_fast_reply")->isChecked()); // no key: on
+    control<QCheckBox>("Check_fast_reply")->click();
+    EXPECT_FALSE(m_settings.FastReply);
     control<QSpinBox>("UD_retry")->setValue(5);
     control<QComboBox>("Combo_port_name")
         ->setCurrentText(QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00"));
@@ -179,6 +182,7 @@ TEST_F(SettingsDialogTest, ControlsAreTheLiveSettingsUntilReloaded) {
     EXPECT_EQ(m_settings.PortName, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00"));
     m_dialog->loadFromFile(); // not applied: dropped
     EXPECT_EQ(m_settings.Retry, 2);
+    EXPECT_TRUE(m_settings.FastReply);
     EXPECT_EQ(m_settings.PortName, QStringLiteral("COM1"));
 }
 

@@ -60,6 +60,7 @@ void expectSame(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.SearchFrom, b.SearchFrom);
     EXPECT_EQ(a.SearchTo, b.SearchTo);
     EXPECT_EQ(a.Timeout, b.Timeout);
+    EXPECT_EQ(a.FastReply, b.FastReply);
     EXPECT_EQ(a.Ipma, b.Ipma);
     EXPECT_EQ(a.Ipco, b.Ipco);
     EXPECT_EQ(a.Ipo1, b.Ipo1);
@@ -107,6 +108,7 @@ Settings everyKeyChanged() {
     s.SearchFrom = 250;
     s.SearchTo = 3;
     s.Timeout = 30000;
+    s.FastReply = false;
     s.Ipma = QStringLiteral("198.51.100.1");
     s.Ipco = QStringLiteral("198.51.100.2");
     s.Ipo1 = QStringLiteral("198.51.100.3");
@@ -121,6 +123,7 @@ TEST(SettingsFile, MissingFileGivesDefaults) {
     EXPECT_EQ(s.Timeout, 500);
     EXPECT_TRUE(s.MsbSearch);
     EXPECT_TRUE(s.KeepAlive);
+    EXPECT_TRUE(s.FastReply);
     EXPECT_EQ(s.Ipma, QStringLiteral("192.0.2.10"));
 }
 
@@ -144,6 +147,7 @@ TEST(SettingsFile, EachSaveWritesOnlyItsOwnKeys) {
     EXPECT_EQ(loaded.Language, defaults.Language);
     EXPECT_EQ(loaded.TitleCount, defaults.TitleCount);
     EXPECT_EQ(loaded.Timeout, defaults.Timeout);
+    EXPECT_EQ(loaded.FastReply, changed.FastReply); // the dialog's, though in [Mbus]
 
     ASSERT_TRUE(saveTitleKeys(path(dir), changed));
     loaded = loadSettingsFile(path(dir));
@@ -220,12 +224,13 @@ TEST(SettingsFile, NumbersAreClampedOrDefaulted) {
 TEST(SettingsFile, BooleansAreTrueWhenNotZero) {
     QTemporaryDir dir;
     const Settings s = fromText(dir, "[Com port]\nRTS=2\nDTR=-1\n[Misc]\nMSBSearch=0\nUse5B=yes\n"
-                                     "[Ethernet]\nKeepAlive=0\n");
+                                     "[Ethernet]\nKeepAlive=0\n[Mbus]\nFastReply=0\n");
     EXPECT_TRUE(s.Rts);
     EXPECT_TRUE(s.Dtr);
     EXPECT_FALSE(s.MsbSearch);
     EXPECT_FALSE(s.Use5B); // not a number: the default
     EXPECT_FALSE(s.KeepAlive);
+    EXPECT_FALSE(s.FastReply);
 }
 
 TEST(SettingsFile, TextsAreCutToTheirFieldLength) {

@@ -2,6 +2,7 @@
 
 #include "bus/bus_context.h"
 #include "bus/run_state.h"
+#include "bus/timer_set.h"
 #include "lang/message_language.h"
 #include "links/channel.h"
 #include "log/progress_sink.h"
@@ -110,8 +111,15 @@ void ReadAllCycle::retry() {
         return;
     }
     if (!readCurrentRow()) {
-        // Nothing can be sent to this row: the next period passes over it.
-        state.RetryCount = m_context.settings.Retry + 1;
+        passOverRow();
+    }
+}
+
+void ReadAllCycle::passOverRow() {
+    // Nothing can be sent to this row: the next period passes over it.
+    m_context.state.RetryCount = m_context.settings.Retry + 1;
+    if (m_context.endIdlePeriod) {
+        m_context.endIdlePeriod(TimerId::ReadAll);
     }
 }
 
@@ -127,7 +135,7 @@ void ReadAllCycle::advance() {
             state.RetryCount = 0;
         }
     } else {
-        state.RetryCount = m_context.settings.Retry + 1;
+        passOverRow();
     }
     ProgressSink& progress = m_context.progress;
     if (progress.progressPosition() < progress.progressMaximum() - 1) {

@@ -45,6 +45,8 @@ private:
     // Empties both serial buffers and both reply buffers, then reads the current row when its address cell
     // holds an address. Returns whether the cell held one.
     bool readCurrentRow();
+    // A row nothing can be sent to: its period passes without a request.
+    void passOverRow();
     void retry();
     void advance();
     void finish();

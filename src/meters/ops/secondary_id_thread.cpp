@@ -52,13 +52,18 @@ void SecondaryIDThread::fail(int code) {
 
 void SecondaryIDThread::waitOneTimeout() {
     const int timeout = onAgentThread([this] { return m_agent.agentResponseTimeout(); });
-    const QDeadlineTimer deadline(std::max(timeout, 0));
+    const int lookInterval = onAgentThread([this] { return m_agent.agentAnswerLookInterval(); });
+    const int slice = lookInterval > 0 ? lookInterval : kSleepSliceMs;
+    const QDeadlineTimer deadline(std::max(timeout, 0), Qt::PreciseTimer);
     while (!m_abandoned.load()) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0) {
             return;
         }
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kSleepSliceMs)));
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, slice)));
+        if (lookInterval > 0 && onAgentThread([this] { return m_agent.agentAnswerSettled(); })) {
+            return;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "bus/bus_context.h"
 #include "bus/event_loop_wait.h"
+#include "bus/line_timing.h"
 #include "bus/run_state.h"
 #include "codec/frame_codec.h"
 #include "lang/message_language.h"
@@ -18,12 +19,15 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <exception>
 
 namespace holvex {
 
 namespace {
 constexpr int kStopPollMs = 5;
+constexpr int kAnswerLookMs = 10;
 } // namespace
 
 SecondarySearch::SecondarySearch(BusContext& context, DecodeApplication& decoder, QTimer& respondTimer,
@@ -121,6 +125,24 @@ int SecondarySearch::agentRetries() const {
 
 int SecondarySearch::agentResponseTimeout() const {
     return m_closing ? 0 : m_context.settings.Timeout;
+}
+
+int SecondarySearch::agentAnswerLookInterval() const {
+    if (m_closing || !m_context.settings.FastReply) {
+        return 0;
+    }
+    // Several meters may answer a selection, so its wait ends only a whole answer delay after the last byte:
+    // where that is no shorter than the timeout, looking would gain nothing. Looking every 10 ms is close
+    // enough against a window of some 190 ms at 2400 baud.
+    const qint64 windowNs = LineTiming::ofSpeed(m_context.settings.Speed).answerDelayNs();
+    if (windowNs >= qint64(m_context.settings.Timeout) * 1000000) {
+        return 0;
+    }
+    return kAnswerLookMs;
+}
+
+bool SecondarySearch::agentAnswerSettled() {
+    return !m_closing && m_context.settings.FastReply && m_context.channel.answerSettled();
 }
 
 bool SecondarySearch::agentSendSelection(const codec::SearchDigits& mask) {

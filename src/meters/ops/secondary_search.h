@@ -83,6 +83,11 @@ public:
     };
     int agentRetries() const;
     int agentResponseTimeout() const;
+    // With "End the wait when the answer is complete": how often the worker looks whether the answer is in
+    // (milliseconds); 0 when the setting is off and the worker waits the whole timeout.
+    int agentAnswerLookInterval() const;
+    // The answer to the request under way is in and the line quiet.
+    bool agentAnswerSettled();
     // TrySelection up to the wait: "Checking " + mask + "...", discard the serial buffers, send the selection
     // frame (packet kind A1). False when building or sending failed (#1001).
     bool agentSendSelection(const codec::SearchDigits& mask);
