@@ -55,8 +55,9 @@ void DirectSelection::beginDirectRead(const QString& fieldText) {
     m_noResponseId = fieldText;
     m_awaitingEnd = false;
     m_lastReadDecoded = false;
-    selectMeterById(fieldText);
+    // Stale input goes before the selection is sent: dropped after it, a quick acknowledgement went with it.
     m_context.channel.discardInput();
+    selectMeterById(fieldText);
     state.GatewayReply.clear();
     m_secondaryTimer.start();
 }
@@ -102,9 +103,10 @@ void DirectSelection::tick() {
         state.GatewayReply.clear();
         state.RawReply.clear();
         if (state.AddressWritePending) {
+            // The channel drops stale input before it sends; dropping input after the write could only
+            // lose its acknowledgement.
             sendAddressWrite();
             state.AddressWritePending = false;
-            m_context.channel.discardInput();
         } else {
             sendReadRequest(m_context, codec::address::kSelected);
         }
