@@ -156,6 +156,8 @@ std::optional<BusArguments> parseBusArguments(BusCommand command, const QStringL
                                parsed.timeout);
         } else if (named(argument, "--retry")) {
             ok = reader.number(QStringLiteral("--retry"), argument, 0, kMaxRetry, parsed.retry);
+        } else if (argument == QLatin1String("--whole-timeout")) {
+            parsed.wholeTimeout = true;
         } else if (argument == QLatin1String("--json")) {
             parsed.json = true;
         } else if (command == BusCommand::Scan && named(argument, "--from")) {
@@ -216,6 +218,9 @@ void applyOverrides(const BusArguments& arguments, Settings& settings) {
     }
     if (arguments.retry) {
         settings.Retry = *arguments.retry;
+    }
+    if (arguments.wholeTimeout) {
+        settings.FastReply = false;
     }
 }
 

@@ -19,6 +19,7 @@ struct BusArguments {
     std::optional<int> lanPort;
     std::optional<int> timeout;
     std::optional<int> retry;
+    bool wholeTimeout = false; // "End the wait when the answer is complete" off for this run
     bool json = false;
 
     // scan
@@ -39,8 +40,8 @@ inline constexpr int kMaxRetry = 9;
 inline constexpr int kMaxPrimaryAddress = 255;
 
 // Which command-specific options a command takes. A device command (gateway ...) takes no option of its own
-// here: its words and values are gathered as positional arguments. Common: the shared options alone (a command
-// that parses its own options first).
+// here: its words and values are gathered as positional arguments. Common: the shared options alone (a
+// command that parses its own options first).
 enum class BusCommand { Scan, Read, Send, Device, Common };
 
 // Parses the arguments after the command name. On a bad argument returns nothing and puts a one-line message
@@ -50,7 +51,8 @@ std::optional<BusArguments> parseBusArguments(BusCommand command, const QStringL
                                               QString* error);
 
 // The overrides applied to the settings read from the file: --port chooses the serial port (and leaves the
-// network channels), --lan the LAN adapter at that address, --timeout and --retry replace the stored values.
+// network channels), --lan the LAN adapter at that address, --timeout and --retry replace the stored values,
+// --whole-timeout turns the early end of the wait off.
 void applyOverrides(const BusArguments& arguments, Settings& settings);
 
 } // namespace holvex::cli

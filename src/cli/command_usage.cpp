@@ -11,12 +11,14 @@ struct CommandHelp {
 };
 
 const char kCommonOptions[] =
-    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n"
+    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--whole-timeout] "
+    "[--json]\n"
     "  --home DIR       the home folder whose holvex.ini gives every setting (only read)\n"
     "  --port NAME      the serial port instead of the one in the settings\n"
     "  --lan HOST:PORT  the serial-to-Ethernet adapter at that address\n"
     "  --timeout MS     the response timeout, 300..30000 ms\n"
     "  --retry N        the retries, 0..9\n"
+    "  --whole-timeout  every exchange waits its whole response timeout, even when the answer is complete\n"
     "  --json           results as JSON instead of the table's CSV lines\n"
     "The event log goes to standard error; exit status 0 ran, 1 channel not opened or no answer, 2 bad "
     "input.\n";

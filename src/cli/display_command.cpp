@@ -57,7 +57,8 @@ const char kUsage[] =
     "The event log goes to standard error, the unit's answers to standard output (--json: one object).\n"
     "Exit status: 0 ran, 1 the channel could not be opened or nothing went out, 2 bad arguments or a\n"
     "refused value.\n"
-    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
+    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--whole-timeout] "
+    "[--json]\n";
 
 void printUsage() {
     writeOut(QByteArray(kUsage));

@@ -49,7 +49,8 @@ const char kUsage[] =
     "  info         one \"   General info   \" request; entry1..entry3 need --address\n"
     "Without --out the table goes to standard output. The event log goes to standard error.\n"
     "Exit status: 0 ran, 1 the channel could not be opened or nothing went out, 2 bad arguments.\n"
-    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
+    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--whole-timeout] "
+    "[--json]\n";
 
 const QStringList kMonthNames{QStringLiteral("ALL"), QStringLiteral("Jan"), QStringLiteral("Feb"),
                               QStringLiteral("Mar"), QStringLiteral("Apr"), QStringLiteral("May"),

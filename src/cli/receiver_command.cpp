@@ -70,7 +70,8 @@ const char kUsage[] =
     "one object). Exit status: 0 ran, 1 the channel could not be opened or nothing went out, 2 bad "
     "arguments\n"
     "or a refused value.\n"
-    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--json]\n";
+    "OPTIONS: [--home DIR] [--port NAME | --lan HOST:PORT] [--timeout MS] [--retry N] [--whole-timeout] "
+    "[--json]\n";
 
 void printUsage() {
     writeOut(QByteArray(kUsage));

@@ -103,8 +103,8 @@ TEST_F(BusCommandTest, ScanOnTheSerialPortNamedByPort) {
 }
 
 TEST_F(BusCommandTest, ReadOneAddress) {
-    const RunResult result =
-        runCli({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("2")});
+    const RunResult result = runCli({QStringLiteral("read"), QStringLiteral("--address"), QStringLiteral("2"),
+                                     QStringLiteral("--whole-timeout")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QList<QByteArray> lines = outputLines(result.out);
     ASSERT_EQ(lines.size(), 1) << result.out.toStdString();
