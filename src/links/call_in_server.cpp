@@ -275,6 +275,9 @@ void CallInServer::onPeerReadyRead() {
     }
     if (m_role() == ServerRole::WirelessAdapter) {
         m_state.RawReply.append(peer->readAll());
+        if (m_state.RawReply.size() > kMaxHeldAdapterBytes) {
+            m_state.RawReply.remove(0, m_state.RawReply.size() - kMaxHeldAdapterBytes);
+        }
         restartIdleTimer();
         return;
     }

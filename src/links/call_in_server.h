@@ -39,6 +39,9 @@ public:
     // A gateway sends one packet per request; a peer sending this many bad ones in a row is no gateway (or
     // a line gone bad) and is closed, so that it cannot fill the log and the memory for ever.
     static constexpr int kMaxBadPacketsInARow = 8;
+    // A wireless adapter's bytes wait in the run state until an operation takes them; a peer that sends
+    // without end keeps only its newest bytes there (an answer is a few hundred).
+    static constexpr qsizetype kMaxHeldAdapterBytes = 64 * 1024;
 
     CallInServer(Settings& settings, RunState& state, LogSink& log, std::function<ServerRole()> role,
                  QObject* parent = nullptr);

@@ -166,5 +166,32 @@ TEST(FloodedServerRoadTest, JunkFromAPeerIsDroppedAndTheNextGatewayIsServed) {
     EXPECT_EQ(text(b.rows()), text({"99999999/99", "31000001/1", "31000002/2", "/"})) << text(b.log.plain());
 }
 
+TEST(FloodedServerRoadTest, AWirelessAdapterSendingWithoutEndKeepsOnlyItsNewestBytes) {
+    RoadBench b;
+    b.settings.UseEthernet = true;
+    b.settings.UseNerit1 = true;
+    b.settings.ListenPort = QStringLiteral("0");
+    b.channel.toggleServerSocket(b.settings.ListenPort);
+    ASSERT_TRUE(b.state.ServerListening);
+    QTcpSocket flood;
+    flood.connectToHost(QHostAddress::LocalHost, b.channel.listeningPort());
+    ASSERT_TRUE(flood.waitForConnected(5000));
+    QByteArray block(64 * 1024, '\0');
+    for (int i = 0; i < block.size(); ++i) {
+        block[i] = static_cast<char>(i * 7);
+    }
+    for (int sent = 0; sent < 32; ++sent) {
+        flood.write(block);
+        ASSERT_TRUE(spinFor([&flood] { return flood.bytesToWrite() < 256 * 1024; }, 20000));
+    }
+    flood.write("the end");
+    flood.disconnectFromHost();
+    ASSERT_TRUE(
+        spinFor([&] { return b.state.RawReply.endsWith("the end") && !b.state.GatewayCalledIn; }, 20000))
+        << b.state.RawReply.size();
+    EXPECT_LE(b.state.RawReply.size(), 64 * 1024);
+    EXPECT_FALSE(b.bus.busy());
+}
+
 } // namespace
 } // namespace holvex
