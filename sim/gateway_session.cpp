@@ -2,10 +2,12 @@
 
 #include "codec/frame_codec.h"
 #include "sim/gateway_packets.h"
+#include "sim/paced_line.h"
 #include "sim/sim_installation.h"
 
 #include <QTcpSocket>
 
+#include <cmath>
 #include <utility>
 
 namespace holvex::sim {
@@ -50,6 +52,18 @@ void GatewaySession::read() {
         }
         const QByteArray packet = m_buffer.left(codec::kPacketSize);
         m_buffer.remove(0, codec::kPacketSize);
+        const int dropAfter = m_installation ? m_installation->config().gateway.dropAfterPackets : 0;
+        if (dropAfter > 0 && ++m_requests > dropAfter) {
+            if (m_installation) {
+                m_installation->trace(QStringLiteral("%1: connection dropped after %2 request packets")
+                                          .arg(m_label)
+                                          .arg(dropAfter));
+            }
+            m_buffer.clear();
+            m_stale.stop();
+            m_socket->abort(); // the socket and this session go later, from its disconnect
+            return;
+        }
         handle(packet);
     }
     if (m_buffer.isEmpty()) {
@@ -83,8 +97,14 @@ void GatewaySession::handle(const QByteArray& packet) {
                      ? QStringLiteral("text ") + QString::fromLatin1(escapedLine(request.payload))
                      : codec::spacedHex(request.payload).trimmed()));
     const SimResponse response = m_installation->handlePayload(request.payload, TextRoad::Gateway);
-    const QByteArray bytes = response.bytes();
-    const int doneAt = response.lastMs();
+    QByteArray bytes = response.bytes();
+    int doneAt = response.lastMs();
+    if (const int baud = m_installation->config().lineBaud; baud > 0) {
+        PacedLine line(baud);
+        const double requestEnd = static_cast<double>(request.payload.size()) * line.byteMs();
+        doneAt = static_cast<int>(std::ceil(placeResponse(line, requestEnd, response)));
+        bytes = line.takeAll();
+    }
     if (bytes.isEmpty() || doneAt > options.timeoutMs) {
         if (options.answerTimeout) {
             send(options.timeoutMs,

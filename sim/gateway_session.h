@@ -26,6 +26,9 @@ struct RequestPacket;
 // - no answer within the gateway's timeout: a status-only answer, result code 1, second status byte 0x02
 //   (timeout) at the end of that timeout, or nothing at all when the options say so;
 // - an answer too long for one packet: a status-only answer, result code 1, status bit 0x04.
+// On a paced line the bus behind the gateway takes its time: the payload goes out byte by byte, the meters
+// answer after their delay, and the answer packet leaves when the gateway has the whole answer. With
+// GatewayOptions::dropAfterPackets the gateway closes the connection when the request after that many comes.
 class GatewaySession : public QObject {
     Q_OBJECT
 
@@ -46,6 +49,7 @@ private:
     QString m_label;
     QByteArray m_buffer;
     QTimer m_stale;
+    int m_requests = 0; // request packets taken on this connection
 };
 
 } // namespace holvex::sim

@@ -202,14 +202,21 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     const QString where = QStringLiteral("installation");
     if (!knownKeys(o,
                    {"turnaroundMs", "collision", "gateway", "meters", "display", "receiver",
-                    "serialTextDevice", "comment"},
+                    "serialTextDevice", "comment", "lineBaud", "echo", "lanDropsConnections"},
                    where, error)) {
         return std::nullopt;
     }
     InstallationConfig config;
-    if (!readInt(o, "turnaroundMs", 0, 60000, config.turnaroundMs, where, error)) {
+    if (!readInt(o, "turnaroundMs", 0, 60000, config.turnaroundMs, where, error) ||
+        !readInt(o, "lineBaud", 0, 115200, config.lineBaud, where, error)) {
         return std::nullopt;
     }
+    if (config.lineBaud != 0 && config.lineBaud < 300) {
+        fail(error, QStringLiteral("installation: \"lineBaud\" is 0 (answers at once) or 300..115200"));
+        return std::nullopt;
+    }
+    config.echo = o.value(QLatin1String("echo")).toBool(false);
+    config.lanDropsConnections = o.value(QLatin1String("lanDropsConnections")).toBool(false);
     const QString collision = o.value(QLatin1String("collision")).toString(QStringLiteral("concatenate"));
     if (collision == QLatin1String("or")) {
         config.collision = CollisionMode::Or;
@@ -220,8 +227,11 @@ std::optional<InstallationConfig> parseInstallation(const QByteArray& json, QStr
     if (o.contains(QLatin1String("gateway"))) {
         const QJsonObject g = o.value(QLatin1String("gateway")).toObject();
         const QString gWhere = QStringLiteral("gateway");
-        if (!knownKeys(g, {"network", "timeoutMs", "answerTimeout", "ackAsData", "service"}, gWhere, error) ||
-            !readInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error)) {
+        if (!knownKeys(g,
+                       {"network", "timeoutMs", "answerTimeout", "ackAsData", "service", "dropAfterPackets"},
+                       gWhere, error) ||
+            !readInt(g, "timeoutMs", 0, 600000, config.gateway.timeoutMs, gWhere, error) ||
+            !readInt(g, "dropAfterPackets", 0, 1000000, config.gateway.dropAfterPackets, gWhere, error)) {
             return std::nullopt;
         }
         if (g.contains(QLatin1String("network"))) {

@@ -27,10 +27,16 @@ struct GatewayOptions {
     int timeoutMs = 250;       // how long the gateway waits for a meter before it gives up
     bool answerTimeout = true; // give up with a status answer carrying the timeout bit (else say nothing)
     bool ackAsData = false;    // also return a command's 0xE5 as data instead of a status-only answer
+    int dropAfterPackets = 0;  // > 0: a connection is closed when the request packet after this many comes
 };
 
 struct InstallationConfig {
     int turnaroundMs = 10; // pause between the end of a request and the start of the answer
+    // 0: answers are written at once. Else the speed of the line: every byte takes 11 bit times, the request
+    // takes its time to arrive, and answers that overlap on the line garble (paced_line.h).
+    int lineBaud = 0;
+    bool echo = false;                // the level converter writes every received byte back
+    bool lanDropsConnections = false; // the TCP adapter closes every connection as soon as it is accepted
     CollisionMode collision = CollisionMode::Concatenate;
     GatewayOptions gateway;
     QList<SimMeterConfig> meters;

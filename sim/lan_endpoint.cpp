@@ -32,6 +32,12 @@ void LanEndpoint::accept() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         ++m_connections;
         const QString label = QStringLiteral("lan:%1").arg(socket->peerPort());
+        if (m_installation->config().lanDropsConnections) {
+            m_installation->trace(label + QStringLiteral(" closed at once"));
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         m_installation->trace(label + QStringLiteral(" connected"));
         QPointer<QTcpSocket> guard(socket);
         auto* session = new StreamSession(

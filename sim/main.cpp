@@ -108,6 +108,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption turnaround(QStringLiteral("turnaround"),
                                         QStringLiteral("Pause before a meter answers (ms)."),
                                         QStringLiteral("ms"));
+    const QCommandLineOption lineBaud(QStringLiteral("line-baud"),
+                                      QStringLiteral("Run the line at this speed (0: answers at once)."),
+                                      QStringLiteral("baud"));
+    const QCommandLineOption echo(
+        QStringLiteral("echo"),
+        QStringLiteral("Write every received byte back, as an echoing level converter."));
     const QCommandLineOption record(
         QStringLiteral("record"),
         QStringLiteral(
@@ -116,6 +122,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Trace the traffic on stderr."));
     parser.addOptions(
         {config, pty, lan, gatewayServer, gatewayCall, network, gatewayTimeout, turnaround, record, log});
+    parser.addOptions({lineBaud, echo});
     parser.process(app);
 
     QString error;
@@ -142,6 +149,16 @@ int main(int argc, char** argv) {
         if (!ok || loaded->turnaroundMs < 0) {
             return fail(QStringLiteral("--turnaround takes milliseconds"));
         }
+    }
+    if (parser.isSet(lineBaud)) {
+        loaded->lineBaud = parser.value(lineBaud).toInt(&ok);
+        if (!ok || loaded->lineBaud < 0 || (loaded->lineBaud > 0 && loaded->lineBaud < 300) ||
+            loaded->lineBaud > 115200) {
+            return fail(QStringLiteral("--line-baud takes 0 or a speed 300..115200"));
+        }
+    }
+    if (parser.isSet(echo)) {
+        loaded->echo = true;
     }
     SimInstallation installation(std::move(*loaded));
     say(QStringLiteral("%1 meters from %2").arg(installation.meterCount()).arg(parser.value(config)));

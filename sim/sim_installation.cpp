@@ -1,6 +1,7 @@
 #include "sim/sim_installation.h"
 
 #include "codec/frame_codec.h"
+#include "sim/paced_line.h"
 #include "sim/text_routing.h"
 
 #include <QDateTime>
@@ -62,6 +63,20 @@ int SimResponse::lastMs() const {
         last = std::max(last, c.atMs);
     }
     return last;
+}
+
+double placeResponse(PacedLine& line, double fromMs, const SimResponse& response) {
+    double end = fromMs;
+    QList<double> voiceEnds;
+    for (const TimedChunk& chunk : response.chunks) {
+        const auto voice = static_cast<qsizetype>(std::max(0, chunk.voice));
+        if (voiceEnds.size() <= voice) {
+            voiceEnds.resize(voice + 1, fromMs);
+        }
+        voiceEnds[voice] = line.place(std::max(fromMs + chunk.atMs, voiceEnds[voice]), chunk.bytes);
+        end = std::max(end, voiceEnds[voice]);
+    }
+    return end;
 }
 
 SimInstallation::SimInstallation(InstallationConfig config, QObject* parent)
@@ -126,6 +141,10 @@ QList<SimMeterState> SimInstallation::meterStates() const {
         states.append(m.state());
     }
     return states;
+}
+
+int SimInstallation::answerDelayMs(const SimMeter& meter) const {
+    return m_config.turnaroundMs + std::max(0, meter.config().faults.lateMs);
 }
 
 void SimInstallation::trace(const QString& line) {
@@ -287,15 +306,19 @@ SimResponse SimInstallation::combine(const QList<MeterAnswer>& answers) const {
     SimResponse response;
     response.answering = static_cast<int>(answers.size());
     const int turnaround = m_config.turnaroundMs;
-    if (answers.size() == 1) {
-        const MeterAnswer& a = answers.first();
-        const int n = static_cast<int>(a.bytes.size());
-        const int pieces = std::clamp(a.pieces, 1, std::max(1, n));
-        int start = 0;
-        for (int i = 0; i < pieces; ++i) {
-            const int end = n * (i + 1) / pieces;
-            response.chunks.append({turnaround + a.delayMs + i * a.gapMs, a.bytes.mid(start, end - start)});
-            start = end;
+    // On a paced line every answer keeps its own timing; the line lays overlapping bytes over each other.
+    if (answers.size() == 1 || m_config.lineBaud > 0) {
+        for (int voice = 0; voice < answers.size(); ++voice) {
+            const MeterAnswer& a = answers.at(voice);
+            const int n = static_cast<int>(a.bytes.size());
+            const int pieces = std::clamp(a.pieces, 1, std::max(1, n));
+            int start = 0;
+            for (int i = 0; i < pieces; ++i) {
+                const int end = n * (i + 1) / pieces;
+                response.chunks.append(
+                    {turnaround + a.delayMs + i * a.gapMs, a.bytes.mid(start, end - start), voice});
+                start = end;
+            }
         }
         return response;
     }

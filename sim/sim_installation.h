@@ -24,6 +24,7 @@ namespace holvex::sim {
 struct TimedChunk {
     int atMs = 0;
     QByteArray bytes;
+    int voice = 0; // who talks: on a paced line a talker's chunks follow each other, other talkers overlap
 };
 
 // The bus's whole answer to one frame: nothing, one meter's answer (maybe in pieces), or a collision.
@@ -36,6 +37,12 @@ struct SimResponse {
     int lastMs() const;
     bool isEmpty() const { return chunks.isEmpty(); }
 };
+
+class PacedLine;
+
+// Puts the answer on a paced line, its chunks at fromMs + their delays (a talker's next chunk never before
+// its last one ended); returns when the last byte ends (fromMs when there is nothing).
+double placeResponse(PacedLine& line, double fromMs, const SimResponse& response);
 
 // The meters of one M-Bus segment, with the maker's display unit and wireless receiver on the same bus and
 // the gateway's service port on the serial line. Every endpoint hands it the frames and text lines it
@@ -60,6 +67,10 @@ public:
 
     const InstallationConfig& config() const { return m_config; }
     void setTurnaroundMs(int ms) { m_config.turnaroundMs = ms; }
+    // 0: answers at once; else the line's speed (see InstallationConfig::lineBaud).
+    void setLineBaud(int baud) { m_config.lineBaud = baud; }
+    // How long after the request's last byte the meter starts its answer: the turnaround and its lateness.
+    int answerDelayMs(const SimMeter& meter) const;
     // The gateway's service port reports the new network number too.
     void setGatewayOptions(const GatewayOptions& options);
 

@@ -104,6 +104,16 @@ bool SimThread::addPty(const QString& linkPath, QString* error) {
     return opened;
 }
 
+void SimThread::removePty(const QString& linkPath) {
+    run([&]() {
+        for (PtyEndpoint* endpoint : m_context->findChildren<PtyEndpoint*>(Qt::FindDirectChildrenOnly)) {
+            if (endpoint->linkPath() == linkPath) {
+                delete endpoint;
+            }
+        }
+    });
+}
+
 void SimThread::addGatewayCall(const QString& host, quint16 port, int minimumBackoffMs) {
     run([&]() {
         auto* endpoint = new GatewayCallEndpoint(m_installation, m_context.get());

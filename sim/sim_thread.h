@@ -42,6 +42,8 @@ public:
     std::optional<quint16> addLan(quint16 port);
     std::optional<quint16> addGatewayServer(quint16 port);
     bool addPty(const QString& linkPath, QString* error = nullptr);
+    // The serial adapter pulled out: the pseudo-terminal behind linkPath closes and the link goes.
+    void removePty(const QString& linkPath);
     void addGatewayCall(const QString& host, quint16 port, int minimumBackoffMs = 200);
     bool record(const QString& path);
 

@@ -5,6 +5,7 @@
 #include "sim/sim_installation.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace holvex::sim {
@@ -19,12 +20,61 @@ StreamSession::StreamSession(SimInstallation* installation, Writer writer, QStri
     m_lineQuiet.setSingleShot(true);
     m_lineQuiet.setInterval(kLineQuietMs);
     connect(&m_lineQuiet, &QTimer::timeout, this, &StreamSession::endLine);
+    m_clock.start();
+    if (installation && installation->config().lineBaud > 0) {
+        m_paced.emplace(installation->config().lineBaud);
+    }
+    m_pace.setSingleShot(true);
+    m_pace.setTimerType(Qt::PreciseTimer);
+    connect(&m_pace, &QTimer::timeout, this, &StreamSession::writeDue);
+}
+
+double StreamSession::nowMs() const {
+    return static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
+}
+
+void StreamSession::echo(const QByteArray& bytes) {
+    if (!m_installation || !m_installation->config().echo) {
+        return;
+    }
+    if (!m_paced) {
+        m_writer(bytes);
+        return;
+    }
+    m_paced->place(nowMs(), bytes);
+    armPace();
+}
+
+void StreamSession::writeDue() {
+    if (!m_paced) {
+        return;
+    }
+    const QByteArray out = m_paced->takeDue(nowMs());
+    if (!out.isEmpty()) {
+        m_writer(out);
+    }
+    armPace();
+}
+
+void StreamSession::armPace() {
+    if (!m_paced || m_paced->isEmpty()) {
+        m_pace.stop();
+        return;
+    }
+    const double wait = m_paced->nextDueMs() - nowMs();
+    m_pace.start(std::max(1, static_cast<int>(std::ceil(wait))));
 }
 
 void StreamSession::feed(const QByteArray& bytes) {
     if (!m_installation || bytes.isEmpty()) {
         return;
     }
+    // The bytes came in at once, but on the line they follow each other.
+    if (m_paced) {
+        m_requestEndMs =
+            std::max(m_requestEndMs, nowMs()) + static_cast<double>(bytes.size()) * m_paced->byteMs();
+    }
+    echo(bytes);
     if (m_inLine || (!m_assembler.hasPartial() && startsTextLine(static_cast<std::uint8_t>(bytes.front())))) {
         gatherLine(bytes);
         return;
@@ -89,6 +139,18 @@ void StreamSession::endLine() {
 }
 
 void StreamSession::send(const SimResponse& response) {
+    if (m_paced) {
+        if (!response.isEmpty() && m_installation) {
+            const QByteArray all = response.bytes();
+            m_installation->trace(QStringLiteral("%1 -> %2 (at line speed)")
+                                      .arg(m_label, response.text ? QStringLiteral("text ") +
+                                                                        QString::fromLatin1(escapedLine(all))
+                                                                  : codec::spacedHex(all).trimmed()));
+        }
+        placeResponse(*m_paced, std::max(m_requestEndMs, nowMs()), response);
+        armPace();
+        return;
+    }
     for (const TimedChunk& chunk : response.chunks) {
         const QByteArray out = chunk.bytes;
         const bool text = response.text;

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "sim/frame_assembler.h"
+#include "sim/paced_line.h"
 #include "sim/text_line.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace holvex::sim {
 
@@ -24,6 +27,11 @@ struct SimResponse;
 // program writes a line in one go and waits for the answer, so one write is one line; bytes of any value
 // inside it (a receiver key's CR, LF, 0x00, 0x68) belong to it. The wireless receiver's key lines may come
 // two at once (under the address and under the ID): receiver_lines.h cuts them apart by their length.
+//
+// On a paced line (InstallationConfig::lineBaud) the received bytes take their time to arrive, an answer
+// starts its delay after the request's last byte, and the answers go out a few bytes at a time as the line
+// carries them; answers that overlap garble (paced_line.h). An echoing level converter (InstallationConfig::
+// echo) writes every received byte back first, at the line's speed when paced.
 class StreamSession : public QObject {
     Q_OBJECT
 
@@ -48,6 +56,10 @@ private:
     void gatherLine(const QByteArray& bytes);
     void endLine();
     void send(const SimResponse& response);
+    void echo(const QByteArray& bytes);
+    double nowMs() const;
+    void writeDue();
+    void armPace();
 
     QPointer<SimInstallation> m_installation;
     Writer m_writer;
@@ -59,6 +71,10 @@ private:
     bool m_lineTooLong = false;
     QByteArray m_line;
     QTimer m_lineQuiet;
+    std::optional<PacedLine> m_paced; // the line's bytes still to go out, when it runs at a real speed
+    QElapsedTimer m_clock;
+    QTimer m_pace;
+    double m_requestEndMs = 0; // when the last received byte has fully arrived
 };
 
 } // namespace holvex::sim

@@ -233,6 +233,7 @@ void CallInServer::onNewConnection() {
             m_log.logLine(QString());
             m_state.PacketSequence = 1;
             m_state.GatewayCalledIn = true;
+            m_badPacketsInARow = 0;
             // Half a packet left by an earlier connection must not be glued to this one's first packet.
             m_assembler.clear();
             emit peerAccepted();
@@ -274,6 +275,9 @@ void CallInServer::onPeerReadyRead() {
     }
     if (m_role() == ServerRole::WirelessAdapter) {
         m_state.RawReply.append(peer->readAll());
+        if (m_state.RawReply.size() > kMaxHeldAdapterBytes) {
+            m_state.RawReply.remove(0, m_state.RawReply.size() - kMaxHeldAdapterBytes);
+        }
         restartIdleTimer();
         return;
     }
@@ -300,6 +304,7 @@ void CallInServer::onPeerReadyRead() {
             m_state.GatewayReply.clear();
             m_log.logLine(QStringLiteral("Wrong byte count in the telegram, ") +
                           QString::number(result.count));
+            noteBadPacket();
         } else if (result.outcome == codec::EnvelopeAssembler::Outcome::Packet) {
             takePacket(result.packet);
         }
@@ -310,6 +315,14 @@ void CallInServer::takePacket(const QByteArray& packet) {
     const codec::PacketCheckResult result = takeGatewayPacket(packet, m_settings, m_state, m_log);
     m_log.logLine(QStringLiteral("Packet: ") + codec::spacedHex(packet));
     m_state.PacketArrived = true;
+    if (result.wellFormed) {
+        m_badPacketsInARow = 0;
+    } else {
+        noteBadPacket();
+        if (!m_peer) {
+            return; // closed for sending junk: nothing is started for it
+        }
+    }
     if (result.foreignNetwork) {
         // The gateway is gone; nothing is started for it.
         dropForeignGateway();
@@ -318,6 +331,19 @@ void CallInServer::takePacket(const QByteArray& packet) {
     if (m_state.PacketSequence == 1) {
         startAutomaticAction();
     }
+}
+
+void CallInServer::noteBadPacket() {
+    if (++m_badPacketsInARow < kMaxBadPacketsInARow || !m_peer) {
+        return;
+    }
+    m_log.logLine(QStringLiteral("Connection to %1 closed: %2 bad packets in a row")
+                      .arg(m_peerAddress)
+                      .arg(m_badPacketsInARow));
+    m_badPacketsInARow = 0;
+    dropPeerQuietly();
+    m_state.GatewayCalledIn = false;
+    m_assembler.clear();
 }
 
 void CallInServer::startAutomaticAction() {

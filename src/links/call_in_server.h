@@ -36,6 +36,12 @@ public:
     static constexpr quint16 kDefaultPort = 59615;
     static constexpr int kIdleReopenMs = 600000;
     static constexpr int kKeepAliveMs = 10000;
+    // A gateway sends one packet per request; a peer sending this many bad ones in a row is no gateway (or
+    // a line gone bad) and is closed, so that it cannot fill the log and the memory for ever.
+    static constexpr int kMaxBadPacketsInARow = 8;
+    // A wireless adapter's bytes wait in the run state until an operation takes them; a peer that sends
+    // without end keeps only its newest bytes there (an answer is a few hundred).
+    static constexpr qsizetype kMaxHeldAdapterBytes = 64 * 1024;
 
     CallInServer(Settings& settings, RunState& state, LogSink& log, std::function<ServerRole()> role,
                  QObject* parent = nullptr);
@@ -85,6 +91,8 @@ private:
     void onPeerError(QAbstractSocket::SocketError error);
     void onIdleTimeout();
     void takePacket(const QByteArray& packet);
+    // Counts a packet that failed its checks; closes the peer at kMaxBadPacketsInARow.
+    void noteBadPacket();
     void startAutomaticAction();
     bool listenOn(const QString& portText);
     void closeServer();
@@ -103,6 +111,7 @@ private:
     QString m_peerAddress;
     QString m_peerHost;
     quint16 m_peerPort = 0;
+    int m_badPacketsInARow = 0;
     QTimer m_ownIdleTimer;
     QTimer m_ownKeepAliveTimer;
     QTimer* m_idleTimer = nullptr;

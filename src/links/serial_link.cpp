@@ -25,7 +25,23 @@ QString closedText(const QString& name) {
 
 SerialLink::SerialLink(Settings& settings, RunState& state, LogSink& log, const MessageLanguage& language,
                        QObject* parent)
-    : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_language(language) {}
+    : QObject(parent), m_settings(settings), m_state(state), m_log(log), m_language(language) {
+    // Reported from inside the port's own read handling: the port closes once that has returned.
+    connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError && m_port.isOpen()) {
+            QMetaObject::invokeMethod(this, &SerialLink::dropVanishedPort, Qt::QueuedConnection);
+        }
+    });
+}
+
+void SerialLink::dropVanishedPort() {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    const QString name = m_openName.isEmpty() ? m_settings.PortName : m_openName;
+    m_log.logLine(name + QStringLiteral(" lost: ") + m_port.errorString());
+    closeOpenPort();
+}
 
 SerialLink::~SerialLink() {
     if (m_port.isOpen()) {

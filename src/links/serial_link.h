@@ -69,6 +69,9 @@ private:
     void openPort();
     void closeOpenPort();
     void reportOpenFailure(const QString& devicePath);
+    // The device went away under the open port (a USB adapter pulled out): say so and close the port, so
+    // that the operation hears "No valid physical connection" instead of writing into nothing.
+    void dropVanishedPort();
 
     Settings& m_settings;
     RunState& m_state;

@@ -99,7 +99,14 @@ public:
 
     // Starts the simulator and makes the road ready for the first operation; `error` says what failed.
     bool start(Road road, const QByteArray& json, QString* error) {
-        if (!dir.isValid() || !sim.start(json, error)) {
+        const auto config = sim::parseInstallation(json, error);
+        return config && start(road, *config, error);
+    }
+
+    // The same from an installation already read (sim::loadInstallation("sim/demo.json") with lineBaud set,
+    // for one).
+    bool start(Road road, const sim::InstallationConfig& config, QString* error) {
+        if (!dir.isValid() || !sim.start(config)) {
             return false;
         }
         recordPath = dir.filePath(QStringLiteral("frames.txt"));
