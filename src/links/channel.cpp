@@ -8,6 +8,8 @@
 #include "log/log_sink.h"
 #include "settings/settings.h"
 
+#include <algorithm>
+
 namespace holvex::links {
 
 Channel::Channel(const Settings& settings, RunState& state, LogSink& log, LinkSet& links)
@@ -36,7 +38,7 @@ void Channel::beginExchange(const QByteArray& request, std::optional<int> awaite
     m_request = request;
     m_awaitedAddress = awaitedAddress;
     m_answerSoFar.clear();
-    m_waitedForRest = false;
+    m_periodsForRest = 0;
     m_awaiting = !request.isEmpty();
     m_sizeSeen = 0;
     m_sinceGrowth.start();
@@ -108,6 +110,7 @@ ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
         m_awaiting = false;
         return reply;
     }
+    const qsizetype heldBefore = m_answerSoFar.size();
     const QByteArray bytes = answerBytes(reply.bytes);
     m_answerSoFar.clear();
     const codec::AwaitedReply answer = codec::takeAwaitedReply(bytes, m_awaitedAddress);
@@ -116,9 +119,9 @@ ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
                           .arg(address)
                           .arg(m_awaitedAddress.value_or(0)));
     }
-    if (answer.incomplete && !m_waitedForRest) {
+    if (answer.incomplete && restMayStillCome(bytes.size() > heldBefore)) {
         // The tick came while a long answer was still on the line (100 bytes take 458 ms at 2400 baud).
-        m_waitedForRest = true;
+        ++m_periodsForRest;
         m_answerSoFar = answer.bytes;
         // Taken: the link's buffers must not hand the same bytes over again.
         m_state.RawReply.clear();
@@ -129,6 +132,18 @@ ReplyRead Channel::takeAnswerFrames(ReplyRead reply, ReplyTimer timer) {
     m_awaiting = false;
     reply.bytes = answer.bytes;
     return reply;
+}
+
+bool Channel::restMayStillCome(bool grew) const {
+    if (m_periodsForRest == 0) {
+        return true;
+    }
+    // A whole period without a byte: the rest is not coming. Otherwise no longer than the longest frame
+    // (255 data bytes and 6 of frame) takes on the line, so that a peer sending without end cannot hold the
+    // operation.
+    const qint64 longestFrameNs = 261 * LineTiming::ofSpeed(m_settings.Speed).byteNs();
+    const qint64 periodNs = std::max<qint64>(1, m_settings.Timeout) * 1000000;
+    return grew && m_periodsForRest <= longestFrameNs / periodNs + 1;
 }
 
 SearchReply Channel::takeSearchReply() {

@@ -46,7 +46,8 @@ public:
     bool sendLine(const QByteArray& line, const OperationWords& words);
     // What arrived within the last response timeout. GatewayReply and RawReply are left for the caller to
     // clear. After a frame to one primary address, other meters' frames are left out with a log line and the
-    // asked meter's frame is the answer; an answer cut by the tick is waited for one more period.
+    // asked meter's frame is the answer; an answer cut by the tick is waited for another period, and again
+    // while it keeps growing, as long as the longest frame could take on the line.
     ReplyRead readReply(ReplyTimer timer);
     // What has arrived so far, taken at once without the gateway reload wait.
     SearchReply takeSearchReply();
@@ -88,6 +89,8 @@ private:
     // A new request: nothing of an earlier exchange may be taken for its answer.
     void beginExchange(const QByteArray& request, std::optional<int> awaitedAddress);
     ReplyRead takeAnswerFrames(ReplyRead reply, ReplyTimer timer);
+    // Whether another period is worth waiting for the rest of a cut answer; `grew`: bytes came in the last.
+    bool restMayStillCome(bool grew) const;
     // The bytes of this exchange so far: a level converter's echo of the request is not the answer.
     QByteArray answerBytes(const QByteArray& fresh) const;
 
@@ -97,12 +100,13 @@ private:
     LinkSet& m_links;
     Link* m_open = nullptr;
     bool m_gatewayAnswerOnSerial = false;
-    // The exchange under way: the frame sent (empty for a text line), to which meter, the start of an answer
-    // the tick cut, and whether the one extra period for its rest was used.
+    // The exchange under way: the frame sent (empty for a text line), to which meter, and the start of an
+    // answer the tick cut.
     QByteArray m_request;
     std::optional<int> m_awaitedAddress;
     QByteArray m_answerSoFar;
-    bool m_waitedForRest = false;
+    // The periods waited for the rest of a cut answer so far.
+    int m_periodsForRest = 0;
     bool m_awaiting = false;
     // How much of the answer had arrived at the last look, and since when.
     qsizetype m_sizeSeen = 0;
