@@ -8,7 +8,7 @@
 namespace holvex::cli {
 
 // The record table of a decode as a JSON array of {"number","value","unit","qualifier","dif","vif","vife"}.
-inline void appendRecordsJson(QByteArray& out, const QVector<mbus::RecordRow>& records) {
+template <class Out> void appendRecordsJson(Out& out, const QVector<mbus::RecordRow>& records) {
     appendJsonRaw(out, "[");
     for (int i = 0; i < records.size(); ++i) {
         const mbus::RecordRow& record = records[i];
