@@ -44,15 +44,14 @@ Header decodeHeader(const QByteArray& frame, const DecodeOptions& options, QStri
         header.id.append(QLatin1Char(kHexDigits[byte >> 4]));
         header.id.append(QLatin1Char(kHexDigits[byte & 0x0F]));
     }
-    header.address = QString::number(byteAt(frame, 5));
+    header.address = smallNumberText(byteAt(frame, 5));
     header.manufacturer = manufacturerLetters(
         static_cast<quint16>(byteAt(frame, 11) | (static_cast<quint16>(byteAt(frame, 12)) << 8)));
     header.model = modelName(byteAt(frame, 13));
     header.medium = mediumName(byteAt(frame, 14));
-    header.access = QString::number(byteAt(frame, 15));
+    header.access = smallNumberText(byteAt(frame, 15));
     const quint8 status = byteAt(frame, 16);
-    header.status.append(QLatin1Char(kHexDigits[status >> 4]));
-    header.status.append(QLatin1Char(kHexDigits[status & 0x0F]));
+    header.status = byteHexText(status);
     // Only the maker's own meters carry pulse width and battery in the status and data bytes.
     if (header.model != QLatin1String("Unknown") && header.manufacturer == QLatin1String("HVX")) {
         header.pulse = pulseWidthName(status);
