@@ -224,6 +224,7 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
 
 int runDecodeCommand(const QStringList& arguments) {
     DecodeArguments parsed;
+    parsed.options.reportGrid = false; // only the record table and the meter row are printed
     if (const std::optional<QString> error = parseArguments(arguments, parsed)) {
         return fail(*error);
     }

@@ -6,6 +6,8 @@
 #include "mbus/number_format.h"
 #include "mbus/vif_tables.h"
 
+#include <utility>
+
 namespace holvex::mbus {
 
 namespace {
@@ -92,7 +94,9 @@ void manufacturerBlock(const QByteArray& frame, int p, int recordNumber, const D
         result.reportLines.append(QStringLiteral("DIF:") + byteHexText(dif) +
                                   QStringLiteral(", Manufacturer specific: ") + data);
     }
-    result.gridDataRows.append({QString(), QString(), QStringLiteral("Manf. specific"), data, QString()});
+    if (options.fullRead || options.reportGrid) {
+        result.gridDataRows.append({QString(), QString(), QStringLiteral("Manf. specific"), data, QString()});
+    }
     RecordRow row;
     row.number = smallNumberText(recordNumber);
     row.value = data;
@@ -214,11 +218,14 @@ void decodeRecords(const QByteArray& frame, const DecodeOptions& options, Decode
                                       QStringLiteral(", ") + record.field.valueText + QLatin1Char(' ') +
                                       record.unit.unit + QStringLiteral(", ") + record.unit.qualifier);
         }
-        result.records.append(RecordRow{smallNumberText(recordNumber), record.field.valueText,
-                                        record.unit.unit, record.unit.qualifier, record.difHex, record.vifHex,
-                                        record.vifeHex});
-        result.gridDataRows.append({record.field.fieldText, record.field.valueText, record.unit.unit,
-                                    record.unit.qualifier, QString()});
+        if (options.fullRead || options.reportGrid) {
+            result.gridDataRows.append({record.field.fieldText, record.field.valueText, record.unit.unit,
+                                        record.unit.qualifier, QString()});
+        }
+        result.records.append(RecordRow{smallNumberText(recordNumber), std::move(record.field.valueText),
+                                        std::move(record.unit.unit), std::move(record.unit.qualifier),
+                                        std::move(record.difHex), std::move(record.vifHex),
+                                        std::move(record.vifeHex)});
 
         ++recordNumber;
         p = record.next;
