@@ -121,11 +121,38 @@ template <class Out> void appendJsonUtf8(Out& out, const QByteArray& utf8) {
 // Writes the text as a JSON string literal at `dst` (room for 6 bytes a character and the quotes), escaping
 // control characters; returns the end, or nullptr when the text is not ASCII.
 inline char* writeAsciiJsonString(char* dst, const QString& text) {
-    *dst++ = '"';
     // constData(), unlike utf16(), never copies a literal's text to add a terminator.
     const QChar* const chars = text.constData();
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
+    *dst++ = '"';
+    // Nearly every text is printable ASCII without quotes or backslashes. A short one (most are a few
+    // characters) is copied until the first other character; a long one is checked in one pass and copied in
+    // another, both simple enough for the compiler to do many characters at a time.
+    qsizetype plain = 0;
+    if (size < 32) {
+        while (plain < size) {
+            const char16_t unit = chars[plain].unicode();
+            if (unit >= 0x80 || jsonNeedsEscape(unit)) {
+                break;
+            }
+            dst[plain++] = static_cast<char>(unit);
+        }
+    } else {
+        unsigned special = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t unit = chars[i].unicode();
+            special |= static_cast<unsigned>(unit < 0x20) | static_cast<unsigned>(unit >= 0x80) |
+                       static_cast<unsigned>(unit == u'"') | static_cast<unsigned>(unit == u'\\');
+        }
+        if (special == 0) {
+            for (qsizetype i = 0; i < size; ++i) {
+                dst[i] = static_cast<char>(chars[i].unicode());
+            }
+            plain = size;
+        }
+    }
+    dst += plain;
+    for (qsizetype i = plain; i < size; ++i) {
         const char16_t unit = chars[i].unicode();
         if (unit >= 0x80) {
             return nullptr;
