@@ -54,24 +54,30 @@ constexpr std::array<signed char, 256> kHexDigitValues = [] {
 bool parseHexInto(QByteArrayView text, QByteArray& bytes) {
     bytes.resize(text.size() / 2);
     char* dst = bytes.data();
-    int high = -1;
-    for (const char ch : text) {
-        const int value = kHexDigitValues[static_cast<unsigned char>(ch)];
-        if (value < 0) {
-            if (value == -1) {
-                continue;
-            }
-            return false;
+    const auto digitValue = [](char ch) {
+        return kHexDigitValues[static_cast<unsigned char>(ch)];
+    };
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const int high = digitValue(*p++);
+        if (high == -1) {
+            continue;
         }
         if (high < 0) {
-            high = value;
-        } else {
-            *dst++ = static_cast<char>((high << 4) | value);
-            high = -1;
+            return false;
         }
-    }
-    if (high >= 0) {
-        return false;
+        while (p < end && digitValue(*p) == -1) { // blanks may sit between a byte's two digits too
+            ++p;
+        }
+        if (p == end) {
+            return false;
+        }
+        const int low = digitValue(*p++);
+        if (low < 0) {
+            return false;
+        }
+        *dst++ = static_cast<char>((high << 4) | low);
     }
     bytes.resize(dst - bytes.constData());
     return true;
