@@ -171,10 +171,12 @@ inline char* writeAsciiJsonString(char* dst, const QString& text) {
 // these: ASCII text is escaped straight into the buffer, anything else goes through QString's UTF-8
 // conversion.
 template <class Out> void appendJsonString(Out& out, const QString& text) {
-    if (char* const end = writeAsciiJsonString(jsonRoom(out, 6 * text.size() + 2), text)) {
+    char* const first = jsonRoom(out, 6 * text.size() + 2);
+    if (char* const end = writeAsciiJsonString(first, text)) {
         jsonEnd(out, end);
         return;
     }
+    jsonEnd(out, first); // a QByteArray has grown by the room: take it back
     appendJsonUtf8(out, text.toUtf8());
 }
 
