@@ -191,7 +191,7 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
     bool anyBad = false;
     int lineNumber = 0;
     JsonBuffer out;
-    out.room(2 << 20);
+    out.room(2 << 20); // two megabytes at once: a block is written out once it passes one
     QByteArray frame;
     const char* from = content->constData();
     const char* const all = from + content->size();
