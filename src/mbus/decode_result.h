@@ -17,13 +17,13 @@ struct DecodeOptions {
     int extraTitleCount = 0; // 0..15
     bool apator = false;     // "Decode Apator wMbus from Ravik"
     bool fullRead = false;   // FullReadRequested: write the detailed report instead of a table row
+    QString timeText;        // the meter row's time (the system's long time format)
+    QString dateText;        // the meter row's date (the system's short date format)
+    QString reportStamp;     // text after "Decoded at "; built from time and date when empty
     // A table-row decode also fills gridDataRows, the report's hidden grid of every record the window
     // decoded; a caller that shows no report (the command line's decode) leaves it off. A full read always
     // fills the grid.
     bool reportGrid = true;
-    QString timeText;    // the meter row's time (the system's long time format)
-    QString dateText;    // the meter row's date (the system's short date format)
-    QString reportStamp; // text after "Decoded at "; built from time and date when empty
 };
 
 // One row of the record table: number, value, unit, qualifier, DIF/DIFE hex, VIF hex, VIFE hex.
