@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the response decoder. The first byte chooses the options: bits 0-3 the extra
-// column count, bit 4 the Apator value, bit 5 a full read, bit 6 a comma as decimal separator.
+// column count, bit 4 the Apator value, bit 5 a full read, bit 6 a comma as decimal separator, bit 7 leaves
+// the report grid out.
 #include "mbus/response_decoder.h"
 
 #include <cstddef>
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (selector & 0x40) {
         options.decimalSeparator = QLatin1Char(',');
     }
+    options.reportGrid = (selector & 0x80) == 0;
     const QByteArray reply(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
     const holvex::mbus::DecodeResult result = holvex::mbus::decodeResponse(reply, options);
     if (result.row && result.row->extra.size() != options.extraTitleCount) {
@@ -35,6 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     }
     if (result.ok && !options.fullRead && !result.row) {
+        __builtin_trap();
+    }
+    if (!options.reportGrid && !options.fullRead && !result.gridDataRows.isEmpty()) {
         __builtin_trap();
     }
     return 0;

@@ -8,7 +8,11 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <optional>
 
 namespace holvex::cli {
@@ -28,49 +32,59 @@ int fail(const QString& message) {
     return 2;
 }
 
-int hexValue(char ch) {
-    if (ch >= '0' && ch <= '9') {
-        return ch - '0';
+// Each byte's value as a hex digit; -1 for a blank, -2 for anything else.
+constexpr std::array<signed char, 256> kHexDigitValues = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-2);
+    for (const char blank : {' ', '\t', '\r', '\n'}) {
+        values[static_cast<unsigned char>(blank)] = -1;
     }
-    if (ch >= 'A' && ch <= 'F') {
-        return ch - 'A' + 10;
+    for (int digit = 0; digit < 10; ++digit) {
+        values['0' + digit] = static_cast<signed char>(digit);
     }
-    if (ch >= 'a' && ch <= 'f') {
-        return ch - 'a' + 10;
+    for (int digit = 0; digit < 6; ++digit) {
+        values['A' + digit] = static_cast<signed char>(10 + digit);
+        values['a' + digit] = static_cast<signed char>(10 + digit);
     }
-    return -1;
-}
+    return values;
+}();
 
-// Hex text with blanks allowed anywhere between digits; nullopt for any other character or an odd digit
-// count.
-std::optional<QByteArray> parseHex(QByteArrayView text) {
-    QByteArray bytes(text.size() / 2, Qt::Uninitialized);
+// Hex text with blanks allowed anywhere between digits, into `bytes` (its memory is kept from line to line);
+// false for any other character or an odd digit count.
+bool parseHexInto(QByteArrayView text, QByteArray& bytes) {
+    bytes.resize(text.size() / 2);
     char* dst = bytes.data();
-    int high = -1;
-    for (char ch : text) {
-        if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') {
+    const auto digitValue = [](char ch) {
+        return kHexDigitValues[static_cast<unsigned char>(ch)];
+    };
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const int high = digitValue(*p++);
+        if (high == -1) {
             continue;
         }
-        const int value = hexValue(ch);
-        if (value < 0) {
-            return std::nullopt;
-        }
         if (high < 0) {
-            high = value;
-        } else {
-            *dst++ = static_cast<char>((high << 4) | value);
-            high = -1;
+            return false;
         }
-    }
-    if (high >= 0) {
-        return std::nullopt;
+        while (p < end && digitValue(*p) == -1) { // blanks may sit between a byte's two digits too
+            ++p;
+        }
+        if (p == end) {
+            return false;
+        }
+        const int low = digitValue(*p++);
+        if (low < 0) {
+            return false;
+        }
+        *dst++ = static_cast<char>((high << 4) | low);
     }
     bytes.resize(dst - bytes.constData());
-    return bytes;
+    return true;
 }
 
 // One compact JSON object for a decode, followed by a newline.
-void appendResultJson(QByteArray& out, const mbus::DecodeResult& result) {
+template <class Out> void appendResultJson(Out& out, const mbus::DecodeResult& result) {
     appendJsonRaw(out, result.ok ? "{\"ok\":true,\"log\":[" : "{\"ok\":false,\"log\":[");
     for (int i = 0; i < result.log.size(); ++i) {
         if (i > 0) {
@@ -119,9 +133,8 @@ std::optional<QByteArray> readAll(const QString& name) {
     return file.readAll();
 }
 
-bool writeOut(const QByteArray& bytes) {
-    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
-               static_cast<std::size_t>(bytes.size()) &&
+bool writeOut(const char* bytes, qsizetype size) {
+    return std::fwrite(bytes, 1, static_cast<std::size_t>(size), stdout) == static_cast<std::size_t>(size) &&
            std::fflush(stdout) == 0;
 }
 
@@ -159,9 +172,11 @@ std::optional<QString> parseArguments(const QStringList& arguments, DecodeArgume
 }
 
 // The object written for a batch line that is not hex text.
-void appendBadLineJson(QByteArray& out, int lineNumber) {
+void appendBadLineJson(JsonBuffer& out, int lineNumber) {
     out.append("{\"ok\":false,\"line\":");
-    out.append(QByteArray::number(lineNumber));
+    char digits[16];
+    const auto number = std::to_chars(std::begin(digits), std::end(digits), lineNumber);
+    out.append(std::string_view(digits, number.ptr));
     out.append(",\"error\":\"bad hex text\"}\n");
 }
 
@@ -175,35 +190,37 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
     }
     bool anyBad = false;
     int lineNumber = 0;
-    QByteArray out;
-    out.reserve(2 << 20);
-    const QByteArrayView all(*content);
-    qsizetype from = 0;
-    while (from < all.size()) {
-        qsizetype to = all.indexOf('\n', from);
-        if (to < 0) {
-            to = all.size();
+    JsonBuffer out;
+    out.room(2 << 20); // two megabytes at once: a block is written out once it passes one
+    QByteArray frame;
+    const char* from = content->constData();
+    const char* const all = from + content->size();
+    while (from < all) {
+        const char* to =
+            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(all - from)));
+        if (to == nullptr) {
+            to = all;
         }
-        const QByteArrayView line = all.sliced(from, to - from);
+        const QByteArrayView line(from, to - from);
         from = to + 1;
         ++lineNumber;
         if (line.trimmed().isEmpty()) {
             continue;
         }
-        if (const std::optional<QByteArray> frame = parseHex(line)) {
-            appendResultJson(out, mbus::decodeResponse(*frame, options));
+        if (parseHexInto(line, frame)) {
+            appendResultJson(out, mbus::decodeResponse(frame, options));
         } else {
             appendBadLineJson(out, lineNumber);
             anyBad = true;
         }
         if (out.size() > (1 << 20)) {
-            if (!writeOut(out)) {
+            if (!writeOut(out.data(), out.size())) {
                 return fail(QStringLiteral("cannot write the output"));
             }
-            out.resize(0); // keeps the buffer for the next megabyte
+            out.clear();
         }
     }
-    if (!writeOut(out)) {
+    if (!writeOut(out.data(), out.size())) {
         return fail(QStringLiteral("cannot write the output"));
     }
     return anyBad ? 1 : 0;
@@ -213,6 +230,7 @@ int runBatch(const QString& name, const mbus::DecodeOptions& options) {
 
 int runDecodeCommand(const QStringList& arguments) {
     DecodeArguments parsed;
+    parsed.options.reportGrid = false; // only the record table and the meter row are printed
     if (const std::optional<QString> error = parseArguments(arguments, parsed)) {
         return fail(*error);
     }
@@ -230,13 +248,13 @@ int runDecodeCommand(const QStringList& arguments) {
         text = parsed.hexParts.join(QLatin1Char(' ')).toLatin1();
         // A non-Latin-1 character would become '?', which the hex check refuses.
     }
-    const std::optional<QByteArray> reply = parseHex(text);
-    if (!reply) {
+    QByteArray reply;
+    if (!parseHexInto(text, reply)) {
         return fail(QStringLiteral("bad hex text"));
     }
-    QByteArray out;
-    appendResultJson(out, mbus::decodeResponse(*reply, parsed.options));
-    return writeOut(out) ? 0 : fail(QStringLiteral("cannot write the output"));
+    JsonBuffer out;
+    appendResultJson(out, mbus::decodeResponse(reply, parsed.options));
+    return writeOut(out.data(), out.size()) ? 0 : fail(QStringLiteral("cannot write the output"));
 }
 
 } // namespace holvex::cli

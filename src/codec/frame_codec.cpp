@@ -65,20 +65,36 @@ ReplyKind classifyReply(const QByteArray& reply) {
     return ReplyKind::Telegram;
 }
 
-QString spacedHex(const QByteArray& bytes) {
-    QString out(bytes.size() * 3, Qt::Uninitialized);
-    QChar* dst = out.data();
+namespace {
+
+// Writes each byte as two hex digits and a blank at dst.
+void writeSpacedHex(QChar* dst, const QByteArray& bytes) {
     for (char ch : bytes) {
         const auto byte = static_cast<std::uint8_t>(ch);
         *dst++ = QLatin1Char(kHexDigits[byte >> 4]);
         *dst++ = QLatin1Char(kHexDigits[byte & 0x0F]);
         *dst++ = QLatin1Char(' ');
     }
+}
+
+} // namespace
+
+QString spacedHex(const QByteArray& bytes) {
+    QString out(bytes.size() * 3, Qt::Uninitialized);
+    writeSpacedHex(out.data(), bytes);
     return out;
 }
 
 QString respondTrace(const QByteArray& reply) {
-    return QStringLiteral("Respond: ") + spacedHex(reply);
+    // Built in place: every decoded telegram logs one.
+    static constexpr QLatin1StringView kPrefix("Respond: ");
+    QString out(kPrefix.size() + reply.size() * 3, Qt::Uninitialized);
+    QChar* const dst = out.data();
+    for (qsizetype i = 0; i < kPrefix.size(); ++i) {
+        dst[i] = kPrefix[i];
+    }
+    writeSpacedHex(dst + kPrefix.size(), reply);
+    return out;
 }
 
 FrameCheckResult checkLongFrame(const QByteArray& reply) {

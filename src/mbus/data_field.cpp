@@ -4,6 +4,7 @@
 #include "mbus/hex_text.h"
 #include "mbus/number_format.h"
 
+#include <array>
 #include <limits>
 
 namespace holvex::mbus {
@@ -222,6 +223,45 @@ QString storageTariffText(quint8 dife) {
     return QString(text, length);
 }
 
+namespace {
+
+// The field text of a DIF with the extension bit and its first DIFE; made once for every high nibble 8..15
+// and every storage and tariff the DIFE can name, and shared (a decode needs one for most records).
+QString extendedFieldText(quint8 highNibble, quint8 dife) {
+    static const std::array<QString, 8 * 64> texts = [] {
+        std::array<QString, 8 * 64> made;
+        for (int nibble = 0; nibble < 8; ++nibble) {
+            for (int bits = 0; bits < 64; ++bits) {
+                made[nibble * 64 + bits] = functionFieldText(static_cast<quint8>(8 + nibble)) +
+                                           storageTariffText(static_cast<quint8>(bits));
+            }
+        }
+        return made;
+    }();
+    return texts[((highNibble & 0x07) * 64) + (dife & 0x3F)];
+}
+
+// The byte named by two upper-case hex digits ("6C"); -1 for any other text.
+int upperHexByte(const QString& text) {
+    if (text.size() != 2) {
+        return -1;
+    }
+    int value = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') {
+            value = value * 16 + (u - u'0');
+        } else if (u >= u'A' && u <= u'F') {
+            value = value * 16 + (u - u'A' + 10);
+        } else {
+            return -1;
+        }
+    }
+    return value;
+}
+
+} // namespace
+
 DataFieldResult decodeDataField(const QByteArray& frame, int difPos, int dataStart, const QString& vifHex,
                                 double multiplier, int dataLength, QChar decimalSeparator) {
     DataFieldResult result;
@@ -231,18 +271,19 @@ DataFieldResult decodeDataField(const QByteArray& frame, int difPos, int dataSta
         return result;
     }
     const quint8 dif = byteAt(frame, difPos);
-    result.fieldText = functionFieldText(dif >> 4);
     // Only the first DIFE is shown.
     if ((dif >> 4) >= 8 && difPos + 1 < frame.size()) {
-        result.fieldText.append(storageTariffText(byteAt(frame, difPos + 1)));
+        result.fieldText = extendedFieldText(dif >> 4, byteAt(frame, difPos + 1));
+    } else {
+        result.fieldText = functionFieldText(dif >> 4);
     }
-    if (vifHex == QLatin1String("6C") || vifHex == QLatin1String("6D") || vifHex == QLatin1String("EC") ||
-        vifHex == QLatin1String("ED")) {
+    const int vif = upperHexByte(vifHex);
+    if (vif == 0x6C || vif == 0x6D || vif == 0xEC || vif == 0xED) {
         result.valueText = decodeDateTime(frame, vifHex, dataStart);
         return result;
     }
-    result.valueText = decodeValue(frame, dif & 0x0F, dataStart, vifHex == QLatin1String("78"), multiplier,
-                                   result.dataLength, decimalSeparator);
+    result.valueText = decodeValue(frame, dif & 0x0F, dataStart, vif == 0x78, multiplier, result.dataLength,
+                                   decimalSeparator);
     return result;
 }
 

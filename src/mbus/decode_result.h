@@ -20,6 +20,10 @@ struct DecodeOptions {
     QString timeText;        // the meter row's time (the system's long time format)
     QString dateText;        // the meter row's date (the system's short date format)
     QString reportStamp;     // text after "Decoded at "; built from time and date when empty
+    // A table-row decode also fills gridDataRows, the report's hidden grid of every record the window
+    // decoded; a caller that shows no report (the command line's decode) leaves it off. A full read always
+    // fills the grid.
+    bool reportGrid = true;
 };
 
 // One row of the record table: number, value, unit, qualifier, DIF/DIFE hex, VIF hex, VIFE hex.

@@ -3,6 +3,7 @@
 #include "mbus/decode_error.h"
 #include "mbus/number_format.h"
 
+#include <array>
 #include <cmath>
 
 namespace holvex::mbus {
@@ -26,7 +27,35 @@ int hexValue(QChar c) {
     return -1;
 }
 
+// One text for each byte value, made by `make`.
+template <class Make> std::array<QString, 256> byteTexts(Make make) {
+    std::array<QString, 256> texts;
+    for (int byte = 0; byte < 256; ++byte) {
+        texts[byte] = make(static_cast<quint8>(byte));
+    }
+    return texts;
+}
+
 } // namespace
+
+const QString& byteHexText(quint8 byte) {
+    static const std::array<QString, 256> texts = byteTexts([](quint8 b) {
+        const QChar digits[2] = {QLatin1Char(kHexDigits[b >> 4]), QLatin1Char(kHexDigits[b & 0x0F])};
+        return QString(digits, 2);
+    });
+    return texts[byte];
+}
+
+const QString& spacedByteHexText(quint8 byte) {
+    static const std::array<QString, 256> texts =
+        byteTexts([](quint8 b) { return byteHexText(b) + QLatin1Char(' '); });
+    return texts[byte];
+}
+
+QString smallNumberText(int number) {
+    static const std::array<QString, 256> texts = byteTexts([](quint8 b) { return QString::number(b); });
+    return number >= 0 && number < 256 ? texts[number] : QString::number(number);
+}
 
 QString hexText(const QByteArray& bytes) {
     QString out;

@@ -8,6 +8,16 @@ namespace holvex::mbus {
 // Two upper-case hex digits per byte, no blanks.
 QString hexText(const QByteArray& bytes);
 
+// "3F": a byte's two upper-case hex digits. The texts are made once and shared: a decode needs several for
+// every record, and a shared copy costs no allocation.
+const QString& byteHexText(quint8 byte);
+
+// "3F ": a byte's two upper-case hex digits and a blank, shared like byteHexText.
+const QString& spacedByteHexText(quint8 byte);
+
+// "0" .. "255" for a number in that range (shared like byteHexText), any other number as QString::number.
+QString smallNumberText(int number);
+
 // Appends two upper-case hex digits per byte of bytes[from, from + count) to out; bytes outside the array are
 // not read (the range is clipped).
 void appendHex(QString& out, const QByteArray& bytes, int from, int count);

@@ -6,6 +6,8 @@
 #include "mbus/number_format.h"
 #include "mbus/vif_tables.h"
 
+#include <utility>
+
 namespace holvex::mbus {
 
 namespace {
@@ -24,6 +26,9 @@ QString spacedBytes(const QByteArray& frame, int from, int to) {
     if (to <= from) {
         return QString();
     }
+    if (to - from == 1) {
+        return spacedByteHexText(byteAt(frame, from));
+    }
     QString out(static_cast<qsizetype>(to - from) * 3, Qt::Uninitialized);
     QChar* dst = out.data();
     for (int i = from; i < to; ++i) {
@@ -33,11 +38,6 @@ QString spacedBytes(const QByteArray& frame, int from, int to) {
         *dst++ = QLatin1Char(' ');
     }
     return out;
-}
-
-QString byteHex(quint8 byte) {
-    const QChar digits[2] = {QLatin1Char(kHexDigits[byte >> 4]), QLatin1Char(kHexDigits[byte & 0x0F])};
-    return QString(digits, 2);
 }
 
 // Hex digit k of the frame's hex text: digit 2k is the high nibble of byte k.
@@ -79,7 +79,7 @@ void appendApatorValue(const QByteArray& frame, int recordNumber, const DecodeOp
     }
     const auto raw = static_cast<qint32>(hexToInt(digits));
     RecordRow row;
-    row.number = QString::number(recordNumber + 1);
+    row.number = smallNumberText(recordNumber + 1);
     row.value = formatFixed(raw / 1000.0, 8, options.decimalSeparator);
     row.unit = QStringLiteral("m3");
     row.qualifier = QStringLiteral("Apator");
@@ -91,12 +91,14 @@ void manufacturerBlock(const QByteArray& frame, int p, int recordNumber, const D
     const quint8 dif = byteAt(frame, p);
     const QString data = spacedBytes(frame, p + 1, static_cast<int>(frame.size()) - 2);
     if (options.fullRead) {
-        result.reportLines.append(QStringLiteral("DIF:") + byteHex(dif) +
+        result.reportLines.append(QStringLiteral("DIF:") + byteHexText(dif) +
                                   QStringLiteral(", Manufacturer specific: ") + data);
     }
-    result.gridDataRows.append({QString(), QString(), QStringLiteral("Manf. specific"), data, QString()});
+    if (options.fullRead || options.reportGrid) {
+        result.gridDataRows.append({QString(), QString(), QStringLiteral("Manf. specific"), data, QString()});
+    }
     RecordRow row;
-    row.number = QString::number(recordNumber);
+    row.number = smallNumberText(recordNumber);
     row.value = data;
     row.qualifier = QStringLiteral("Manf. secific");
     result.records.append(row);
@@ -127,7 +129,7 @@ Record readRecord(const QByteArray& frame, int p, int vifPos, int walkEnd, const
     const int end = static_cast<int>(frame.size()) - 2;
     const quint8 dif = byteAt(frame, p);
     Record record;
-    record.vifHex = byteHex(byteAt(frame, vifPos));
+    record.vifHex = byteHexText(byteAt(frame, vifPos));
     record.unit = lookupVif(frame, vifPos, walkEnd, record.vifHex);
     // A plain-text unit: the length byte follows the VIF itself and the text follows it (the VIFEs of 0xFC
     // come after the text). The walk stopped on the length byte, so L + 1 bytes from there lead to the data.
@@ -164,7 +166,7 @@ void decodeRecords(const QByteArray& frame, const DecodeOptions& options, Decode
         const quint8 dif = byteAt(frame, p);
         if (dif == kIdleFiller) {
             if (options.fullRead) {
-                result.reportLines.append(QStringLiteral("DIF:") + byteHex(dif) +
+                result.reportLines.append(QStringLiteral("DIF:") + byteHexText(dif) +
                                           QStringLiteral(", Idle filtering, skipping..."));
             }
             ++p;
@@ -216,11 +218,14 @@ void decodeRecords(const QByteArray& frame, const DecodeOptions& options, Decode
                                       QStringLiteral(", ") + record.field.valueText + QLatin1Char(' ') +
                                       record.unit.unit + QStringLiteral(", ") + record.unit.qualifier);
         }
-        result.records.append(RecordRow{QString::number(recordNumber), record.field.valueText,
-                                        record.unit.unit, record.unit.qualifier, record.difHex, record.vifHex,
-                                        record.vifeHex});
-        result.gridDataRows.append({record.field.fieldText, record.field.valueText, record.unit.unit,
-                                    record.unit.qualifier, QString()});
+        if (options.fullRead || options.reportGrid) {
+            result.gridDataRows.append({record.field.fieldText, record.field.valueText, record.unit.unit,
+                                        record.unit.qualifier, QString()});
+        }
+        result.records.append(RecordRow{smallNumberText(recordNumber), std::move(record.field.valueText),
+                                        std::move(record.unit.unit), std::move(record.unit.qualifier),
+                                        std::move(record.difHex), std::move(record.vifHex),
+                                        std::move(record.vifeHex)});
 
         ++recordNumber;
         p = record.next;

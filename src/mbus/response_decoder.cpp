@@ -38,21 +38,21 @@ struct Header {
 
 Header decodeHeader(const QByteArray& frame, const DecodeOptions& options, QStringList& log) {
     Header header;
-    header.id.reserve(8);
+    QChar id[8];
     for (int i = 10; i >= 7; --i) {
         const quint8 byte = byteAt(frame, i);
-        header.id.append(QLatin1Char(kHexDigits[byte >> 4]));
-        header.id.append(QLatin1Char(kHexDigits[byte & 0x0F]));
+        id[2 * (10 - i)] = QLatin1Char(kHexDigits[byte >> 4]);
+        id[2 * (10 - i) + 1] = QLatin1Char(kHexDigits[byte & 0x0F]);
     }
-    header.address = QString::number(byteAt(frame, 5));
+    header.id = QString(id, 8);
+    header.address = smallNumberText(byteAt(frame, 5));
     header.manufacturer = manufacturerLetters(
         static_cast<quint16>(byteAt(frame, 11) | (static_cast<quint16>(byteAt(frame, 12)) << 8)));
     header.model = modelName(byteAt(frame, 13));
     header.medium = mediumName(byteAt(frame, 14));
-    header.access = QString::number(byteAt(frame, 15));
+    header.access = smallNumberText(byteAt(frame, 15));
     const quint8 status = byteAt(frame, 16);
-    header.status.append(QLatin1Char(kHexDigits[status >> 4]));
-    header.status.append(QLatin1Char(kHexDigits[status & 0x0F]));
+    header.status = byteHexText(status);
     // Only the maker's own meters carry pulse width and battery in the status and data bytes.
     if (header.model != QLatin1String("Unknown") && header.manufacturer == QLatin1String("HVX")) {
         header.pulse = pulseWidthName(status);
@@ -143,6 +143,28 @@ MainValues fixedLayoutValues(const QByteArray& frame, const DecodeOptions& optio
     return values;
 }
 
+// The value, a blank and the unit, cut to the length of an extra column, made in one piece.
+QString extraSlotText(const QString& value, const QString& unit) {
+    QChar text[kExtraSlotLength];
+    int length = 0;
+    for (const QChar c : value) {
+        if (length == kExtraSlotLength) {
+            break;
+        }
+        text[length++] = c;
+    }
+    if (length < kExtraSlotLength) {
+        text[length++] = QLatin1Char(' ');
+    }
+    for (const QChar c : unit) {
+        if (length == kExtraSlotLength) {
+            break;
+        }
+        text[length++] = c;
+    }
+    return QString(text, length);
+}
+
 int rowStart(const RecordRow& row, int index) {
     bool ok = false;
     const int number = row.number.toInt(&ok);
@@ -174,10 +196,10 @@ MainValues generalValues(const DecodeResult& result, Header& header, int extraTi
     for (int slot = 1; slot <= extraTitleCount; ++slot) {
         bool found = false;
         for (int i = std::max(start, 0); i < rows.size(); ++i) {
-            if (i == mainIndex || !units.contains(rows[i].unit)) {
+            if (i == mainIndex || std::find(units.cbegin(), units.cend(), rows[i].unit) == units.cend()) {
                 continue;
             }
-            values.extras[slot] = (rows[i].value + QLatin1Char(' ') + rows[i].unit).left(kExtraSlotLength);
+            values.extras[slot] = extraSlotText(rows[i].value, rows[i].unit);
             start = rowStart(rows[i], i);
             found = true;
             break;

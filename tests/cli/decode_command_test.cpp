@@ -203,6 +203,8 @@ TEST_F(DecodeCommandTest, BatchGoesOnAfterABadLine) {
         {"AllGood", heat + "\n\nE5\n", {heat, "E5"}, 0},
         {"Empty", "", {}, 0},
         {"BlankLinesOnly", "\n \r\n\t\n", {}, 0},
+        // Blanks may also sit between the two digits of a byte; a digit left over is a bad line.
+        {"BlanksInsideBytes", "E 5\n\tE\t5 \r\nE5 0 \n 0\n", {"E5", "E5", "#3", "#4"}, 1},
     };
     QTemporaryDir dir;
     for (const BatchCase& c : cases) {

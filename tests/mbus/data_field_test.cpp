@@ -149,6 +149,7 @@ TEST(DecodeDataField, FieldText) {
         {"74 13 00 00 00 00", "Storage number, Value during Error state "},
         {"84 10 13 00 00 00 00", "Instantenous value, Extension Storage is: 0, Tariff is: 1 "},
         {"B4 0C 13 00 00 00 00", "Value during error state, Extension Storage is: , Tariff is: 0 "},
+        {"E4 7A 13 00 00 00 00", "Storage number, Minimum value, Extension Storage is: , Tariff is: 3 "},
         {"C4 39 13 00 00 00 00",
          "Storage number, Instantenous value, Extension Storage is: 9, Tariff is: 3 "},
         {"F4 80 00 13 00 00 00 00",
@@ -198,6 +199,11 @@ TEST(DecodeDateTime, DatesAndDateTimes) {
         EXPECT_EQ(r.valueText, QString::fromLatin1(c.text)) << c.record;
         EXPECT_EQ(r.dataLength, 2) << c.record;
     }
+    // Only the VIF's upper-case hex names a date; any other text is a plain number.
+    EXPECT_EQ(
+        decodeDataField(telegram("02 6C E1 34"), kDifPos, 21, QStringLiteral("6c"), 1.0, 2, QLatin1Char('.'))
+            .valueText,
+        QStringLiteral("13537.000"));
 }
 
 TEST(DecodeDateTime, Failures) {

@@ -14,6 +14,21 @@ TEST(HexText, TwoUpperCaseDigitsPerByte) {
     EXPECT_EQ(hexText(QByteArray()), QString());
 }
 
+// The shared texts at the edges of their tables, and numbers past them.
+TEST(HexText, SharedByteAndNumberTexts) {
+    const struct {
+        quint8 byte;
+        const char* hex;
+    } bytes[] = {{0x00, "00"}, {0x0F, "0F"}, {0xA0, "A0"}, {0xFF, "FF"}};
+    for (const auto& c : bytes) {
+        EXPECT_EQ(byteHexText(c.byte), QLatin1String(c.hex));
+        EXPECT_EQ(spacedByteHexText(c.byte), QLatin1String(c.hex) + QLatin1Char(' '));
+    }
+    for (const int number : {0, 9, 10, 255, 256, 1000, -1, -300}) {
+        EXPECT_EQ(smallNumberText(number), QString::number(number));
+    }
+}
+
 TEST(HexText, AppendHexClipsToTheBytes) {
     QString out = QStringLiteral("x");
     appendHex(out, hex("01 02 03"), 1, 10);

@@ -115,6 +115,33 @@ TEST(DecodeResponseTest, WaterMeterRow) {
     EXPECT_EQ(result.gridDataRows[0][1], QStringLiteral("12.345"));
 }
 
+// Without the report grid the decode gives the same row, records and log, and no grid rows; a full read
+// fills the grid all the same.
+TEST(DecodeResponseTest, ReportGridCanBeLeftOut) {
+    const QByteArray frame = telegram(kAbc, "07", "04 13 39 30 00 00 84 10 13 10 27 00 00 0F 01 02");
+    DecodeOptions withGrid = extra(2);
+    DecodeOptions withoutGrid = extra(2);
+    withoutGrid.reportGrid = false;
+    const DecodeResult full = decodeResponse(frame, withGrid);
+    const DecodeResult lean = decodeResponse(frame, withoutGrid);
+    ASSERT_TRUE(lean.ok);
+    EXPECT_EQ(full.gridDataRows.size(), 3);
+    EXPECT_TRUE(lean.gridDataRows.isEmpty());
+    EXPECT_EQ(lean.log, full.log);
+    ASSERT_TRUE(lean.row.has_value());
+    EXPECT_EQ(lean.row->value, full.row->value);
+    EXPECT_EQ(lean.row->extra, full.row->extra);
+    ASSERT_EQ(lean.records.size(), full.records.size());
+    for (int i = 0; i < lean.records.size(); ++i) {
+        const RecordRow& a = lean.records[i];
+        const RecordRow& b = full.records[i];
+        EXPECT_EQ(QStringList({a.number, a.value, a.unit, a.qualifier, a.difHex, a.vifHex, a.vifeHex}),
+                  QStringList({b.number, b.value, b.unit, b.qualifier, b.difHex, b.vifHex, b.vifeHex}));
+    }
+    withoutGrid.fullRead = true;
+    EXPECT_EQ(decodeResponse(frame, withoutGrid).gridDataRows.size(), 1 + 3 + 2);
+}
+
 TEST(DecodeResponseTest, IdShowsNonDecimalNibblesAsLetters) {
     QByteArray data = hex("FE 0A 00 A0");
     data += hex(kAbc);
