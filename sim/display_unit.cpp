@@ -224,23 +224,24 @@ QByteArray DisplayUnit::readOut(const QByteArray& what, const TextLine& line) co
     if (!a) {
         return "Wrong address";
     }
-    const auto n = args.size() == 2 ? decimalNumber(args.at(1), 2) : std::nullopt;
+    // -1: no number (a plain int keeps gcc's optimiser from warning about an unset optional).
+    const int n = args.size() == 2 ? decimalNumber(args.at(1), 2).value_or(-1) : -1;
     const DisplayEntry& e = entry(*a);
     if (what == "ENTR") {
-        if (!n || *n > 2) {
+        if (n < 0 || n > 2) {
             return entryText(*a) + "wrong arguments";
         }
-        return *n == 0 || e.active ? entryAnswer(*a, e, *n) : entryText(*a) + "not active";
+        return n == 0 || e.active ? entryAnswer(*a, e, n) : entryText(*a) + "not active";
     }
     const bool tariff = what == "TARR";
-    if (!n || (tariff ? *n > 3 : (*n < 1 || *n > kHistoryRecords))) {
+    if (n < 0 || (tariff ? n > 3 : (n < 1 || n > kHistoryRecords))) {
         return entryText(*a) + (tariff ? "wrong tariff" : "wrong record");
     }
     if (!e.active) {
         return entryText(*a) + "not active";
     }
-    return tariff ? tariffAnswer(*a, e, *n)
-                  : historyAnswer(*a, e, *n, m_config.monthNames, m_config.blankDecember);
+    return tariff ? tariffAnswer(*a, e, n)
+                  : historyAnswer(*a, e, n, m_config.monthNames, m_config.blankDecember);
 }
 
 QByteArray DisplayUnit::setClock(const QByteArray& what, const QByteArray& argument) {
