@@ -145,8 +145,9 @@ public:
 
 private:
     template <typename Condition> static void spinWhile(Condition running) {
+        // Sleeps between events: a busy loop here would take the processor from the simulator's thread.
         while (running()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
     }
 
