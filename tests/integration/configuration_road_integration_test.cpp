@@ -151,6 +151,18 @@ TEST_F(ConfigurationRoadTest, AutoAddressingFromTenGivesThreeMetersTenElevenTwel
     ASSERT_TRUE(b.runToEnd());
 }
 
+TEST_F(ConfigurationRoadTest, AutoAddressingEndsEveryWaitWithItsAnswer) {
+    // Half a minute a wait: the run is over long before, or a wait did not end with its answer (the
+    // selections' acknowledgements, the address writes', the read-backs).
+    b.bus.timers().setResponseTimeout(30000);
+    b.settings.Timeout = 30000;
+    start(kUnaddressed);
+    fillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
+    b.operations.autoAddressing().press(10);
+    ASSERT_TRUE(test::spinFor([this] { return finished > 0; }, 20000)) << "a wait lasted its whole timeout";
+    EXPECT_EQ(b.rows(), (QStringList{"41000001/10", "41000002/11", "41000003/12", "/"}));
+}
+
 TEST_F(ConfigurationRoadTest, AutoAddressingFromTwoFortyEightStopsAtTheLastAddress) {
     start(kUnaddressed);
     fillTable({"41000001/0", "41000002/0", "41000003/0"}, 1);
