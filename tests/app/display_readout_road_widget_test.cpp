@@ -19,13 +19,13 @@
 #include "devices/display/display_table_view.h"
 #include "devices/display/display_tables.h"
 #include "devices/display/readings_page.h"
+#include "fixed_answer_hooks.h"
 #include "log/log_pane.h"
 #include "meters/page/csv_file_dialog.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/program_home.h"
 #include "sim/display_unit.h"
 #include "sim/sim_thread.h"
-#include "ui/desktop_hooks.h"
 
 #include <QApplication>
 #include <QSpinBox>
@@ -70,15 +70,6 @@ constexpr const char* kInstallation = R"({
      "records": [{"type": "volume", "value": 9.5}]}
   ]
 })";
-
-class YesHooks : public DesktopHooks {
-public:
-    YesNoCancel askYesNoCancel(QWidget*, const QString&, const QString&) override { return YesNoCancel::Yes; }
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    bool askYesNoWarning(QWidget*, const QString&, const QString&) override { return false; }
-    void warn(QWidget*, const QString&, const QString&) override {}
-    void openDocument(const QString&) override {}
-};
 
 class ReadoutRoadTest : public ::testing::Test {
 protected:
@@ -142,7 +133,7 @@ protected:
 
     QTemporaryDir m_home;
     sim::SimThread m_sim;
-    YesHooks m_hooks;
+    test::FixedAnswerHooks m_hooks{YesNoCancel::Yes};
     std::unique_ptr<AppController> m_controller;
     MainWindow* m_main = nullptr;
 };

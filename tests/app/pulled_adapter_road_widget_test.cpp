@@ -7,12 +7,12 @@
 #include "app/command_line_widget.h"
 #include "app/main_window.h"
 #include "app/search_group_widget.h"
+#include "fixed_answer_hooks.h"
 #include "log/log_pane.h"
 #include "meters/page/meters_page.h"
 #include "meters/table/string_grid_model.h"
 #include "settings/program_home.h"
 #include "sim/sim_thread.h"
-#include "ui/desktop_hooks.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -38,14 +38,6 @@ constexpr const char* kInstallation = R"({
   ]
 })";
 
-class KeepTableHooks : public DesktopHooks {
-public:
-    YesNoCancel askYesNoCancel(QWidget*, const QString&, const QString&) override { return YesNoCancel::No; }
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    void warn(QWidget*, const QString&, const QString&) override {}
-    void openDocument(const QString&) override {}
-};
-
 TEST(PulledAdapterRoadTest, TheScanEndsAndTheWindowIsFreeAgain) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
@@ -58,7 +50,7 @@ TEST(PulledAdapterRoadTest, TheScanEndsAndTheWindowIsFreeAgain) {
     const QString link = home.filePath(QStringLiteral("mbus"));
     ASSERT_TRUE(sim.addPty(link, &error)) << error.toStdString();
 
-    KeepTableHooks hooks;
+    test::FixedAnswerHooks hooks{YesNoCancel::No}; // keep the table when asked
     auto controller =
         std::make_unique<AppController>(ProgramHome::settingsFilePath(), ProgramHome::accountFilePath());
     MainWindow* main = controller->mainWindow();
